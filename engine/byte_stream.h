@@ -1,0 +1,162 @@
+// Buffered byte streams for the engine.
+//
+// Contract:
+// - A stream owns its buffer, allocated once when the stream is made; nothing
+//   is allocated while bytes flow. A file stream does not own its FILE*.
+// - InputStream::ReadByte returns 0..255, or kEndOfInput once the source is
+//   exhausted. The end is sticky: the first read that finds no byte sets
+//   AtEnd(), and every later read returns kEndOfInput at once. Reading exactly
+//   the last byte does not set AtEnd().
+// - OutputStream buffers writes and flushes when its buffer is full, on
+//   Flush() and when it is destroyed. A failed write is sticky: Failed() stays
+//   true and every later byte is dropped. The caller asks once, at the end.
+// - Neither stream ever seeks.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+constexpr int kEndOfInput = -1;
+constexpr size_t kDefaultStreamBuffer = 1 << 16;
+
+class InputStream {
+ public:
+  virtual ~InputStream() = default;
+  InputStream(const InputStream&) = delete;
+  InputStream& operator=(const InputStream&) = delete;
+
+  int ReadByte() {
+    if (next_ < end_) return *next_++;
+    return Refill();
+  }
+  bool AtEnd() const { return atEnd_; }
+  // Bytes handed out so far.
+  uint64_t Position() const { return consumed_ + static_cast<uint64_t>(next_ - begin_); }
+
+  // Moves up to count bytes straight from the buffer to out (or drops them when
+  // out is null); returns how many were moved. Stops early only at the end.
+  uint64_t CopyRun(uint64_t count, class OutputStream* out);
+
+ protected:
+  InputStream() = default;
+  // Called when the buffer is empty: fill [begin_, end_) and return true, or
+  // return false at the end of the source.
+  virtual bool Fill() = 0;
+  void SetWindow(const uint8_t* begin, const uint8_t* end) {
+    consumed_ += static_cast<uint64_t>(end_ - begin_);
+    begin_ = next_ = begin;
+    end_ = end;
+  }
+
+ private:
+  int Refill();
+
+  const uint8_t* begin_ = nullptr;
+  const uint8_t* next_ = nullptr;
+  const uint8_t* end_ = nullptr;
+  uint64_t consumed_ = 0;
+  bool atEnd_ = false;
+};
+
+class OutputStream {
+ public:
+  virtual ~OutputStream() = default;
+  OutputStream(const OutputStream&) = delete;
+  OutputStream& operator=(const OutputStream&) = delete;
+
+  void WriteByte(uint8_t value) {
+    if (next_ < end_) {
+      *next_++ = value;
+      return;
+    }
+    FlushAndPut(value);
+  }
+  void WriteBlock(const uint8_t* data, size_t size);
+  // Hands buffered bytes to the sink; false once any write has failed.
+  bool Flush();
+  bool Failed() const { return failed_; }
+  uint64_t Position() const { return flushed_ + static_cast<uint64_t>(next_ - buffer_.get()); }
+
+ protected:
+  explicit OutputStream(size_t bufferSize);
+  // Writes all of [data, data + size) to the sink; false on failure.
+  virtual bool Drain(const uint8_t* data, size_t size) = 0;
+  // Subclasses that drain in their destructor call this first.
+  void FlushBeforeDestruction() { Flush(); }
+
+ private:
+  void FlushAndPut(uint8_t value);
+
+  std::unique_ptr<uint8_t[]> buffer_;
+  uint8_t* next_;
+  uint8_t* end_;
+  uint64_t flushed_ = 0;
+  bool failed_ = false;
+};
+
+// Reads a FILE* opened for binary reading; the caller keeps ownership.
+class FileInputStream final : public InputStream {
+ public:
+  explicit FileInputStream(std::FILE* file, size_t bufferSize = kDefaultStreamBuffer);
+
+ private:
+  bool Fill() override;
+  std::FILE* file_;
+  std::unique_ptr<uint8_t[]> buffer_;
+  size_t bufferSize_;
+};
+
+// Writes to a FILE* opened for binary writing; the caller keeps ownership and
+// closes it after the stream is gone (or after Flush()).
+class FileOutputStream final : public OutputStream {
+ public:
+  explicit FileOutputStream(std::FILE* file, size_t bufferSize = kDefaultStreamBuffer);
+  ~FileOutputStream() override { FlushBeforeDestruction(); }
+
+ private:
+  bool Drain(const uint8_t* data, size_t size) override;
+  std::FILE* file_;
+};
+
+// Reads bytes held in memory, handed out in slices of sliceSize bytes so that
+// tests can exercise every refill boundary.
+class MemoryInputStream final : public InputStream {
+ public:
+  MemoryInputStream(const void* data, size_t size, size_t sliceSize = SIZE_MAX);
+  explicit MemoryInputStream(const std::string& bytes, size_t sliceSize = SIZE_MAX)
+      : MemoryInputStream(bytes.data(), bytes.size(), sliceSize) {}
+
+ private:
+  bool Fill() override;
+  const uint8_t* data_;
+  size_t size_;
+  size_t offset_ = 0;
+  size_t sliceSize_;
+};
+
+// Collects written bytes in a string (tests, fuzzing). limit bounds what is
+// kept; past it the stream fails, as a full disk would.
+class StringOutputStream final : public OutputStream {
+ public:
+  explicit StringOutputStream(size_t bufferSize = kDefaultStreamBuffer, size_t limit = SIZE_MAX);
+  ~StringOutputStream() override { FlushBeforeDestruction(); }
+  // Flushes and returns everything written so far.
+  const std::string& Bytes();
+
+ private:
+  bool Drain(const uint8_t* data, size_t size) override;
+  std::string bytes_;
+  size_t limit_;
+};
+
+// Counts and drops written bytes.
+class NullOutputStream final : public OutputStream {
+ public:
+  NullOutputStream() : OutputStream(kDefaultStreamBuffer) {}
+
+ private:
+  bool Drain(const uint8_t*, size_t) override { return true; }
+};

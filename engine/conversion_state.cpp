@@ -1,0 +1,56 @@
+#include "conversion_state.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "byte_stream.h"
+#include "text_utils.h"
+
+int32_t g_language = 1;
+uint8_t g_gdbVersion = 0;
+uint32_t g_waypointSerial = 1;
+uint8_t g_messagePending = 0;
+char g_messageText[kMessageSize] = {};
+char g_nameBuffer[kMaxTextLength + 2] = {};
+uint32_t g_maxViasPerRoute = 0;
+uint32_t g_pointCount = 0;
+int32_t g_pointLat[kMaxPoints] = {};
+int32_t g_pointLon[kMaxPoints] = {};
+OutputStream* g_traceOutput = nullptr;
+
+namespace {
+constexpr const char kPointLimitText[] = "Route point limit reached - track truncated!";
+}
+
+void AppendPoint(int32_t latitude, int32_t longitude) {
+  if (g_pointCount == kMaxPoints) {
+    Trace("%s\n", kPointLimitText);
+    SetMessage(kPointLimitText);
+    return;
+  }
+  if (g_pointCount > 0 && g_pointLat[g_pointCount - 1] == latitude &&
+      g_pointLon[g_pointCount - 1] == longitude) {
+    return;
+  }
+  g_pointLat[g_pointCount] = latitude;
+  g_pointLon[g_pointCount] = longitude;
+  ++g_pointCount;
+}
+
+void Trace(const char* format, ...) {
+  if (g_traceOutput == nullptr) return;
+  char line[kMessageSize];
+  va_list args;
+  va_start(args, format);
+  const int length = std::vsnprintf(line, sizeof line, format, args);
+  va_end(args);
+  if (length <= 0) return;
+  const size_t size =
+      static_cast<size_t>(length) < sizeof line ? static_cast<size_t>(length) : sizeof line - 1;
+  g_traceOutput->WriteBlock(reinterpret_cast<const uint8_t*>(line), size);
+}
+
+void SetMessage(const char* text) {
+  CopyUtf8Cut(g_messageText, sizeof g_messageText, text);
+  g_messagePending = 1;
+}

@@ -1,0 +1,51 @@
+// The engine's process-wide state and the point table. Everything here is
+// fixed in size and lives for the whole process; a conversion run resets only
+// what CopyFileHeader and the record walks reset.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+class OutputStream;
+
+constexpr uint32_t kMaxPoints = 10000;
+constexpr size_t kMaxTextLength = 30000;  // longest name ReadText accepts, NUL excluded
+constexpr size_t kMessageSize = 256;
+
+// Dialog language: 1 English, 2 Dutch, 3 German, 4 the hidden fourth button. Set by the dialog.
+extern int32_t g_language;
+// GDB version letter 'k', 'l' or 'm' of the file being converted. Set by CopyFileHeader.
+extern uint8_t g_gdbVersion;
+// Running number of generated waypoints: 1 at the start of a run, raised per converted track.
+extern uint32_t g_waypointSerial;
+// 1 when the record just handled left a message in g_messageText. Cleared per record.
+extern uint8_t g_messagePending;
+// The pending message, UTF-8, NUL-terminated.
+extern char g_messageText[kMessageSize];
+// Names read from records and generated names. One spare byte beyond the
+// 30001 bytes ReadText may store keeps a NUL at the end whatever happens.
+extern char g_nameBuffer[kMaxTextLength + 2];
+// Most via points per generated route. Set by the conversion run for tracks-to-routes runs.
+extern uint32_t g_maxViasPerRoute;
+
+// The point table: the points of one route or track, filled by AppendPoint.
+extern uint32_t g_pointCount;
+extern int32_t g_pointLat[kMaxPoints];
+extern int32_t g_pointLon[kMaxPoints];
+
+// Where the engine's trace lines go; null to keep them quiet. Not owned.
+extern OutputStream* g_traceOutput;
+
+// Offers one point to the table: drops a repeat of the last point, and past
+// kMaxPoints drops the point and leaves the point-limit message.
+void AppendPoint(int32_t latitude, int32_t longitude);
+
+// Writes one formatted trace line to g_traceOutput, if there is one.
+void Trace(const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+
+// Sets the pending message to text (UTF-8), cut to fit the message buffer.
+void SetMessage(const char* text);

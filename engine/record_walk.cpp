@@ -1,0 +1,119 @@
+#include "record_walk.h"
+
+#include <cstdio>
+
+#include "conversion_state.h"
+
+uint32_t g_recordNumber = 0;
+
+namespace {
+
+const char* DamagedRecordFormat() {
+  switch (g_language) {
+    case 1:
+      return "Record %u is damaged: converted the part that could be read";
+    case 2:
+      return "Record %u is beschadigd: het leesbare deel is geconverteerd";
+    case 3:
+      return "Datensatz %u ist besch\xC3\xA4"
+             "digt: der lesbare Teil wurde konvertiert";
+    default:
+      return nullptr;
+  }
+}
+
+}  // namespace
+
+void RecordWalk::MarkDamaged() {
+  ok_ = false;
+  if (const char* format = DamagedRecordFormat()) {
+    std::snprintf(g_messageText, sizeof g_messageText, format, g_recordNumber);
+  }
+  g_messagePending = 1;
+}
+
+bool RecordWalk::CheckInput() {
+  if (input_.AtEnd()) ok_ = false;
+  return ok_;
+}
+
+bool RecordWalk::Reserve(uint32_t size) {
+  if (!CheckInput()) return false;
+  if (size > remaining_) {
+    MarkDamaged();
+    return false;
+  }
+  return true;
+}
+
+bool RecordWalk::Bytes(uint32_t size) {
+  if (size == 0) return CheckInput();
+  if (!Reserve(size)) return false;
+  remaining_ -= CopyBytes(size, output_, input_);
+  return CheckInput();
+}
+
+bool RecordWalk::Byte(int& value) {
+  if (!Reserve(1)) return false;
+  value = CopyByte(output_, input_);
+  --remaining_;
+  return CheckInput();
+}
+
+bool RecordWalk::UInt32(uint32_t& value) {
+  if (!Reserve(4)) return false;
+  value = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    value |= static_cast<uint32_t>(static_cast<uint8_t>(CopyByte(output_, input_))) << shift;
+  }
+  remaining_ -= 4;
+  return CheckInput();
+}
+
+bool RecordWalk::Point(int32_t& latitude, int32_t& longitude) {
+  if (!Reserve(8)) return false;
+  uint32_t lat = 0;
+  uint32_t lon = 0;
+  UInt32(lat);
+  UInt32(lon);
+  latitude = static_cast<int32_t>(lat);
+  longitude = static_cast<int32_t>(lon);
+  return ok_;
+}
+
+bool RecordWalk::Flagged(uint32_t size) {
+  int flag = 0;
+  if (!Byte(flag)) return false;
+  return flag == 0 || Bytes(size);
+}
+
+bool RecordWalk::Text() {
+  for (;;) {
+    if (!Reserve(1)) return false;
+    const int value = CopyByte(output_, input_);
+    --remaining_;
+    if (!CheckInput()) return false;
+    if (value == 0) return true;
+  }
+}
+
+int32_t RecordWalk::Name() {
+  int32_t count = 0;
+  for (;;) {
+    if (remaining_ == 0 || count > static_cast<int32_t>(kMaxTextLength) || !CheckInput()) {
+      g_nameBuffer[count] = '\0';
+      if (ok_) MarkDamaged();
+      return -1;
+    }
+    const int value = CopyByte(output_, input_);
+    --remaining_;
+    if (value == kEndOfInput) continue;
+    g_nameBuffer[count] = static_cast<char>(value);
+    if (value == 0) return count + 1;
+    ++count;
+  }
+}
+
+void RecordWalk::FinishTo(OutputStream* output) {
+  if (remaining_ > 0 && !input_.AtEnd()) remaining_ -= CopyBytes(remaining_, output, input_);
+}

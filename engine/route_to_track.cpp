@@ -1,0 +1,82 @@
+// Route to track. The route is walked once (see route_layout.cpp) to collect
+// its name and points; then a track record takes its place:
+//
+//   field               size       value
+//   length              4          n + 12 P + 10, or n + 12 P + 13 for 'm'
+//   type                1          'T'
+//   track name          n          the route name and its NUL
+//   constant            5          01 02 00 00 00
+//   point count P       4
+//   P track points      12 each    latitude, longitude, four flag bytes 00
+//   end                 1          00
+//   version bytes       3 'm'      00 00 00
+#include <cstring>
+
+#include "conversion_state.h"
+#include "families.h"
+#include "route_layout.h"
+
+namespace {
+
+constexpr uint8_t kTrackHeadBytes[5] = {0x01, 0x02, 0x00, 0x00, 0x00};
+constexpr uint8_t kTrackPointFlags[4] = {0, 0, 0, 0};
+constexpr uint8_t kTrackEndBytesM[4] = {0, 0, 0, 0};
+
+// Mode 'T' takes every link point, mode 'U' the first and last of each link.
+class RoutePointCollector final : public LinkPointSink {
+ public:
+  explicit RoutePointCollector(char mode) : allPoints_(mode == 'T') {}
+  void OnLinkPoint(int32_t latitude, int32_t longitude, bool firstOfLink,
+                   bool lastOfLink) override {
+    if (allPoints_ || firstOfLink || lastOfLink) AppendPoint(latitude, longitude);
+  }
+
+ private:
+  bool allPoints_;
+};
+
+uint32_t TrackLength(int32_t nameLength) {
+  return static_cast<uint32_t>(nameLength) + 12 * g_pointCount + (g_gdbVersion == 'm' ? 13 : 10);
+}
+
+}  // namespace
+
+int32_t ReadRoutePoints(RecordWalk& walk, char mode) {
+  g_pointCount = 0;
+  const int32_t nameLength = walk.Name();
+  if (nameLength < 0) return -1;
+  RoutePointCollector collector(mode);
+  WalkRouteBody(walk, 0, &collector);
+  walk.Finish();
+  return nameLength;
+}
+
+void WriteTrackBody(OutputStream& output) {
+  WriteText(g_nameBuffer, output);
+  output.WriteBlock(kTrackHeadBytes, sizeof kTrackHeadBytes);
+  WriteInt32(g_pointCount, output);
+  for (uint32_t i = 0; i < g_pointCount; ++i) {
+    WriteInt32(static_cast<uint32_t>(g_pointLat[i]), output);
+    WriteInt32(static_cast<uint32_t>(g_pointLon[i]), output);
+    output.WriteBlock(kTrackPointFlags, sizeof kTrackPointFlags);
+  }
+  output.WriteBlock(kTrackEndBytesM, g_gdbVersion == 'm' ? 4 : 1);
+}
+
+void ConvertRouteToTrack(InputStream& input, OutputStream& output, uint32_t length, char mode) {
+  RecordWalk walk(input, nullptr, length);
+  const int32_t nameLength = ReadRoutePoints(walk, mode);
+  if (input.AtEnd()) return;
+  if (nameLength < 0) {
+    PassThroughAfterName(walk, output, length, 'R');
+    return;
+  }
+  WriteRecordHeader(TrackLength(nameLength), output, 'T');
+  WriteTrackBody(output);
+}
+
+void PassThroughAfterName(RecordWalk& walk, OutputStream& output, uint32_t length, uint8_t type) {
+  WriteRecordHeader(length, output, type);
+  output.WriteBlock(reinterpret_cast<const uint8_t*>(g_nameBuffer), walk.Consumed());
+  walk.FinishTo(&output);
+}

@@ -1,0 +1,143 @@
+#include "conversion_run.h"
+
+#include <cstdint>
+#include <cstdio>
+
+#include "byte_stream.h"
+#include "control_ids.h"
+#include "conversion_state.h"
+#include "file_guard.h"
+#include "file_header.h"
+#include "record_dispatch.h"
+#include "run_messages.h"
+
+namespace {
+
+constexpr uint32_t kFewestVias = 25;
+constexpr uint32_t kMostVias = 1000;
+constexpr char kInfoTitle[] = "Info";
+
+struct EngineResult {
+  bool headerAccepted = false;
+  bool inputEnded = false;
+};
+
+void FlushTrace() {
+  if (g_traceOutput != nullptr) g_traceOutput->Flush();
+}
+
+RunOutcome Report(ConversionDialog& dialog, RunOutcome outcome, RunMessage message,
+                  MessageStyle style = MessageStyle::Exclamation) {
+  FlushTrace();
+  const RunMessageText text = RunMessageFor(message, g_language);
+  if (text.text != nullptr) dialog.MessageBox(text.text, text.title, style);
+  return outcome;
+}
+
+char ModeFromOptions(const ConversionDialog& dialog) {
+  switch (dialog.GetCheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6)) {
+    case IDC_OPTION_2:
+      return kRoutesToTracksViaPoints;
+    case IDC_OPTION_3:
+      return kViasToUserWaypoints;
+    case IDC_OPTION_4:
+      return kViasToHiddenVias;
+    case IDC_OPTION_5:
+      return kTracksToRoutesUserVias;
+    case IDC_OPTION_6:
+      return kTracksToRoutesHiddenVias;
+    default:
+      return kRoutesToTracksAllPoints;
+  }
+}
+
+bool MakesRoutes(char mode) {
+  return mode == kTracksToRoutesUserVias || mode == kTracksToRoutesHiddenVias;
+}
+
+bool IsViaCountValid(uint32_t count) {
+  return count - kFewestVias <= kMostVias - kFewestVias;
+}
+
+// The header, then every record up to the end record, showing each record's
+// message as it comes.
+EngineResult RunEngine(ConversionDialog& dialog, InputStream& input, OutputStream& output,
+                       char mode) {
+  EngineResult result;
+  if (CopyFileHeader(output, input) == 0) return result;
+  result.headerAccepted = true;
+  for (;;) {
+    const int type = ConvertRecord(input, output, mode);
+    if (type == kInputEnded) {
+      result.inputEnded = true;
+      return result;
+    }
+    if (g_messagePending == 1) {
+      FlushTrace();
+      dialog.MessageBox(g_messageText, kInfoTitle, MessageStyle::Exclamation);
+    }
+    if (type == kEndRecord) return result;
+  }
+}
+
+// Runs the engine over the two open files and closes them, output first.
+RunOutcome ConvertFiles(ConversionDialog& dialog, std::FILE* inputFile, std::FILE* outputFile,
+                        char mode) {
+  EngineResult result;
+  bool written = false;
+  {
+    FileInputStream input(inputFile);
+    FileOutputStream output(outputFile);
+    result = RunEngine(dialog, input, output, mode);
+    written = output.Flush();
+  }
+  written = (std::fclose(outputFile) == 0) && written;
+  std::fclose(inputFile);
+  if (!result.headerAccepted) {
+    return Report(dialog, RunOutcome::NotGdbFormat, RunMessage::NotGdbFormat);
+  }
+  if (!written) return Report(dialog, RunOutcome::OutputWriteFailed, RunMessage::OutputWriteFailed);
+  if (result.inputEnded)
+    return Report(dialog, RunOutcome::InputTruncated, RunMessage::InputTruncated);
+  return Report(dialog, RunOutcome::Completed, RunMessage::Completed, MessageStyle::Plain);
+}
+
+}  // namespace
+
+RunOutcome OnConvert(ConversionDialog& dialog) {
+  const std::string inputPath = dialog.GetDlgItemText(IDC_INPUT_PATH);
+  if (inputPath.empty()) {
+    return Report(dialog, RunOutcome::InputPathEmpty, RunMessage::InputPathEmpty);
+  }
+  std::FILE* inputFile = OpenFile(inputPath, "rb");
+  if (inputFile == nullptr) {
+    return Report(dialog, RunOutcome::InputOpenFailed, RunMessage::InputOpenFailed);
+  }
+  ReadOnlyGuard readOnly(inputPath);
+
+  const auto refuse = [&](RunOutcome outcome, RunMessage message) {
+    std::fclose(inputFile);
+    readOnly.Restore();
+    return Report(dialog, outcome, message);
+  };
+  const std::string outputPath = dialog.GetDlgItemText(IDC_OUTPUT_PATH);
+  if (outputPath.empty()) return refuse(RunOutcome::OutputPathEmpty, RunMessage::OutputPathEmpty);
+  // Write permission does not stop every user from opening a file for
+  // writing, so the input and read-only outputs are refused by name as well.
+  if (IsSameFile(inputPath, outputPath) || IsExistingReadOnlyFile(outputPath)) {
+    return refuse(RunOutcome::OutputOpenFailed, RunMessage::OutputOpenFailed);
+  }
+  const char mode = ModeFromOptions(dialog);
+  if (MakesRoutes(mode)) {
+    g_maxViasPerRoute = dialog.GetDlgItemInt(IDC_MAX_VIAS);
+    if (!IsViaCountValid(g_maxViasPerRoute)) {
+      return refuse(RunOutcome::ViaCountInvalid, RunMessage::ViaCountInvalid);
+    }
+  }
+  std::FILE* outputFile = OpenFile(outputPath, "wb");
+  readOnly.Restore();
+  if (outputFile == nullptr) {
+    return refuse(RunOutcome::OutputOpenFailed, RunMessage::OutputOpenFailed);
+  }
+  return ConvertFiles(dialog, inputFile, outputFile, mode);
+}

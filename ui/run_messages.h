@@ -1,0 +1,23 @@
+// The outcome messages of a conversion run in the three dialog languages.
+#pragma once
+
+enum class RunMessage {
+  InputPathEmpty,
+  InputOpenFailed,
+  OutputPathEmpty,
+  OutputOpenFailed,
+  ViaCountInvalid,
+  NotGdbFormat,
+  InputTruncated,
+  OutputWriteFailed,
+  Completed,
+};
+
+struct RunMessageText {
+  const char* text;   // UTF-8
+  const char* title;  // UTF-8
+};
+
+// The message in language 1 English, 2 Dutch or 3 German; null text for any
+// other language, which shows no outcome message.
+RunMessageText RunMessageFor(RunMessage message, int language);
