@@ -12,6 +12,7 @@ uint32_t g_waypointSerial = 1;
 uint8_t g_messagePending = 0;
 char g_messageText[kMessageSize] = {};
 char g_nameBuffer[kMaxTextLength + 2] = {};
+uint32_t g_recordNumber = 0;
 uint32_t g_maxViasPerRoute = 0;
 uint32_t g_pointCount = 0;
 int32_t g_pointLat[kMaxPoints] = {};

@@ -25,6 +25,9 @@ extern char g_messageText[kMessageSize];
 // Names read from records and generated names. One spare byte beyond the
 // 30001 bytes ReadText may store keeps a NUL at the end whatever happens.
 extern char g_nameBuffer[kMaxTextLength + 2];
+// Number of the record being converted, 1 for the first after the header.
+// Reset by CopyFileHeader, raised by ConvertRecord; named in the damaged-record message.
+extern uint32_t g_recordNumber;
 // Most via points per generated route. Set by the conversion run for tracks-to-routes runs.
 extern uint32_t g_maxViasPerRoute;
 

@@ -4,8 +4,6 @@
 
 #include "conversion_state.h"
 
-uint32_t g_recordNumber = 0;
-
 namespace {
 
 const char* DamagedRecordFormat() {

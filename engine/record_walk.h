@@ -69,7 +69,3 @@ class RecordWalk {
   uint32_t remaining_;
   bool ok_ = true;
 };
-
-// The number of the record being converted, 1 for the first after the header.
-// Set by the dispatcher; used in the damaged-record message.
-extern uint32_t g_recordNumber;
