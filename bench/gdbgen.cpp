@@ -3,9 +3,11 @@
 // the fuzz seed corpus are made with it.
 //
 //   morvex-gdbgen [--kind routes|tracks|mix] [--version k|l|m] [--size BYTES]
-//                 [--seed N] [--track-points N] [--link-points N] OUTPUT
+//                 [--seed N] [--track-points N] [--link-points N]
+//                 [--route-entries N] OUTPUT
 //
-// routes  routes with long links (--link-points per link), each route after the
+// routes  routes of about --route-entries via points with long links
+//         (--link-points per link), each route after the
 //         waypoint records of its via points; many via points are
 //         auto-generated ones (class 10 or 12)
 // tracks  tracks of --track-points points, with altitude and time on every
@@ -53,6 +55,7 @@ struct Options {
   uint64_t seed = 1;
   uint32_t trackPoints = 3000;
   uint32_t linkPoints = 150;
+  uint32_t routeEntries = 50;
   std::string output;
 };
 
@@ -132,7 +135,8 @@ class Generator {
     WriteHeader();
     while (written_ < options_.size) {
       if (options_.kind == "routes") {
-        AddRoute(options_.linkPoints, 40 + random_.Below(20));
+        AddRoute(options_.linkPoints, options_.routeEntries - options_.routeEntries / 5 +
+                                          random_.Below(options_.routeEntries / 5 * 2 + 1));
       } else if (options_.kind == "tracks") {
         AddTrack(options_.trackPoints);
       } else {
@@ -432,7 +436,8 @@ bool ParseSize(const char* text, uint64_t& size) {
 int Usage() {
   std::fputs(
       "Usage: morvex-gdbgen [--kind routes|tracks|mix] [--version k|l|m] [--size BYTES]\n"
-      "                     [--seed N] [--track-points N] [--link-points N] OUTPUT\n",
+      "                     [--seed N] [--track-points N] [--link-points N]\n"
+      "                     [--route-entries N] OUTPUT\n",
       stderr);
   return 2;
 }
@@ -464,6 +469,9 @@ int main(int argc, char** argv) {
     } else if (arg == "--link-points" && hasValue) {
       if (!ParseSize(argv[++i], number) || number < 2 || number > 100000) return Usage();
       options.linkPoints = static_cast<uint32_t>(number);
+    } else if (arg == "--route-entries" && hasValue) {
+      if (!ParseSize(argv[++i], number) || number < 2 || number > 100000) return Usage();
+      options.routeEntries = static_cast<uint32_t>(number);
     } else if (arg.size() > 1 && arg[0] == '-') {
       return Usage();
     } else if (options.output.empty()) {
