@@ -1,0 +1,875 @@
+// The converter window, driven as a user would, headless. Message boxes,
+// file pickers and the about box's modal run are answered by RecordingPrompts.
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "about_dlg.h"
+#include "control_ids.h"
+#include "conversion_state.h"
+#include "morvex_dlg.h"
+#include "recording_prompts.h"
+
+Q_DECLARE_METATYPE(MessageStyle)
+
+namespace {
+
+const QString kCaption =
+    QStringLiteral("Morvex Version 3.1 - File Converter for Mapsource GDB files");
+const QString kAboutItem = QStringLiteral("&About Morvex...");
+
+// Texts of the controls that the language buttons rewrite: at creation, then
+// in English, Dutch and German.
+struct ControlTexts {
+  int id;
+  std::array<const char*, 4> text;
+};
+const ControlTexts kTexts[] = {
+    {IDC_BROWSE_INPUT, {"Browse...", "Browse...", "Zoek...", "Suchen..."}},
+    {IDC_BROWSE_OUTPUT, {"Browse...", "Browse...", "Zoek...", "Suchen..."}},
+    {IDC_CONVERT, {"Convert", "Convert", "Converteer", "Konvertieren"}},
+    {IDCANCEL, {"Quit", "Quit", "Exit", "Beenden"}},
+    {IDC_INPUT_GROUP, {"Input File", "Input file", "Invoer bestand", "Eingabe-Datei"}},
+    {IDC_OUTPUT_GROUP, {"Output File", "Output file", "Uitvoer bestand", "Ausgabe-Datei"}},
+    {IDC_OPTIONS_GROUP,
+     {"Processing Options", "Processing options", "Verwerkings opties", "Verarbeitungs Optionen"}},
+    {IDC_MAX_VIAS_LABEL,
+     {"For options 5 and 6:\nMaximum number of via points per route (25-1000)",
+      "For options 5 and 6:\nMaximum number of via points per route (25-1000)",
+      "Voor opties 5 en 6:\nMaximum aantal viapunten per route (25-1000)",
+      "Für Optionen 5 und 6:\nMaximale Anzahl der Zwischenpunkte je Route (25-1000)"}},
+    {IDC_LANGUAGE_GROUP, {"Language", "Language", "Taal", "Sprache"}},
+    {IDC_OPTION_1,
+     {"1. Convert routes to tracks with all points", "1. Convert routes to tracks with all points",
+      "1. Converteer routes naar tracks met alle punten",
+      "1. Konvertiere Routen zu Tracks mit allen Punkten"}},
+    {IDC_OPTION_2,
+     {"2. Convert routes to tracks with via points only",
+      "2. Convert routes to tracks with via points only",
+      "2. Converteer routes naar tracks met alleen viapunten",
+      "2. Konvertiere Routen zu Tracks nur mit den Zwischenpunkten"}},
+    {IDC_OPTION_3,
+     {"3. Convert auto-generated route via points to user waypoint vias",
+      "3. Convert auto-generated route via points to user waypoint vias",
+      "3. Converteer automatisch-gegenereerde route viapunten naar gebruikers waypoint vias",
+      "3. Konvertiere automatisch erzeugte Zwischenpunkte zu User-Zwischenpunkten"}},
+    {IDC_OPTION_4,
+     {"4. Convert auto-generated route via points to hidden via points",
+      "4. Convert auto-generated route via points to hidden via points",
+      "4. Converteer automatisch-gegenereerde route viapunten naar verborgen viapunten",
+      "4. Konvertiere automatisch erzeugte Zwischenpunkte zu versteckten Zwischenpunkten"}},
+    {IDC_OPTION_5,
+     {"5. Convert tracks to routes with user waypoint vias",
+      "5. Convert tracks to routes with user waypoint vias",
+      "5. Converteer tracks naar routes met gebruikers waypoint viapunten",
+      "5. Konvertiere Tracks zu Routen mit User-Zwischenpunkten"}},
+    {IDC_OPTION_6,
+     {"6. Convert tracks to routes with hidden via points",
+      "6. Convert tracks to routes with hidden via points",
+      "6. Converteer tracks naar routes met verborgen viapunten",
+      "6. Konvertiere Tracks zu Routen mit versteckten Zwischenpunkten"}},
+};
+
+// Texts that no language changes.
+struct FixedText {
+  int id;
+  const char* text;
+};
+const FixedText kFixedTexts[] = {
+    {IDC_LANG_ENGLISH, "English"},
+    {IDC_LANG_DUTCH, "Nederlands"},
+    {IDC_LANG_GERMAN, "Deutsch"},
+    {IDC_LANG_FRENCH, "Français"},
+};
+
+// Every control, in template order.
+const int kAllControls[] = {
+    IDC_INPUT_GROUP,    IDC_INPUT_PATH,    IDC_BROWSE_INPUT,   IDC_OUTPUT_GROUP, IDC_OUTPUT_PATH,
+    IDC_BROWSE_OUTPUT,  IDC_OPTIONS_GROUP, IDC_OPTION_1,       IDC_OPTION_2,     IDC_OPTION_3,
+    IDC_OPTION_4,       IDC_OPTION_5,      IDC_OPTION_6,       IDCANCEL,         IDC_CONVERT,
+    IDC_MAX_VIAS_LABEL, IDC_MAX_VIAS,      IDC_LANGUAGE_GROUP, IDC_LANG_ENGLISH, IDC_LANG_DUTCH,
+    IDC_LANG_GERMAN,    IDC_LANG_FRENCH,
+};
+
+QString TextOf(const CMorvexDlg& dlg, int id) {
+  return QString::fromStdString(dlg.GetDlgItemText(id));
+}
+
+// A click where a user would click: on the indicator of a radio button, in the
+// middle of anything else.
+void Click(QWidget* control) {
+  QVERIFY(control != nullptr);
+  QPoint at = control->rect().center();
+  if (qobject_cast<QRadioButton*>(control)) at.setX(qMin(8, control->width() / 2));
+  QTest::mouseClick(control, Qt::LeftButton, Qt::NoModifier, at);
+}
+
+// ---- GDB files for the runs through the dialog -----------------------------
+
+void PutInt32(std::string& bytes, uint32_t value) {
+  for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<char>(value >> shift));
+}
+
+std::string Text(const std::string& text) {
+  return text + '\0';
+}
+
+std::string GdbHeader() {
+  std::string bytes = Text("MsRcf");
+  bytes += std::string(
+      "\x02\x00\x00\x00"
+      "D",
+      5);
+  bytes += 'm';
+  bytes += std::string(8, '\0');
+  bytes += Text("") + Text("") + Text("");
+  return bytes + Text("MapSource");
+}
+
+std::string Record(char type, const std::string& body) {
+  std::string bytes;
+  PutInt32(bytes, static_cast<uint32_t>(body.size()));
+  bytes += type;
+  return bytes + body;
+}
+
+std::string EndRecord() {
+  return Record('V', std::string("\x00\x01", 2));
+}
+
+// A track of count distinct points, each in its shortest form (no optional fields).
+std::string TrackRecord(const std::string& name, uint32_t count) {
+  std::string body = Text(name);
+  body += std::string("\x01\x02\x00\x00\x00", 5);
+  PutInt32(body, count);
+  for (uint32_t i = 0; i < count; ++i) {
+    PutInt32(body, 0x10000000u + i);
+    PutInt32(body, 0x20000000u + i);
+    body += std::string(4, '\0');
+  }
+  body += '\0';  // a trailing field the walk skips
+  return Record('T', body);
+}
+
+bool WriteFile(const QString& path, const std::string& bytes) {
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return false;
+  return file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
+         static_cast<qint64>(bytes.size());
+}
+
+QByteArray ReadFile(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// One expected message box, as "text|title|style" rows are easier to read.
+struct Box {
+  QString text;
+  QString title;
+  MessageStyle style;
+};
+
+}  // namespace
+
+class TestMorvexDlg : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<CMorvexDlg> m_dlg;
+  RecordingPrompts m_prompts;
+
+  CMorvexDlg& Dlg() { return *m_dlg; }
+  QWidget* Item(int id) { return m_dlg->GetDlgItem(id); }
+  QLineEdit* Field(int id) { return qobject_cast<QLineEdit*>(Item(id)); }
+  QAction* AboutItem() {
+    for (QAction* action : m_dlg->GetSystemMenu()->actions()) {
+      if (action->text() == kAboutItem) return action;
+    }
+    return nullptr;
+  }
+  void ShowActive() {
+    m_dlg->show();
+    m_dlg->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_dlg.get()));
+  }
+  // Rectangle of a control in the dialog's coordinates.
+  QRect InDialog(QWidget* control) {
+    return QRect(control->mapTo(m_dlg.get(), QPoint(0, 0)), control->size());
+  }
+
+ private slots:
+  void init() {
+    g_language = 1;  // as at process start
+    m_prompts = RecordingPrompts();
+    m_dlg = std::make_unique<CMorvexDlg>();
+    m_dlg->SetPrompts(&m_prompts);
+  }
+
+  void cleanup() {
+    m_dlg.reset();
+    // No window of a test may outlive it.
+    QCOMPARE(QApplication::topLevelWidgets().size(), 0);
+  }
+
+  void startState() {
+    for (const ControlTexts& item : kTexts) {
+      QCOMPARE(TextOf(Dlg(), item.id), QString::fromUtf8(item.text[0]));
+    }
+    for (const FixedText& item : kFixedTexts) {
+      QCOMPARE(TextOf(Dlg(), item.id), QString::fromUtf8(item.text));
+    }
+    QCOMPARE(Dlg().windowTitle(), kCaption);
+    QCOMPARE(TextOf(Dlg(), IDC_INPUT_PATH), QString());
+    QCOMPARE(TextOf(Dlg(), IDC_OUTPUT_PATH), QString());
+    QCOMPARE(TextOf(Dlg(), IDC_MAX_VIAS), QStringLiteral("250"));
+    QCOMPARE(Dlg().GetCheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6), int{IDC_OPTION_1});
+    QCOMPARE(Dlg().GetCheckedRadioButton(IDC_LANG_ENGLISH, IDC_LANG_FRENCH), int{IDC_LANG_ENGLISH});
+    QCOMPARE(g_language, 1);
+    QVERIFY(!Item(IDC_MAX_VIAS_LABEL)->isEnabled());
+    QVERIFY(!Item(IDC_MAX_VIAS)->isEnabled());
+    QVERIFY(!Item(IDC_LANG_FRENCH)->isEnabled());
+    QVERIFY(!Dlg().windowIcon().isNull());
+    QVERIFY(qobject_cast<QPushButton*>(Item(IDC_CONVERT))->isDefault());
+    for (int id : {IDC_BROWSE_INPUT, IDC_BROWSE_OUTPUT, IDCANCEL}) {
+      QVERIFY(!qobject_cast<QPushButton*>(Item(id))->isDefault());
+    }
+
+    // The About item closes the window menu, after a separator.
+    const QList<QAction*> menu = Dlg().GetSystemMenu()->actions();
+    QVERIFY(menu.size() >= 2);
+    QVERIFY(menu[menu.size() - 2]->isSeparator());
+    QCOMPARE(menu.last()->text(), kAboutItem);
+
+    ShowActive();
+    QCOMPARE(QApplication::focusWidget(), Item(IDC_INPUT_PATH));
+    QVERIFY(Item(IDC_LANG_FRENCH)->isHidden());
+    const Qt::WindowFlags flags = Dlg().windowFlags();
+    QVERIFY(flags.testFlag(Qt::WindowMinimizeButtonHint));
+    QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
+    QCOMPARE(Dlg().minimumSize(), Dlg().maximumSize());
+    QCOMPARE(Dlg().size(), Dlg().minimumSize());
+  }
+
+  // Nothing of the dialog's construction touches the language setting.
+  void constructionKeepsLanguage() {
+    m_dlg.reset();
+    g_language = 3;
+    m_dlg = std::make_unique<CMorvexDlg>();
+    QCOMPARE(g_language, 3);
+    QCOMPARE(TextOf(Dlg(), IDC_CONVERT), QStringLiteral("Convert"));
+    QCOMPARE(TextOf(Dlg(), IDC_INPUT_GROUP), QStringLiteral("Input File"));
+  }
+
+  void languageClicks_data() {
+    QTest::addColumn<QList<int>>("clicks");
+    QTest::addColumn<int>("language");  // 1 English, 2 Dutch, 3 German
+    QTest::newRow("English") << QList<int>{IDC_LANG_ENGLISH} << 1;
+    QTest::newRow("Dutch") << QList<int>{IDC_LANG_DUTCH} << 2;
+    QTest::newRow("German") << QList<int>{IDC_LANG_GERMAN} << 3;
+    QTest::newRow("German twice") << QList<int>{IDC_LANG_GERMAN, IDC_LANG_GERMAN} << 3;
+    QTest::newRow("Dutch then English") << QList<int>{IDC_LANG_DUTCH, IDC_LANG_ENGLISH} << 1;
+    QTest::newRow("German then Dutch") << QList<int>{IDC_LANG_GERMAN, IDC_LANG_DUTCH} << 2;
+    QTest::newRow("English twice") << QList<int>{IDC_LANG_ENGLISH, IDC_LANG_ENGLISH} << 1;
+  }
+
+  void languageClicks() {
+    QFETCH(QList<int>, clicks);
+    QFETCH(int, language);
+    ShowActive();
+    const QSize size = Dlg().size();
+    Field(IDC_INPUT_PATH)->setText(QStringLiteral("in.gdb"));
+    for (int id : clicks) {
+      Click(Item(id));
+      QCOMPARE(Dlg().GetCheckedRadioButton(IDC_LANG_ENGLISH, IDC_LANG_FRENCH), id);
+    }
+
+    QCOMPARE(g_language, language);
+    for (const ControlTexts& item : kTexts) {
+      QCOMPARE(TextOf(Dlg(), item.id), QString::fromUtf8(item.text[language]));
+    }
+    for (const FixedText& item : kFixedTexts) {
+      QCOMPARE(TextOf(Dlg(), item.id), QString::fromUtf8(item.text));
+    }
+    QCOMPARE(Dlg().windowTitle(), kCaption);
+    QVERIFY(AboutItem() != nullptr);
+    QCOMPARE(Dlg().GetSystemMenu()->actions().last()->text(), kAboutItem);
+    // What the user entered stays.
+    QCOMPARE(TextOf(Dlg(), IDC_INPUT_PATH), QStringLiteral("in.gdb"));
+    QCOMPARE(TextOf(Dlg(), IDC_MAX_VIAS), QStringLiteral("250"));
+    QCOMPARE(Dlg().GetCheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6), int{IDC_OPTION_1});
+    QVERIFY(!Item(IDC_MAX_VIAS)->isEnabled());
+    QCOMPARE(Dlg().size(), size);
+  }
+
+  // The fourth language button cannot be used; should it ever be checked, it
+  // selects language 4 and changes no text.
+  void fourthLanguage() {
+    ShowActive();
+    Click(Item(IDC_LANG_GERMAN));
+    Click(Item(IDC_LANG_FRENCH));
+    QCOMPARE(g_language, 3);
+    QCOMPARE(Dlg().GetCheckedRadioButton(IDC_LANG_ENGLISH, IDC_LANG_FRENCH), int{IDC_LANG_GERMAN});
+
+    Dlg().CheckDlgButton(IDC_LANG_FRENCH);
+    QCOMPARE(Dlg().GetCheckedRadioButton(IDC_LANG_ENGLISH, IDC_LANG_FRENCH), int{IDC_LANG_FRENCH});
+    QCOMPARE(g_language, 3);  // checking is no click
+    Dlg().OnLanguageClicked();
+    QCOMPARE(g_language, 4);
+    for (const ControlTexts& item : kTexts) {
+      QCOMPARE(TextOf(Dlg(), item.id), QString::fromUtf8(item.text[3]));
+    }
+  }
+
+  void optionClicks_data() {
+    QTest::addColumn<QList<int>>("clicks");
+    QTest::addColumn<QList<bool>>("enabledAfter");
+    QTest::newRow("option 5") << QList<int>{IDC_OPTION_5} << QList<bool>{true};
+    QTest::newRow("option 6") << QList<int>{IDC_OPTION_6} << QList<bool>{true};
+    QTest::newRow("options 1 to 4")
+        << QList<int>{IDC_OPTION_1, IDC_OPTION_2, IDC_OPTION_3, IDC_OPTION_4}
+        << QList<bool>{false, false, false, false};
+    QTest::newRow("5, 2, 6, 4, 5")
+        << QList<int>{IDC_OPTION_5, IDC_OPTION_2, IDC_OPTION_6, IDC_OPTION_4, IDC_OPTION_5}
+        << QList<bool>{true, false, true, false, true};
+    QTest::newRow("5 twice, then 3 twice")
+        << QList<int>{IDC_OPTION_5, IDC_OPTION_5, IDC_OPTION_3, IDC_OPTION_3}
+        << QList<bool>{true, true, false, false};
+  }
+
+  void optionClicks() {
+    QFETCH(QList<int>, clicks);
+    QFETCH(QList<bool>, enabledAfter);
+    ShowActive();
+    Field(IDC_MAX_VIAS)->setText(QStringLiteral("731"));
+    for (qsizetype i = 0; i < clicks.size(); ++i) {
+      Click(Item(clicks[i]));
+      QCOMPARE(Dlg().GetCheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6), clicks[i]);
+      QCOMPARE(Item(IDC_MAX_VIAS_LABEL)->isEnabled(), enabledAfter[i]);
+      QCOMPARE(Item(IDC_MAX_VIAS)->isEnabled(), enabledAfter[i]);
+      QCOMPARE(TextOf(Dlg(), IDC_MAX_VIAS), QStringLiteral("731"));
+    }
+    QCOMPARE(Dlg().GetCheckedRadioButton(IDC_LANG_ENGLISH, IDC_LANG_FRENCH), int{IDC_LANG_ENGLISH});
+    QCOMPARE(g_language, 1);
+  }
+
+  // Tab walks the fields and push buttons in template order; the radio
+  // buttons are no tab stops and the via-point field only while enabled.
+  void tabOrder_data() {
+    QTest::addColumn<int>("option");
+    QTest::addColumn<QList<int>>("stops");
+    const QList<int> common{IDC_INPUT_PATH,    IDC_BROWSE_INPUT, IDC_OUTPUT_PATH,
+                            IDC_BROWSE_OUTPUT, IDCANCEL,         IDC_CONVERT};
+    QTest::newRow("option 1") << int{IDC_OPTION_1} << (common + QList<int>{IDC_INPUT_PATH});
+    QTest::newRow("option 6") << int{IDC_OPTION_6}
+                              << (common + QList<int>{IDC_MAX_VIAS, IDC_INPUT_PATH});
+  }
+
+  void tabOrder() {
+    QFETCH(int, option);
+    QFETCH(QList<int>, stops);
+    ShowActive();
+    Click(Item(option));
+    Item(IDC_INPUT_PATH)->setFocus(Qt::OtherFocusReason);
+    QCOMPARE(QApplication::focusWidget(), Item(stops.first()));
+    for (qsizetype i = 1; i < stops.size(); ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QCOMPARE(QApplication::focusWidget(), Item(stops[i]));
+    }
+    for (qsizetype i = stops.size() - 2; i >= 0; --i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+      QCOMPARE(QApplication::focusWidget(), Item(stops[i]));
+    }
+    // From a clicked radio button, Tab goes on to the next tab stop after it.
+    Click(Item(IDC_OPTION_2));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), Item(IDCANCEL));
+  }
+
+  void viaFieldTakesDigitsOnly_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("digits") << "1000"
+                            << "1000";
+    QTest::newRow("sign") << "-25"
+                          << "25";
+    QTest::newRow("plus") << "+300"
+                          << "300";
+    QTest::newRow("decimal point") << "12.5"
+                                   << "125";
+    QTest::newRow("letters and blanks") << "a 4x0"
+                                        << "40";
+  }
+
+  void viaFieldTakesDigitsOnly() {
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    ShowActive();
+    Click(Item(IDC_OPTION_5));
+    QLineEdit* field = Field(IDC_MAX_VIAS);
+    field->setFocus(Qt::OtherFocusReason);
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Delete);
+    QCOMPARE(field->text(), QString());  // the field can be left empty
+    QTest::keyClicks(field, typed);
+    QCOMPARE(field->text(), shown);
+    QVERIFY(field->alignment() & Qt::AlignRight);
+  }
+
+  // What the conversion run reads from the via-point field.
+  void getDlgItemInt_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<unsigned>("value");
+    QTest::newRow("start value") << "250" << 250u;
+    QTest::newRow("empty") << "" << 0u;
+    QTest::newRow("leading zeros") << "0025" << 25u;
+    QTest::newRow("largest") << "4294967295" << 4294967295u;
+    QTest::newRow("too large") << "4294967296" << 0u;
+    QTest::newRow("too large, would wrap to 25") << "4294967321" << 0u;
+    QTest::newRow("not a number") << "12a" << 0u;
+    QTest::newRow("negative") << "-25" << 0u;
+  }
+
+  void getDlgItemInt() {
+    QFETCH(QString, text);
+    QFETCH(unsigned, value);
+    Dlg().SetDlgItemText(IDC_MAX_VIAS, text);
+    QCOMPARE(Dlg().GetDlgItemInt(IDC_MAX_VIAS), value);
+  }
+
+  void pickers_data() {
+    QTest::addColumn<int>("button");
+    QTest::addColumn<int>("field");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("answer");  // null: cancelled
+    QTest::addColumn<QString>("shown");
+    const int open = static_cast<int>(FilePickerRequest::Kind::Open);
+    const int save = static_cast<int>(FilePickerRequest::Kind::Save);
+    const QString chosen = QDir::toNativeSeparators(QStringLiteral("/data/trips/alps 2026.gdb"));
+    QTest::newRow("input chosen") << int{IDC_BROWSE_INPUT} << int{IDC_INPUT_PATH} << open << chosen
+                                  << chosen;
+    QTest::newRow("input cancelled")
+        << int{IDC_BROWSE_INPUT} << int{IDC_INPUT_PATH} << open << QString() << "typed by hand";
+    QTest::newRow("output chosen")
+        << int{IDC_BROWSE_OUTPUT} << int{IDC_OUTPUT_PATH} << save << chosen << chosen;
+    QTest::newRow("output cancelled")
+        << int{IDC_BROWSE_OUTPUT} << int{IDC_OUTPUT_PATH} << save << QString() << "typed by hand";
+  }
+
+  void pickers() {
+    QFETCH(int, button);
+    QFETCH(int, field);
+    QFETCH(int, kind);
+    QFETCH(QString, answer);
+    QFETCH(QString, shown);
+    ShowActive();
+    const int other = field == IDC_INPUT_PATH ? IDC_OUTPUT_PATH : IDC_INPUT_PATH;
+    Dlg().SetDlgItemText(field, QStringLiteral("typed by hand"));
+    Dlg().SetDlgItemText(other, QStringLiteral("other.gdb"));
+    if (answer.isNull()) {
+      m_prompts.pickerAnswers.push_back(std::nullopt);
+    } else {
+      m_prompts.pickerAnswers.push_back(answer);
+    }
+    Click(Item(button));
+
+    QCOMPARE(m_prompts.pickerRequests.size(), size_t{1});
+    const FilePickerRequest& request = m_prompts.pickerRequests.front();
+    QCOMPARE(static_cast<int>(request.kind), kind);
+    QCOMPARE(request.nameFilters,
+             (QStringList{QStringLiteral("GDB Files (*.gdb)"), QStringLiteral("All Files (*.*)")}));
+    QCOMPARE(request.defaultSuffix, QStringLiteral("gdb"));
+    QCOMPARE(m_prompts.pickerOwners.front(), static_cast<QWidget*>(m_dlg.get()));
+    QCOMPARE(TextOf(Dlg(), field), shown);
+    QCOMPARE(TextOf(Dlg(), other), QStringLiteral("other.gdb"));
+    QVERIFY(m_prompts.messages.empty());
+  }
+
+  // The settings that the real pickers get, checked without showing them.
+  void filePickerSettings_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("acceptMode");
+    QTest::addColumn<int>("fileMode");
+    QTest::newRow("open") << static_cast<int>(FilePickerRequest::Kind::Open)
+                          << int{QFileDialog::AcceptOpen} << int{QFileDialog::ExistingFile};
+    QTest::newRow("save") << static_cast<int>(FilePickerRequest::Kind::Save)
+                          << int{QFileDialog::AcceptSave} << int{QFileDialog::AnyFile};
+  }
+
+  void filePickerSettings() {
+    QFETCH(int, kind);
+    QFETCH(int, acceptMode);
+    QFETCH(int, fileMode);
+    // Ask the dialog for its request, then give it to a real picker.
+    m_prompts.pickerAnswers.clear();
+    if (kind == static_cast<int>(FilePickerRequest::Kind::Open)) {
+      Dlg().OnBrowseInput();
+    } else {
+      Dlg().OnBrowseOutput();
+    }
+    QCOMPARE(m_prompts.pickerRequests.size(), size_t{1});
+    QFileDialog picker;
+    ConfigureFilePicker(picker, m_prompts.pickerRequests.front());
+    QCOMPARE(int{picker.acceptMode()}, acceptMode);
+    QCOMPARE(int{picker.fileMode()}, fileMode);
+    QCOMPARE(picker.nameFilters(),
+             (QStringList{QStringLiteral("GDB Files (*.gdb)"), QStringLiteral("All Files (*.*)")}));
+    QCOMPARE(picker.selectedNameFilter(), QStringLiteral("GDB Files (*.gdb)"));
+    QCOMPARE(picker.defaultSuffix(), QStringLiteral("gdb"));
+    QVERIFY(!picker.testOption(QFileDialog::DontConfirmOverwrite));
+    QVERIFY(!picker.testOption(QFileDialog::ReadOnly));
+    QVERIFY(!picker.isVisible());
+  }
+
+  void messageBoxSettings_data() {
+    QTest::addColumn<MessageStyle>("style");
+    QTest::addColumn<int>("icon");
+    QTest::newRow("exclamation") << MessageStyle::Exclamation << int{QMessageBox::Warning};
+    QTest::newRow("plain") << MessageStyle::Plain << int{QMessageBox::NoIcon};
+  }
+
+  void messageBoxSettings() {
+    QFETCH(MessageStyle, style);
+    QFETCH(int, icon);
+    QMessageBox box(m_dlg.get());
+    const QString text = QStringLiteral("track \"<b>Trip</b>\" skipped");
+    ConfigureMessageBox(box, text, QStringLiteral("Info"), style);
+    QCOMPARE(int{box.icon()}, icon);
+    QCOMPARE(box.text(), text);
+    QCOMPARE(box.textFormat(), Qt::PlainText);  // names from a file are no markup
+    QCOMPARE(box.windowTitle(), QStringLiteral("Info"));
+    QCOMPARE(box.standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
+    QVERIFY(box.windowModality() != Qt::NonModal);
+    QCOMPARE(box.parentWidget(), static_cast<QWidget*>(m_dlg.get()));
+  }
+
+  // The run's texts are UTF-8; a track name in a message keeps the code page
+  // 1252 bytes of the file it came from.
+  void messageText_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("UTF-8") << QByteArray("Anzahl ung\xC3\xBCltig")
+                           << QStringLiteral("Anzahl ungültig");
+    QTest::newRow("code page 1252 name") << QByteArray("track \"Z\xFCrich\" skipped.")
+                                         << QStringLiteral("track \"Zürich\" skipped.");
+    QTest::newRow("both in one text") << QByteArray(
+                                             "\"Z\xFCrich\" \xC3\xBC"
+                                             "bersprungen.")
+                                      << QStringLiteral("\"Zürich\" übersprungen.");
+    QTest::newRow("1252 only signs")
+        << QByteArray("\x80 \x96 \x9F") << QStringLiteral("\u20AC \u2013 \u0178");
+    QTest::newRow("cut sequence at end") << QByteArray("ab\xC3") << QStringLiteral("ab\u00C3");
+    QTest::newRow("overlong form") << QByteArray("\xC0\xAF") << QStringLiteral("\u00C0\u00AF");
+    QTest::newRow("surrogate form")
+        << QByteArray("\xED\xA0\x80") << QStringLiteral("\u00ED\u00A0\u20AC");
+  }
+
+  void messageText() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, shown);
+    Dlg().MessageBox(bytes.toStdString(), "Info", MessageStyle::Exclamation);
+    QCOMPARE(m_prompts.messages.size(), size_t{1});
+    QCOMPARE(m_prompts.messages.front().text, shown);
+    QCOMPARE(m_prompts.messages.front().title, QStringLiteral("Info"));
+    QCOMPARE(m_prompts.messages.front().owner, static_cast<QWidget*>(m_dlg.get()));
+  }
+
+  // Runs through the dialog, with the run's messages in the chosen language.
+  void conversion_data() {
+    QTest::addColumn<int>("language");
+    QTest::addColumn<int>("option");
+    QTest::addColumn<QString>("vias");
+    QTest::addColumn<QByteArray>("input");          // empty: no input path
+    QTest::addColumn<QList<QStringList>>("boxes");  // text, title, style
+    const QByteArray plainFile = QByteArray::fromStdString(GdbHeader() + EndRecord());
+    const QByteArray longTrack =
+        QByteArray::fromStdString(GdbHeader() + TrackRecord("Z\xFCrich", 10000) + EndRecord());
+    QTest::newRow("English, no input path")
+        << int{IDC_LANG_ENGLISH} << int{IDC_OPTION_1} << "250" << QByteArray()
+        << QList<QStringList>{{"No input file specified", "File error", "!"}};
+    QTest::newRow("German, no input path")
+        << int{IDC_LANG_GERMAN} << int{IDC_OPTION_3} << "250" << QByteArray()
+        << QList<QStringList>{{"Keine Eingabe-Datei angegeben", "Datei Fehler", "!"}};
+    QTest::newRow("English, completed")
+        << int{IDC_LANG_ENGLISH} << int{IDC_OPTION_1} << "250" << plainFile
+        << QList<QStringList>{{"GDB file conversion completed", "Finished", ""}};
+    QTest::newRow("German, via count too small")
+        << int{IDC_LANG_GERMAN} << int{IDC_OPTION_6} << "24" << plainFile
+        << QList<QStringList>{{"Anzahl der Zwischenpunkte je Route ungültig", "Fehler", "!"}};
+    QTest::newRow("Dutch, track skipped")
+        << int{IDC_LANG_DUTCH} << int{IDC_OPTION_5} << "250" << longTrack
+        << QList<QStringList>{{"Kan niet meer dan 10000 trackpoints converteren,\n"
+                               "track \"Zürich\" overgeslagen.",
+                               "Info", "!"},
+                              {"GDB bestandsconversie voltooid", "Klaar", ""}};
+    QTest::newRow("German, track skipped")
+        << int{IDC_LANG_GERMAN} << int{IDC_OPTION_6} << "1000" << longTrack
+        << QList<QStringList>{{"Kann nicht mehr als 10000 Trackpunkten konvertieren,\n"
+                               "track \"Zürich\" übersprungen.",
+                               "Info", "!"},
+                              {"GDB Datei Konvertierung komplett", "Fertig", ""}};
+  }
+
+  void conversion() {
+    QFETCH(int, language);
+    QFETCH(int, option);
+    QFETCH(QString, vias);
+    QFETCH(QByteArray, input);
+    QFETCH(QList<QStringList>, boxes);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString inputPath = dir.filePath(QStringLiteral("in.gdb"));
+    const QString outputPath = dir.filePath(QStringLiteral("out.gdb"));
+    ShowActive();
+    Click(Item(language));
+    Click(Item(option));
+    if (Item(IDC_MAX_VIAS)->isEnabled()) {
+      Field(IDC_MAX_VIAS)->clear();
+      QTest::keyClicks(Item(IDC_MAX_VIAS), vias);
+    }
+    if (!input.isEmpty()) {
+      QVERIFY(WriteFile(inputPath, input.toStdString()));
+      QTest::keyClicks(Item(IDC_INPUT_PATH), inputPath);
+      QTest::keyClicks(Item(IDC_OUTPUT_PATH), outputPath);
+    }
+
+    Click(Item(IDC_CONVERT));
+
+    QCOMPARE(m_prompts.messages.size(), static_cast<size_t>(boxes.size()));
+    for (qsizetype i = 0; i < boxes.size(); ++i) {
+      const RecordingPrompts::Message& shown = m_prompts.messages[static_cast<size_t>(i)];
+      QCOMPARE(shown.text, boxes[i][0]);
+      QCOMPARE(shown.title, boxes[i][1]);
+      QCOMPARE(shown.style, boxes[i][2] == "!" ? MessageStyle::Exclamation : MessageStyle::Plain);
+      QCOMPARE(shown.owner, static_cast<QWidget*>(m_dlg.get()));
+    }
+    // The dialog keeps the user's entries.
+    QCOMPARE(TextOf(Dlg(), IDC_INPUT_PATH), input.isEmpty() ? QString() : inputPath);
+    QCOMPARE(Dlg().GetCheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6), option);
+    if (boxes.last()[1] == "Finished") QCOMPARE(ReadFile(outputPath), input);
+  }
+
+  // Enter in a field presses Convert, the default button.
+  void enterConverts() {
+    ShowActive();
+    Click(Item(IDC_LANG_DUTCH));
+    QTest::keyClick(Item(IDC_INPUT_PATH), Qt::Key_Return);
+    QCOMPARE(m_prompts.messages.size(), size_t{1});
+    QCOMPARE(m_prompts.messages.front().text, QStringLiteral("Geen invoer bestand gespecificeerd"));
+    QCOMPARE(m_prompts.messages.front().title, QStringLiteral("Bestandsfout"));
+    QVERIFY(Dlg().isVisible());
+  }
+
+  void endingTheDialog_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Quit") << "Quit";
+    QTest::newRow("Escape") << "Escape";
+    QTest::newRow("close box") << "close box";
+    QTest::newRow("window menu Close") << "menu";
+  }
+
+  void endingTheDialog() {
+    QFETCH(QString, how);
+    ShowActive();
+    Click(Item(IDC_LANG_GERMAN));  // the labels differ, the buttons do not
+    if (how == "Quit") {
+      Click(Item(IDCANCEL));
+    } else if (how == "Escape") {
+      QTest::keyClick(Item(IDC_OUTPUT_PATH), Qt::Key_Escape);
+    } else if (how == "close box") {
+      QVERIFY(Dlg().close());
+    } else {
+      Dlg().OnSysCommand(SC_CLOSE, 0);
+    }
+    QVERIFY(!Dlg().isVisible());
+    QCOMPARE(Dlg().result(), int{QDialog::Rejected});
+    QVERIFY(m_prompts.messages.empty());
+    QVERIFY(m_prompts.modalRuns.empty());
+  }
+
+  void aboutCommand_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("menu item") << "item" << true;
+    QTest::newRow("right click, then the item") << "right click" << true;
+    QTest::newRow("F1 in a field") << "F1" << true;
+    QTest::newRow("command 16") << "16" << true;
+    QTest::newRow("command 31, low bits masked") << "31" << true;
+    QTest::newRow("command 0x10010, high bits") << "65552" << true;
+    QTest::newRow("command 32") << "32" << false;
+    QTest::newRow("command 15") << "15" << false;
+    QTest::newRow("minimise") << "minimise" << false;
+  }
+
+  void aboutCommand() {
+    QFETCH(QString, how);
+    QFETCH(bool, opens);
+    ShowActive();
+    Click(Item(IDC_LANG_DUTCH));
+    Click(Item(IDC_OPTION_5));
+    Dlg().SetDlgItemText(IDC_INPUT_PATH, QStringLiteral("a.gdb"));
+    QString title;
+    QWidget* owner = nullptr;
+    m_prompts.onModal = [&](QDialog& about) {
+      title = about.windowTitle();
+      owner = about.parentWidget();
+      QVERIFY(qobject_cast<CAboutDlg*>(&about) != nullptr);
+    };
+
+    if (how == "item") {
+      QVERIFY(AboutItem() != nullptr);
+      AboutItem()->trigger();
+    } else if (how == "right click") {
+      QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                              Dlg().mapToGlobal(QPoint(5, 5)));
+      QApplication::sendEvent(Item(IDC_OPTIONS_GROUP), &event);
+      QVERIFY(Dlg().GetSystemMenu()->isVisible());
+      AboutItem()->trigger();
+      Dlg().GetSystemMenu()->hide();
+    } else if (how == "F1") {
+      QTest::keyClick(Item(IDC_OUTPUT_PATH), Qt::Key_F1);
+    } else if (how == "minimise") {
+      Dlg().OnSysCommand(SC_MINIMIZE, 0);
+      QVERIFY(Dlg().isMinimized());
+    } else {
+      Dlg().OnSysCommand(how.toUInt(), 0);
+    }
+
+    QCOMPARE(m_prompts.modalRuns.size(), size_t{opens ? 1u : 0u});
+    if (opens) {
+      QCOMPARE(title, QStringLiteral("About Morvex"));
+      QCOMPARE(owner, static_cast<QWidget*>(m_dlg.get()));
+    }
+    // The dialog goes on as it was.
+    QCOMPARE(TextOf(Dlg(), IDC_INPUT_PATH), QStringLiteral("a.gdb"));
+    QCOMPARE(TextOf(Dlg(), IDC_CONVERT), QStringLiteral("Converteer"));
+    QCOMPARE(Dlg().GetCheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6), int{IDC_OPTION_5});
+    QCOMPARE(g_language, 2);
+    QVERIFY(m_prompts.messages.empty());
+  }
+
+  // Files dropped from a file manager.
+  void drops_data() {
+    QTest::addColumn<int>("target");  // the control under the drop
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<int>("filled");  // the field that takes the path, or 0
+    QTest::newRow("file on input field")
+        << int{IDC_INPUT_PATH} << "file" << true << int{IDC_INPUT_PATH};
+    QTest::newRow("file on output field")
+        << int{IDC_OUTPUT_PATH} << "file" << true << int{IDC_OUTPUT_PATH};
+    QTest::newRow("file on output Browse")
+        << int{IDC_BROWSE_OUTPUT} << "file" << true << int{IDC_OUTPUT_PATH};
+    QTest::newRow("file on options frame")
+        << int{IDC_OPTION_3} << "file" << true << int{IDC_INPUT_PATH};
+    QTest::newRow("file on Convert") << int{IDC_CONVERT} << "file" << true << int{IDC_INPUT_PATH};
+    QTest::newRow("two files") << int{IDC_OUTPUT_PATH} << "two files" << false << 0;
+    QTest::newRow("folder") << int{IDC_INPUT_PATH} << "folder" << false << 0;
+    QTest::newRow("web address") << int{IDC_LANGUAGE_GROUP} << "web" << false << 0;
+  }
+
+  void drops() {
+    QFETCH(int, target);
+    QFETCH(QString, what);
+    QFETCH(bool, accepted);
+    QFETCH(int, filled);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString file = dir.filePath(QStringLiteral("trip.gdb"));
+    QVERIFY(WriteFile(file, GdbHeader()));
+    QMimeData mime;
+    if (what == "file") mime.setUrls({QUrl::fromLocalFile(file)});
+    if (what == "two files") {
+      mime.setUrls({QUrl::fromLocalFile(file), QUrl::fromLocalFile(dir.filePath("b.gdb"))});
+    }
+    if (what == "folder") mime.setUrls({QUrl::fromLocalFile(dir.path())});
+    if (what == "web") mime.setUrls({QUrl(QStringLiteral("https://example.org/trip.gdb"))});
+    ShowActive();
+    Dlg().SetDlgItemText(IDC_INPUT_PATH, QStringLiteral("old in"));
+    Dlg().SetDlgItemText(IDC_OUTPUT_PATH, QStringLiteral("old out"));
+
+    // Qt hands a drag to the nearest control under it that takes drops.
+    QWidget* receiver = Item(target);
+    while (!receiver->acceptDrops()) receiver = receiver->parentWidget();
+    const QPoint at = receiver->mapFrom(Item(target)->window(), InDialog(Item(target)).center());
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(receiver, &enter);
+    QCOMPARE(enter.isAccepted(), accepted);
+    if (accepted) {
+      QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(receiver, &drop);
+      QVERIFY(drop.isAccepted());
+    }
+    const QString path = QDir::toNativeSeparators(file);
+    QCOMPARE(TextOf(Dlg(), IDC_INPUT_PATH), filled == IDC_INPUT_PATH ? path : "old in");
+    QCOMPARE(TextOf(Dlg(), IDC_OUTPUT_PATH), filled == IDC_OUTPUT_PATH ? path : "old out");
+  }
+
+  // In every language each control has at least the room its text needs and
+  // no two controls overlap. The test runs at scale 1 and at scale 2.
+  void layoutFits_data() {
+    QTest::addColumn<int>("language");
+    QTest::newRow("at start") << 0;
+    QTest::newRow("English") << int{IDC_LANG_ENGLISH};
+    QTest::newRow("Dutch") << int{IDC_LANG_DUTCH};
+    QTest::newRow("German") << int{IDC_LANG_GERMAN};
+  }
+
+  void layoutFits() {
+    QFETCH(int, language);
+    ShowActive();
+    if (language != 0) Click(Item(language));
+    Click(Item(IDC_OPTION_5));  // the via-point label shows its real colours
+    QApplication::processEvents();
+    const QRect window = Dlg().rect();
+    std::vector<std::pair<int, QRect>> leaves;
+    for (int id : kAllControls) {
+      QWidget* control = Item(id);
+      if (control->isHidden()) continue;
+      const QRect area = InDialog(control);
+      QVERIFY2(window.contains(area), qPrintable(QStringLiteral("control %1 outside").arg(id)));
+      QVERIFY2(control->width() >= control->minimumSizeHint().width() &&
+                   control->height() >= control->minimumSizeHint().height(),
+               qPrintable(QStringLiteral("control %1 squeezed").arg(id)));
+      if (qobject_cast<QGroupBox*>(control)) continue;
+      if (!qobject_cast<QLineEdit*>(control)) {
+        QVERIFY2(control->width() >= control->sizeHint().width() &&
+                     control->height() >= control->sizeHint().height(),
+                 qPrintable(QStringLiteral("text of control %1 cut").arg(id)));
+      }
+      for (const auto& [otherId, other] : leaves) {
+        QVERIFY2(!area.intersects(other),
+                 qPrintable(QStringLiteral("controls %1 and %2 overlap").arg(id).arg(otherId)));
+      }
+      leaves.emplace_back(id, area);
+    }
+    const int frames[] = {IDC_INPUT_GROUP, IDC_OUTPUT_GROUP, IDC_OPTIONS_GROUP, IDC_LANGUAGE_GROUP};
+    for (int a : frames) {
+      for (int b : frames) {
+        if (a < b) QVERIFY(!InDialog(Item(a)).intersects(InDialog(Item(b))));
+      }
+    }
+  }
+};
+
+QTEST_MAIN(TestMorvexDlg)
+#include "morvex_dlg_test.moc"

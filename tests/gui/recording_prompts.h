@@ -1,0 +1,53 @@
+// Prompts for the GUI tests: they answer at once, so that no box or picker
+// waits for a user, and record what the dialog asked.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <QWidget>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "dialog_prompts.h"
+
+class RecordingPrompts : public DialogPrompts {
+ public:
+  struct Message {
+    QString text;
+    QString title;
+    MessageStyle style;
+    QWidget* owner;
+  };
+
+  void ShowMessage(QWidget* owner, const QString& text, const QString& title,
+                   MessageStyle style) override {
+    messages.push_back({text, title, style, owner});
+  }
+
+  // Answers with the next of pickerAnswers; nothing (cancel) once they run out.
+  std::optional<QString> PickFile(QWidget* owner, const FilePickerRequest& request) override {
+    pickerRequests.push_back(request);
+    pickerOwners.push_back(owner);
+    if (pickerAnswers.empty()) return std::nullopt;
+    std::optional<QString> answer = pickerAnswers.front();
+    pickerAnswers.pop_front();
+    return answer;
+  }
+
+  // Records the dialog, lets onModal look at it, and closes it as Escape would.
+  int RunModal(QDialog& dialog) override {
+    modalRuns.push_back(QString::fromLatin1(dialog.metaObject()->className()));
+    if (onModal) onModal(dialog);
+    dialog.reject();
+    return dialog.result();
+  }
+
+  std::vector<Message> messages;
+  std::vector<FilePickerRequest> pickerRequests;
+  std::vector<QWidget*> pickerOwners;
+  std::deque<std::optional<QString>> pickerAnswers;
+  std::vector<QString> modalRuns;
+  std::function<void(QDialog&)> onModal;
+};

@@ -1,0 +1,54 @@
+#include "dialog_prompts.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+
+void ConfigureMessageBox(QMessageBox& box, const QString& text, const QString& title,
+                         MessageStyle style) {
+  box.setWindowTitle(title);
+  // Messages may carry names read from a GDB file: never let them turn into markup.
+  box.setTextFormat(Qt::PlainText);
+  box.setText(text);
+  box.setIcon(style == MessageStyle::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon);
+  box.setStandardButtons(QMessageBox::Ok);
+  box.setDefaultButton(QMessageBox::Ok);
+  box.setEscapeButton(QMessageBox::Ok);
+  box.setWindowModality(Qt::ApplicationModal);
+}
+
+void ConfigureFilePicker(QFileDialog& picker, const FilePickerRequest& request) {
+  const bool open = request.kind == FilePickerRequest::Kind::Open;
+  picker.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+  picker.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  picker.setNameFilters(request.nameFilters);
+  if (!request.nameFilters.isEmpty()) picker.selectNameFilter(request.nameFilters.first());
+  picker.setDefaultSuffix(request.defaultSuffix);
+  picker.setOption(QFileDialog::DontConfirmOverwrite, false);
+  // Qt's own picker adds the default suffix before it asks about replacing a
+  // file; a desktop picker may ask about the name without it and then let the
+  // suffixed file be replaced unasked.
+  picker.setOption(QFileDialog::DontUseNativeDialog, true);
+  picker.setWindowModality(Qt::ApplicationModal);
+}
+
+void QtDialogPrompts::ShowMessage(QWidget* owner, const QString& text, const QString& title,
+                                  MessageStyle style) {
+  QMessageBox box(owner);
+  ConfigureMessageBox(box, text, title, style);
+  box.exec();
+}
+
+std::optional<QString> QtDialogPrompts::PickFile(QWidget* owner, const FilePickerRequest& request) {
+  QFileDialog picker(owner);
+  ConfigureFilePicker(picker, request);
+  if (picker.exec() != QDialog::Accepted) return std::nullopt;
+  const QStringList chosen = picker.selectedFiles();
+  if (chosen.isEmpty() || chosen.first().isEmpty()) return std::nullopt;
+  return QDir::toNativeSeparators(chosen.first());
+}
+
+int QtDialogPrompts::RunModal(QDialog& dialog) {
+  return dialog.exec();
+}

@@ -1,0 +1,87 @@
+// The converter window: input and output path, one of six processing options,
+// the via-point maximum for options 5 and 6, the language of every text and
+// message, and the Convert button that starts one conversion run.
+//
+// Controls are addressed by the ids of control_ids.h through GetDlgItem and the
+// other ...DlgItem... calls, so that the handlers read the same on every
+// toolkit. The control table and the language table are in morvex_dlg.cpp.
+#pragma once
+
+#include <QDialog>
+#include <QIcon>
+#include <QString>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "conversion_run.h"
+#include "dialog_prompts.h"
+
+class QMenu;
+
+// Standard commands of the window menu, handled by the default processing.
+enum SystemCommand : unsigned {
+  SC_MINIMIZE = 0xF020,
+  SC_CLOSE = 0xF060,
+};
+
+class CMorvexDlg : public QDialog, public ConversionDialog {
+  Q_OBJECT
+  Q_DISABLE_COPY(CMorvexDlg)
+
+ public:
+  explicit CMorvexDlg(QWidget* parent = nullptr);
+  ~CMorvexDlg() override;
+
+  // The boxes, pickers and modal runs the dialog uses; nullptr restores Qt's
+  // own. The dialog does not own prompts.
+  void SetPrompts(DialogPrompts* prompts);
+
+  // The window menu: the standard commands and the About item. Qt cannot add
+  // to the window manager's own menu, so this one opens on a right click.
+  QMenu* GetSystemMenu() const { return m_systemMenu; }
+
+  // Controls by id; nullptr or no effect for an id the dialog does not have.
+  QWidget* GetDlgItem(int id) const;
+  void SetDlgItemText(int id, const QString& text);
+  void SetDlgItemInt(int id, unsigned value);
+  // Checks a radio button without a click: no handler runs.
+  void CheckDlgButton(int id);
+
+  // ConversionDialog, for the conversion run.
+  std::string GetDlgItemText(int id) const override;
+  unsigned GetDlgItemInt(int id) const override;
+  int GetCheckedRadioButton(int first, int last) const override;
+  void MessageBox(const std::string& text, const std::string& title, MessageStyle style) override;
+
+  // The event table's handlers.
+  bool OnInitDialog();
+  void OnSysCommand(unsigned nID, qintptr lParam);
+  void OnBrowseInput();
+  void OnBrowseOutput();
+  void OnConvert();
+  void OnOptionClicked();
+  void OnLanguageClicked();
+
+ protected:
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  bool focusNextPrevChild(bool next) override;
+
+ private:
+  void CreateControls();
+  void LayOutControls();
+  void FixWindowSize();
+  void SetTemplateTexts();
+  void SetLanguageTexts(int language);
+  void Browse(const FilePickerRequest& request, int field);
+  void DefaultSysCommand(unsigned nID, qintptr lParam);
+
+  QIcon m_hIcon;                                     // window icon, loaded at construction
+  std::vector<std::pair<int, QWidget*>> m_controls;  // in template order
+  QMenu* m_systemMenu = nullptr;
+  DialogPrompts* m_prompts = nullptr;
+};
