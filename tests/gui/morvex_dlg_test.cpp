@@ -668,11 +668,22 @@ class TestMorvexDlg : public QObject {
     if (boxes.last()[1] == "Finished") QCOMPARE(ReadFile(outputPath), input);
   }
 
-  // Enter in a field presses Convert, the default button.
+  // Enter in a field or on a radio button presses Convert, the default button.
+  void enterConverts_data() {
+    QTest::addColumn<int>("focus");
+    QTest::newRow("input field") << int{IDC_INPUT_PATH};
+    QTest::newRow("via-point field") << int{IDC_MAX_VIAS};
+    QTest::newRow("option button") << int{IDC_OPTION_6};
+    QTest::newRow("language button") << int{IDC_LANG_DUTCH};
+  }
+
   void enterConverts() {
+    QFETCH(int, focus);
     ShowActive();
     Click(Item(IDC_LANG_DUTCH));
-    QTest::keyClick(Item(IDC_INPUT_PATH), Qt::Key_Return);
+    Click(Item(IDC_OPTION_6));
+    Item(focus)->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(Item(focus), Qt::Key_Return);
     QCOMPARE(m_prompts.messages.size(), size_t{1});
     QCOMPARE(m_prompts.messages.front().text, QStringLiteral("Geen invoer bestand gespecificeerd"));
     QCOMPARE(m_prompts.messages.front().title, QStringLiteral("Bestandsfout"));
