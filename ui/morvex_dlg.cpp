@@ -300,7 +300,6 @@ void CMorvexDlg::CreateControls() {
       }
       case Kind::Option: {
         auto* option = new QRadioButton(text, this);
-        option->setFocusPolicy(Qt::ClickFocus);  // radio buttons are no tab stops
         if (item.style & kStartsGroup) {
           radioGroup = new QButtonGroup(this);
           radioGroup->setExclusive(true);
