@@ -12,6 +12,7 @@ class Cursor {
   Cursor(std::string_view bytes, size_t pos, size_t end) : bytes_(bytes), pos_(pos), end_(end) {}
 
   size_t Pos() const { return pos_; }
+  uint8_t ByteAt(size_t pos) const { return static_cast<uint8_t>(bytes_[pos]); }
   bool Short() const { return short_; }
 
   bool Skip(size_t count) {
@@ -71,12 +72,11 @@ size_t VersionBytes(char version) {
 // 9th is the marker byte.
 bool WalkPrefix(Cursor& c, FrameWaypoint& waypoint) {
   waypoint.classOffset = c.Pos();
-  uint8_t classByte = 0;
-  if (!c.Byte(classByte) || !c.Skip(3) || !c.Text(waypoint.country)) return false;
-  waypoint.classByte = classByte;
+  if (!c.Byte(waypoint.classByte) || !c.Skip(3) || !c.Text(waypoint.country)) return false;
   const size_t markerAt = c.Pos() + 8;
   if (!c.Skip(22)) return false;
   waypoint.markerOffset = markerAt;
+  waypoint.marker = c.ByteAt(markerAt);
   return true;
 }
 
@@ -97,10 +97,12 @@ void WalkRoute(Cursor& c, FrameRecord& record, char version, std::string_view by
     if (!c.Text(waypoint.name)) return;
     const bool prefixWhole = WalkPrefix(c, waypoint);
     record.entries.push_back(waypoint);
+    FrameWaypoint& entry = record.entries.back();
     uint32_t linkPoints = 0;
     if (!prefixWhole || !c.Flagged(version == 'm' ? 16 : 8) || !c.Skip(18) || !c.U32(linkPoints)) {
       return;
     }
+    entry.linkCount = linkPoints;
     if (linkPoints == 0) return;
     for (uint32_t p = 0; p < linkPoints; ++p) {
       const size_t at = c.Pos();
@@ -109,6 +111,7 @@ void WalkRoute(Cursor& c, FrameRecord& record, char version, std::string_view by
       std::memcpy(&point.lat, bytes.data() + at, 4);
       std::memcpy(&point.lon, bytes.data() + at + 4, 4);
       record.points.push_back(point);
+      ++entry.linkWalked;
     }
     if (!c.FlaggedGroups() || !c.Skip(VersionBytes(version))) return;
   }

@@ -28,6 +28,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +40,9 @@ struct FramePoint {
   int32_t lon = 0;
   bool operator==(const FramePoint&) const = default;
 };
+inline std::ostream& operator<<(std::ostream& out, const FramePoint& point) {
+  return out << '(' << point.lat << ", " << point.lon << ')';
+}
 
 // A waypoint as walked: in a 'W' record or in a route waypoint entry.
 struct FrameWaypoint {
@@ -48,6 +52,10 @@ struct FrameWaypoint {
   std::string country;
   size_t classOffset = 0;   // file offset of the class byte
   size_t markerOffset = 0;  // file offset of the marker byte (0 when not reached)
+  // Route entries only: the link point count P as read (0 when not reached)
+  // and the link points read whole, these also in FrameRecord::points.
+  uint32_t linkCount = 0;
+  size_t linkWalked = 0;
 };
 
 struct FrameRecord {

@@ -1,0 +1,16 @@
+# Engine tests: the stream primitives, header, record dispatch and the three
+# rewriting families, on built inputs and on the real sample files.
+add_executable(engine_tests
+  engine_harness.cpp
+  engine_primitives_test.cpp
+  engine_dispatch_test.cpp
+  engine_reclassify_test.cpp
+  engine_route_to_track_test.cpp
+  engine_track_to_route_test.cpp
+  engine_samples_test.cpp
+)
+target_link_libraries(engine_tests PRIVATE morvex_engine morvex_test_support GTest::gtest_main)
+# The real GDB files are read where they lie; the tests skip when they are absent.
+target_compile_definitions(engine_tests PRIVATE
+  MORVEX_SAMPLES_DIR="${PROJECT_SOURCE_DIR}/../shared/gdb-samples")
+gtest_discover_tests(engine_tests DISCOVERY_TIMEOUT 60)

@@ -1,0 +1,126 @@
+// The stream primitives and the point table.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "conversion_state.h"
+#include "engine_harness.h"
+#include "gdb_builder.h"
+#include "primitives.h"
+
+namespace enginetest {
+namespace {
+
+using gdbtest::Bytes;
+
+class PrimitivesTest : public EngineTest {};
+
+struct ReadTextCase {
+  const char* name;
+  std::string input;
+  int32_t result;
+  size_t consumed;     // bytes the call read
+  std::string stored;  // what the buffer holds (NUL included on success)
+};
+
+TEST_F(PrimitivesTest, ReadTextTable) {
+  const std::string max(kMaxTextLength, 'a');
+  const ReadTextCase cases[] = {
+      {"three letters", Bytes({'a', 'b', 'c', 0, 'z'}), 4, 4, std::string("abc\0", 4)},
+      {"empty text", Bytes({0, 'z'}), 1, 1, std::string(1, '\0')},
+      {"longest text", max + Bytes({0}), 30001, 30001, max + Bytes({0})},
+      {"one byte too long", max + "b" + Bytes({0}), -1, 30001, max + "b"},
+      {"input ends inside", "abc", -1, 3, "abc"},
+      {"empty input", "", -1, 0, ""},
+  };
+  for (const ReadTextCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::memset(g_nameBuffer, 'x', sizeof g_nameBuffer);
+    MemoryInputStream input(c.input, 3);
+    EXPECT_EQ(ReadText(g_nameBuffer, input), c.result);
+    EXPECT_EQ(input.Position(), c.consumed);
+    EXPECT_EQ(std::string(g_nameBuffer, c.stored.size()), c.stored);
+    MemoryInputStream again(c.input, 3);
+    EXPECT_EQ(ReadText(nullptr, again), c.result) << "counting without a buffer";
+  }
+}
+
+struct CopyCase {
+  const char* name;
+  std::string input;
+  uint32_t count;
+  int flagged;  // 0: CopyBytes; n: CopyFlagged(n)
+  uint32_t result;
+  std::string written;
+};
+
+TEST_F(PrimitivesTest, CopiesStopAtTheirFieldOrAtTheEndOfInput) {
+  const CopyCase cases[] = {
+      {"count 0 copies one text", Bytes({0x78, 0x79, 0, 0x7A}), 0, 0, 3, Bytes({0x78, 0x79, 0})},
+      {"counted", "abcdef", 4, 0, 4, "abcd"},
+      {"counted, input ends first", "ab", 5, 0, 2, "ab"},
+      {"count 0, input ends before a NUL", "ab", 0, 0, 2, "ab"},
+      {"flag 0", Bytes({0, 1, 2}), 0, 8, 1, Bytes({0})},
+      {"flag set", Bytes({1, 1, 2, 3, 4, 5, 6, 7, 8, 9}), 0, 8, 9,
+       Bytes({1, 1, 2, 3, 4, 5, 6, 7, 8})},
+      {"flag set, input ends", Bytes({7, 1, 2}), 0, 4, 3, Bytes({7, 1, 2})},
+      {"no flag at all", "", 0, 8, 0, ""},
+  };
+  for (const CopyCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryInputStream input(c.input, 2);
+    StringOutputStream output(3);
+    const uint32_t got =
+        c.flagged ? CopyFlagged(c.flagged, &output, input) : CopyBytes(c.count, &output, input);
+    EXPECT_EQ(got, c.result);
+    EXPECT_TRUE(SameBytes(c.written, output.Bytes()));
+    MemoryInputStream skipped(c.input, 2);
+    EXPECT_EQ(c.flagged ? SkipFlagged(c.flagged, skipped) : SkipBytes(c.count, skipped), c.result);
+    EXPECT_EQ(skipped.Position(), input.Position());
+  }
+}
+
+TEST_F(PrimitivesTest, WritersLayOutLittleEndianFields) {
+  StringOutputStream output(2);
+  WritePosition(1, -1, output);
+  WriteRecordHeader(31, output, 'W');
+  WriteText("ab", output);
+  EXPECT_TRUE(
+      SameBytes(Bytes({1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 31, 0, 0, 0, 'W', 'a', 'b', 0}),
+                output.Bytes()));
+}
+
+TEST_F(PrimitivesTest, AppendPointDropsOnlyARepeatOfTheLastPoint) {
+  AppendPoint(5, 6);
+  AppendPoint(5, 6);   // repeat: dropped
+  AppendPoint(5, 7);   // same latitude only: kept
+  AppendPoint(5, 6);   // equals the point two places back: kept
+  AppendPoint(-1, 6);  // all 32 bits compared
+  ASSERT_EQ(g_pointCount, 4u);
+  const int32_t lat[] = {5, 5, 5, -1};
+  const int32_t lon[] = {6, 7, 6, 6};
+  for (uint32_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(g_pointLat[i], lat[i]) << i;
+    EXPECT_EQ(g_pointLon[i], lon[i]) << i;
+  }
+  EXPECT_EQ(g_messagePending, 0);
+}
+
+TEST_F(PrimitivesTest, AppendPointAtItsLimit) {
+  StringOutputStream trace;
+  g_traceOutput = &trace;
+  for (uint32_t i = 0; i < kMaxPoints; ++i) AppendPoint(static_cast<int32_t>(i), 0);
+  EXPECT_EQ(g_messagePending, 0) << "the 10000th point fits";
+  AppendPoint(-5, -5);
+  AppendPoint(static_cast<int32_t>(kMaxPoints - 1), 0);  // a repeat, refused by the limit first
+  EXPECT_EQ(g_pointCount, kMaxPoints);
+  EXPECT_EQ(g_pointLat[kMaxPoints - 1], static_cast<int32_t>(kMaxPoints - 1));
+  EXPECT_EQ(g_messagePending, 1);
+  EXPECT_STREQ(g_messageText, "Route point limit reached - track truncated!");
+  const std::string line = "Route point limit reached - track truncated!\n";
+  EXPECT_EQ(trace.Bytes(), line + line) << "one line per refused point";
+}
+
+}  // namespace
+}  // namespace enginetest

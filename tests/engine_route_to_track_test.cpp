@@ -1,0 +1,172 @@
+// Modes 'T' and 'U': every route becomes a track of its link points (all of
+// them, or the first and last of each link).
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "conversion_state.h"
+#include "engine_harness.h"
+#include "gdb_builder.h"
+
+namespace enginetest {
+namespace {
+
+using namespace gdbtest;
+
+class RouteToTrackTest : public EngineTest {};
+
+// The input with every route record that the frame checker walked replaced by
+// the track of its selected points; routes whose name does not end within the
+// record stay as they are.
+std::string ExpectedTracks(const std::string& input, char mode) {
+  const FrameReport report = CheckFrames(input, {.allowDamaged = true});
+  std::string out = input.substr(0, report.headerSize);
+  for (const FrameRecord& record : report.records) {
+    const std::string bytes = input.substr(record.offset, 5 + record.length);
+    const bool nameWhole = bytes.find('\0', 5) != std::string::npos;
+    if (record.type == 'R' && nameWhole) {
+      out += ExpectedTrackRecord(record.name, SelectedRoutePoints(record, mode), report.version);
+    } else {
+      out += bytes;
+    }
+  }
+  return out;
+}
+
+struct PointCase {
+  const char* name;
+  Route route;
+  char mode;
+  std::vector<FramePoint> points;
+};
+
+TEST_F(RouteToTrackTest, PointSelection) {
+  const Route plain = RouteLayoutNamed('k', "plain");
+  const PointCase cases[] = {
+      {"all points, the shared via point once",
+       plain,
+       'T',
+       {{100, 200}, {110, -210}, {120, 220}, {-130, 230}}},
+      {"via points only", plain, 'U', {{100, 200}, {120, 220}, {-130, 230}}},
+      {"a link of one point gives it once",
+       Route("One")
+           .Entry(RouteEntry("A").Link({{5, 5}}))
+           .Entry(RouteEntry("B").Link({{5, 5}, {6, 6}, {7, 7}}))
+           .Entry(RouteEntry("C")),
+       'U',
+       {{5, 5}, {7, 7}}},
+      {"a point equal to the one two back is kept",
+       Route("Back").Entry(RouteEntry("A").Link({{1, 1}, {2, 2}, {1, 1}})).Entry(RouteEntry("B")),
+       'T',
+       {{1, 1}, {2, 2}, {1, 1}}},
+      {"an empty link ends the walk",
+       RouteLayoutNamed('k', "empty link ends the walk before the count"),
+       'T',
+       {{100, 200}, {110, -210}, {120, 220}}},
+      {"no entries", RouteLayoutNamed('k', "no entries"), 'U', {}},
+  };
+  for (const PointCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string input = GdbFile('k', {RouteRecord(c.route, 'k')});
+    const RunResult run = Convert(input, c.mode);
+    ASSERT_TRUE(Completed(run));
+    ASSERT_EQ(run.frames.records.size(), 2u);
+    EXPECT_EQ(run.frames.records[0].type, 'T');
+    EXPECT_EQ(run.frames.records[0].points, c.points);
+    EXPECT_TRUE(
+        SameBytes(GdbFile('k', {ExpectedTrackRecord(c.route.name, c.points, 'k')}), run.output));
+  }
+}
+
+TEST_F(RouteToTrackTest, RealFileLayouts) {
+  for (char version : kAllVersions) {
+    std::vector<std::string> records = {WaypointRecord("A", Waypoint().Class(10), version),
+                                        TrackRecord(FlaggedTrack(version))};
+    for (const RouteLayout& layout : RouteLayouts(version)) {
+      records.push_back(RouteRecord(layout.route, version));
+    }
+    const std::string input = GdbFile(version, records);
+    for (char mode : {'T', 'U'}) {
+      SCOPED_TRACE(testing::Message() << "version " << version << ", mode " << mode);
+      const RunResult run = Convert(input, mode);
+      ASSERT_TRUE(Completed(run));
+      EXPECT_EQ(run.frames.routes, 0u);
+      EXPECT_TRUE(SameBytes(ExpectedTracks(input, mode), run.output));
+      ExpectSameWithTinyBuffers(input, mode, run);
+    }
+  }
+}
+
+TEST_F(RouteToTrackTest, RoutesCutAtEveryByte) {
+  for (char version : kAllVersions) {
+    const std::string body = RouteBody(RouteLayoutNamed(version, "everything at once"), version);
+    for (size_t keep = 0; keep < body.size(); ++keep) {
+      const std::string input = GdbFile(version, {CutRecord('R', body, keep), Record('X', "x")});
+      const bool damaged = CheckFrames(input, {.allowDamaged = true}).damagedRecords == 1;
+      for (char mode : {'T', 'U'}) {
+        SCOPED_TRACE(testing::Message()
+                     << "version " << version << ", cut to " << keep << ", mode " << mode);
+        const RunResult run = Convert(input, mode, kAllowDamaged);
+        ASSERT_TRUE(Completed(run));
+        EXPECT_TRUE(SameBytes(ExpectedTracks(input, mode), run.output));
+        EXPECT_EQ(run.records[0].pending, damaged);
+        if (damaged) {
+          EXPECT_EQ(run.records[0].message,
+                    "Record 1 is damaged: converted the part that could be read");
+        }
+        EXPECT_FALSE(run.records[1].pending);
+      }
+    }
+  }
+}
+
+TEST_F(RouteToTrackTest, RouteNamesUpTo30000Bytes) {
+  struct NameCase {
+    const char* name;
+    std::string record;
+    bool converted;
+  };
+  const std::string longest(30000, 'r');
+  const NameCase cases[] = {
+      {"30000 bytes", RouteRecord(Route(longest).Entry(RouteEntry().Link({{1, 2}})), 'l'), true},
+      {"30001 bytes", RouteRecord(Route(longest + "r").Entry(RouteEntry().Link({{1, 2}})), 'l'),
+       false},
+      {"no NUL within the record", Record('R', std::string(40, 'r')), false},
+  };
+  for (const NameCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string input = GdbFile('l', {c.record});
+    const RunResult run = Convert(input, 'T', kAllowDamaged);
+    ASSERT_TRUE(Completed(run));
+    EXPECT_EQ(run.frames.tracks, c.converted ? 1u : 0u);
+    EXPECT_EQ(run.records[0].pending, !c.converted);
+    if (c.converted) {
+      EXPECT_EQ(run.frames.records[0].name, longest);
+    } else {
+      EXPECT_TRUE(SameBytes(input, run.output));
+    }
+  }
+}
+
+TEST_F(RouteToTrackTest, PointLimitTruncatesTheTrack) {
+  std::vector<LinkPoint> link;
+  for (int32_t i = 0; i <= 10000; ++i) link.push_back({i, -i});
+  const std::string input = GdbFile(
+      'm', {RouteRecord(Route("Big").Entry(RouteEntry().Link(link)), 'm'), Record('X', "")});
+  const RunResult run = Convert(input, 'T');
+  ASSERT_TRUE(Completed(run));
+  const FrameRecord& track = run.frames.records[0];
+  EXPECT_EQ(track.length, 4u + 12 * 10000 + 13);
+  ASSERT_EQ(track.points.size(), 10000u);
+  EXPECT_EQ(track.points.back(), (FramePoint{9999, -9999}));
+  EXPECT_TRUE(run.records[0].pending);
+  EXPECT_EQ(run.records[0].message, "Route point limit reached - track truncated!");
+  EXPECT_FALSE(run.records[1].pending) << "the limit starts afresh with every record";
+  EXPECT_EQ(run.trace,
+            "R " +
+                std::to_string(RouteBody(Route("Big").Entry(RouteEntry().Link(link)), 'm').size()) +
+                "\nRoute point limit reached - track truncated!\nX 0\nV 2\n");
+}
+
+}  // namespace
+}  // namespace enginetest

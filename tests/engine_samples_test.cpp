@@ -1,0 +1,172 @@
+// Real GDB files, read where they lie: every one converts in all six modes,
+// every output passes the frame checker, and the counts come out as the
+// conversion should give them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "conversion_state.h"
+#include "engine_harness.h"
+
+namespace enginetest {
+namespace {
+
+using gdbtest::CheckFrames;
+using gdbtest::FramePoint;
+using gdbtest::FrameRecord;
+using gdbtest::FrameReport;
+
+class SamplesTest : public EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    if (!std::filesystem::is_directory(MORVEX_SAMPLES_DIR)) {
+      GTEST_SKIP() << "no sample folder at " << MORVEX_SAMPLES_DIR;
+    }
+  }
+
+  static std::string Read(const char* name) {
+    std::ifstream file(std::filesystem::path(MORVEX_SAMPLES_DIR) / name, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+  }
+};
+
+// "%04d %s": the name of a route made from a track.
+bool IsGeneratedRouteName(const std::string& name) {
+  if (name.size() < 5 || name[4] != ' ') return false;
+  for (int i = 0; i < 4; ++i) {
+    if (name[i] < '0' || name[i] > '9') return false;
+  }
+  return true;
+}
+
+struct SampleCounts {
+  const char* file;
+  size_t waypoints, routes, routeEntries, tracks, trackPoints, otherRecords;
+};
+
+constexpr SampleCounts kSamples[] = {
+    {"mixed-l.gdb", 199, 1, 199, 9, 747, 4},
+    {"mixed-m.gdb", 199, 1, 199, 9, 747, 4},
+    {"autoroute-successor-m.gdb", 6, 1, 6, 0, 0, 0},
+    {"waypoints-accents-l.gdb", 16, 0, 0, 0, 0, 0},
+};
+
+TEST_F(SamplesTest, InputsAreWhatTheFolderDescribes) {
+  for (const SampleCounts& sample : kSamples) {
+    SCOPED_TRACE(sample.file);
+    const FrameReport in = CheckFrames(Read(sample.file));
+    ASSERT_TRUE(in.ok) << in.error;
+    EXPECT_EQ(in.waypoints, sample.waypoints);
+    EXPECT_EQ(in.routes, sample.routes);
+    EXPECT_EQ(in.routeEntries, sample.routeEntries);
+    EXPECT_EQ(in.tracks, sample.tracks);
+    EXPECT_EQ(in.trackPoints, sample.trackPoints);
+    EXPECT_EQ(in.otherRecords, sample.otherRecords);
+  }
+}
+
+TEST_F(SamplesTest, ViasAreReclassifiedInPlace) {
+  for (const SampleCounts& sample : kSamples) {
+    const std::string input = Read(sample.file);
+    for (char mode : {'R', 'S'}) {
+      SCOPED_TRACE(testing::Message() << sample.file << ", mode " << mode);
+      const RunResult run = Convert(input, mode);
+      ASSERT_TRUE(Completed(run));
+      ASSERT_EQ(run.output.size(), input.size());
+      EXPECT_TRUE(SameBytes(Reclassified(input, mode), run.output));
+      for (const FrameRecord& record : run.frames.records) {
+        for (const auto& waypoint : record.entries) {
+          EXPECT_NE(waypoint.classByte, 10) << waypoint.name;
+          if (mode == 'R') {
+            EXPECT_NE(waypoint.classByte, 12) << waypoint.name;
+          }
+        }
+      }
+    }
+  }
+}
+
+TEST_F(SamplesTest, RoutesBecomeTracks) {
+  for (const SampleCounts& sample : kSamples) {
+    const std::string input = Read(sample.file);
+    const FrameReport in = CheckFrames(input);
+    for (char mode : {'T', 'U'}) {
+      SCOPED_TRACE(testing::Message() << sample.file << ", mode " << mode);
+      const RunResult run = Convert(input, mode);
+      ASSERT_TRUE(Completed(run));
+      EXPECT_EQ(run.frames.waypoints, sample.waypoints);
+      EXPECT_EQ(run.frames.routes, 0u);
+      EXPECT_EQ(run.frames.tracks, sample.tracks + sample.routes);
+      size_t routeTrackPoints = 0;
+      for (size_t i = 0; i < in.records.size(); ++i) {
+        ASSERT_EQ(run.frames.records[i].type, in.records[i].type == 'R' ? 'T' : in.records[i].type);
+        if (in.records[i].type != 'R') continue;
+        EXPECT_EQ(run.frames.records[i].name, in.records[i].name);
+        const std::vector<FramePoint> expected = SelectedRoutePoints(in.records[i], mode);
+        EXPECT_EQ(run.frames.records[i].points, expected);
+        routeTrackPoints += expected.size();
+      }
+      EXPECT_EQ(run.frames.trackPoints, sample.trackPoints + routeTrackPoints);
+      if (mode == 'U' && sample.routes == 1) {
+        EXPECT_LE(routeTrackPoints, sample.routeEntries) << "one point per via at most";
+        EXPECT_GT(routeTrackPoints, 1u);
+      }
+    }
+  }
+}
+
+TEST_F(SamplesTest, TracksBecomeRoutes) {
+  for (const SampleCounts& sample : kSamples) {
+    const std::string input = Read(sample.file);
+    const FrameReport in = CheckFrames(input);
+    for (uint32_t maxVias : {25u, 250u, 1000u}) {
+      for (char mode : {'V', 'W'}) {
+        SCOPED_TRACE(testing::Message() << sample.file << ", M " << maxVias << ", mode " << mode);
+        g_maxViasPerRoute = maxVias;
+        const RunResult run = Convert(input, mode);
+        ASSERT_TRUE(Completed(run));
+        size_t points = 0, routes = 0;
+        std::vector<FramePoint> trackPoints;
+        for (const FrameRecord& record : in.records) {
+          if (record.type != 'T') continue;
+          const std::vector<FramePoint> kept = WithoutRepeats(record.points);
+          points += kept.size();
+          routes += (kept.size() + maxVias - 1) / maxVias;
+          // A route of one entry has no link and gives no point back.
+          for (size_t first = 0; first < kept.size(); first += maxVias) {
+            const size_t end = std::min<size_t>(kept.size(), first + maxVias);
+            if (end - first > 1) {
+              trackPoints.insert(trackPoints.end(), kept.begin() + first, kept.begin() + end);
+            }
+          }
+        }
+        EXPECT_EQ(run.frames.tracks, 0u);
+        EXPECT_EQ(run.frames.waypoints, sample.waypoints + points);
+        EXPECT_EQ(run.frames.routes, sample.routes + routes);
+        EXPECT_EQ(run.frames.routeEntries, sample.routeEntries + points);
+        EXPECT_EQ(g_waypointSerial, 1 + points);
+
+        // Fed back as tracks, the generated routes give the tracks' points.
+        const RunResult back = Convert(run.output, 'U');
+        ASSERT_TRUE(Completed(back));
+        std::vector<FramePoint> backPoints;
+        for (const FrameRecord& record : back.frames.records) {
+          if (record.type == 'T' && IsGeneratedRouteName(record.name)) {
+            backPoints.insert(backPoints.end(), record.points.begin(), record.points.end());
+          }
+        }
+        EXPECT_EQ(backPoints, trackPoints);
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace enginetest

@@ -1,0 +1,403 @@
+// Modes 'V' and 'W': every track becomes waypoints and routes of at most
+// g_maxViasPerRoute via points.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "conversion_state.h"
+#include "engine_harness.h"
+#include "families.h"
+#include "gdb_builder.h"
+
+namespace enginetest {
+namespace {
+
+using namespace gdbtest;
+
+class TrackToRouteTest : public EngineTest {};
+
+// The generated records, from the layout tables of the format.
+std::string ViaHead(char mode) {
+  return Bytes({mode == 'V' ? 0x00 : 0x0C}) + Fill(8, 0) + Fill(12, 0xFF) + Fill(2, 0) +
+         Fill(4, 0xFF);
+}
+std::string ViaDetail(char mode) {
+  return Bytes({0, 0, mode == 'V' ? 1 : 0, 0, 0, 0, 0, 0, 0, 0, 0x12}) + Fill(20, 0);
+}
+std::string LinkVersionBytes(char version) {
+  if (version == 'l') return Fill(8, 0xFF);
+  if (version == 'm') return Fill(8, 0xFF) + Fill(2, 0);
+  return "";
+}
+std::string Position(int32_t lat, int32_t lon) {
+  return I32(lat) + I32(lon) + Bytes({0});
+}
+std::string BoundsOf(const std::vector<FramePoint>& points, size_t first, size_t end) {
+  int32_t minLat = INT32_MAX, maxLat = INT32_MIN, minLon = INT32_MAX, maxLon = INT32_MIN;
+  for (size_t i = first; i < end; ++i) {
+    minLat = std::min(minLat, points[i].lat);
+    maxLat = std::max(maxLat, points[i].lat);
+    minLon = std::min(minLon, points[i].lon);
+    maxLon = std::max(maxLon, points[i].lon);
+  }
+  return Position(maxLat, maxLon) + Position(minLat, minLon);
+}
+std::string ViaName(size_t number) {
+  char name[8];
+  std::snprintf(name, sizeof name, "T%04zu", number);
+  return name;
+}
+
+// The records that replace a track of these (repeat-free) points, numbered
+// from serial; trackPart is the track name as the route names carry it.
+std::string ExpectedRoutes(const std::vector<FramePoint>& points, const std::string& trackPart,
+                           size_t serial, size_t maxVias, char version, char mode) {
+  std::string out;
+  for (size_t first = 0; first < points.size(); first += maxVias) {
+    const size_t end = std::min(points.size(), first + maxVias);
+    for (size_t i = first; i < end; ++i) {
+      out += Record('W', Text(ViaName(serial + i)) + ViaHead(mode) +
+                             Position(points[i].lat, points[i].lon) + ViaDetail(mode) +
+                             (version == 'm' ? Fill(9, 0) : ""));
+    }
+    char number[8];
+    std::snprintf(number, sizeof number, "%04zu ", serial + first);
+    std::string body = Text(number + trackPart) + Bytes({1, 0}) + BoundsOf(points, first, end) +
+                       U32(static_cast<uint32_t>(end - first));
+    for (size_t p = first; p < end; ++p) {
+      body += Text(ViaName(serial + p)) + ViaHead(mode) + Bytes({0, 3}) + Fill(17, 0);
+      if (p + 1 < end) {
+        body += U32(2) + Position(points[p].lat, points[p].lon) +
+                Position(points[p + 1].lat, points[p + 1].lon) + Bytes({0}) +
+                BoundsOf(points, p, p + 2) + LinkVersionBytes(version);
+      } else {
+        body += U32(0) + Bytes({1}) + LinkVersionBytes(version) + Bytes({0});
+      }
+    }
+    if (version == 'm') body += Bytes({0, 0, 0, 0x0E, 0, 0, 0, 0, 0});
+    out += Record('R', body);
+  }
+  return out;
+}
+
+std::vector<FramePoint> Spread(size_t count, int32_t seed = 0) {
+  std::vector<FramePoint> points;
+  for (size_t i = 0; i < count; ++i) {
+    const int32_t step = static_cast<int32_t>(i) + seed;
+    points.push_back({(step % 7 - 3) * 1000003, (step % 5 - 2) * 999983 + step});
+  }
+  return points;
+}
+
+Track TrackOf(const std::string& name, const std::vector<FramePoint>& points) {
+  Track track(name);
+  for (const FramePoint& point : points) track.Point({point.lat, point.lon});
+  return track;
+}
+
+// Waypoint records of 73 or 82 bytes and routes of the length rule, byte for
+// byte, for M and M + 1 points; the repeat in the input is dropped.
+TEST_F(TrackToRouteTest, GeneratedRecordsByteForByte) {
+  g_maxViasPerRoute = 25;
+  struct LengthRule {
+    char version;
+    uint32_t waypoint, perEntry, base;
+  };
+  const LengthRule rules[] = {{'k', 73, 93, 82}, {'l', 73, 101, 90}, {'m', 82, 103, 101}};
+  for (const LengthRule& rule : rules) {
+    for (size_t count : {25, 26}) {
+      std::vector<FramePoint> points = Spread(count);
+      Track track = TrackOf("Trip", points);
+      track.points.insert(track.points.begin() + 3, TrackPoint(points[2].lat, points[2].lon));
+      const std::string input = GdbFile(rule.version, {TrackRecord(track), Record('X', "x")});
+      std::string outputs[2];
+      for (char mode : {'V', 'W'}) {
+        SCOPED_TRACE(testing::Message()
+                     << "version " << rule.version << ", " << count << " points, mode " << mode);
+        const RunResult run = Convert(input, mode);
+        ASSERT_TRUE(Completed(run));
+        EXPECT_TRUE(SameBytes(
+            GdbFile(rule.version,
+                    {ExpectedRoutes(points, "Trip", 1, 25, rule.version, mode), Record('X', "x")}),
+            run.output));
+        for (const FrameRecord& record : run.frames.records) {
+          if (record.type == 'W') {
+            EXPECT_EQ(record.length, rule.waypoint);
+          } else if (record.type == 'R') {
+            const uint32_t entries = static_cast<uint32_t>(record.entries.size());
+            EXPECT_EQ(record.length,
+                      rule.perEntry * (entries - 1) + record.name.size() + 1 + rule.base);
+          }
+        }
+        EXPECT_EQ(run.frames.routes, count == 25 ? 1u : 2u);
+        outputs[mode == 'V' ? 0 : 1] = run.output;
+        ExpectSameWithTinyBuffers(input, mode, run);
+      }
+      // Modes differ only in each class byte and each waypoint's detail byte.
+      size_t differing = 0;
+      for (size_t i = 0; i < outputs[0].size(); ++i) differing += outputs[0][i] != outputs[1][i];
+      EXPECT_EQ(differing, count * 2 + count);
+    }
+  }
+}
+
+TEST_F(TrackToRouteTest, PointBoundsAreSigned) {
+  struct BoundsCase {
+    const char* name;
+    std::vector<FramePoint> points;
+    Bounds bounds;  // minLat, maxLat, minLon, maxLon
+  };
+  const BoundsCase cases[] = {
+      {"one point", {{5, -6}}, {5, 5, -6, -6}},
+      {"latitude on both sides of 0", {{-5, 1}, {7, 2}}, {-5, 7, 1, 2}},
+      {"longitude on both sides of 0", {{1, 3}, {2, -4}, {3, 0}}, {1, 3, -4, 3}},
+      {"the extremes",
+       {{INT32_MIN, INT32_MAX}, {INT32_MAX, INT32_MIN}},
+       {INT32_MIN, INT32_MAX, INT32_MIN, INT32_MAX}},
+  };
+  for (const BoundsCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    g_pointCount = 0;
+    for (const FramePoint& point : c.points) AppendPoint(point.lat, point.lon);
+    const Bounds got = PointBounds(0, g_pointCount - 1);
+    EXPECT_EQ(got.minLat, c.bounds.minLat);
+    EXPECT_EQ(got.maxLat, c.bounds.maxLat);
+    EXPECT_EQ(got.minLon, c.bounds.minLon);
+    EXPECT_EQ(got.maxLon, c.bounds.maxLon);
+  }
+}
+
+// 600 points, M = 250: T0001..T0600 in routes "0001 Trip", "0251 Trip" and
+// "0501 Trip"; the next track goes on at T0601.
+TEST_F(TrackToRouteTest, LongTrackIsSplitAndNumberedOn) {
+  const std::vector<FramePoint> trip = Spread(600);
+  const std::vector<FramePoint> next = Spread(2, 1);
+  const std::string input =
+      GdbFile('l', {TrackRecord(TrackOf("Trip", trip)), TrackRecord(TrackOf("Next", next))});
+  const RunResult run = Convert(input, 'W');
+  ASSERT_TRUE(Completed(run));
+  std::vector<std::string> routeNames;
+  for (const FrameRecord& record : run.frames.records) {
+    if (record.type == 'R') routeNames.push_back(record.name);
+  }
+  EXPECT_EQ(routeNames,
+            (std::vector<std::string>{"0001 Trip", "0251 Trip", "0501 Trip", "0601 Next"}));
+  EXPECT_EQ(run.frames.records[249].name, "T0250");
+  EXPECT_EQ(run.frames.records[250].name, "0001 Trip");
+  EXPECT_EQ(run.frames.records[250].entries.back().linkCount, 0u)
+      << "the last entry of a route has no link, although the track goes on";
+  EXPECT_EQ(g_waypointSerial, 603u);
+  EXPECT_TRUE(SameBytes(GdbFile('l', {ExpectedRoutes(trip, "Trip", 1, 250, 'l', 'W') +
+                                      ExpectedRoutes(next, "Next", 601, 250, 'l', 'W')}),
+                        run.output));
+  ExpectSameWithTinyBuffers(input, 'W', run);
+
+  // The routes made here give back their via points as tracks in both modes.
+  for (char mode : {'U', 'T'}) {
+    const RunResult back = Convert(run.output, mode);
+    ASSERT_TRUE(Completed(back));
+    std::vector<FramePoint> points;
+    for (const FrameRecord& record : back.frames.records) {
+      if (record.type == 'T')
+        points.insert(points.end(), record.points.begin(), record.points.end());
+    }
+    std::vector<FramePoint> all = trip;
+    all.insert(all.end(), next.begin(), next.end());
+    EXPECT_EQ(points, all) << "mode " << mode;
+  }
+}
+
+TEST_F(TrackToRouteTest, TracksWithFewPoints) {
+  const std::string input =
+      GdbFile('k', {TrackRecord(Track("Empty")),
+                    TrackRecord(Track("Same").Points({{4, 4}, {4, 4}, {4, 4}, {4, 4}, {4, 4}}))});
+  const RunResult run = Convert(input, 'V');
+  ASSERT_TRUE(Completed(run));
+  EXPECT_TRUE(
+      SameBytes(GdbFile('k', {ExpectedRoutes({{4, 4}}, "Same", 1, 250, 'k', 'V')}), run.output));
+  EXPECT_FALSE(run.records[0].pending);
+  EXPECT_FALSE(run.records[1].pending);
+  // A route of one entry gives a track of no points.
+  const RunResult back = Convert(run.output, 'U');
+  ASSERT_TRUE(Completed(back));
+  EXPECT_EQ(back.frames.tracks, 1u);
+  EXPECT_TRUE(back.frames.records[1].points.empty());
+}
+
+// The running number may reach 9999: a track is skipped when its points and
+// the number would pass 10000, and a later track that fits is converted.
+TEST_F(TrackToRouteTest, TenThousandPointGuard) {
+  g_maxViasPerRoute = 1000;
+  struct GuardCase {
+    const char* name;
+    std::vector<size_t> tracks;   // point counts
+    std::vector<bool> converted;  // per track
+    std::string lastVia;          // name of the last generated waypoint
+  };
+  const GuardCase cases[] = {
+      {"sum 10000 converts", {9999}, {true}, "T9999"},
+      {"sum 10001 skips", {10000}, {false}, ""},
+      {"later tracks go on at the unchanged number",
+       {5000, 5000, 4999},
+       {true, false, true},
+       "T9999"},
+  };
+  for (const GuardCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> records;
+    for (size_t i = 0; i < c.tracks.size(); ++i) {
+      records.push_back(TrackRecord(TrackOf("Track" + std::to_string(i), Spread(c.tracks[i], 0))));
+    }
+    const RunResult run = Convert(GdbFile('l', records), 'V');
+    ASSERT_TRUE(Completed(run));
+    std::string lastVia;
+    for (const FrameRecord& record : run.frames.records) {
+      if (record.type == 'W') lastVia = record.name;
+    }
+    EXPECT_EQ(lastVia, c.lastVia);
+    for (size_t i = 0; i < c.tracks.size(); ++i) {
+      EXPECT_EQ(run.records[i].pending, !c.converted[i]) << "track " << i;
+      if (!c.converted[i]) {
+        EXPECT_EQ(run.records[i].message,
+                  "Cannot convert more then 10000 trackpoints,\ntrack \"Track" + std::to_string(i) +
+                      "\" skipped.");
+      }
+    }
+  }
+}
+
+TEST_F(TrackToRouteTest, TooManyPointsForTheTable) {
+  std::vector<FramePoint> points = Spread(10001);
+  for (size_t i = 0; i < points.size(); ++i) points[i].lon = static_cast<int32_t>(i);
+  const std::string input = GdbFile('l', {TrackRecord(TrackOf("Huge", points))});
+  const RunResult run = Convert(input, 'W');
+  ASSERT_TRUE(Completed(run));
+  EXPECT_EQ(run.frames.records.size(), 1u) << "nothing written for the track";
+  EXPECT_EQ(run.records[0].message,
+            "Cannot convert more then 10000 trackpoints,\ntrack \"Huge\" skipped.");
+  EXPECT_EQ(run.trace, "T " + std::to_string(TrackBody(TrackOf("Huge", points)).size()) +
+                           "\nRoute point limit reached - track truncated!\n"
+                           "Cannot convert more then 10000 trackpoints - track skipped\nV 2\n");
+}
+
+TEST_F(TrackToRouteTest, TracksCutAtEveryByte) {
+  for (char version : kAllVersions) {
+    const std::string body = TrackBody(FlaggedTrack(version));
+    for (size_t keep = 0; keep < body.size(); ++keep) {
+      const std::string input = GdbFile(version, {CutRecord('T', body, keep), Record('X', "x")});
+      const FrameReport in = CheckFrames(input, {.allowDamaged = true});
+      const bool damaged = in.damagedRecords == 1;
+      const bool nameWhole = body.find('\0') < keep;
+      const std::string expected = nameWhole ? ExpectedRoutes(WithoutRepeats(in.records[0].points),
+                                                              "Flags", 1, 250, version, 'V')
+                                             : CutRecord('T', body, keep);
+      SCOPED_TRACE(testing::Message() << "version " << version << ", cut to " << keep);
+      const RunResult run = Convert(input, 'V', kAllowDamaged);
+      ASSERT_TRUE(Completed(run));
+      EXPECT_TRUE(SameBytes(GdbFile(version, {expected, Record('X', "x")}), run.output));
+      EXPECT_EQ(run.records[0].pending, damaged);
+      if (damaged) {
+        EXPECT_EQ(run.records[0].message,
+                  "Record 1 is damaged: converted the part that could be read");
+      }
+    }
+  }
+}
+
+TEST_F(TrackToRouteTest, TrackNamesInRouteNames) {
+  struct NameCase {
+    const char* name;
+    char version;
+    std::string trackName;
+    std::string routeName;  // of the first route
+  };
+  const auto times = [](const std::string& text, size_t count) {
+    std::string out;
+    for (size_t i = 0; i < count; ++i) out += text;
+    return out;
+  };
+  const NameCase cases[] = {
+      {"250 bytes kept whole", 'l', times("a", 250), "0001 " + times("a", 250)},
+      {"longer names cut to 250 bytes", 'k', times("a", 300), "0001 " + times("a", 250)},
+      {"the longest name read", 'l', times("a", 30000), "0001 " + times("a", 250)},
+      {"UTF-8 cut between 2-byte characters", 'm', times("\xC3\xA9", 150),
+       "0001 " + times("\xC3\xA9", 125)},
+      {"UTF-8 cut between 3-byte characters", 'm', times("\xE2\x82\xAC", 100),
+       "0001 " + times("\xE2\x82\xAC", 83)},
+      {"Windows-1252 bytes kept as they are", 'k', "M\xFCnchen\x81\x8D\x8F\x90\x9D",
+       "0001 M\xFCnchen\x81\x8D\x8F\x90\x9D"},
+  };
+  for (const NameCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const RunResult run = Convert(
+        GdbFile(c.version, {TrackRecord(Track(c.trackName).Points({{1, 2}, {3, 4}}))}), 'V');
+    ASSERT_TRUE(Completed(run));
+    ASSERT_EQ(run.frames.routes, 1u);
+    EXPECT_EQ(run.frames.records[2].name, c.routeName);
+  }
+}
+
+TEST_F(TrackToRouteTest, TrackNamesInTheSkipMessage) {
+  struct MessageCase {
+    const char* name;
+    char version;
+    int32_t language;
+    std::string trackName;
+    std::string shown;  // the name as the message shows it
+  };
+  const auto times = [](const std::string& text, size_t count) {
+    std::string out;
+    for (size_t i = 0; i < count; ++i) out += text;
+    return out;
+  };
+  const MessageCase cases[] = {
+      {"English, 194 letters fit", 'l', 1, times("a", 194), times("a", 194)},
+      {"English, 195 letters cut", 'l', 1, times("a", 195), times("a", 194)},
+      {"Dutch, 185 letters cut", 'l', 2, times("a", 185), times("a", 184)},
+      {"German, 181 letters cut", 'k', 3, times("a", 181), times("a", 179)},
+      {"Windows-1252 to UTF-8", 'k', 1, "M\xFCnchen \x80\x81\x8D\x8F\x90\x9D",
+       "M\xC3\xBCnchen \xE2\x82\xAC\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D"},
+      {"Windows-1252 cut between characters", 'l', 3, times("\xFC", 200), times("\xC3\xBC", 89)},
+      {"UTF-8 cut between characters", 'm', 2, times("\xE2\x82\xAC", 100),
+       times("\xE2\x82\xAC", 61)},
+      {"UTF-8 kept", 'm', 1, "Z\xC3\xBCrich", "Z\xC3\xBCrich"},
+  };
+  const char* before[] = {"Cannot convert more then 10000 trackpoints,\ntrack \"",
+                          "Kan niet meer dan 10000 trackpoints converteren,\ntrack \"",
+                          "Kann nicht mehr als 10000 Trackpunkten konvertieren,\ntrack \""};
+  const char* after[] = {"\" skipped.", "\" overgeslagen.",
+                         "\" \xC3\xBC"
+                         "bersprungen."};
+  std::vector<FramePoint> points = Spread(10000);
+  for (size_t i = 0; i < points.size(); ++i) points[i].lon = static_cast<int32_t>(i);
+  for (const MessageCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    g_language = c.language;
+    const RunResult run =
+        Convert(GdbFile(c.version, {TrackRecord(TrackOf(c.trackName, points))}), 'V');
+    ASSERT_TRUE(Completed(run));
+    const std::string expected = before[c.language - 1] + c.shown + after[c.language - 1];
+    ASSERT_LE(expected.size(), 255u);
+    EXPECT_EQ(run.records[0].message, expected);
+  }
+  // The fourth language has no text: the message is due, its text unchanged.
+  g_language = 4;
+  std::snprintf(g_messageText, kMessageSize, "earlier");
+  const RunResult run = Convert(GdbFile('l', {TrackRecord(TrackOf("Any", points))}), 'W');
+  EXPECT_TRUE(run.records[0].pending);
+  EXPECT_EQ(run.records[0].message, "earlier");
+}
+
+TEST_F(TrackToRouteTest, TrackNamesOver30000Bytes) {
+  const std::string input =
+      GdbFile('l', {TrackRecord(Track(std::string(30001, 't')).Points({{1, 2}})), Record('X', "")});
+  const RunResult run = Convert(input, 'V');
+  ASSERT_TRUE(Completed(run));
+  EXPECT_TRUE(SameBytes(input, run.output)) << "written out unchanged";
+  EXPECT_EQ(run.records[0].message, "Record 1 is damaged: converted the part that could be read");
+}
+
+}  // namespace
+}  // namespace enginetest
