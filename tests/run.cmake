@@ -1,0 +1,41 @@
+# Tests of the conversion run, the command-line converter and the check
+# against GPSBabel. Included by tests/CMakeLists.txt.
+
+if(NOT UNIX)
+  return()
+endif()
+
+# Scratch folders, file modes, child processes and GPX files for the three programs below.
+add_library(morvex_run_test_helpers STATIC run/test_fs.cpp run/process.cpp run/gpx.cpp)
+target_include_directories(morvex_run_test_helpers PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/run)
+target_compile_definitions(morvex_run_test_helpers PRIVATE MORVEX_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+
+add_executable(run_tests
+  run/run_messages_test.cpp
+  run/run_steps_test.cpp
+  run/run_guard_test.cpp
+  run/run_cut_test.cpp
+  run/run_info_test.cpp
+)
+target_link_libraries(run_tests PRIVATE
+  morvex_run morvex_run_test_helpers morvex_test_support GTest::gtest_main)
+gtest_discover_tests(run_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 LABELS run)
+
+add_executable(cli_tests run/cli_test.cpp)
+target_link_libraries(cli_tests PRIVATE morvex_run_test_helpers morvex_test_support GTest::gtest_main)
+target_compile_definitions(cli_tests PRIVATE MORVEX_CONVERT="$<TARGET_FILE:morvex-convert>")
+add_dependencies(cli_tests morvex-convert)
+gtest_discover_tests(cli_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 LABELS cli)
+
+set(MORVEX_GDB_SAMPLES_DIR "/work/shared/gdb-samples" CACHE PATH
+  "Folder of real GDB files read in place by the peer check (skipped when absent)")
+
+# The peer check: GDB files made by gpsbabel, converted with morvex-convert and
+# read back by gpsbabel. Skips itself where gpsbabel is not installed.
+add_executable(peer_tests run/peer_test.cpp run/samples_test.cpp run/peer_support.cpp)
+target_link_libraries(peer_tests PRIVATE morvex_run_test_helpers morvex_test_support GTest::gtest_main)
+target_compile_definitions(peer_tests PRIVATE
+  MORVEX_CONVERT="$<TARGET_FILE:morvex-convert>"
+  MORVEX_SAMPLES_DIR="${MORVEX_GDB_SAMPLES_DIR}")
+add_dependencies(peer_tests morvex-convert)
+gtest_discover_tests(peer_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 LABELS peer)

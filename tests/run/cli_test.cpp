@@ -1,0 +1,284 @@
+// morvex-convert as a user runs it: exit statuses, the messages on standard
+// error, the trace on standard output, and clear refusals of bad arguments.
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "frame_checker.h"
+#include "gdb_builder.h"
+#include "process.h"
+#include "test_fs.h"
+
+namespace runtest {
+namespace {
+
+constexpr int kCompleted = 0;
+constexpr int kFailed = 1;
+constexpr int kUsage = 2;
+
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    input = dir / "in.gdb";
+    output = dir / "out.gdb";
+    WriteFile(input, ReadFile(ExampleGdb()));
+  }
+
+  static ProcessResult Convert(std::vector<std::string> args, bool merge = false) {
+    args.insert(args.begin(), MORVEX_CONVERT);
+    return RunProgram(args, merge);
+  }
+
+  // "T L" for every record of the file, as the trace shows them.
+  static std::string TraceOf(const std::string& gdb) {
+    const gdbtest::FrameReport report = gdbtest::CheckFrames(gdb);
+    EXPECT_TRUE(report.ok) << report.error;
+    std::string trace;
+    for (const gdbtest::FrameRecord& record : report.records) {
+      trace += record.type;
+      trace += " " + std::to_string(static_cast<int32_t>(record.length)) + "\n";
+    }
+    return trace;
+  }
+
+  TempDir dir;
+  fs::path input;
+  fs::path output;
+};
+
+TEST_F(CliTest, CompletedRunTracesEveryRecordAndSaysSo) {
+  const ProcessResult result = Convert({input.string(), output.string()});
+  EXPECT_EQ(result.exitStatus, kCompleted);
+  EXPECT_EQ(result.err, "Finished: GDB file conversion completed\n");
+  EXPECT_EQ(result.out, TraceOf(ReadFile(input)));
+  // Option 1 by default: the example's two routes are now tracks.
+  const gdbtest::FrameReport report = gdbtest::CheckFrames(ReadFile(output));
+  ASSERT_TRUE(report.ok) << report.error;
+  EXPECT_EQ(report.routes, 0u);
+  EXPECT_EQ(report.tracks, 3u);
+}
+
+TEST_F(CliTest, QuietLeavesStandardOutputEmpty) {
+  for (const char* quiet : {"--quiet", "-q"}) {
+    const ProcessResult result = Convert({quiet, input.string(), output.string()});
+    EXPECT_EQ(result.exitStatus, kCompleted);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "Finished: GDB file conversion completed\n");
+  }
+}
+
+TEST_F(CliTest, OptionsReachTheRun) {
+  const std::string original = ReadFile(input);
+  ASSERT_EQ(Convert({"--option", "3", "-q", input.string(), output.string()}).exitStatus,
+            kCompleted);
+  EXPECT_EQ(ReadFile(output), original);  // nothing to reclassify in the example
+
+  ASSERT_EQ(Convert({"--option", "5", "--max-vias", "25", "-q", input.string(), output.string()})
+                .exitStatus,
+            kCompleted);
+  const gdbtest::FrameReport routes = gdbtest::CheckFrames(ReadFile(output));
+  ASSERT_TRUE(routes.ok) << routes.error;
+  EXPECT_EQ(routes.tracks, 0u);
+  EXPECT_EQ(routes.routes, 3u);  // the example's two and one from its track
+}
+
+struct LanguageCase {
+  const char* flag;
+  const char* completed;
+  const char* notGdb;
+};
+
+void PrintTo(const LanguageCase& c, std::ostream* out) {
+  *out << c.flag;
+}
+
+class CliLanguageTest : public CliTest, public ::testing::WithParamInterface<LanguageCase> {};
+
+TEST_P(CliLanguageTest, MessagesComeInTheChosenLanguage) {
+  const ProcessResult done =
+      Convert({"--language", GetParam().flag, input.string(), output.string()});
+  EXPECT_EQ(done.exitStatus, kCompleted);
+  EXPECT_EQ(done.err, GetParam().completed);
+
+  WriteFile(input, "plain text");
+  const ProcessResult refused =
+      Convert({"--language", GetParam().flag, input.string(), output.string()});
+  EXPECT_EQ(refused.exitStatus, kFailed);
+  EXPECT_EQ(refused.err, GetParam().notGdb);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Languages, CliLanguageTest,
+    ::testing::Values(LanguageCase{"en", "Finished: GDB file conversion completed\n",
+                                   "File error: Input file is not in GDB format\n"},
+                      LanguageCase{"nl", "Klaar: GDB bestandsconversie voltooid\n",
+                                   "Bestandsfout: Invoer bestand is niet in GDB formaat\n"},
+                      LanguageCase{"de", "Fertig: GDB Datei Konvertierung komplett\n",
+                                   "Datei Fehler: Eingabe-Datei ist nicht im GDB Format\n"}),
+    [](const auto& info) { return std::string(info.param.flag); });
+
+TEST_F(CliTest, FailedRunsExitWithOne) {
+  const std::string whole = ReadFile(input);
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    std::string err;
+  };
+  const fs::path cut = dir / "cut.gdb";
+  WriteFile(cut, whole.substr(0, whole.size() - 1));
+  const std::vector<Case> cases = {
+      {"missing input",
+       {(dir / "none.gdb").string(), output.string()},
+       "File error: Cannot open input file\n"},
+      {"empty input path", {"", output.string()}, "File error: No input file specified\n"},
+      {"empty output path", {input.string(), ""}, "File error: No output file specified\n"},
+      {"output is input",
+       {input.string(), input.string()},
+       "File error: Cannot open output file\nSame file as input or Read-Only?\n"},
+      {"end record missing",
+       {cut.string(), output.string()},
+       "File error: Input file ends before its end record - output is incomplete\n"},
+      {"too few vias",
+       {"--option", "5", "--max-vias", "24", input.string(), output.string()},
+       "Error: Number of via points per route invalid\n"},
+      {"too many vias",
+       {"--option", "6", "--max-vias", "1001", input.string(), output.string()},
+       "Error: Number of via points per route invalid\n"},
+      {"vias beyond 32 bits",
+       {"--option", "6", "--max-vias", "4294967321", input.string(), output.string()},
+       "Error: Number of via points per route invalid\n"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"-q"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const ProcessResult result = Convert(args);
+    EXPECT_EQ(result.exitStatus, kFailed) << c.name;
+    EXPECT_EQ(result.err, c.err) << c.name;
+  }
+  EXPECT_EQ(ReadFile(input), whole);
+}
+
+TEST_F(CliTest, MaxViasIsNotLookedAtForOptionsOneToFour) {
+  for (const char* option : {"1", "2", "3", "4"}) {
+    for (const char* vias : {"0", "24", "1001", "99999999999"}) {
+      const ProcessResult result =
+          Convert({"-q", "--option", option, "--max-vias", vias, input.string(), output.string()});
+      EXPECT_EQ(result.exitStatus, kCompleted) << "option " << option << ", " << vias;
+    }
+  }
+}
+
+TEST_F(CliTest, ViaCountBoundsAreAccepted) {
+  for (const char* vias : {"25", "1000", "0025"}) {
+    const ProcessResult result =
+        Convert({"-q", "--option", "6", "--max-vias", vias, input.string(), output.string()});
+    EXPECT_EQ(result.exitStatus, kCompleted) << vias;
+  }
+}
+
+TEST_F(CliTest, FullDeviceIsAWriteErrorNotASuccess) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  for (const char* option : {"1", "3", "5"}) {
+    const ProcessResult result = Convert({"-q", "--option", option, input.string(), "/dev/full"});
+    EXPECT_EQ(result.exitStatus, kFailed) << "option " << option;
+    EXPECT_EQ(result.err, "File error: Error writing output file\n") << "option " << option;
+  }
+}
+
+TEST_F(CliTest, InfoMessagesGoToStandardErrorAfterTheirRecord) {
+  using namespace gdbtest;
+  std::vector<TrackPoint> points;
+  for (int32_t i = 0; i < 10000; ++i) points.emplace_back(i, i);
+  WriteFile(input, GdbFile('l', {Record('X', "1"), TrackRecord(Track("Huge").Points(points)),
+                                 Record('X', "22")}));
+  const ProcessResult result = Convert({"--option", "5", input.string(), output.string()}, true);
+  EXPECT_EQ(result.exitStatus, kCompleted);
+  // Standard output and standard error in the order written.
+  const std::string trace = TraceOf(ReadFile(input));
+  const size_t second = trace.find('\n') + 1;
+  const size_t third = trace.find('\n', second) + 1;
+  const std::string expected =
+      trace.substr(0, third) +
+      "Cannot convert more then 10000 trackpoints - track skipped\n"
+      "Info: Cannot convert more then 10000 trackpoints,\ntrack \"Huge\" skipped.\n" +
+      trace.substr(third) + "Finished: GDB file conversion completed\n";
+  EXPECT_EQ(result.out, expected);
+}
+
+TEST_F(CliTest, HelpAndVersion) {
+  const ProcessResult help = Convert({"--help"});
+  EXPECT_EQ(help.exitStatus, kCompleted);
+  EXPECT_NE(help.out.find("Usage: morvex-convert"), std::string::npos);
+  EXPECT_NE(help.out.find("--max-vias"), std::string::npos);
+  EXPECT_EQ(help.err, "");
+
+  const ProcessResult version = Convert({"--version"});
+  EXPECT_EQ(version.exitStatus, kCompleted);
+  EXPECT_EQ(version.out.rfind("morvex-convert ", 0), 0u) << version.out;
+  EXPECT_EQ(version.out.back(), '\n');
+}
+
+// Bad usage: a one-line reason naming the problem, then the usage text, on
+// standard error; exit status 2; nothing converted, nothing created.
+struct UsageCase {
+  const char* name;
+  std::vector<std::string> args;
+  const char* mentions;  // a part of the first line
+};
+
+void PrintTo(const UsageCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class CliUsageTest : public CliTest, public ::testing::WithParamInterface<UsageCase> {};
+
+TEST_P(CliUsageTest, IsRefusedWithAReasonAndTheUsage) {
+  std::vector<std::string> args;
+  for (const std::string& arg : GetParam().args) {
+    args.push_back(arg == "IN" ? input.string() : arg == "OUT" ? output.string() : arg);
+  }
+  const ProcessResult result = Convert(args);
+  EXPECT_EQ(result.signal, 0);
+  EXPECT_EQ(result.exitStatus, kUsage);
+  EXPECT_EQ(result.out, "");
+  const std::string firstLine = result.err.substr(0, result.err.find('\n'));
+  EXPECT_EQ(firstLine.rfind("morvex-convert: ", 0), 0u) << firstLine;
+  EXPECT_NE(firstLine.find(GetParam().mentions), std::string::npos) << firstLine;
+  EXPECT_NE(result.err.find("Usage: morvex-convert"), std::string::npos);
+  EXPECT_FALSE(fs::exists(output));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BadArguments, CliUsageTest,
+    ::testing::Values(
+        UsageCase{"NoArguments", {}, "INPUT"}, UsageCase{"OnlyInput", {"IN"}, "OUTPUT"},
+        UsageCase{"ThreePaths", {"IN", "OUT", "extra.gdb"}, "too many"},
+        UsageCase{"OptionSeven", {"--option", "7", "IN", "OUT"}, "'7'"},
+        UsageCase{"OptionZero", {"--option", "0", "IN", "OUT"}, "'0'"},
+        UsageCase{"OptionWord", {"--option", "five", "IN", "OUT"}, "'five'"},
+        UsageCase{"OptionTwoDigits", {"--option", "15", "IN", "OUT"}, "'15'"},
+        UsageCase{"OptionWithoutValue", {"IN", "OUT", "--option"}, "--option"},
+        UsageCase{"MaxViasWord", {"--option", "5", "--max-vias", "abc", "IN", "OUT"}, "'abc'"},
+        UsageCase{"MaxViasNegative", {"--max-vias", "-5", "IN", "OUT"}, "'-5'"},
+        UsageCase{"MaxViasEmpty", {"--max-vias", "", "IN", "OUT"}, "--max-vias"},
+        UsageCase{"MaxViasWithoutValue", {"IN", "OUT", "--max-vias"}, "--max-vias"},
+        UsageCase{"LanguageUnknown", {"--language", "fr", "IN", "OUT"}, "'fr'"},
+        UsageCase{"LanguageWithoutValue", {"IN", "OUT", "--language"}, "--language"},
+        UsageCase{"UnknownFlag", {"--fast", "IN", "OUT"}, "--fast"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CliTest, DoubleDashEndsTheOptions) {
+  // A file whose name begins with a dash.
+  const fs::path dashed = dir / "-in.gdb";
+  fs::copy_file(input, dashed);
+  fs::current_path(dir.Path());
+  const ProcessResult result = Convert({"-q", "--", "-in.gdb", "-out.gdb"});
+  fs::current_path(fs::temp_directory_path());
+  EXPECT_EQ(result.exitStatus, kCompleted) << result.err;
+  EXPECT_TRUE(fs::exists(dir / "-out.gdb"));
+}
+
+}  // namespace
+}  // namespace runtest

@@ -1,0 +1,208 @@
+// The input is never written: an output path that names the input file, in
+// any spelling, is refused before anything is opened for writing, and so is
+// an existing output without write permission. These hold for every user,
+// root included, for whom permission bits stop nothing. The input's mode
+// comes back exactly as it was.
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <tuple>
+
+#include "run_fixture.h"
+
+namespace runtest {
+namespace {
+
+constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
+
+// Ways to name the input file as the output.
+struct Spelling {
+  const char* name;
+  std::function<std::string(const fs::path& dir, const fs::path& input)> make;
+};
+
+void PrintTo(const Spelling& s, std::ostream* out) {
+  *out << s.name;
+}
+
+const Spelling kSpellings[] = {
+    {"SamePath", [](const fs::path&, const fs::path& in) { return in.string(); }},
+    {"DotInPath",
+     [](const fs::path& dir, const fs::path&) { return (dir / "." / "in.gdb").string(); }},
+    {"DoubleSlash", [](const fs::path& dir, const fs::path&) { return dir.string() + "//in.gdb"; }},
+    {"UpAndBack",
+     [](const fs::path& dir, const fs::path&) {
+       fs::create_directory(dir / "sub");
+       return (dir / "sub" / ".." / "in.gdb").string();
+     }},
+    {"SymbolicLink",
+     [](const fs::path& dir, const fs::path& in) {
+       fs::create_symlink(in, dir / "link.gdb");
+       return (dir / "link.gdb").string();
+     }},
+    {"RelativeSymbolicLink",
+     [](const fs::path& dir, const fs::path&) {
+       fs::create_directory(dir / "sub");
+       fs::create_symlink("../in.gdb", dir / "sub" / "link.gdb");
+       return (dir / "sub" / "link.gdb").string();
+     }},
+    {"HardLink",
+     [](const fs::path& dir, const fs::path& in) {
+       fs::create_hard_link(in, dir / "hard.gdb");
+       return (dir / "hard.gdb").string();
+     }},
+    {"LinkedFolder",
+     [](const fs::path& dir, const fs::path&) {
+       fs::create_directory_symlink(dir, dir / "again");
+       return (dir / "again" / "in.gdb").string();
+     }},
+};
+
+class SameFileTest : public RunFixture,
+                     public ::testing::WithParamInterface<std::tuple<Spelling, mode_t>> {};
+
+TEST_P(SameFileTest, IsRefusedAndTheInputKeepsItsBytesAndMode) {
+  const auto& [spelling, mode] = GetParam();
+  SetMode(input, mode);
+  const std::string before = ReadFile(input);
+  dialog.outputPath = spelling.make(dir.Path(), input);
+  for (int option : {1, 5}) {
+    dialog.option = option;
+    EXPECT_EQ(Run(), RunOutcome::OutputOpenFailed) << "option " << option;
+    EXPECT_EQ(ReadFile(input), before);
+    EXPECT_EQ(Mode(input), mode);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Spellings, SameFileTest,
+                         ::testing::Combine(::testing::ValuesIn(kSpellings),
+                                            ::testing::Values<mode_t>(0644, 0444, 0600, 0400)),
+                         [](const auto& info) {
+                           const mode_t mode = std::get<1>(info.param);
+                           return std::string(std::get<0>(info.param).name) + "_Mode" +
+                                  std::to_string((mode >> 6) & 7) +
+                                  std::to_string((mode >> 3) & 7) + std::to_string(mode & 7);
+                         });
+
+// An existing output without any write bit is refused, and left alone.
+class ReadOnlyOutputTest : public RunFixture, public ::testing::WithParamInterface<mode_t> {};
+
+TEST_P(ReadOnlyOutputTest, IsRefusedAndLeftAlone) {
+  WriteFile(output, "an earlier conversion");
+  SetMode(output, GetParam());
+  EXPECT_EQ(Run(), RunOutcome::OutputOpenFailed);
+  EXPECT_EQ(Mode(output), GetParam());
+  SetMode(output, 0600);
+  EXPECT_EQ(ReadFile(output), "an earlier conversion");
+  EXPECT_EQ(Mode(input), 0644u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, ReadOnlyOutputTest,
+                         ::testing::Values<mode_t>(0444, 0400, 0440, 0555, 0000));
+
+using RunGuardTest = RunFixture;
+
+TEST_F(RunGuardTest, ReadOnlyOutputBehindASymbolicLinkIsRefused) {
+  WriteFile(dir / "target.gdb", "keep");
+  SetMode(dir / "target.gdb", 0444);
+  fs::create_symlink(dir / "target.gdb", output);
+  EXPECT_EQ(Run(), RunOutcome::OutputOpenFailed);
+  EXPECT_EQ(ReadFile(dir / "target.gdb"), "keep");
+}
+
+// An input of any mode converts to another file, is read-only while the
+// output is chosen and opened, and has exactly its own mode again before the
+// outcome is shown.
+class InputModeTest : public RunFixture, public ::testing::WithParamInterface<mode_t> {};
+
+TEST_P(InputModeTest, IsReadOnlyDuringTheOpenAndRestoredExactly) {
+  const mode_t mode = GetParam();
+  if ((mode & S_IRUSR) == 0 && !IsRoot()) GTEST_SKIP() << "only root reads this input";
+  SetMode(input, mode);
+  const std::string before = ReadFile(input);
+  mode_t whileChoosingOutput = 07777;
+  mode_t whileCheckingVias = 07777;
+  mode_t atTheOutcome = 07777;
+  dialog.onFieldRead = [&](int id) {
+    if (id == IDC_OUTPUT_PATH) whileChoosingOutput = Mode(input);
+    if (id == IDC_MAX_VIAS) whileCheckingVias = Mode(input);
+  };
+  dialog.onMessage = [&](const ShownBox&) { atTheOutcome = Mode(input); };
+  dialog.option = 6;
+
+  ASSERT_EQ(Run(), RunOutcome::Completed);
+  EXPECT_EQ(whileChoosingOutput & kWriteBits, 0u);
+  EXPECT_EQ(whileCheckingVias & kWriteBits, 0u);
+  EXPECT_EQ(atTheOutcome, mode);
+  EXPECT_EQ(Mode(input), mode);
+  EXPECT_EQ(ReadFile(input), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, InputModeTest,
+                         ::testing::Values<mode_t>(0644, 0600, 0640, 0604, 0664, 0666, 0660, 0620,
+                                                   0602, 0700, 0755, 0777, 0444, 0400, 0440, 0555,
+                                                   0000, 0044));
+
+// Every way out gives the input its mode back, including a writable input
+// whose run is refused after it was made read-only.
+struct WayOutAfterGuard {
+  const char* name;
+  std::function<void(FakeDialog&, const fs::path& dir)> setUp;
+  RunOutcome outcome;
+};
+
+void PrintTo(const WayOutAfterGuard& w, std::ostream* out) {
+  *out << w.name;
+}
+
+const WayOutAfterGuard kWaysOutAfterGuard[] = {
+    {"OutputPathEmpty", [](FakeDialog& d, const fs::path&) { d.outputPath.clear(); },
+     RunOutcome::OutputPathEmpty},
+    {"SameFile", [](FakeDialog& d, const fs::path&) { d.outputPath = d.inputPath; },
+     RunOutcome::OutputOpenFailed},
+    {"OutputFolderMissing",
+     [](FakeDialog& d, const fs::path& dir) { d.outputPath = (dir / "none" / "o.gdb").string(); },
+     RunOutcome::OutputOpenFailed},
+    {"ViaCount",
+     [](FakeDialog& d, const fs::path&) {
+       d.option = 5;
+       d.maxVias = "7";
+     },
+     RunOutcome::ViaCountInvalid},
+    {"NotGdb", [](FakeDialog&, const fs::path& dir) { WriteFile(dir / "in.gdb", "MsRcf"); },
+     RunOutcome::NotGdbFormat},
+    {"Truncated",
+     [](FakeDialog&, const fs::path& dir) {
+       const std::string whole = ReadFile(ExampleGdb());
+       WriteFile(dir / "in.gdb", whole.substr(0, whole.size() / 2));
+     },
+     RunOutcome::InputTruncated},
+    {"Completed", [](FakeDialog&, const fs::path&) {}, RunOutcome::Completed},
+};
+
+class GuardWayOutTest : public RunFixture,
+                        public ::testing::WithParamInterface<std::tuple<WayOutAfterGuard, mode_t>> {
+};
+
+TEST_P(GuardWayOutTest, RestoresTheInputMode) {
+  const auto& [way, mode] = GetParam();
+  way.setUp(dialog, dir.Path());
+  SetMode(input, mode);
+  EXPECT_EQ(Run(), way.outcome);
+  EXPECT_EQ(Mode(input), mode);
+}
+
+INSTANTIATE_TEST_SUITE_P(WaysOut, GuardWayOutTest,
+                         ::testing::Combine(::testing::ValuesIn(kWaysOutAfterGuard),
+                                            ::testing::Values<mode_t>(0664, 0444)),
+                         [](const auto& info) {
+                           return std::string(std::get<0>(info.param).name) +
+                                  (std::get<1>(info.param) == 0444 ? "_ReadOnly" : "_Writable");
+                         });
+
+}  // namespace
+}  // namespace runtest

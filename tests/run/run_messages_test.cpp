@@ -1,0 +1,242 @@
+// Every way a run can end, in every language: the one message it shows, and
+// that it leaves no file open and the input as it was.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <tuple>
+
+#include "run_fixture.h"
+
+namespace runtest {
+namespace {
+
+struct MessageText {
+  const char* text;
+  const char* title;
+};
+
+// What the user reads, per language: English, Dutch, German.
+struct ExpectedMessage {
+  MessageText english;
+  MessageText dutch;
+  MessageText german;
+  MessageStyle style;
+};
+
+const ExpectedMessage kInputPathEmpty = {{"No input file specified", "File error"},
+                                         {"Geen invoer bestand gespecificeerd", "Bestandsfout"},
+                                         {"Keine Eingabe-Datei angegeben", "Datei Fehler"},
+                                         MessageStyle::Exclamation};
+const ExpectedMessage kInputOpenFailed = {{"Cannot open input file", "File error"},
+                                          {"Kan het invoer bestand niet openen", "Bestandsfout"},
+                                          {"Kann Eingabe-Datei nicht öffnen", "Datei Fehler"},
+                                          MessageStyle::Exclamation};
+const ExpectedMessage kOutputPathEmpty = {{"No output file specified", "File error"},
+                                          {"Geen uitvoer bestand gespecificeerd", "Bestandsfout"},
+                                          {"Keine Ausgabe-Datei angegeben", "Datei Fehler"},
+                                          MessageStyle::Exclamation};
+const ExpectedMessage kOutputOpenFailed = {
+    {"Cannot open output file\nSame file as input or Read-Only?", "File error"},
+    {"Kan het uitvoer bestand niet openen\nZelfde bestand als invoer of Read-Only?",
+     "Bestandsfout"},
+    {"Kann Ausgabe-Datei nicht öffnen\nGleiche Datei wie Eingabe-Datei oder Nur Lesen",
+     "Datei Fehler"},
+    MessageStyle::Exclamation};
+const ExpectedMessage kViaCountInvalid = {{"Number of via points per route invalid", "Error"},
+                                          {"Aantal via punten per route ongeldig", "Fout"},
+                                          {"Anzahl der Zwischenpunkte je Route ungültig", "Fehler"},
+                                          MessageStyle::Exclamation};
+const ExpectedMessage kNotGdbFormat = {{"Input file is not in GDB format", "File error"},
+                                       {"Invoer bestand is niet in GDB formaat", "Bestandsfout"},
+                                       {"Eingabe-Datei ist nicht im GDB Format", "Datei Fehler"},
+                                       MessageStyle::Exclamation};
+const ExpectedMessage kInputTruncated = {
+    {"Input file ends before its end record - output is incomplete", "File error"},
+    {"Invoer bestand eindigt voor het eindrecord - uitvoer is onvolledig", "Bestandsfout"},
+    {"Eingabe-Datei endet vor dem Endedatensatz - Ausgabe ist unvollständig", "Datei Fehler"},
+    MessageStyle::Exclamation};
+const ExpectedMessage kOutputWriteFailed = {
+    {"Error writing output file", "File error"},
+    {"Fout bij het schrijven van het uitvoer bestand", "Bestandsfout"},
+    {"Fehler beim Schreiben der Ausgabe-Datei", "Datei Fehler"},
+    MessageStyle::Exclamation};
+const ExpectedMessage kCompleted = {{"GDB file conversion completed", "Finished"},
+                                    {"GDB bestandsconversie voltooid", "Klaar"},
+                                    {"GDB Datei Konvertierung komplett", "Fertig"},
+                                    MessageStyle::Plain};
+
+class WayOutTest;
+
+struct WayOut {
+  const char* name;
+  // Prepares the fixture; returns false when this machine cannot offer the case.
+  std::function<bool(WayOutTest&)> setUp;
+  RunOutcome outcome;
+  const ExpectedMessage* message;
+};
+
+void PrintTo(const WayOut& way, std::ostream* out) {
+  *out << way.name;
+}
+
+class WayOutTest : public RunFixture,
+                   public ::testing::WithParamInterface<std::tuple<WayOut, int>> {
+ public:
+  FakeDialog& Dialog() { return dialog; }
+  const fs::path& Input() const { return input; }
+  const fs::path& Output() const { return output; }
+  const TempDir& Dir() const { return dir; }
+};
+
+std::string ExampleBytes() {
+  return ReadFile(ExampleGdb());
+}
+
+const WayOut kWaysOut[] = {
+    {"BothPathsEmpty",
+     [](WayOutTest& t) {
+       t.Dialog().inputPath.clear();
+       t.Dialog().outputPath.clear();
+       return true;
+     },
+     RunOutcome::InputPathEmpty, &kInputPathEmpty},
+    {"InputMissing",
+     [](WayOutTest& t) {
+       t.Dialog().inputPath = (t.Dir() / "no-such.gdb").string();
+       return true;
+     },
+     RunOutcome::InputOpenFailed, &kInputOpenFailed},
+    {"InputIsFolder",
+     [](WayOutTest& t) {
+       t.Dialog().inputPath = t.Dir().Path().string();
+       return true;
+     },
+     RunOutcome::InputOpenFailed, &kInputOpenFailed},
+    {"OutputPathEmpty",
+     [](WayOutTest& t) {
+       t.Dialog().outputPath.clear();
+       return true;
+     },
+     RunOutcome::OutputPathEmpty, &kOutputPathEmpty},
+    {"OutputIsInput",
+     [](WayOutTest& t) {
+       t.Dialog().outputPath = t.Dialog().inputPath;
+       return true;
+     },
+     RunOutcome::OutputOpenFailed, &kOutputOpenFailed},
+    {"OutputReadOnly",
+     [](WayOutTest& t) {
+       WriteFile(t.Output(), "keep");
+       SetMode(t.Output(), 0444);
+       return true;
+     },
+     RunOutcome::OutputOpenFailed, &kOutputOpenFailed},
+    {"OutputIsFolder",
+     [](WayOutTest& t) {
+       t.Dialog().outputPath = t.Dir().Path().string();
+       return true;
+     },
+     RunOutcome::OutputOpenFailed, &kOutputOpenFailed},
+    {"OutputFolderMissing",
+     [](WayOutTest& t) {
+       t.Dialog().outputPath = (t.Dir() / "no-such" / "out.gdb").string();
+       return true;
+     },
+     RunOutcome::OutputOpenFailed, &kOutputOpenFailed},
+    {"ViaCountTooSmall",
+     [](WayOutTest& t) {
+       t.Dialog().option = 5;
+       t.Dialog().maxVias = "24";
+       return true;
+     },
+     RunOutcome::ViaCountInvalid, &kViaCountInvalid},
+    {"ViaCountTooLarge",
+     [](WayOutTest& t) {
+       t.Dialog().option = 6;
+       t.Dialog().maxVias = "1001";
+       return true;
+     },
+     RunOutcome::ViaCountInvalid, &kViaCountInvalid},
+    {"ViaCountNotANumber",
+     [](WayOutTest& t) {
+       t.Dialog().option = 5;
+       t.Dialog().maxVias = "abc";
+       return true;
+     },
+     RunOutcome::ViaCountInvalid, &kViaCountInvalid},
+    {"NotGdb",
+     [](WayOutTest& t) {
+       WriteFile(t.Input(), "This is a text file, not a GDB file.\n");
+       return true;
+     },
+     RunOutcome::NotGdbFormat, &kNotGdbFormat},
+    {"EmptyInput",
+     [](WayOutTest& t) {
+       WriteFile(t.Input(), "");
+       return true;
+     },
+     RunOutcome::NotGdbFormat, &kNotGdbFormat},
+    {"EndRecordMissing",
+     [](WayOutTest& t) {
+       const std::string whole = ExampleBytes();
+       WriteFile(t.Input(), whole.substr(0, whole.size() - 7));
+       return true;
+     },
+     RunOutcome::InputTruncated, &kInputTruncated},
+    {"OutputDeviceFull",
+     [](WayOutTest& t) {
+       if (!fs::exists("/dev/full")) return false;
+       t.Dialog().outputPath = "/dev/full";
+       return true;
+     },
+     RunOutcome::OutputWriteFailed, &kOutputWriteFailed},
+    {"Completed", [](WayOutTest&) { return true; }, RunOutcome::Completed, &kCompleted},
+    {"CompletedTracksToRoutes",
+     [](WayOutTest& t) {
+       t.Dialog().option = 6;
+       t.Dialog().maxVias = "25";
+       return true;
+     },
+     RunOutcome::Completed, &kCompleted},
+};
+
+TEST_P(WayOutTest, ShowsOneMessageAndLeavesNoFileOpen) {
+  const auto& [way, language] = GetParam();
+  if (!way.setUp(*this)) GTEST_SKIP() << "not available on this machine";
+  const std::string inputBefore = ReadFile(input);
+  const mode_t modeBefore = Mode(input);
+  const int descriptorsBefore = OpenDescriptorCount();
+
+  EXPECT_EQ(Run(language), way.outcome);
+
+  // Language 4, the hidden button, shows no outcome message at all.
+  if (language == 4) {
+    EXPECT_TRUE(dialog.boxes.empty());
+  } else {
+    const MessageText& expected = language == 1   ? way.message->english
+                                  : language == 2 ? way.message->dutch
+                                                  : way.message->german;
+    ASSERT_EQ(dialog.boxes.size(), 1u);
+    EXPECT_EQ(dialog.boxes[0].text, expected.text);
+    EXPECT_EQ(dialog.boxes[0].title, expected.title);
+    EXPECT_EQ(dialog.boxes[0].style, way.message->style);
+  }
+  EXPECT_EQ(OpenDescriptorCount(), descriptorsBefore) << "a file was left open";
+  EXPECT_EQ(Mode(input), modeBefore);
+  EXPECT_EQ(ReadFile(input), inputBefore);
+}
+
+std::string WayOutName(const ::testing::TestParamInfo<std::tuple<WayOut, int>>& info) {
+  static const char* const kLanguages[] = {"", "English", "Dutch", "German", "Hidden"};
+  return std::string(std::get<0>(info.param).name) + "_" + kLanguages[std::get<1>(info.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(AllLanguages, WayOutTest,
+                         ::testing::Combine(::testing::ValuesIn(kWaysOut),
+                                            ::testing::Values(1, 2, 3, 4)),
+                         WayOutName);
+
+}  // namespace
+}  // namespace runtest

@@ -1,0 +1,259 @@
+// The steps of a run: which fields it reads, which check wins when several
+// would fail, the via-point count, the processing option, and what happens to
+// an existing output file.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <ostream>
+#include <string>
+
+#include <utility>
+#include <vector>
+
+#include "frame_checker.h"
+#include "gdb_builder.h"
+#include "run_fixture.h"
+
+namespace runtest {
+namespace {
+
+using RunStepsTest = RunFixture;
+
+TEST_F(RunStepsTest, EmptyInputPathReadsNothingElse) {
+  dialog.inputPath.clear();
+  dialog.outputPath.clear();
+  EXPECT_EQ(Run(), RunOutcome::InputPathEmpty);
+  EXPECT_FALSE(dialog.WasRead(IDC_OUTPUT_PATH));
+  EXPECT_FALSE(dialog.WasRead(IDC_MAX_VIAS));
+}
+
+TEST_F(RunStepsTest, MissingInputNeitherReadsNorCreatesTheOutput) {
+  dialog.inputPath = (dir / "no-such.gdb").string();
+  EXPECT_EQ(Run(), RunOutcome::InputOpenFailed);
+  EXPECT_FALSE(dialog.WasRead(IDC_OUTPUT_PATH));
+  EXPECT_FALSE(fs::exists(output));
+}
+
+// When several things are wrong at once, the message of the earliest check
+// is the one shown: input, output path, same file or read-only output, the
+// via-point count, opening the output, the header.
+struct FirstFailure {
+  const char* name;
+  std::function<void(RunFixture&, FakeDialog&, const fs::path& dir)> setUp;
+  RunOutcome outcome;
+};
+
+void PrintTo(const FirstFailure& c, std::ostream* out) {
+  *out << c.name;
+}
+
+const FirstFailure kFirstFailures[] = {
+    {"OutputPathEmptyBeforeViaCount",
+     [](RunFixture&, FakeDialog& d, const fs::path&) {
+       d.outputPath.clear();
+       d.option = 5;
+       d.maxVias = "0";
+     },
+     RunOutcome::OutputPathEmpty},
+    {"SameFileBeforeViaCount",
+     [](RunFixture&, FakeDialog& d, const fs::path&) {
+       d.outputPath = d.inputPath;
+       d.option = 6;
+       d.maxVias = "1001";
+     },
+     RunOutcome::OutputOpenFailed},
+    {"ReadOnlyOutputBeforeViaCount",
+     [](RunFixture&, FakeDialog& d, const fs::path& dir) {
+       WriteFile(dir / "out.gdb", "keep");
+       SetMode(dir / "out.gdb", 0444);
+       d.option = 5;
+       d.maxVias = "24";
+     },
+     RunOutcome::OutputOpenFailed},
+    {"ViaCountBeforeOpeningOutput",
+     [](RunFixture&, FakeDialog& d, const fs::path& dir) {
+       d.outputPath = (dir / "no-such" / "out.gdb").string();
+       d.option = 5;
+       d.maxVias = "24";
+     },
+     RunOutcome::ViaCountInvalid},
+    {"ViaCountBeforeHeader",
+     [](RunFixture&, FakeDialog& d, const fs::path& dir) {
+       WriteFile(dir / "in.gdb", "not a GDB file");
+       d.option = 6;
+       d.maxVias = "";
+     },
+     RunOutcome::ViaCountInvalid},
+    {"OpeningOutputBeforeHeader",
+     [](RunFixture&, FakeDialog& d, const fs::path& dir) {
+       WriteFile(dir / "in.gdb", "not a GDB file");
+       d.outputPath = (dir / "no-such" / "out.gdb").string();
+     },
+     RunOutcome::OutputOpenFailed},
+};
+
+class FirstFailureTest : public RunFixture, public ::testing::WithParamInterface<FirstFailure> {};
+
+TEST_P(FirstFailureTest, ShowsOnlyTheEarliestMessage) {
+  GetParam().setUp(*this, dialog, dir.Path());
+  EXPECT_EQ(Run(), GetParam().outcome);
+  EXPECT_EQ(dialog.boxes.size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Order, FirstFailureTest, ::testing::ValuesIn(kFirstFailures),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The via-point field as the user typed it, per option.
+struct ViaCountCase {
+  int option;
+  const char* text;
+  bool accepted;
+};
+
+void PrintTo(const ViaCountCase& c, std::ostream* out) {
+  *out << "option " << c.option << " with '" << c.text << "'";
+}
+
+const ViaCountCase kViaCounts[] = {
+    // Options 1 to 4 make no routes and do not look at the field.
+    {1, "abc", true},
+    {2, "0", true},
+    {3, "", true},
+    {4, "24", true},
+    {4, "99999999999", true},
+    // Options 5 and 6 take 25 to 1000.
+    {5, "25", true},
+    {5, "1000", true},
+    {6, "250", true},
+    {6, "0025", true},
+    {5, "24", false},
+    {6, "1001", false},
+    {5, "0", false},
+    {6, "", false},
+    {5, "abc", false},
+    {6, "-25", false},
+    {5, "25 ", false},
+};
+
+class ViaCountTest : public RunFixture, public ::testing::WithParamInterface<ViaCountCase> {};
+
+TEST_P(ViaCountTest, IsCheckedOnlyForOptionsThatMakeRoutes) {
+  const ViaCountCase& c = GetParam();
+  dialog.option = c.option;
+  dialog.maxVias = c.text;
+  const RunOutcome outcome = Run();
+  if (c.accepted) {
+    EXPECT_EQ(outcome, RunOutcome::Completed);
+  } else {
+    EXPECT_EQ(outcome, RunOutcome::ViaCountInvalid);
+    // Refused before the output is opened: nothing was created.
+    EXPECT_FALSE(fs::exists(output));
+  }
+  EXPECT_EQ(dialog.WasRead(IDC_MAX_VIAS), c.option >= 5);
+}
+
+INSTANTIATE_TEST_SUITE_P(Fields, ViaCountTest, ::testing::ValuesIn(kViaCounts),
+                         [](const auto& info) {
+                           return "Option" + std::to_string(info.param.option) + "Case" +
+                                  std::to_string(info.index);
+                         });
+
+TEST_F(RunStepsTest, RefusedViaCountLeavesAnExistingOutputAsItWas) {
+  WriteFile(output, "an earlier conversion");
+  SetMode(output, 0640);
+  dialog.option = 6;
+  dialog.maxVias = "1001";
+  EXPECT_EQ(Run(), RunOutcome::ViaCountInvalid);
+  EXPECT_EQ(ReadFile(output), "an earlier conversion");
+  EXPECT_EQ(Mode(output), 0640u);
+}
+
+TEST_F(RunStepsTest, ViaCountFromTheFieldSizesTheRoutes) {
+  std::vector<gdbtest::TrackPoint> points;
+  for (int32_t i = 0; i < 60; ++i) points.emplace_back(1000 * i, -1000 * i);
+  WriteFile(input,
+            gdbtest::GdbFile('l', {gdbtest::TrackRecord(gdbtest::Track("Walk").Points(points))}));
+  dialog.option = 5;
+  for (const auto& [text, routes] : {std::pair{"25", 3u}, {"30", 2u}, {"59", 2u}, {"60", 1u}}) {
+    dialog.maxVias = text;
+    ASSERT_EQ(Run(), RunOutcome::Completed);
+    const gdbtest::FrameReport report = gdbtest::CheckFrames(ReadFile(output));
+    ASSERT_TRUE(report.ok) << report.error;
+    EXPECT_EQ(report.routes, routes) << "at most " << text << " via points";
+    EXPECT_EQ(report.waypoints, 60u);
+  }
+}
+
+TEST_F(RunStepsTest, NoOptionCheckedConvertsAsOptionOne) {
+  dialog.option = 0;
+  ASSERT_EQ(Run(), RunOutcome::Completed);
+  const std::string unchecked = ReadFile(output);
+  dialog.option = 1;
+  EXPECT_EQ(ConvertElsewhere(ReadFile(input)), unchecked);
+  // Option 1 turns the example's two routes into tracks, so the file changed.
+  EXPECT_NE(unchecked, ReadFile(input));
+}
+
+TEST_F(RunStepsTest, EachOptionGivesItsOwnResult) {
+  // The example has no auto-generated via points, so options 3 and 4 copy it
+  // byte for byte; the other four rewrite its routes or its track.
+  std::string results[7];
+  for (int option = 1; option <= 6; ++option) {
+    dialog.option = option;
+    dialog.maxVias = "25";
+    ASSERT_EQ(Run(), RunOutcome::Completed) << "option " << option;
+    results[option] = ReadFile(output);
+  }
+  const std::string original = ReadFile(input);
+  EXPECT_EQ(results[3], original);
+  EXPECT_EQ(results[4], original);
+  for (int option : {1, 2, 5, 6}) EXPECT_NE(results[option], original) << "option " << option;
+  EXPECT_NE(results[5], results[6]);
+}
+
+TEST_F(RunStepsTest, ExistingOutputIsReplacedWhole) {
+  WriteFile(output, std::string(100000, 'x'));
+  dialog.option = 3;
+  ASSERT_EQ(Run(), RunOutcome::Completed);
+  EXPECT_EQ(ReadFile(output), ReadFile(input));
+}
+
+TEST_F(RunStepsTest, PathsAreTakenExactlyAsTyped) {
+  dialog.outputPath = (dir / " out.gdb ").string();
+  ASSERT_EQ(Run(), RunOutcome::Completed);
+  EXPECT_TRUE(fs::exists(dir / " out.gdb "));
+  EXPECT_FALSE(fs::exists(output));
+}
+
+TEST_F(RunStepsTest, NonAsciiPathsWork) {
+  const fs::path folder = dir / "Straße Zürich";
+  fs::create_directory(folder);
+  const fs::path in = folder / "Café.gdb";
+  fs::copy_file(input, in);
+  dialog.inputPath = in.string();
+  dialog.outputPath = (folder / "Ausgabe ü.gdb").string();
+  ASSERT_EQ(Run(), RunOutcome::Completed);
+  EXPECT_EQ(ReadFile(folder / "Ausgabe ü.gdb"), ConvertElsewhere(ReadFile(in)));
+}
+
+TEST_F(RunStepsTest, RunsOneAfterAnotherGiveTheSameFile) {
+  // The engine's state lives on from run to run; nothing of one run may leak
+  // into the next (running numbers, the point table, the version letter).
+  for (int option = 1; option <= 6; ++option) {
+    dialog.option = option;
+    dialog.maxVias = "25";
+    ASSERT_EQ(Run(), RunOutcome::Completed);
+    const std::string first = ReadFile(output);
+    ASSERT_EQ(Run(), RunOutcome::Completed);
+    EXPECT_EQ(ReadFile(output), first) << "option " << option;
+  }
+}
+
+TEST_F(RunStepsTest, HeaderRefusedLeavesTheOutputBehind) {
+  WriteFile(input, "MsRcf");
+  EXPECT_EQ(Run(), RunOutcome::NotGdbFormat);
+  EXPECT_TRUE(fs::exists(output));
+}
+
+}  // namespace
+}  // namespace runtest
