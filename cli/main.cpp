@@ -154,6 +154,10 @@ int main(int argc, char** argv) {
   Arguments args;
   if (const auto status = ParseArguments(argc, argv, args)) return *status;
   g_language = args.language;
+  // The trace stream buffers the lines itself and flushes them before every
+  // message, so stdio must pass them on at once: otherwise, with both streams
+  // sent to one file or pipe, the messages come before the lines they follow.
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
   FileOutputStream trace(stdout, 1 << 14);
   if (!args.quiet) g_traceOutput = &trace;
   CommandLineDialog dialog(args);
