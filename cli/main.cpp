@@ -71,8 +71,19 @@ int UsageError(const std::string& problem) {
 // Fills args; returns an exit status when the program should stop at once.
 std::optional<int> ParseArguments(int argc, char** argv, Arguments& args) {
   int positional = 0;
+  bool optionsEnded = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
+    if (!optionsEnded && arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+      if (positional == 0) args.input = arg;
+      if (positional == 1) args.output = arg;
+      ++positional;
+      continue;
+    }
     const bool takesValue = arg == "--option" || arg == "--max-vias" || arg == "--language";
     if (takesValue && i + 1 >= argc) return UsageError(arg + " needs a value");
     if (arg == "--help" || arg == "-h") {
@@ -100,13 +111,8 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& args) {
       if (!language)
         return UsageError("--language must be en, nl or de, not '" + std::string(argv[i]) + "'");
       args.language = *language;
-    } else if (arg.size() > 1 && arg[0] == '-' && arg != "--") {
-      return UsageError("unknown option '" + arg + "'");
     } else {
-      if (arg == "--" && i + 1 < argc) continue;
-      if (positional == 0) args.input = arg;
-      if (positional == 1) args.output = arg;
-      ++positional;
+      return UsageError("unknown option '" + arg + "'");
     }
   }
   if (positional < 2) return UsageError("both INPUT and OUTPUT are needed");
