@@ -106,11 +106,12 @@ TEST_F(ReclassifyTest, RecordsCutAtEveryByte) {
     };
     for (const std::string& body : bodies) {
       const char type = &body == &bodies[0] ? 'R' : 'W';
-      for (size_t keep = 0; keep < body.size(); ++keep) {
+      for (size_t keep = 0; keep <= body.size(); ++keep) {
         const std::string input =
             GdbFile(version, {Record('X', "x"), CutRecord(type, body, keep),
                               WaypointRecord("Next", Waypoint().Class(10).Marker(31), version)});
         const bool damaged = CheckFrames(input, {.allowDamaged = true}).damagedRecords == 1;
+        ASSERT_TRUE(keep < body.size() || !damaged) << "the whole record walks";
         for (char mode : {'R', 'S'}) {
           SCOPED_TRACE(testing::Message() << "version " << version << ", record " << type
                                           << " cut to " << keep << ", mode " << mode);

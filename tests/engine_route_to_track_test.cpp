@@ -100,9 +100,10 @@ TEST_F(RouteToTrackTest, RealFileLayouts) {
 TEST_F(RouteToTrackTest, RoutesCutAtEveryByte) {
   for (char version : kAllVersions) {
     const std::string body = RouteBody(RouteLayoutNamed(version, "everything at once"), version);
-    for (size_t keep = 0; keep < body.size(); ++keep) {
+    for (size_t keep = 0; keep <= body.size(); ++keep) {
       const std::string input = GdbFile(version, {CutRecord('R', body, keep), Record('X', "x")});
       const bool damaged = CheckFrames(input, {.allowDamaged = true}).damagedRecords == 1;
+      ASSERT_TRUE(keep < body.size() || !damaged) << "the whole record walks";
       for (char mode : {'T', 'U'}) {
         SCOPED_TRACE(testing::Message()
                      << "version " << version << ", cut to " << keep << ", mode " << mode);

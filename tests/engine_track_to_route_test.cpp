@@ -285,10 +285,11 @@ TEST_F(TrackToRouteTest, TooManyPointsForTheTable) {
 TEST_F(TrackToRouteTest, TracksCutAtEveryByte) {
   for (char version : kAllVersions) {
     const std::string body = TrackBody(FlaggedTrack(version));
-    for (size_t keep = 0; keep < body.size(); ++keep) {
+    for (size_t keep = 0; keep <= body.size(); ++keep) {
       const std::string input = GdbFile(version, {CutRecord('T', body, keep), Record('X', "x")});
       const FrameReport in = CheckFrames(input, {.allowDamaged = true});
       const bool damaged = in.damagedRecords == 1;
+      ASSERT_TRUE(keep < body.size() || !damaged) << "the whole record walks";
       const bool nameWhole = body.find('\0') < keep;
       const std::string expected = nameWhole ? ExpectedRoutes(WithoutRepeats(in.records[0].points),
                                                               "Flags", 1, 250, version, 'V')
