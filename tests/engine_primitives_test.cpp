@@ -81,16 +81,6 @@ TEST_F(PrimitivesTest, CopiesStopAtTheirFieldOrAtTheEndOfInput) {
   }
 }
 
-TEST_F(PrimitivesTest, WritersLayOutLittleEndianFields) {
-  StringOutputStream output(2);
-  WritePosition(1, -1, output);
-  WriteRecordHeader(31, output, 'W');
-  WriteText("ab", output);
-  EXPECT_TRUE(
-      SameBytes(Bytes({1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 31, 0, 0, 0, 'W', 'a', 'b', 0}),
-                output.Bytes()));
-}
-
 TEST_F(PrimitivesTest, AppendPointDropsOnlyARepeatOfTheLastPoint) {
   AppendPoint(5, 6);
   AppendPoint(5, 6);   // repeat: dropped
