@@ -135,8 +135,8 @@ TEST_F(ReclassifyTest, DamagedMessageInEveryLanguage) {
   const char* expected[] = {
       "Record 1 is damaged: converted the part that could be read",
       "Record 1 is beschadigd: het leesbare deel is geconverteerd",
-      "Datensatz 1 ist besch\xC3\xA4"
-      "digt: der lesbare Teil wurde konvertiert",
+      ("Datensatz 1 ist besch\xC3\xA4"
+       "digt: der lesbare Teil wurde konvertiert"),
   };
   for (int language = 1; language <= 3; ++language) {
     g_language = language;

@@ -368,8 +368,8 @@ TEST_F(TrackToRouteTest, TrackNamesInTheSkipMessage) {
                           "Kan niet meer dan 10000 trackpoints converteren,\ntrack \"",
                           "Kann nicht mehr als 10000 Trackpunkten konvertieren,\ntrack \""};
   const char* after[] = {"\" skipped.", "\" overgeslagen.",
-                         "\" \xC3\xBC"
-                         "bersprungen."};
+                         ("\" \xC3\xBC"
+                          "bersprungen.")};
   std::vector<FramePoint> points = Spread(10000);
   for (size_t i = 0; i < points.size(); ++i) points[i].lon = static_cast<int32_t>(i);
   for (const MessageCase& c : cases) {
