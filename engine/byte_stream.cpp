@@ -49,7 +49,7 @@ void OutputStream::FlushAndPut(uint8_t value) {
   *next_++ = value;
 }
 
-void OutputStream::WriteBlock(const uint8_t* data, size_t size) {
+void OutputStream::WriteBlockSlow(const uint8_t* data, size_t size) {
   while (size > 0) {
     if (next_ == end_) Flush();
     const size_t take = std::min(size, static_cast<size_t>(end_ - next_));

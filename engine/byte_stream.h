@@ -11,11 +11,15 @@
 //   Flush() and when it is destroyed. A failed write is sticky: Failed() stays
 //   true and every later byte is dropped. The caller asks once, at the end.
 // - Neither stream ever seeks.
+// - Fast paths may look at the input's buffered bytes (Buffered, Peek) and
+//   take a whole field at once (Advance); they fall back to ReadByte when
+//   the field is not all in the buffer, so the bytes handed out are the same.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -35,6 +39,13 @@ class InputStream {
   bool AtEnd() const { return atEnd_; }
   // Bytes handed out so far.
   uint64_t Position() const { return consumed_ + static_cast<uint64_t>(next_ - begin_); }
+
+  // The bytes buffered and not yet handed out, without refilling. When it is
+  // not 0 the input has not ended.
+  size_t Buffered() const { return static_cast<size_t>(end_ - next_); }
+  const uint8_t* Peek() const { return next_; }
+  // Hands out count bytes of the buffered ones (count <= Buffered()).
+  void Advance(size_t count) { next_ += count; }
 
   // Moves up to count bytes straight from the buffer to out (or drops them when
   // out is null); returns how many were moved. Stops early only at the end.
@@ -74,7 +85,14 @@ class OutputStream {
     }
     FlushAndPut(value);
   }
-  void WriteBlock(const uint8_t* data, size_t size);
+  void WriteBlock(const uint8_t* data, size_t size) {
+    if (size <= static_cast<size_t>(end_ - next_)) {
+      if (size > 0) std::memcpy(next_, data, size);
+      next_ += size;
+      return;
+    }
+    WriteBlockSlow(data, size);
+  }
   // Hands buffered bytes to the sink; false once any write has failed.
   bool Flush();
   bool Failed() const { return failed_; }
@@ -89,6 +107,7 @@ class OutputStream {
 
  private:
   void FlushAndPut(uint8_t value);
+  void WriteBlockSlow(const uint8_t* data, size_t size);
 
   std::unique_ptr<uint8_t[]> buffer_;
   uint8_t* next_;

@@ -1,5 +1,6 @@
 #include "record_walk.h"
 
+#include <cstdint>
 #include <cstdio>
 
 #include "conversion_state.h"
@@ -59,6 +60,10 @@ bool RecordWalk::Byte(int& value) {
 }
 
 bool RecordWalk::UInt32(uint32_t& value) {
+  if (Fits(4)) {
+    value = WalkLittleEndian32(Take(4));
+    return true;
+  }
   if (!Reserve(4)) return false;
   value = 0;
   for (int shift = 0; shift < 32; shift += 8) {
@@ -69,6 +74,12 @@ bool RecordWalk::UInt32(uint32_t& value) {
 }
 
 bool RecordWalk::Point(int32_t& latitude, int32_t& longitude) {
+  if (Fits(8)) {
+    const uint8_t* bytes = Take(8);
+    latitude = static_cast<int32_t>(WalkLittleEndian32(bytes));
+    longitude = static_cast<int32_t>(WalkLittleEndian32(bytes + 4));
+    return true;
+  }
   if (!Reserve(8)) return false;
   uint32_t lat = 0;
   uint32_t lon = 0;
@@ -83,6 +94,35 @@ bool RecordWalk::Flagged(uint32_t size) {
   int flag = 0;
   if (!Byte(flag)) return false;
   return flag == 0 || Bytes(size);
+}
+
+bool RecordWalk::PointAndFlaggedSlow(int32_t& latitude, int32_t& longitude,
+                                     const uint8_t* sizes, int count) {
+  if (!Point(latitude, longitude)) return false;
+  for (int i = 0; i < count; ++i) {
+    if (!Flagged(sizes[i])) return false;
+  }
+  return true;
+}
+
+uint32_t RecordWalk::SkimPoints(uint32_t count, const uint8_t* sizes, int fields) {
+  const size_t buffered = input_.Buffered();
+  const uint8_t* bytes = input_.Peek();
+  const size_t limit = buffered < remaining_ ? buffered : remaining_;
+  size_t size = 0;
+  uint32_t whole = 0;
+  while (whole < count && ok_) {
+    size_t end = size + 8;
+    int field = 0;
+    for (; field < fields && end < limit; ++field) {
+      end += bytes[end] != 0 ? 1 + sizes[field] : 1;
+    }
+    if (field < fields || end > limit) break;
+    size = end;
+    ++whole;
+  }
+  if (whole > 0) Take(static_cast<uint32_t>(size));
+  return whole;
 }
 
 bool RecordWalk::Text() {

@@ -11,10 +11,16 @@
 // without one, the bytes are only read (the walks that collect points).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "byte_stream.h"
 #include "primitives.h"
+
+inline uint32_t WalkLittleEndian32(const uint8_t* bytes) {
+  return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+         static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+}
 
 class RecordWalk {
  public:
@@ -45,6 +51,30 @@ class RecordWalk {
   bool UInt32(uint32_t& value);
   bool Point(int32_t& latitude, int32_t& longitude);
   bool Flagged(uint32_t size);
+  // A point followed by count flagged fields of the given sizes (a link
+  // point, a track point): the same as Point and then Flagged for each size,
+  // taken in one step when the whole of it is buffered.
+  bool PointAndFlagged(int32_t& latitude, int32_t& longitude, const uint8_t* sizes, int count) {
+    // Measure the whole point in the buffer first; each flag byte says how
+    // far the next field lies. A flag beyond the buffer sends it the slow way.
+    const size_t buffered = input_.Buffered();
+    const uint8_t* bytes = input_.Peek();
+    size_t size = 8;
+    for (int i = 0; i < count && size != SIZE_MAX; ++i) {
+      size = size < buffered ? size + (bytes[size] != 0 ? 1 + sizes[i] : 1) : SIZE_MAX;
+    }
+    if (size != SIZE_MAX && Fits(size)) {
+      latitude = static_cast<int32_t>(WalkLittleEndian32(bytes));
+      longitude = static_cast<int32_t>(WalkLittleEndian32(bytes + 4));
+      Take(static_cast<uint32_t>(size));
+      return true;
+    }
+    return PointAndFlaggedSlow(latitude, longitude, sizes, count);
+  }
+  // Walks up to count such points that lie whole in the buffer and within
+  // the record, in one step, without looking at their coordinates; returns
+  // how many it walked (0 when the next is not whole in the buffer).
+  uint32_t SkimPoints(uint32_t count, const uint8_t* sizes, int fields);
   // A NUL-terminated text; damaged when the NUL lies outside the record.
   bool Text();
   // A name read into g_nameBuffer: at most 30000 bytes before the NUL.
@@ -62,6 +92,20 @@ class RecordWalk {
 
  private:
   bool CheckInput();
+  bool PointAndFlaggedSlow(int32_t& latitude, int32_t& longitude, const uint8_t* sizes,
+                           int count);
+  // Fast paths: size bytes taken at once from the input's buffer when they
+  // are all there and within the record; false (nothing taken) otherwise.
+  bool Fits(size_t size) const {
+    return ok_ && size <= remaining_ && size <= input_.Buffered();
+  }
+  const uint8_t* Take(uint32_t size) {
+    const uint8_t* bytes = input_.Peek();
+    if (output_ != nullptr) output_->WriteBlock(bytes, size);
+    input_.Advance(size);
+    remaining_ -= size;
+    return bytes;
+  }
 
   InputStream& input_;
   OutputStream* output_;

@@ -46,11 +46,29 @@ bool WalkWaypointTail(RecordWalk& walk) {
   return walk.Flagged(g_gdbVersion == 'm' ? 16 : 8) && walk.Bytes(18);
 }
 
+// After a link point's coordinates: a flag byte and 8 bytes when it is set.
+constexpr uint8_t kLinkPointFields[1] = {8};
+
 bool WalkLinkPoints(RecordWalk& walk, uint32_t count, LinkPointSink* sink) {
+  if (sink == nullptr) {
+    // Nobody needs the coordinates: take the buffered points in runs.
+    uint32_t walked = 0;
+    while (walked < count) {
+      const uint32_t run = walk.SkimPoints(count - walked, kLinkPointFields, 1);
+      if (run == 0) {
+        int32_t latitude = 0;
+        int32_t longitude = 0;
+        if (!walk.PointAndFlagged(latitude, longitude, kLinkPointFields, 1)) return false;
+        ++walked;
+      }
+      walked += run;
+    }
+    return true;
+  }
   for (uint32_t i = 0; i < count; ++i) {
     int32_t latitude = 0;
     int32_t longitude = 0;
-    if (!walk.Point(latitude, longitude) || !walk.Flagged(8)) return false;
+    if (!walk.PointAndFlagged(latitude, longitude, kLinkPointFields, 1)) return false;
     if (sink != nullptr) sink->OnLinkPoint(latitude, longitude, i == 0, i + 1 == count);
   }
   return true;

@@ -55,10 +55,17 @@ void WriteTrackBody(OutputStream& output) {
   WriteText(g_nameBuffer, output);
   output.WriteBlock(kTrackHeadBytes, sizeof kTrackHeadBytes);
   WriteInt32(g_pointCount, output);
+  // Each point as one block: latitude, longitude, the four flags.
+  uint8_t point[12] = {};
   for (uint32_t i = 0; i < g_pointCount; ++i) {
-    WriteInt32(static_cast<uint32_t>(g_pointLat[i]), output);
-    WriteInt32(static_cast<uint32_t>(g_pointLon[i]), output);
-    output.WriteBlock(kTrackPointFlags, sizeof kTrackPointFlags);
+    const uint32_t lat = static_cast<uint32_t>(g_pointLat[i]);
+    const uint32_t lon = static_cast<uint32_t>(g_pointLon[i]);
+    for (int b = 0; b < 4; ++b) {
+      point[b] = static_cast<uint8_t>(lat >> (8 * b));
+      point[4 + b] = static_cast<uint8_t>(lon >> (8 * b));
+    }
+    std::memcpy(point + 8, kTrackPointFlags, sizeof kTrackPointFlags);
+    output.WriteBlock(point, sizeof point);
   }
   output.WriteBlock(kTrackEndBytesM, g_gdbVersion == 'm' ? 4 : 1);
 }

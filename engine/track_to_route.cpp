@@ -122,6 +122,10 @@ uint32_t RouteLength(uint32_t entries, uint32_t nameLength) {
   }
 }
 
+// After a track point's coordinates: altitude, time, depth, temperature,
+// each a flag byte and the value when it is set.
+constexpr uint8_t kTrackPointFields[4] = {8, 4, 8, 8};
+
 class TrackPointReader {
  public:
   explicit TrackPointReader(RecordWalk& walk) : walk_(walk) {}
@@ -129,10 +133,7 @@ class TrackPointReader {
   bool ReadPoint() {
     int32_t latitude = 0;
     int32_t longitude = 0;
-    if (!walk_.Point(latitude, longitude) || !walk_.Flagged(8) || !walk_.Flagged(4) ||
-        !walk_.Flagged(8) || !walk_.Flagged(8)) {
-      return false;
-    }
+    if (!walk_.PointAndFlagged(latitude, longitude, kTrackPointFields, 4)) return false;
     AppendPoint(latitude, longitude);
     return true;
   }
