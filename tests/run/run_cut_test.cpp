@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "frame_checker.h"
 #include "gdb_builder.h"
@@ -80,6 +81,31 @@ TEST_P(CutTest, EveryPrefixOfAVersionKFileEnds) {
        TrackRecord(
            Track("Walk").Point({-5, 5}).Point(TrackPoint(7, -7).Flags(1, 1, 1, 1)).Point({9, 9})),
        Record('X', "other")}));
+}
+
+using RunCutTest = RunFixture;
+
+TEST_F(RunCutTest, NoInfoBoxForARecordCutAfterItLeftAMessage) {
+  // The route has more link points than a track holds; the cut comes after
+  // the point limit was reached, so the record had a message to show.
+  std::vector<gdbtest::LinkPoint> link;
+  for (int32_t i = 0; i < 10100; ++i) link.emplace_back(i, -i);
+  const std::string whole =
+      gdbtest::GdbFile('m', {gdbtest::RouteRecord(gdbtest::Route("Long")
+                                                      .Entry(gdbtest::RouteEntry("A").Link(link))
+                                                      .Entry(gdbtest::RouteEntry("B"))
+                                                      .Rest(gdbtest::LastLinkRest('m')),
+                                                  'm')});
+  WriteFile(input, whole);
+  ASSERT_EQ(Run(), RunOutcome::Completed);
+  ASSERT_EQ(dialog.boxes.size(), 2u);
+  EXPECT_EQ(dialog.boxes[0].title, "Info");
+
+  WriteFile(input, whole.substr(0, whole.size() - 200));
+  dialog.boxes.clear();
+  EXPECT_EQ(Run(), RunOutcome::InputTruncated);
+  ASSERT_EQ(dialog.boxes.size(), 1u);
+  EXPECT_NE(dialog.boxes[0].title, "Info");
 }
 
 INSTANTIATE_TEST_SUITE_P(Options, CutTest,

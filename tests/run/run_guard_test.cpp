@@ -88,6 +88,26 @@ INSTANTIATE_TEST_SUITE_P(Spellings, SameFileTest,
                                   std::to_string((mode >> 3) & 7) + std::to_string(mode & 7);
                          });
 
+// Where the write bits cannot be taken away (a file of another owner that the
+// user may write to, a file system without modes), the identity of the files
+// alone must stop the run. Here the bits come back while the output is chosen.
+class SameFileStillWritableTest : public RunFixture,
+                                  public ::testing::WithParamInterface<Spelling> {};
+
+TEST_P(SameFileStillWritableTest, IsRefused) {
+  const std::string before = ReadFile(input);
+  dialog.outputPath = GetParam().make(dir.Path(), input);
+  dialog.onFieldRead = [&](int id) {
+    if (id == IDC_OUTPUT_PATH) SetMode(input, 0644);
+  };
+  EXPECT_EQ(Run(), RunOutcome::OutputOpenFailed);
+  EXPECT_EQ(ReadFile(input), before);
+  EXPECT_EQ(Mode(input), 0644u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Spellings, SameFileStillWritableTest, ::testing::ValuesIn(kSpellings),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // An existing output without any write bit is refused, and left alone.
 class ReadOnlyOutputTest : public RunFixture, public ::testing::WithParamInterface<mode_t> {};
 
