@@ -51,7 +51,7 @@ GpxData TestData() {
   for (int i = 0; i < 333; ++i) line.points.push_back(At(43.8 - i * 0.27, -60.0 + i * 0.36));
   line.points.push_back(line.points.back());
   GpxPath shortTrack{"Kurz", {}};
-  for (int i = 0; i < 26; ++i) shortTrack.points.push_back(At(-0.01 * i, 0.02 * (i % 5) - 0.04));
+  for (int i = 0; i < 27; ++i) shortTrack.points.push_back(At(-0.01 * i, 0.02 * (i % 5) - 0.04));
   data.tracks = {spiral, line, shortTrack};
   return data;
 }
@@ -191,6 +191,34 @@ TEST_P(PeerTest, TrackToRoutesToTrackGivesTheTrackBack) {
       const GpxData tracks = ConvertAndReadBack(routes, 2, 250, label + "-tracks");
       ExpectTracksGivenBack(Base(), tracks);
     }
+  }
+}
+
+TEST(PeerChainTest, RoutesOfOneViaPointComeBackAsTracks) {
+  // A track of one point more than a route may hold ends in a route of one
+  // via point, and a track of one point is such a route on its own. Their
+  // points must come back too when the routes are turned into tracks again.
+  if (!HaveGpsbabel()) GTEST_SKIP() << "gpsbabel is not installed";
+  GpxData data;
+  GpxPath oneMore{"Eins mehr", {}};
+  for (int i = 0; i < 26; ++i) oneMore.points.push_back(At(0.5 - 0.04 * i, -0.3 + 0.02 * i));
+  data.tracks = {oneMore, GpxPath{"Einzeln", {At(-12.5, 130.8)}}};
+  TempDir dir;
+  WriteFile(dir / "data.gpx", WriteGpx(data));
+  ASSERT_EQ(MakeGdb(dir / "data.gpx", 3, dir / "data.gdb"), "");
+  GpxData base;
+  ASSERT_EQ(ReadBack(dir / "data.gdb", base), "");
+  ASSERT_EQ(base.TrackPoints(), 27u);
+  for (int option : {5, 6}) {
+    SCOPED_TRACE("option " + std::to_string(option));
+    ASSERT_EQ(Convert(dir / "data.gdb", dir / "routes.gdb", option, 25), "");
+    GpxData routes;
+    ASSERT_EQ(ReadBack(dir / "routes.gdb", routes), "");
+    ExpectConverted(ReadFile(dir / "data.gdb"), base, routes, option, 25);
+    ASSERT_EQ(Convert(dir / "routes.gdb", dir / "tracks.gdb", 2), "");
+    GpxData tracks;
+    ASSERT_EQ(ReadBack(dir / "tracks.gdb", tracks), "");
+    ExpectTracksGivenBack(base, tracks);
   }
 }
 
