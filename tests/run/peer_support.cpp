@@ -146,7 +146,9 @@ std::string MakeGdb(const fs::path& gpx, int version, const fs::path& gdb) {
 }
 
 std::string ReadBack(const fs::path& gdb, GpxData& data) {
-  const fs::path gpx = fs::path(gdb).concat(".back.gpx");
+  // Never beside the GDB file: the real samples are read where they lie.
+  const TempDir scratch;
+  const fs::path gpx = scratch / "back.gpx";
   const ProcessResult result =
       RunProgram({"gpsbabel", "-i", "gdb", "-f", gdb.string(), "-o", "gpx", "-F", gpx.string()});
   if (result.exitStatus != 0 || !result.err.empty()) {

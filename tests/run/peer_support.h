@@ -16,8 +16,9 @@ bool HaveGpsbabel();
 std::string MakeGdb(const std::filesystem::path& gpx, int version,
                     const std::filesystem::path& gdb);
 
-// gpsbabel -i gdb -f gdb -o gpx -F <scratch>: what gpsbabel reads from a GDB
-// file. Empty on success, else what went wrong.
+// gpsbabel -i gdb -f gdb -o gpx -F <a scratch file>: what gpsbabel reads from
+// a GDB file. Nothing is written beside the GDB file. Empty on success, else
+// what went wrong.
 std::string ReadBack(const std::filesystem::path& gdb, GpxData& data);
 
 // morvex-convert --quiet --option option --max-vias maxVias input output.
