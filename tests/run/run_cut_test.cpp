@@ -5,6 +5,7 @@
 // else.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -52,8 +53,13 @@ class CutTest : public RunFixture, public ::testing::WithParamInterface<CutCase>
       if (!inHeader) {
         const std::string written = ReadFile(cutOutput);
         ASSERT_LE(written.size(), converted.size()) << "cut at byte " << cut;
-        ASSERT_EQ(written, converted.substr(0, written.size()))
-            << "cut at byte " << cut << ": the output is not a beginning of the whole conversion";
+        const size_t differs = static_cast<size_t>(
+            std::mismatch(written.begin(), written.end(), converted.begin()).first -
+            written.begin());
+        ASSERT_EQ(differs, written.size())
+            << "cut at byte " << cut
+            << ": the output is not a beginning of the whole conversion; first difference at "
+            << "output byte " << differs;
       }
       fs::remove(cutInput);
       fs::remove(cutOutput);

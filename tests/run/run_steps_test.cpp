@@ -240,6 +240,17 @@ TEST_F(RunStepsTest, EachOptionButtonRunsItsOwnConversion) {
   }
 }
 
+TEST_F(RunStepsTest, NothingAfterTheEndRecordIsRead) {
+  const std::string whole = ReadFile(input);
+  for (int option = 1; option <= 6; ++option) {
+    dialog.option = option;
+    const std::string clean = ConvertElsewhere(whole);
+    WriteFile(input, whole + "trailing bytes that are no record\xFF\xFF\xFF\xFF");
+    EXPECT_EQ(Run(), RunOutcome::Completed) << "option " << option;
+    EXPECT_EQ(ReadFile(output), clean) << "option " << option;
+  }
+}
+
 TEST_F(RunStepsTest, ExistingOutputIsReplacedWhole) {
   WriteFile(output, std::string(100000, 'x'));
   dialog.option = 3;
