@@ -169,6 +169,11 @@ std::string Convert(const fs::path& input, const fs::path& output, int option, i
   return {};
 }
 
+void ExpectFramesOk(const fs::path& gdb) {
+  const gdbtest::FrameReport report = gdbtest::CheckFrames(ReadFile(gdb));
+  EXPECT_TRUE(report.ok) << gdb.filename() << ": " << report.error;
+}
+
 void ExpectConverted(const std::string& inputGdb, const GpxData& base, const GpxData& got,
                      int option, int maxVias) {
   switch (option) {

@@ -26,6 +26,9 @@ std::string ReadBack(const std::filesystem::path& gdb, GpxData& data);
 std::string Convert(const std::filesystem::path& input, const std::filesystem::path& output,
                     int option, int maxVias = 250);
 
+// Checks the file with the independent frame checker.
+void ExpectFramesOk(const std::filesystem::path& gdb);
+
 // Checks, with GoogleTest assertions, that got is what gpsbabel must read
 // from the conversion of inputGdb (whose own reading is base) with option and
 // maxVias: counts, names and coordinates of waypoints, routes, route points,

@@ -188,6 +188,7 @@ TEST_P(PeerTest, TrackToRoutesToTrackGivesTheTrackBack) {
       SCOPED_TRACE(label);
       const fs::path routes = scratch_ / (label + "-routes.gdb");
       ASSERT_EQ(Convert(Input(), routes, option, maxVias), "");
+      ExpectFramesOk(routes);
       const GpxData tracks = ConvertAndReadBack(routes, 2, 250, label + "-tracks");
       ExpectTracksGivenBack(Base(), tracks);
     }
@@ -212,10 +213,12 @@ TEST(PeerChainTest, RoutesOfOneViaPointComeBackAsTracks) {
   for (int option : {5, 6}) {
     SCOPED_TRACE("option " + std::to_string(option));
     ASSERT_EQ(Convert(dir / "data.gdb", dir / "routes.gdb", option, 25), "");
+    ExpectFramesOk(dir / "routes.gdb");
     GpxData routes;
     ASSERT_EQ(ReadBack(dir / "routes.gdb", routes), "");
     ExpectConverted(ReadFile(dir / "data.gdb"), base, routes, option, 25);
     ASSERT_EQ(Convert(dir / "routes.gdb", dir / "tracks.gdb", 2), "");
+    ExpectFramesOk(dir / "tracks.gdb");
     GpxData tracks;
     ASSERT_EQ(ReadBack(dir / "tracks.gdb", tracks), "");
     ExpectTracksGivenBack(base, tracks);
