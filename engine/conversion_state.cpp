@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 #include "byte_stream.h"
 #include "text_utils.h"
@@ -18,6 +19,8 @@ uint32_t g_pointCount = 0;
 int32_t g_pointLat[kMaxPoints] = {};
 int32_t g_pointLon[kMaxPoints] = {};
 OutputStream* g_traceOutput = nullptr;
+WaypointPosition g_waypointPositions[kWaypointSlots] = {};
+uint32_t g_waypointPositionCount = 0;
 
 namespace {
 constexpr const char kPointLimitText[] = "Route point limit reached - track truncated!";
@@ -36,6 +39,47 @@ void AppendPoint(int32_t latitude, int32_t longitude) {
   g_pointLat[g_pointCount] = latitude;
   g_pointLon[g_pointCount] = longitude;
   ++g_pointCount;
+}
+
+namespace {
+
+uint64_t SlotHash(uint64_t nameHash) {
+  return nameHash != 0 ? nameHash : 1;
+}
+
+// The slot that holds nameHash, or the free slot where it belongs.
+WaypointPosition& SlotFor(uint64_t hash) {
+  uint32_t slot = static_cast<uint32_t>(hash ^ (hash >> 32)) & (kWaypointSlots - 1);
+  while (g_waypointPositions[slot].nameHash != 0 && g_waypointPositions[slot].nameHash != hash) {
+    slot = (slot + 1) & (kWaypointSlots - 1);
+  }
+  return g_waypointPositions[slot];
+}
+
+}  // namespace
+
+void ForgetWaypoints() {
+  if (g_waypointPositionCount == 0) return;
+  std::memset(g_waypointPositions, 0, sizeof g_waypointPositions);
+  g_waypointPositionCount = 0;
+}
+
+void RememberWaypoint(uint64_t nameHash, int32_t latitude, int32_t longitude) {
+  const uint64_t hash = SlotHash(nameHash);
+  WaypointPosition& slot = SlotFor(hash);
+  if (slot.nameHash == 0) {
+    if (g_waypointPositionCount == kMaxWaypointPositions) return;
+    ++g_waypointPositionCount;
+  }
+  slot = {hash, latitude, longitude};
+}
+
+bool FindWaypoint(uint64_t nameHash, int32_t& latitude, int32_t& longitude) {
+  const WaypointPosition& slot = SlotFor(SlotHash(nameHash));
+  if (slot.nameHash == 0) return false;
+  latitude = slot.latitude;
+  longitude = slot.longitude;
+  return true;
 }
 
 void Trace(const char* format, ...) {

@@ -36,6 +36,33 @@ extern uint32_t g_pointCount;
 extern int32_t g_pointLat[kMaxPoints];
 extern int32_t g_pointLon[kMaxPoints];
 
+// Positions of the waypoint records met so far in a run, by name. A route
+// entry holds no position of its own, only the links to the next entry, so a
+// route of a single via point takes that point's position from here.
+constexpr uint32_t kWaypointSlots = 1 << 17;
+// At most half the slots are used, so that a search stays short.
+constexpr uint32_t kMaxWaypointPositions = kWaypointSlots / 2;
+struct WaypointPosition {
+  uint64_t nameHash;  // 0: free slot
+  int32_t latitude;
+  int32_t longitude;
+};
+extern WaypointPosition g_waypointPositions[kWaypointSlots];
+extern uint32_t g_waypointPositionCount;
+
+// Hash of a name's bytes (NUL excluded); never 0.
+constexpr uint64_t kNameHashStart = 0xCBF29CE484222325ull;
+inline uint64_t NameHashStep(uint64_t hash, uint8_t byte) {
+  return (hash ^ byte) * 0x100000001B3ull;
+}
+
+// Empties the waypoint positions; called at the start of a run.
+void ForgetWaypoints();
+// Keeps the position of a waypoint record; a later one of the same name
+// replaces it. When the table is full, new names are not kept.
+void RememberWaypoint(uint64_t nameHash, int32_t latitude, int32_t longitude);
+bool FindWaypoint(uint64_t nameHash, int32_t& latitude, int32_t& longitude);
+
 // Where the engine's trace lines go; null to keep them quiet. Not owned.
 extern OutputStream* g_traceOutput;
 

@@ -20,6 +20,9 @@ uint8_t ReclassifiedMarker(uint8_t classByte, uint8_t markerByte);
 // length with its NUL, or -1 when the name does not end within the record.
 int32_t ReadRoutePoints(RecordWalk& walk, char mode);
 void WriteTrackBody(OutputStream& output);
+// Copies a waypoint record unchanged and keeps its position for the routes
+// after it (see FindWaypoint).
+void CopyWaypointRecord(InputStream& input, OutputStream& output, uint32_t length);
 void ConvertRouteToTrack(InputStream& input, OutputStream& output, uint32_t length, char mode);
 
 // Track to routes, modes 'V' (user waypoint vias) and 'W' (hidden vias).

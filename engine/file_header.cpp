@@ -34,6 +34,7 @@ int CopyFileHeader(OutputStream& output, InputStream& input) {
   g_waypointSerial = 1;
   g_pointCount = 0;
   g_recordNumber = 0;
+  ForgetWaypoints();
   if (!TextIs(ReadText(g_nameBuffer, input), kSignature)) return 0;
   WriteText(g_nameBuffer, output);
   CopyBytes(5, &output, input);

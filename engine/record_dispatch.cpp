@@ -49,6 +49,8 @@ int ConvertRecord(InputStream& input, OutputStream& output, char mode) {
   Trace("%c %d\n", type, static_cast<int32_t>(length));
   if ((type == 'W' || type == 'R') && IsReclassifying(mode)) {
     Reclassify(input, output, length, static_cast<uint8_t>(type), mode);
+  } else if (type == 'W' && IsRouteToTrack(mode)) {
+    CopyWaypointRecord(input, output, length);
   } else if (type == 'R' && IsRouteToTrack(mode)) {
     ConvertRouteToTrack(input, output, length, mode);
   } else if (type == 'T' && IsTrackToRoute(mode)) {

@@ -25,6 +25,7 @@ const char* DamagedRecordFormat() {
 
 void RecordWalk::MarkDamaged() {
   ok_ = false;
+  if (quiet_) return;
   if (const char* format = DamagedRecordFormat()) {
     std::snprintf(g_messageText, sizeof g_messageText, format, g_recordNumber);
   }
@@ -96,8 +97,8 @@ bool RecordWalk::Flagged(uint32_t size) {
   return flag == 0 || Bytes(size);
 }
 
-bool RecordWalk::PointAndFlaggedSlow(int32_t& latitude, int32_t& longitude,
-                                     const uint8_t* sizes, int count) {
+bool RecordWalk::PointAndFlaggedSlow(int32_t& latitude, int32_t& longitude, const uint8_t* sizes,
+                                     int count) {
   if (!Point(latitude, longitude)) return false;
   for (int i = 0; i < count; ++i) {
     if (!Flagged(sizes[i])) return false;
@@ -125,14 +126,18 @@ uint32_t RecordWalk::SkimPoints(uint32_t count, const uint8_t* sizes, int fields
   return whole;
 }
 
-bool RecordWalk::Text() {
+bool RecordWalk::Text(uint64_t* nameHash) {
+  uint64_t hash = kNameHashStart;
   for (;;) {
     if (!Reserve(1)) return false;
     const int value = CopyByte(output_, input_);
     --remaining_;
     if (!CheckInput()) return false;
-    if (value == 0) return true;
+    if (value == 0) break;
+    hash = NameHashStep(hash, static_cast<uint8_t>(value));
   }
+  if (nameHash != nullptr) *nameHash = hash;
+  return true;
 }
 
 int32_t RecordWalk::Name() {

@@ -27,6 +27,10 @@ class RecordWalk {
   RecordWalk(InputStream& input, OutputStream* output, uint32_t length)
       : input_(input), output_(output), length_(length), remaining_(length) {}
 
+  // A walk that only looks at a record it copies unchanged: a field that does
+  // not fit ends it without the damaged message.
+  void Quiet() { quiet_ = true; }
+
   InputStream& Input() { return input_; }
   OutputStream* Output() { return output_; }
   uint32_t Remaining() const { return remaining_; }
@@ -76,7 +80,8 @@ class RecordWalk {
   // how many it walked (0 when the next is not whole in the buffer).
   uint32_t SkimPoints(uint32_t count, const uint8_t* sizes, int fields);
   // A NUL-terminated text; damaged when the NUL lies outside the record.
-  bool Text();
+  // With nameHash, also gives the text's NameHash.
+  bool Text(uint64_t* nameHash = nullptr);
   // A name read into g_nameBuffer: at most 30000 bytes before the NUL.
   // Returns its length with the NUL, or -1 (the buffer then holds the
   // Consumed() bytes read, followed by a NUL).
@@ -92,13 +97,10 @@ class RecordWalk {
 
  private:
   bool CheckInput();
-  bool PointAndFlaggedSlow(int32_t& latitude, int32_t& longitude, const uint8_t* sizes,
-                           int count);
+  bool PointAndFlaggedSlow(int32_t& latitude, int32_t& longitude, const uint8_t* sizes, int count);
   // Fast paths: size bytes taken at once from the input's buffer when they
   // are all there and within the record; false (nothing taken) otherwise.
-  bool Fits(size_t size) const {
-    return ok_ && size <= remaining_ && size <= input_.Buffered();
-  }
+  bool Fits(size_t size) const { return ok_ && size <= remaining_ && size <= input_.Buffered(); }
   const uint8_t* Take(uint32_t size) {
     const uint8_t* bytes = input_.Peek();
     if (output_ != nullptr) output_->WriteBlock(bytes, size);
@@ -112,4 +114,5 @@ class RecordWalk {
   uint32_t length_;
   uint32_t remaining_;
   bool ok_ = true;
+  bool quiet_ = false;
 };

@@ -75,8 +75,10 @@ bool WalkLinkPoints(RecordWalk& walk, uint32_t count, LinkPointSink* sink) {
 }
 
 // One entry; false when the walk ends with it.
-bool WalkRouteEntry(RecordWalk& walk, char reclassMode, LinkPointSink* sink) {
-  if (!walk.Text()) return false;
+bool WalkRouteEntry(RecordWalk& walk, char reclassMode, LinkPointSink* sink, bool first) {
+  uint64_t nameHash = 0;
+  if (!walk.Text(&nameHash)) return false;
+  if (first && sink != nullptr) sink->OnFirstEntry(nameHash);
   WalkWaypointPrefix(walk, reclassMode);
   uint32_t linkPoints = 0;
   if (!walk.Ok() || !WalkWaypointTail(walk) || !walk.UInt32(linkPoints) || linkPoints == 0) {
@@ -92,6 +94,6 @@ void WalkRouteBody(RecordWalk& walk, char reclassMode, LinkPointSink* sink) {
   uint32_t entries = 0;
   if (!walk.Bytes(1) || !WalkFlaggedGroups(walk) || !walk.UInt32(entries)) return;
   for (uint32_t i = 0; i < entries; ++i) {
-    if (!WalkRouteEntry(walk, reclassMode, sink)) return;
+    if (!WalkRouteEntry(walk, reclassMode, sink, i == 0)) return;
   }
 }

@@ -12,6 +12,8 @@ class LinkPointSink {
  public:
   virtual void OnLinkPoint(int32_t latitude, int32_t longitude, bool firstOfLink,
                            bool lastOfLink) = 0;
+  // The name of the route's first waypoint entry, as a NameHash.
+  virtual void OnFirstEntry(uint64_t nameHash) = 0;
 
  protected:
   ~LinkPointSink() = default;

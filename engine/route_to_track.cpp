@@ -10,6 +10,14 @@
 //   P track points      12 each    latitude, longitude, four flag bytes 00
 //   end                 1          00
 //   version bytes       3 'm'      00 00 00
+//
+// A route entry carries no position, only the link to the next entry, so the
+// waypoint records (copied unchanged) are walked up to their position:
+//
+//   name | class value 4 | country code text | 22 bytes | latitude 4 | longitude 4 | rest
+//
+// and a route whose links give no point at all, a route of one via point,
+// becomes a track of that via point's position.
 #include <cstring>
 
 #include "conversion_state.h"
@@ -30,9 +38,25 @@ class RoutePointCollector final : public LinkPointSink {
                    bool lastOfLink) override {
     if (allPoints_ || firstOfLink || lastOfLink) AppendPoint(latitude, longitude);
   }
+  void OnFirstEntry(uint64_t nameHash) override {
+    firstEntryHash_ = nameHash;
+    hasFirstEntry_ = true;
+  }
+
+  // A route of one via point has no link to take a point from: its track is
+  // that via point, at the position of the waypoint record of its name.
+  void TakeLoneViaPoint() const {
+    int32_t latitude = 0;
+    int32_t longitude = 0;
+    if (g_pointCount == 0 && hasFirstEntry_ && FindWaypoint(firstEntryHash_, latitude, longitude)) {
+      AppendPoint(latitude, longitude);
+    }
+  }
 
  private:
   bool allPoints_;
+  bool hasFirstEntry_ = false;
+  uint64_t firstEntryHash_ = 0;
 };
 
 uint32_t TrackLength(int32_t nameLength) {
@@ -47,6 +71,7 @@ int32_t ReadRoutePoints(RecordWalk& walk, char mode) {
   if (nameLength < 0) return -1;
   RoutePointCollector collector(mode);
   WalkRouteBody(walk, 0, &collector);
+  collector.TakeLoneViaPoint();
   walk.Finish();
   return nameLength;
 }
@@ -86,4 +111,20 @@ void PassThroughAfterName(RecordWalk& walk, OutputStream& output, uint32_t lengt
   WriteRecordHeader(length, output, type);
   output.WriteBlock(reinterpret_cast<const uint8_t*>(g_nameBuffer), walk.Consumed());
   walk.FinishTo(&output);
+}
+
+void CopyWaypointRecord(InputStream& input, OutputStream& output, uint32_t length) {
+  WriteRecordHeader(length, output, 'W');
+  RecordWalk walk(input, &output, length);
+  walk.Quiet();
+  uint64_t nameHash = 0;
+  int32_t latitude = 0;
+  int32_t longitude = 0;
+  if (walk.Text(&nameHash)) {
+    WalkWaypointPrefix(walk, 0);
+    if (walk.Ok() && walk.Point(latitude, longitude)) {
+      RememberWaypoint(nameHash, latitude, longitude);
+    }
+  }
+  walk.Finish();
 }

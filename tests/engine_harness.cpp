@@ -221,12 +221,22 @@ std::vector<gdbtest::FramePoint> WithoutRepeats(const std::vector<gdbtest::Frame
   return out;
 }
 
-std::vector<gdbtest::FramePoint> SelectedRoutePoints(const gdbtest::FrameRecord& route, char mode) {
+std::vector<gdbtest::FramePoint> SelectedRoutePoints(const gdbtest::FrameReport& report,
+                                                     size_t routeIndex, char mode) {
+  const gdbtest::FrameRecord& route = report.records[routeIndex];
   std::vector<gdbtest::FramePoint> selected;
   size_t next = 0;
   for (const gdbtest::FrameWaypoint& entry : route.entries) {
     for (size_t j = 0; j < entry.linkWalked; ++j, ++next) {
       if (mode == 'T' || j == 0 || j + 1 == entry.linkCount) selected.push_back(route.points[next]);
+    }
+  }
+  if (selected.empty() && !route.entries.empty()) {
+    for (size_t i = routeIndex; i-- > 0;) {
+      const gdbtest::FrameRecord& record = report.records[i];
+      if (record.type == 'W' && record.name == route.entries[0].name && !record.points.empty()) {
+        return {record.points[0]};
+      }
     }
   }
   return WithoutRepeats(selected);

@@ -112,5 +112,26 @@ TEST_F(PrimitivesTest, AppendPointAtItsLimit) {
   EXPECT_EQ(trace.Bytes(), line + line) << "one line per refused point";
 }
 
+// The waypoint positions fill up without ever looping: a full table keeps
+// what it has, still updates those names and refuses new ones.
+TEST_F(PrimitivesTest, WaypointPositionsWhenFull) {
+  ForgetWaypoints();
+  for (uint64_t name = 1; name <= 2 * kMaxWaypointPositions; ++name) {
+    RememberWaypoint(name * 0x9E3779B97F4A7C15ull, static_cast<int32_t>(name), -1);
+  }
+  EXPECT_EQ(g_waypointPositionCount, kMaxWaypointPositions);
+  int32_t lat = 0;
+  int32_t lon = 0;
+  ASSERT_TRUE(FindWaypoint(1 * 0x9E3779B97F4A7C15ull, lat, lon));
+  EXPECT_EQ(lat, 1);
+  RememberWaypoint(1 * 0x9E3779B97F4A7C15ull, 77, 78);
+  ASSERT_TRUE(FindWaypoint(1 * 0x9E3779B97F4A7C15ull, lat, lon));
+  EXPECT_EQ(lat, 77);
+  EXPECT_FALSE(FindWaypoint(2 * kMaxWaypointPositions * 0x9E3779B97F4A7C15ull, lat, lon));
+  ForgetWaypoints();
+  EXPECT_EQ(g_waypointPositionCount, 0u);
+  EXPECT_FALSE(FindWaypoint(1 * 0x9E3779B97F4A7C15ull, lat, lon));
+}
+
 }  // namespace
 }  // namespace enginetest

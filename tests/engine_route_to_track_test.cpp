@@ -21,11 +21,12 @@ class RouteToTrackTest : public EngineTest {};
 std::string ExpectedTracks(const std::string& input, char mode) {
   const FrameReport report = CheckFrames(input, {.allowDamaged = true});
   std::string out = input.substr(0, report.headerSize);
-  for (const FrameRecord& record : report.records) {
+  for (size_t i = 0; i < report.records.size(); ++i) {
+    const FrameRecord& record = report.records[i];
     const std::string bytes = input.substr(record.offset, 5 + record.length);
     const bool nameWhole = bytes.find('\0', 5) != std::string::npos;
     if (record.type == 'R' && nameWhole) {
-      out += ExpectedTrackRecord(record.name, SelectedRoutePoints(record, mode), report.version);
+      out += ExpectedTrackRecord(record.name, SelectedRoutePoints(report, i, mode), report.version);
     } else {
       out += bytes;
     }
@@ -95,6 +96,65 @@ TEST_F(RouteToTrackTest, RealFileLayouts) {
       ExpectSameWithTinyBuffers(input, mode, run);
     }
   }
+}
+
+// A waypoint record as real files hold it: name, prefix, then the position.
+std::string PlacedWaypoint(std::string_view name, int32_t lat, int32_t lon, const Waypoint& data) {
+  return Record('W', Text(name) + WaypointPrefix(data) + I32(lat) + I32(lon) + Fill(11, 0x5A));
+}
+
+// A route entry holds no position, so a route of one via point takes it from
+// the waypoint record of the same name, wherever that stands before it.
+TEST_F(RouteToTrackTest, RouteOfOneViaPoint) {
+  const Route lone = Route("Lone").Entry(RouteEntry("Hut").Data(Waypoint().Country("CH")));
+  struct LoneCase {
+    const char* name;
+    std::vector<std::string> before;  // records ahead of the route
+    std::vector<FramePoint> points;
+  };
+  const LoneCase cases[] = {
+      {"waypoint right before", {PlacedWaypoint("Hut", -7, 9, Waypoint())}, {{-7, 9}}},
+      {"waypoint far before, others between",
+       {PlacedWaypoint("Hut", 70, -90, Waypoint().Country("USA").Class(12)),
+        PlacedWaypoint("Hu", 1, 1, Waypoint()), PlacedWaypoint("Hutt", 2, 2, Waypoint()),
+        TrackRecord(Track("T").Point({3, 3}))},
+       {{70, -90}}},
+      {"the later of two waypoints of that name",
+       {PlacedWaypoint("Hut", 1, 2, Waypoint()), PlacedWaypoint("Hut", 3, 4, Waypoint())},
+       {{3, 4}}},
+      {"no waypoint of that name", {PlacedWaypoint("Hot", 1, 2, Waypoint())}, {}},
+      {"waypoint too short for its position",
+       {Record('W', Text("Hut") + WaypointPrefix(Waypoint()) + Fill(7, 1))},
+       {}},
+  };
+  for (const LoneCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> records = c.before;
+    records.push_back(RouteRecord(lone, 'l'));
+    const std::string input = GdbFile('l', records);
+    for (char mode : {'T', 'U'}) {
+      const RunResult run = Convert(input, mode);
+      ASSERT_TRUE(Completed(run));
+      const FrameRecord& track = run.frames.records[c.before.size()];
+      ASSERT_EQ(track.type, 'T');
+      EXPECT_EQ(track.points, c.points);
+      // Everything before the route is copied as it stands, without a message.
+      EXPECT_EQ(run.output.substr(0, track.offset), input.substr(0, track.offset));
+      for (size_t i = 0; i < c.before.size(); ++i) EXPECT_FALSE(run.records[i].pending);
+    }
+  }
+}
+
+// Positions are those of the run's own file: a run starts with none.
+TEST_F(RouteToTrackTest, LoneViaPointsAreForgottenBetweenRuns) {
+  const Route lone = Route("Lone").Entry(RouteEntry("Hut"));
+  const RunResult first =
+      Convert(GdbFile('k', {PlacedWaypoint("Hut", 5, 6, Waypoint()), RouteRecord(lone, 'k')}), 'T');
+  ASSERT_TRUE(Completed(first));
+  EXPECT_EQ(first.frames.records[1].points, (std::vector<FramePoint>{{5, 6}}));
+  const RunResult second = Convert(GdbFile('k', {RouteRecord(lone, 'k')}), 'T');
+  ASSERT_TRUE(Completed(second));
+  EXPECT_TRUE(second.frames.records[0].points.empty());
 }
 
 TEST_F(RouteToTrackTest, RoutesCutAtEveryByte) {

@@ -109,7 +109,7 @@ TEST_F(SamplesTest, RoutesBecomeTracks) {
         ASSERT_EQ(run.frames.records[i].type, in.records[i].type == 'R' ? 'T' : in.records[i].type);
         if (in.records[i].type != 'R') continue;
         EXPECT_EQ(run.frames.records[i].name, in.records[i].name);
-        const std::vector<FramePoint> expected = SelectedRoutePoints(in.records[i], mode);
+        const std::vector<FramePoint> expected = SelectedRoutePoints(in, i, mode);
         EXPECT_EQ(run.frames.records[i].points, expected);
         routeTrackPoints += expected.size();
       }
@@ -139,13 +139,9 @@ TEST_F(SamplesTest, TracksBecomeRoutes) {
           const std::vector<FramePoint> kept = WithoutRepeats(record.points);
           points += kept.size();
           routes += (kept.size() + maxVias - 1) / maxVias;
-          // A route of one entry has no link and gives no point back.
-          for (size_t first = 0; first < kept.size(); first += maxVias) {
-            const size_t end = std::min<size_t>(kept.size(), first + maxVias);
-            if (end - first > 1) {
-              trackPoints.insert(trackPoints.end(), kept.begin() + first, kept.begin() + end);
-            }
-          }
+          // Every route gives its points back, a route of one entry (no
+          // link) the position of its waypoint record.
+          trackPoints.insert(trackPoints.end(), kept.begin(), kept.end());
         }
         EXPECT_EQ(run.frames.tracks, 0u);
         EXPECT_EQ(run.frames.waypoints, sample.waypoints + points);

@@ -225,11 +225,14 @@ TEST_F(TrackToRouteTest, TracksWithFewPoints) {
       SameBytes(GdbFile('k', {ExpectedRoutes({{4, 4}}, "Same", 1, 250, 'k', 'V')}), run.output));
   EXPECT_FALSE(run.records[0].pending);
   EXPECT_FALSE(run.records[1].pending);
-  // A route of one entry gives a track of no points.
-  const RunResult back = Convert(run.output, 'U');
-  ASSERT_TRUE(Completed(back));
-  EXPECT_EQ(back.frames.tracks, 1u);
-  EXPECT_TRUE(back.frames.records[1].points.empty());
+  // A route of one entry has no link: its track is the position of the
+  // waypoint record generated with it.
+  for (char mode : {'T', 'U'}) {
+    const RunResult back = Convert(run.output, mode);
+    ASSERT_TRUE(Completed(back));
+    EXPECT_EQ(back.frames.tracks, 1u);
+    EXPECT_EQ(back.frames.records[1].points, (std::vector<FramePoint>{{4, 4}}));
+  }
 }
 
 // The running number may reach 9999: a track is skipped when its points and

@@ -20,6 +20,7 @@ class Cursor {
     pos_ += count;
     return true;
   }
+  bool Has(size_t count) const { return !short_ && end_ - pos_ >= count; }
   bool Byte(uint8_t& value) {
     if (short_ || pos_ >= end_) return Fail();
     value = static_cast<uint8_t>(bytes_[pos_++]);
@@ -80,12 +81,20 @@ bool WalkPrefix(Cursor& c, FrameWaypoint& waypoint) {
   return true;
 }
 
-void WalkWaypoint(Cursor& c, FrameRecord& record) {
+void WalkWaypoint(Cursor& c, FrameRecord& record, std::string_view bytes) {
   FrameWaypoint waypoint;
   if (!c.Text(waypoint.name)) return;
   record.name = waypoint.name;
-  WalkPrefix(c, waypoint);
+  const bool prefixWhole = WalkPrefix(c, waypoint);
   record.entries.push_back(waypoint);
+  // The position follows the prefix; a record too short for it is not
+  // damaged, since nothing rewrites a waypoint beyond its prefix.
+  if (prefixWhole && c.Has(8)) {
+    FramePoint point;
+    std::memcpy(&point.lat, bytes.data() + c.Pos(), 4);
+    std::memcpy(&point.lon, bytes.data() + c.Pos() + 4, 4);
+    record.points.push_back(point);
+  }
 }
 
 void WalkRoute(Cursor& c, FrameRecord& record, char version, std::string_view bytes) {
@@ -209,7 +218,7 @@ FrameReport CheckFrames(std::string_view bytes, FrameOptions options) {
     Cursor c(bytes, bodyStart, bodyEnd);
     switch (record.type) {
       case 'W':
-        WalkWaypoint(c, record);
+        WalkWaypoint(c, record, bytes);
         ++report.waypoints;
         break;
       case 'R':

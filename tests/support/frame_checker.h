@@ -67,7 +67,8 @@ struct FrameRecord {
   size_t walked = 0;                   // body bytes the layout walk covered ('W', 'R', 'T')
   uint32_t declaredCount = 0;          // 'R': entry count N; 'T': point count P
   std::vector<FrameWaypoint> entries;  // 'W': the waypoint; 'R': entries walked
-  std::vector<FramePoint> points;      // 'R': link points in order; 'T': track points
+  std::vector<FramePoint> points;      // 'R': link points in order; 'T': track points;
+                                       // 'W': its position, when the record holds one
 };
 
 struct FrameReport {
