@@ -26,10 +26,11 @@ void FlushTrace() {
   if (g_traceOutput != nullptr) g_traceOutput->Flush();
 }
 
-RunOutcome Report(ConversionDialog& dialog, RunOutcome outcome, RunMessage message,
+// Shows the outcome's message in the dialog's language and returns the outcome.
+RunOutcome Report(ConversionDialog& dialog, RunOutcome outcome,
                   MessageStyle style = MessageStyle::Exclamation) {
   FlushTrace();
-  const RunMessageText text = RunMessageFor(message, g_language);
+  const RunMessageText text = RunMessageFor(outcome, g_language);
   if (text.text != nullptr) dialog.MessageBox(text.text, text.title, style);
   return outcome;
 }
@@ -94,12 +95,11 @@ RunOutcome ConvertFiles(ConversionDialog& dialog, std::FILE* inputFile, std::FIL
   written = (std::fclose(outputFile) == 0) && written;
   std::fclose(inputFile);
   if (!result.headerAccepted) {
-    return Report(dialog, RunOutcome::NotGdbFormat, RunMessage::NotGdbFormat);
+    return Report(dialog, RunOutcome::NotGdbFormat);
   }
-  if (!written) return Report(dialog, RunOutcome::OutputWriteFailed, RunMessage::OutputWriteFailed);
-  if (result.inputEnded)
-    return Report(dialog, RunOutcome::InputTruncated, RunMessage::InputTruncated);
-  return Report(dialog, RunOutcome::Completed, RunMessage::Completed, MessageStyle::Plain);
+  if (!written) return Report(dialog, RunOutcome::OutputWriteFailed);
+  if (result.inputEnded) return Report(dialog, RunOutcome::InputTruncated);
+  return Report(dialog, RunOutcome::Completed, MessageStyle::Plain);
 }
 
 }  // namespace
@@ -107,37 +107,37 @@ RunOutcome ConvertFiles(ConversionDialog& dialog, std::FILE* inputFile, std::FIL
 RunOutcome OnConvert(ConversionDialog& dialog) {
   const std::string inputPath = dialog.GetDlgItemText(IDC_INPUT_PATH);
   if (inputPath.empty()) {
-    return Report(dialog, RunOutcome::InputPathEmpty, RunMessage::InputPathEmpty);
+    return Report(dialog, RunOutcome::InputPathEmpty);
   }
   std::FILE* inputFile = OpenFile(inputPath, "rb");
   if (inputFile == nullptr) {
-    return Report(dialog, RunOutcome::InputOpenFailed, RunMessage::InputOpenFailed);
+    return Report(dialog, RunOutcome::InputOpenFailed);
   }
   ReadOnlyGuard readOnly(inputPath);
 
-  const auto refuse = [&](RunOutcome outcome, RunMessage message) {
+  const auto refuse = [&](RunOutcome outcome) {
     std::fclose(inputFile);
     readOnly.Restore();
-    return Report(dialog, outcome, message);
+    return Report(dialog, outcome);
   };
   const std::string outputPath = dialog.GetDlgItemText(IDC_OUTPUT_PATH);
-  if (outputPath.empty()) return refuse(RunOutcome::OutputPathEmpty, RunMessage::OutputPathEmpty);
+  if (outputPath.empty()) return refuse(RunOutcome::OutputPathEmpty);
   // Write permission does not stop every user from opening a file for
   // writing, so the input and read-only outputs are refused by name as well.
   if (IsSameFile(inputPath, outputPath) || IsExistingReadOnlyFile(outputPath)) {
-    return refuse(RunOutcome::OutputOpenFailed, RunMessage::OutputOpenFailed);
+    return refuse(RunOutcome::OutputOpenFailed);
   }
   const char mode = ModeFromOptions(dialog);
   if (MakesRoutes(mode)) {
     g_maxViasPerRoute = dialog.GetDlgItemInt(IDC_MAX_VIAS);
     if (!IsViaCountValid(g_maxViasPerRoute)) {
-      return refuse(RunOutcome::ViaCountInvalid, RunMessage::ViaCountInvalid);
+      return refuse(RunOutcome::ViaCountInvalid);
     }
   }
   std::FILE* outputFile = OpenFile(outputPath, "wb");
   readOnly.Restore();
   if (outputFile == nullptr) {
-    return refuse(RunOutcome::OutputOpenFailed, RunMessage::OutputOpenFailed);
+    return refuse(RunOutcome::OutputOpenFailed);
   }
   return ConvertFiles(dialog, inputFile, outputFile, mode);
 }

@@ -1,17 +1,7 @@
 // The outcome messages of a conversion run in the three dialog languages.
 #pragma once
 
-enum class RunMessage {
-  InputPathEmpty,
-  InputOpenFailed,
-  OutputPathEmpty,
-  OutputOpenFailed,
-  ViaCountInvalid,
-  NotGdbFormat,
-  InputTruncated,
-  OutputWriteFailed,
-  Completed,
-};
+#include "conversion_run.h"
 
 struct RunMessageText {
   const char* text;   // UTF-8
@@ -20,4 +10,4 @@ struct RunMessageText {
 
 // The message in language 1 English, 2 Dutch or 3 German; null text for any
 // other language, which shows no outcome message.
-RunMessageText RunMessageFor(RunMessage message, int language);
+RunMessageText RunMessageFor(RunOutcome outcome, int language);
