@@ -73,7 +73,11 @@ bool FileInputStream::Fill() {
 }
 
 FileOutputStream::FileOutputStream(std::FILE* file, size_t bufferSize)
-    : OutputStream(bufferSize), file_(file) {}
+    : OutputStream(bufferSize), file_(file) {
+  // The stream buffers for itself: a second buffer in the FILE would split
+  // every drained block into a partial and a remainder write.
+  std::setvbuf(file_, nullptr, _IONBF, 0);
+}
 
 bool FileOutputStream::Drain(const uint8_t* data, size_t size) {
   return std::fwrite(data, 1, size, file_) == size;
