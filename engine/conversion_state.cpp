@@ -26,19 +26,9 @@ namespace {
 constexpr const char kPointLimitText[] = "Route point limit reached - track truncated!";
 }
 
-void AppendPoint(int32_t latitude, int32_t longitude) {
-  if (g_pointCount == kMaxPoints) {
-    Trace("%s\n", kPointLimitText);
-    SetMessage(kPointLimitText);
-    return;
-  }
-  if (g_pointCount > 0 && g_pointLat[g_pointCount - 1] == latitude &&
-      g_pointLon[g_pointCount - 1] == longitude) {
-    return;
-  }
-  g_pointLat[g_pointCount] = latitude;
-  g_pointLon[g_pointCount] = longitude;
-  ++g_pointCount;
+void AppendPointToFullTable() {
+  Trace("%s\n", kPointLimitText);
+  SetMessage(kPointLimitText);
 }
 
 namespace {

@@ -66,9 +66,25 @@ bool FindWaypoint(uint64_t nameHash, int32_t& latitude, int32_t& longitude);
 // Where the engine's trace lines go; null to keep them quiet. Not owned.
 extern OutputStream* g_traceOutput;
 
+// AppendPoint's way out when the table is full: the message, no point.
+void AppendPointToFullTable();
+
 // Offers one point to the table: drops a repeat of the last point, and past
-// kMaxPoints drops the point and leaves the point-limit message.
-void AppendPoint(int32_t latitude, int32_t longitude);
+// kMaxPoints drops the point and leaves the point-limit message. Inline: it
+// runs once for every point of every route and track.
+inline void AppendPoint(int32_t latitude, int32_t longitude) {
+  if (g_pointCount == kMaxPoints) {
+    AppendPointToFullTable();
+    return;
+  }
+  if (g_pointCount > 0 && g_pointLat[g_pointCount - 1] == latitude &&
+      g_pointLon[g_pointCount - 1] == longitude) {
+    return;
+  }
+  g_pointLat[g_pointCount] = latitude;
+  g_pointLon[g_pointCount] = longitude;
+  ++g_pointCount;
+}
 
 // Writes one formatted trace line to g_traceOutput, if there is one.
 void Trace(const char* format, ...)

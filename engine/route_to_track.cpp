@@ -29,6 +29,8 @@ namespace {
 constexpr uint8_t kTrackHeadBytes[5] = {0x01, 0x02, 0x00, 0x00, 0x00};
 constexpr uint8_t kTrackPointFlags[4] = {0, 0, 0, 0};
 constexpr uint8_t kTrackEndBytesM[4] = {0, 0, 0, 0};
+constexpr uint32_t kTrackPointSize = 12;
+constexpr uint32_t kPointsPerBlock = 256;
 
 // Mode 'T' takes every link point, mode 'U' the first and last of each link.
 class RoutePointCollector final : public LinkPointSink {
@@ -80,17 +82,23 @@ void WriteTrackBody(OutputStream& output) {
   WriteText(g_nameBuffer, output);
   output.WriteBlock(kTrackHeadBytes, sizeof kTrackHeadBytes);
   WriteInt32(g_pointCount, output);
-  // Each point as one block: latitude, longitude, the four flags.
-  uint8_t point[12] = {};
-  for (uint32_t i = 0; i < g_pointCount; ++i) {
-    const uint32_t lat = static_cast<uint32_t>(g_pointLat[i]);
-    const uint32_t lon = static_cast<uint32_t>(g_pointLon[i]);
-    for (int b = 0; b < 4; ++b) {
-      point[b] = static_cast<uint8_t>(lat >> (8 * b));
-      point[4 + b] = static_cast<uint8_t>(lon >> (8 * b));
+  // The points go out in blocks of kPointsPerBlock: latitude, longitude and
+  // the four flags of each.
+  uint8_t block[kPointsPerBlock * kTrackPointSize];
+  for (uint32_t first = 0; first < g_pointCount; first += kPointsPerBlock) {
+    const uint32_t count =
+        g_pointCount - first < kPointsPerBlock ? g_pointCount - first : kPointsPerBlock;
+    uint8_t* at = block;
+    for (uint32_t i = first; i < first + count; ++i, at += kTrackPointSize) {
+      const uint32_t lat = static_cast<uint32_t>(g_pointLat[i]);
+      const uint32_t lon = static_cast<uint32_t>(g_pointLon[i]);
+      for (int b = 0; b < 4; ++b) {
+        at[b] = static_cast<uint8_t>(lat >> (8 * b));
+        at[4 + b] = static_cast<uint8_t>(lon >> (8 * b));
+      }
+      std::memcpy(at + 8, kTrackPointFlags, sizeof kTrackPointFlags);
     }
-    std::memcpy(point + 8, kTrackPointFlags, sizeof kTrackPointFlags);
-    output.WriteBlock(point, sizeof point);
+    output.WriteBlock(block, static_cast<size_t>(at - block));
   }
   output.WriteBlock(kTrackEndBytesM, g_gdbVersion == 'm' ? 4 : 1);
 }
