@@ -65,11 +65,16 @@ bool WalkLinkPoints(RecordWalk& walk, uint32_t count, LinkPointSink* sink) {
     }
     return true;
   }
+  const bool appendEveryPoint = sink->AppendsEveryPoint();
   for (uint32_t i = 0; i < count; ++i) {
     int32_t latitude = 0;
     int32_t longitude = 0;
     if (!walk.PointAndFlagged(latitude, longitude, kLinkPointFields, 1)) return false;
-    if (sink != nullptr) sink->OnLinkPoint(latitude, longitude, i == 0, i + 1 == count);
+    if (appendEveryPoint) {
+      AppendPoint(latitude, longitude);
+    } else {
+      sink->OnLinkPoint(latitude, longitude, i == 0, i + 1 == count);
+    }
   }
   return true;
 }

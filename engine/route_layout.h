@@ -10,6 +10,10 @@
 
 class LinkPointSink {
  public:
+  // True when every link point is to go straight to the point table through
+  // AppendPoint; OnLinkPoint is then not called. Asked once per link, so that
+  // the walk of a long link makes no call per point.
+  virtual bool AppendsEveryPoint() const = 0;
   virtual void OnLinkPoint(int32_t latitude, int32_t longitude, bool firstOfLink,
                            bool lastOfLink) = 0;
   // The name of the route's first waypoint entry, as a NameHash.

@@ -18,6 +18,7 @@
 //
 // and a route whose links give no point at all, a route of one via point,
 // becomes a track of that via point's position.
+#include <bit>
 #include <cstring>
 
 #include "conversion_state.h"
@@ -36,6 +37,7 @@ constexpr uint32_t kPointsPerBlock = 256;
 class RoutePointCollector final : public LinkPointSink {
  public:
   explicit RoutePointCollector(char mode) : allPoints_(mode == 'T') {}
+  bool AppendsEveryPoint() const override { return allPoints_; }
   void OnLinkPoint(int32_t latitude, int32_t longitude, bool firstOfLink,
                    bool lastOfLink) override {
     if (allPoints_ || firstOfLink || lastOfLink) AppendPoint(latitude, longitude);
@@ -92,9 +94,14 @@ void WriteTrackBody(OutputStream& output) {
     for (uint32_t i = first; i < first + count; ++i, at += kTrackPointSize) {
       const uint32_t lat = static_cast<uint32_t>(g_pointLat[i]);
       const uint32_t lon = static_cast<uint32_t>(g_pointLon[i]);
-      for (int b = 0; b < 4; ++b) {
-        at[b] = static_cast<uint8_t>(lat >> (8 * b));
-        at[4 + b] = static_cast<uint8_t>(lon >> (8 * b));
+      if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(at, &lat, 4);
+        std::memcpy(at + 4, &lon, 4);
+      } else {
+        for (int b = 0; b < 4; ++b) {
+          at[b] = static_cast<uint8_t>(lat >> (8 * b));
+          at[4 + b] = static_cast<uint8_t>(lon >> (8 * b));
+        }
       }
       std::memcpy(at + 8, kTrackPointFlags, sizeof kTrackPointFlags);
     }
