@@ -170,12 +170,3 @@ class StringOutputStream final : public OutputStream {
   std::string bytes_;
   size_t limit_;
 };
-
-// Counts and drops written bytes.
-class NullOutputStream final : public OutputStream {
- public:
-  NullOutputStream() : OutputStream(kDefaultStreamBuffer) {}
-
- private:
-  bool Drain(const uint8_t*, size_t) override { return true; }
-};

@@ -31,9 +31,6 @@ class RecordWalk {
   // not fit ends it without the damaged message.
   void Quiet() { quiet_ = true; }
 
-  InputStream& Input() { return input_; }
-  OutputStream* Output() { return output_; }
-  uint32_t Remaining() const { return remaining_; }
   uint32_t Consumed() const { return length_ - remaining_; }
   // False once a field did not fit or the input ended.
   bool Ok() const { return ok_; }
