@@ -7,9 +7,12 @@
 //   exhausted. The end is sticky: the first read that finds no byte sets
 //   AtEnd(), and every later read returns kEndOfInput at once. Reading exactly
 //   the last byte does not set AtEnd().
-// - OutputStream buffers writes and flushes when its buffer is full, on
-//   Flush() and when it is destroyed. A failed write is sticky: Failed() stays
-//   true and every later byte is dropped. The caller asks once, at the end.
+// - OutputStream buffers writes and drains its buffer to the sink when it is
+//   full, on Flush() and when it is destroyed. A sink may write in the
+//   background (a file on a machine with a core to spare): the stream then
+//   fills a second buffer meanwhile, and Flush() waits for the writes. A
+//   failed write is sticky: Failed() stays true and every later byte is
+//   dropped. The caller asks once, at the end, after Flush().
 // - Neither stream ever seeks.
 // - Fast paths may look at the input's buffered bytes (Buffered, Peek) and
 //   take a whole field at once (Advance); they fall back to ReadByte when
@@ -25,6 +28,38 @@
 
 constexpr int kEndOfInput = -1;
 constexpr size_t kDefaultStreamBuffer = 1 << 16;
+
+// A thread that reads and writes file streams' blocks in the background, one
+// block at a time in the order they were started, while the engine works on
+// the next block. A run's input and output share one, so that the engine takes
+// one core and the file transfers another. Streams given no mover, or one
+// that could not start its thread, transfer in the caller's thread.
+class BlockMover {
+ public:
+  enum class Direction { kRead, kWrite };
+  BlockMover();
+  // The streams that use the mover must be gone first.
+  ~BlockMover();
+  BlockMover(const BlockMover&) = delete;
+  BlockMover& operator=(const BlockMover&) = delete;
+
+  // False when no thread could be started.
+  bool Running() const;
+  // A channel for one stream's blocks, or -1 when the mover is not running or
+  // has no channel left (it has two).
+  int Attach(std::FILE* file, Direction direction);
+  // Starts moving a block through a channel whose last block was waited for.
+  // The block is not to be touched until Wait has returned.
+  void Start(int channel, uint8_t* data, size_t size);
+  // Waits for the channel's block; returns the bytes moved (0 when none is
+  // in hand).
+  size_t Wait(int channel);
+
+ private:
+  struct State;
+  void Run();
+  std::unique_ptr<State> state_;
+};
 
 class InputStream {
  public:
@@ -83,7 +118,7 @@ class OutputStream {
       *next_++ = value;
       return;
     }
-    FlushAndPut(value);
+    DrainAndPut(value);
   }
   void WriteBlock(const uint8_t* data, size_t size) {
     if (size <= static_cast<size_t>(end_ - next_)) {
@@ -93,51 +128,73 @@ class OutputStream {
     }
     WriteBlockSlow(data, size);
   }
-  // Hands buffered bytes to the sink; false once any write has failed.
+  // Hands buffered bytes to the sink and waits until the sink has them all;
+  // false once any write has failed.
   bool Flush();
   bool Failed() const { return failed_; }
-  uint64_t Position() const { return flushed_ + static_cast<uint64_t>(next_ - buffer_.get()); }
+  uint64_t Position() const { return flushed_ + static_cast<uint64_t>(next_ - current_); }
 
  protected:
-  explicit OutputStream(size_t bufferSize);
-  // Writes all of [data, data + size) to the sink; false on failure.
+  // With two buffers, the stream fills one while the sink drains the other.
+  explicit OutputStream(size_t bufferSize, int bufferCount = 1);
+  // Takes [data, data + size) for the sink; false on failure. A stream with
+  // two buffers leaves the bytes untouched until the next Drain or Settle has
+  // returned, so the sink may still be writing them after Drain returns.
   virtual bool Drain(const uint8_t* data, size_t size) = 0;
+  // Waits until every drained byte is in the sink; false when any write failed.
+  virtual bool Settle() { return true; }
   // Subclasses that drain in their destructor call this first.
   void FlushBeforeDestruction() { Flush(); }
 
  private:
-  void FlushAndPut(uint8_t value);
+  void DrainBuffer();
+  void DrainAndPut(uint8_t value);
   void WriteBlockSlow(const uint8_t* data, size_t size);
 
-  std::unique_ptr<uint8_t[]> buffer_;
+  std::unique_ptr<uint8_t[]> storage_;
+  size_t bufferSize_;
+  int bufferCount_;
+  uint8_t* current_;
   uint8_t* next_;
   uint8_t* end_;
   uint64_t flushed_ = 0;
   bool failed_ = false;
 };
 
-// Reads a FILE* opened for binary reading; the caller keeps ownership.
+// Reads a FILE* opened for binary reading; the caller keeps ownership. With a
+// mover, the next block is read while the engine works on this one.
 class FileInputStream final : public InputStream {
  public:
-  explicit FileInputStream(std::FILE* file, size_t bufferSize = kDefaultStreamBuffer);
+  explicit FileInputStream(std::FILE* file, size_t bufferSize = kDefaultStreamBuffer,
+                           BlockMover* mover = nullptr);
+  ~FileInputStream() override;
 
  private:
   bool Fill() override;
+  bool FillAhead();
   std::FILE* file_;
   std::unique_ptr<uint8_t[]> buffer_;
   size_t bufferSize_;
+  BlockMover* mover_ = nullptr;  // null: reads in the caller's thread
+  int channel_ = -1;
+  uint8_t* ahead_ = nullptr;  // the buffer being read in the background
 };
 
 // Writes to a FILE* opened for binary writing; the caller keeps ownership and
 // closes it after the stream is gone (or after Flush()).
 class FileOutputStream final : public OutputStream {
  public:
-  explicit FileOutputStream(std::FILE* file, size_t bufferSize = kDefaultStreamBuffer);
-  ~FileOutputStream() override { FlushBeforeDestruction(); }
+  explicit FileOutputStream(std::FILE* file, size_t bufferSize = kDefaultStreamBuffer,
+                            BlockMover* mover = nullptr);
+  ~FileOutputStream() override;
 
  private:
   bool Drain(const uint8_t* data, size_t size) override;
+  bool Settle() override;
   std::FILE* file_;
+  BlockMover* mover_ = nullptr;  // null: writes in the caller's thread
+  int channel_ = -1;
+  size_t pending_ = 0;  // bytes of the block being written in the background
 };
 
 // Reads bytes held in memory, handed out in slices of sliceSize bytes so that

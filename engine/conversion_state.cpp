@@ -37,9 +37,16 @@ uint64_t SlotHash(uint64_t nameHash) {
   return nameHash != 0 ? nameHash : 1;
 }
 
+// Fibonacci hashing: the top bits of the product, which every bit of the
+// name hash reaches. Names that differ in their last digits alone gave long
+// runs of neighbouring slots with the plain low bits.
+uint32_t HomeSlot(uint64_t hash) {
+  return static_cast<uint32_t>((hash * 0x9E3779B97F4A7C15ull) >> (64 - kWaypointSlotBits));
+}
+
 // The slot that holds nameHash, or the free slot where it belongs.
 WaypointPosition& SlotFor(uint64_t hash) {
-  uint32_t slot = static_cast<uint32_t>(hash ^ (hash >> 32)) & (kWaypointSlots - 1);
+  uint32_t slot = HomeSlot(hash);
   while (g_waypointPositions[slot].nameHash != 0 && g_waypointPositions[slot].nameHash != hash) {
     slot = (slot + 1) & (kWaypointSlots - 1);
   }

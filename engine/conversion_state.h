@@ -39,7 +39,8 @@ extern int32_t g_pointLon[kMaxPoints];
 // Positions of the waypoint records met so far in a run, by name. A route
 // entry holds no position of its own, only the links to the next entry, so a
 // route of a single via point takes that point's position from here.
-constexpr uint32_t kWaypointSlots = 1 << 17;
+constexpr int kWaypointSlotBits = 17;
+constexpr uint32_t kWaypointSlots = 1u << kWaypointSlotBits;
 // At most half the slots are used, so that a search stays short.
 constexpr uint32_t kMaxWaypointPositions = kWaypointSlots / 2;
 struct WaypointPosition {
@@ -69,21 +70,42 @@ extern OutputStream* g_traceOutput;
 // AppendPoint's way out when the table is full: the message, no point.
 void AppendPointToFullTable();
 
-// Offers one point to the table: drops a repeat of the last point, and past
-// kMaxPoints drops the point and leaves the point-limit message. Inline: it
-// runs once for every point of every route and track.
+// Offers points to the table: drops a repeat of the last point, and past
+// kMaxPoints drops the point and leaves the point-limit message. A run keeps
+// the count and the last point in locals until it ends, so that the walk of a
+// long link or track, millions of points, does not go through memory for them.
+// Nothing else may touch the table while a run is open.
+class PointRun {
+ public:
+  PointRun() : count_(g_pointCount) {
+    if (count_ > 0) {
+      lastLat_ = g_pointLat[count_ - 1];
+      lastLon_ = g_pointLon[count_ - 1];
+    }
+  }
+  ~PointRun() { g_pointCount = count_; }
+  PointRun(const PointRun&) = delete;
+  PointRun& operator=(const PointRun&) = delete;
+
+  void Append(int32_t latitude, int32_t longitude) {
+    if (count_ == kMaxPoints) {
+      AppendPointToFullTable();
+      return;
+    }
+    if (count_ > 0 && lastLat_ == latitude && lastLon_ == longitude) return;
+    g_pointLat[count_] = lastLat_ = latitude;
+    g_pointLon[count_] = lastLon_ = longitude;
+    ++count_;
+  }
+
+ private:
+  uint32_t count_;
+  int32_t lastLat_ = 0;
+  int32_t lastLon_ = 0;
+};
+
 inline void AppendPoint(int32_t latitude, int32_t longitude) {
-  if (g_pointCount == kMaxPoints) {
-    AppendPointToFullTable();
-    return;
-  }
-  if (g_pointCount > 0 && g_pointLat[g_pointCount - 1] == latitude &&
-      g_pointLon[g_pointCount - 1] == longitude) {
-    return;
-  }
-  g_pointLat[g_pointCount] = latitude;
-  g_pointLon[g_pointCount] = longitude;
-  ++g_pointCount;
+  PointRun().Append(latitude, longitude);
 }
 
 // Writes one formatted trace line to g_traceOutput, if there is one.

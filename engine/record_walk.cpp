@@ -1,7 +1,9 @@
 #include "record_walk.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "conversion_state.h"
 
@@ -106,27 +108,22 @@ bool RecordWalk::PointAndFlaggedSlow(int32_t& latitude, int32_t& longitude, cons
   return true;
 }
 
-uint32_t RecordWalk::SkimPoints(uint32_t count, const uint8_t* sizes, int fields) {
-  const size_t buffered = input_.Buffered();
-  const uint8_t* bytes = input_.Peek();
-  const size_t limit = buffered < remaining_ ? buffered : remaining_;
-  size_t size = 0;
-  uint32_t whole = 0;
-  while (whole < count && ok_) {
-    size_t end = size + 8;
-    int field = 0;
-    for (; field < fields && end < limit; ++field) {
-      end += bytes[end] != 0 ? 1 + sizes[field] : 1;
-    }
-    if (field < fields || end > limit) break;
-    size = end;
-    ++whole;
-  }
-  if (whole > 0) Take(static_cast<uint32_t>(size));
-  return whole;
-}
-
 bool RecordWalk::Text(uint64_t* nameHash) {
+  // Fast path: the whole text, NUL included, lies in the buffer and the record.
+  const size_t window = std::min<size_t>(input_.Buffered(), remaining_);
+  if (ok_ && window > 0) {
+    const uint8_t* bytes = input_.Peek();
+    if (const void* nul = std::memchr(bytes, 0, window)) {
+      const size_t size = static_cast<size_t>(static_cast<const uint8_t*>(nul) - bytes);
+      if (nameHash != nullptr) {
+        uint64_t hash = kNameHashStart;
+        for (size_t i = 0; i < size; ++i) hash = NameHashStep(hash, bytes[i]);
+        *nameHash = hash;
+      }
+      Take(static_cast<uint32_t>(size + 1));
+      return true;
+    }
+  }
   uint64_t hash = kNameHashStart;
   for (;;) {
     if (!Reserve(1)) return false;

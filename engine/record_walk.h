@@ -72,10 +72,25 @@ class RecordWalk {
     }
     return PointAndFlaggedSlow(latitude, longitude, sizes, count);
   }
-  // Walks up to count such points that lie whole in the buffer and within
-  // the record, in one step, without looking at their coordinates; returns
-  // how many it walked (0 when the next is not whole in the buffer).
-  uint32_t SkimPoints(uint32_t count, const uint8_t* sizes, int fields);
+  // Walks count such points, handing each one's coordinates to
+  // onPoint(latitude, longitude); false when the walk ends first. The
+  // points that lie whole in the buffer go in runs.
+  template <class OnPoint>
+  bool Points(uint32_t count, const uint8_t* sizes, int fields, OnPoint&& onPoint) {
+    uint32_t walked = 0;
+    while (walked < count) {
+      const uint32_t run = BufferedPoints(count - walked, sizes, fields, onPoint);
+      if (run == 0) {
+        int32_t latitude = 0;
+        int32_t longitude = 0;
+        if (!PointAndFlagged(latitude, longitude, sizes, fields)) return false;
+        onPoint(latitude, longitude);
+        ++walked;
+      }
+      walked += run;
+    }
+    return true;
+  }
   // A NUL-terminated text; damaged when the NUL lies outside the record.
   // With nameHash, also gives the text's NameHash.
   bool Text(uint64_t* nameHash = nullptr);
@@ -95,6 +110,66 @@ class RecordWalk {
  private:
   bool CheckInput();
   bool PointAndFlaggedSlow(int32_t& latitude, int32_t& longitude, const uint8_t* sizes, int count);
+
+  // Walks up to count points that lie whole in the buffer and within the
+  // record, in one step; returns how many (0 when the next is not whole in
+  // the buffer).
+  template <class OnPoint>
+  uint32_t BufferedPoints(uint32_t count, const uint8_t* sizes, int fields, OnPoint& onPoint) {
+    if (!ok_) return 0;
+    const uint8_t* bytes = input_.Peek();
+    const size_t buffered = input_.Buffered();
+    const size_t limit = buffered < remaining_ ? buffered : remaining_;
+    size_t largest = 8;
+    for (int field = 0; field < fields; ++field) largest += 1 + sizes[field];
+    size_t size = 0;
+    uint32_t whole = 0;
+    // Points that fit at their largest need no bound checks.
+    if (fields == 1) {
+      // One flag (a link point): computed into the offset. It may well vary
+      // from point to point, and a mispredicted branch costs more than the
+      // wait for one flag.
+      const size_t extra = sizes[0];
+      while (whole < count && size + largest <= limit) {
+        OfferPoint(bytes + size, onPoint);
+        size += 9 + (bytes[size + 8] != 0 ? extra : 0);
+        ++whole;
+      }
+    } else {
+      // Several flags (a track point): branched on. A file's points mostly
+      // set the same fields, so the branches are well predicted and a
+      // point's flags need not wait for each other nor for the previous
+      // point's.
+      while (whole < count && size + largest <= limit) {
+        size_t end = size + 8;
+        for (int field = 0; field < fields; ++field) {
+          if (bytes[end] != 0) end += sizes[field];
+          ++end;
+        }
+        OfferPoint(bytes + size, onPoint);
+        size = end;
+        ++whole;
+      }
+    }
+    while (whole < count) {
+      size_t end = size + 8;
+      int field = 0;
+      for (; field < fields && end < limit; ++field) {
+        end += bytes[end] != 0 ? 1 + sizes[field] : 1;
+      }
+      if (field < fields || end > limit) break;
+      OfferPoint(bytes + size, onPoint);
+      size = end;
+      ++whole;
+    }
+    if (whole > 0) Take(static_cast<uint32_t>(size));
+    return whole;
+  }
+  template <class OnPoint>
+  static void OfferPoint(const uint8_t* point, OnPoint& onPoint) {
+    onPoint(static_cast<int32_t>(WalkLittleEndian32(point)),
+            static_cast<int32_t>(WalkLittleEndian32(point + 4)));
+  }
   // Fast paths: size bytes taken at once from the input's buffer when they
   // are all there and within the record; false (nothing taken) otherwise.
   bool Fits(size_t size) const { return ok_ && size <= remaining_ && size <= input_.Buffered(); }

@@ -51,30 +51,19 @@ constexpr uint8_t kLinkPointFields[1] = {8};
 
 bool WalkLinkPoints(RecordWalk& walk, uint32_t count, LinkPointSink* sink) {
   if (sink == nullptr) {
-    // Nobody needs the coordinates: take the buffered points in runs.
-    uint32_t walked = 0;
-    while (walked < count) {
-      const uint32_t run = walk.SkimPoints(count - walked, kLinkPointFields, 1);
-      if (run == 0) {
-        int32_t latitude = 0;
-        int32_t longitude = 0;
-        if (!walk.PointAndFlagged(latitude, longitude, kLinkPointFields, 1)) return false;
-        ++walked;
-      }
-      walked += run;
-    }
-    return true;
+    return walk.Points(count, kLinkPointFields, 1, [](int32_t, int32_t) {});
   }
-  const bool appendEveryPoint = sink->AppendsEveryPoint();
+  if (sink->AppendsEveryPoint()) {
+    PointRun run;
+    return walk.Points(count, kLinkPointFields, 1, [&run](int32_t latitude, int32_t longitude) {
+      run.Append(latitude, longitude);
+    });
+  }
   for (uint32_t i = 0; i < count; ++i) {
     int32_t latitude = 0;
     int32_t longitude = 0;
     if (!walk.PointAndFlagged(latitude, longitude, kLinkPointFields, 1)) return false;
-    if (appendEveryPoint) {
-      AppendPoint(latitude, longitude);
-    } else {
-      sink->OnLinkPoint(latitude, longitude, i == 0, i + 1 == count);
-    }
+    sink->OnLinkPoint(latitude, longitude, i == 0, i + 1 == count);
   }
   return true;
 }

@@ -126,22 +126,6 @@ uint32_t RouteLength(uint32_t entries, uint32_t nameLength) {
 // each a flag byte and the value when it is set.
 constexpr uint8_t kTrackPointFields[4] = {8, 4, 8, 8};
 
-class TrackPointReader {
- public:
-  explicit TrackPointReader(RecordWalk& walk) : walk_(walk) {}
-  // One whole point, offered to the table; false when the walk ends first.
-  bool ReadPoint() {
-    int32_t latitude = 0;
-    int32_t longitude = 0;
-    if (!walk_.PointAndFlagged(latitude, longitude, kTrackPointFields, 4)) return false;
-    AppendPoint(latitude, longitude);
-    return true;
-  }
-
- private:
-  RecordWalk& walk_;
-};
-
 // The track name as the generated route names carry it: at most 250 bytes,
 // cut between characters for the UTF-8 names of version 'm'.
 void CopyTrackNamePart(char* out, const char* trackName) {
@@ -199,9 +183,9 @@ int32_t ReadTrackPoints(RecordWalk& walk) {
   if (nameLength < 0) return -1;
   uint32_t points = 0;
   if (walk.Bytes(5) && walk.UInt32(points)) {
-    TrackPointReader reader(walk);
-    for (uint32_t i = 0; i < points && reader.ReadPoint(); ++i) {
-    }
+    PointRun run;
+    walk.Points(points, kTrackPointFields, 4,
+                [&run](int32_t latitude, int32_t longitude) { run.Append(latitude, longitude); });
   }
   walk.Finish();
   return nameLength;

@@ -16,6 +16,9 @@ namespace {
 constexpr uint32_t kFewestVias = 25;
 constexpr uint32_t kMostVias = 1000;
 constexpr char kInfoTitle[] = "Info";
+// Each of a file stream's two buffers: a block per read or write, few enough
+// hand-overs to the stream's thread.
+constexpr size_t kFileBuffer = size_t{1} << 20;
 
 struct EngineResult {
   bool headerAccepted = false;
@@ -87,8 +90,9 @@ RunOutcome ConvertFiles(ConversionDialog& dialog, std::FILE* inputFile, std::FIL
   EngineResult result;
   bool written = false;
   {
-    FileInputStream input(inputFile);
-    FileOutputStream output(outputFile);
+    BlockMover mover;
+    FileInputStream input(inputFile, kFileBuffer, &mover);
+    FileOutputStream output(outputFile, kFileBuffer, &mover);
     result = RunEngine(dialog, input, output, mode);
     written = output.Flush();
   }
