@@ -4,6 +4,8 @@ add_executable(engine_tests
   engine_harness.cpp
   engine_primitives_test.cpp
   engine_dispatch_test.cpp
+  engine_point_walk_test.cpp
+  engine_stream_test.cpp
   engine_reclassify_test.cpp
   engine_route_to_track_test.cpp
   engine_track_to_route_test.cpp
