@@ -18,7 +18,7 @@ constexpr uint32_t kMostVias = 1000;
 constexpr char kInfoTitle[] = "Info";
 // Each of a file stream's two buffers: a block per read or write, few enough
 // hand-overs to the stream's thread.
-constexpr size_t kFileBuffer = size_t{1} << 20;
+constexpr size_t kFileBuffer = size_t{1} << 19;
 
 struct EngineResult {
   bool headerAccepted = false;
