@@ -144,7 +144,9 @@ size_t BlockMover::Wait(int channel) {
   std::unique_lock<std::mutex> lock(state_->mutex);
   State::Channel& target = state_->channels[channel];
   state_->changed.wait(lock, [&target] { return target.data == nullptr; });
-  return target.moved;
+  const size_t moved = target.moved;
+  target.moved = 0;
+  return moved;
 }
 
 void BlockMover::Run() {

@@ -51,8 +51,8 @@ class BlockMover {
   // Starts moving a block through a channel whose last block was waited for.
   // The block is not to be touched until Wait has returned.
   void Start(int channel, uint8_t* data, size_t size);
-  // Waits for the channel's block; returns the bytes moved (0 when none is
-  // in hand).
+  // Waits for the channel's block; returns the bytes moved (0 when there was
+  // no block in hand).
   size_t Wait(int channel);
 
  private:

@@ -162,6 +162,32 @@ TEST(FileStreamTest, StoppingEarlyWhileABlockIsReadAhead) {
   }
 }
 
+TEST(FileStreamTest, AMoverReportsWhatEachBlockMoved) {
+  std::FILE* in = FileWith("0123456789");
+  std::FILE* out = std::tmpfile();
+  ASSERT_NE(in, nullptr);
+  ASSERT_NE(out, nullptr);
+  {
+    BlockMover mover;
+    ASSERT_TRUE(mover.Running());
+    const int reading = mover.Attach(in, BlockMover::Direction::kRead);
+    const int writing = mover.Attach(out, BlockMover::Direction::kWrite);
+    uint8_t block[16] = {};
+    mover.Start(reading, block, 4);
+    EXPECT_EQ(mover.Wait(reading), 4u);
+    EXPECT_EQ(mover.Wait(reading), 0u) << "no block in hand";
+    mover.Start(writing, block, 4);
+    mover.Start(reading, block + 4, 12);  // both channels at once
+    EXPECT_EQ(mover.Wait(reading), 6u) << "the rest of the file";
+    EXPECT_EQ(mover.Wait(writing), 4u);
+    mover.Start(reading, block, 12);
+    EXPECT_EQ(mover.Wait(reading), 0u) << "at the end";
+  }
+  EXPECT_EQ(ContentsOf(out), "0123");
+  std::fclose(in);
+  std::fclose(out);
+}
+
 TEST(FileStreamTest, AMoverHasTwoChannels) {
   BlockMover mover;
   ASSERT_TRUE(mover.Running());
