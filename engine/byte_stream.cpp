@@ -1,11 +1,19 @@
 #include "byte_stream.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
 #include <system_error>
 #include <thread>
+
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 int InputStream::Refill() {
   if (atEnd_ || !Fill()) {
@@ -74,6 +82,26 @@ void OutputStream::WriteBlockSlow(const uint8_t* data, size_t size) {
     size -= take;
   }
 }
+
+namespace {
+
+// Reads what the file has for us now, up to size bytes; 0 at its end or on an
+// error. Unlike fread it does not wait to fill the whole buffer, so a pipe
+// whose writer holds it open after the last record does not hold the engine.
+size_t ReadAvailable(std::FILE* file, uint8_t* buffer, size_t size) {
+#if defined(_WIN32)
+  const int got =
+      _read(_fileno(file), buffer, static_cast<unsigned>(std::min<size_t>(size, INT_MAX)));
+#else
+  ssize_t got = 0;
+  do {
+    got = ::read(fileno(file), buffer, size);
+  } while (got < 0 && errno == EINTR);
+#endif
+  return got > 0 ? static_cast<size_t>(got) : 0;
+}
+
+}  // namespace
 
 struct BlockMover::State {
   struct Channel {
@@ -168,7 +196,7 @@ void BlockMover::Run() {
     const size_t size = next->size;
     lock.unlock();
     const size_t moved = next->direction == Direction::kRead
-                             ? std::fread(data, 1, size, next->file)
+                             ? ReadAvailable(next->file, data, size)
                              : std::fwrite(data, 1, size, next->file);
     lock.lock();
     next->moved = moved;
@@ -195,7 +223,7 @@ FileInputStream::~FileInputStream() {
 
 bool FileInputStream::Fill() {
   if (mover_ != nullptr) return FillAhead();
-  const size_t got = std::fread(buffer_.get(), 1, bufferSize_, file_);
+  const size_t got = ReadAvailable(file_, buffer_.get(), bufferSize_);
   if (got == 0) return false;
   SetWindow(buffer_.get(), buffer_.get() + got);
   return true;

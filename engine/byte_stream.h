@@ -161,8 +161,11 @@ class OutputStream {
   bool failed_ = false;
 };
 
-// Reads a FILE* opened for binary reading; the caller keeps ownership. With a
-// mover, the next block is read while the engine works on this one.
+// Reads a FILE* opened for binary reading, and nothing read through the FILE
+// before: the stream reads the file beneath it, taking what is there. The
+// caller keeps ownership. With a mover, the next block is read while the
+// engine works on this one: only for a file whose end never keeps a read
+// waiting (a regular file, not a pipe).
 class FileInputStream final : public InputStream {
  public:
   explicit FileInputStream(std::FILE* file, size_t bufferSize = kDefaultStreamBuffer,

@@ -85,13 +85,15 @@ EngineResult RunEngine(ConversionDialog& dialog, InputStream& input, OutputStrea
 }
 
 // Runs the engine over the two open files and closes them, output first.
+// readAhead: the input may be read beyond what the engine asks for. Not for a
+// pipe, whose writer may hold it open after the end record.
 RunOutcome ConvertFiles(ConversionDialog& dialog, std::FILE* inputFile, std::FILE* outputFile,
-                        char mode) {
+                        char mode, bool readAhead) {
   EngineResult result;
   bool written = false;
   {
     BlockMover mover;
-    FileInputStream input(inputFile, kFileBuffer, &mover);
+    FileInputStream input(inputFile, kFileBuffer, readAhead ? &mover : nullptr);
     FileOutputStream output(outputFile, kFileBuffer, &mover);
     result = RunEngine(dialog, input, output, mode);
     written = output.Flush();
@@ -143,5 +145,5 @@ RunOutcome OnConvert(ConversionDialog& dialog) {
   if (outputFile == nullptr) {
     return refuse(RunOutcome::OutputOpenFailed);
   }
-  return ConvertFiles(dialog, inputFile, outputFile, mode);
+  return ConvertFiles(dialog, inputFile, outputFile, mode, IsRegularFile(inputPath));
 }

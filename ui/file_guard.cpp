@@ -57,3 +57,8 @@ bool IsExistingReadOnlyFile(const std::string& utf8Path) {
   if (error || !fs::exists(status)) return false;
   return (status.permissions() & kWriteBits) == fs::perms::none;
 }
+
+bool IsRegularFile(const std::string& utf8Path) {
+  std::error_code error;
+  return fs::is_regular_file(PathFromUtf8(utf8Path), error);
+}

@@ -36,3 +36,7 @@ bool IsSameFile(const std::string& utf8PathA, const std::string& utf8PathB);
 
 // True when the path names an existing file that has no write permission bits.
 bool IsExistingReadOnlyFile(const std::string& utf8Path);
+
+// True when the path names a regular file (not a pipe or a device), which can
+// be read ahead of the engine: reading past its end record never waits.
+bool IsRegularFile(const std::string& utf8Path);

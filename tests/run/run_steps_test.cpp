@@ -3,12 +3,21 @@
 // an existing output file.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
 #include <functional>
+#include <mutex>
 #include <ostream>
 #include <string>
+#include <thread>
 
 #include <utility>
 #include <vector>
+
+#if defined(__unix__) || defined(__APPLE__)
+#include <sys/stat.h>
+#endif
 
 #include "frame_checker.h"
 #include "gdb_builder.h"
@@ -250,6 +259,41 @@ TEST_F(RunStepsTest, NothingAfterTheEndRecordIsRead) {
     EXPECT_EQ(ReadFile(output), clean) << "option " << option;
   }
 }
+
+#if defined(__unix__) || defined(__APPLE__)
+// A pipe whose writer holds it open after the end record: the run ends with
+// the end record and does not wait for more input.
+TEST_F(RunStepsTest, APipeHeldOpenAfterTheEndRecordDoesNotHoldTheRun) {
+  const fs::path pipe = dir / "pipe.gdb";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  const std::string whole = ReadFile(input);
+  const std::string clean = ConvertElsewhere(whole);
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool runEnded = false;
+  bool writerGaveUp = false;
+  std::thread writer([&] {
+    std::FILE* out = std::fopen(pipe.c_str(), "wb");  // waits for the run to open it
+    ASSERT_NE(out, nullptr);
+    std::fwrite(whole.data(), 1, whole.size(), out);
+    std::fflush(out);
+    std::unique_lock<std::mutex> lock(mutex);
+    writerGaveUp = !changed.wait_for(lock, std::chrono::seconds(30), [&] { return runEnded; });
+    std::fclose(out);
+  });
+  dialog.inputPath = pipe.string();
+  const RunOutcome outcome = Run();
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    runEnded = true;
+  }
+  changed.notify_all();
+  writer.join();
+  EXPECT_FALSE(writerGaveUp) << "the run waited for the pipe to be closed";
+  EXPECT_EQ(outcome, RunOutcome::Completed);
+  EXPECT_EQ(ReadFile(output), clean);
+}
+#endif
 
 TEST_F(RunStepsTest, ExistingOutputIsReplacedWhole) {
   WriteFile(output, std::string(100000, 'x'));
