@@ -128,6 +128,11 @@ class OutputStream {
     }
     WriteBlockSlow(data, size);
   }
+  // For bytes formatted in place: the room left in the buffer, where it
+  // starts, and how much of it the caller filled (count <= Room()).
+  size_t Room() const { return static_cast<size_t>(end_ - next_); }
+  uint8_t* Space() { return next_; }
+  void Commit(size_t count) { next_ += count; }
   // Hands buffered bytes to the sink and waits until the sink has them all;
   // false once any write has failed.
   bool Flush();

@@ -18,6 +18,7 @@
 //
 // and a route whose links give no point at all, a route of one via point,
 // becomes a track of that via point's position.
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -31,7 +32,6 @@ constexpr uint8_t kTrackHeadBytes[5] = {0x01, 0x02, 0x00, 0x00, 0x00};
 constexpr uint8_t kTrackPointFlags[4] = {0, 0, 0, 0};
 constexpr uint8_t kTrackEndBytesM[4] = {0, 0, 0, 0};
 constexpr uint32_t kTrackPointSize = 12;
-constexpr uint32_t kPointsPerBlock = 256;
 
 // Mode 'T' takes every link point, mode 'U' the first and last of each link.
 class RoutePointCollector final : public LinkPointSink {
@@ -63,6 +63,25 @@ class RoutePointCollector final : public LinkPointSink {
   uint64_t firstEntryHash_ = 0;
 };
 
+// Points [first, first + count) of the table as track points at out:
+// latitude, longitude and the four flags of each.
+void FormatTrackPoints(uint8_t* out, uint32_t first, uint32_t count) {
+  for (uint32_t i = first; i < first + count; ++i, out += kTrackPointSize) {
+    const uint32_t lat = static_cast<uint32_t>(g_pointLat[i]);
+    const uint32_t lon = static_cast<uint32_t>(g_pointLon[i]);
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(out, &lat, 4);
+      std::memcpy(out + 4, &lon, 4);
+    } else {
+      for (int b = 0; b < 4; ++b) {
+        out[b] = static_cast<uint8_t>(lat >> (8 * b));
+        out[4 + b] = static_cast<uint8_t>(lon >> (8 * b));
+      }
+    }
+    std::memcpy(out + 8, kTrackPointFlags, sizeof kTrackPointFlags);
+  }
+}
+
 uint32_t TrackLength(int32_t nameLength) {
   return static_cast<uint32_t>(nameLength) + 12 * g_pointCount + (g_gdbVersion == 'm' ? 13 : 10);
 }
@@ -84,28 +103,22 @@ void WriteTrackBody(OutputStream& output) {
   WriteText(g_nameBuffer, output);
   output.WriteBlock(kTrackHeadBytes, sizeof kTrackHeadBytes);
   WriteInt32(g_pointCount, output);
-  // The points go out in blocks of kPointsPerBlock: latitude, longitude and
-  // the four flags of each.
-  uint8_t block[kPointsPerBlock * kTrackPointSize];
-  for (uint32_t first = 0; first < g_pointCount; first += kPointsPerBlock) {
-    const uint32_t count =
-        g_pointCount - first < kPointsPerBlock ? g_pointCount - first : kPointsPerBlock;
-    uint8_t* at = block;
-    for (uint32_t i = first; i < first + count; ++i, at += kTrackPointSize) {
-      const uint32_t lat = static_cast<uint32_t>(g_pointLat[i]);
-      const uint32_t lon = static_cast<uint32_t>(g_pointLon[i]);
-      if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(at, &lat, 4);
-        std::memcpy(at + 4, &lon, 4);
-      } else {
-        for (int b = 0; b < 4; ++b) {
-          at[b] = static_cast<uint8_t>(lat >> (8 * b));
-          at[4 + b] = static_cast<uint8_t>(lon >> (8 * b));
-        }
-      }
-      std::memcpy(at + 8, kTrackPointFlags, sizeof kTrackPointFlags);
+  // The points are formatted straight into the output's buffer; a point that
+  // would cross the buffer's end goes through a small block.
+  uint32_t first = 0;
+  while (first < g_pointCount) {
+    const uint32_t fit = static_cast<uint32_t>(
+        std::min<size_t>(output.Room() / kTrackPointSize, g_pointCount - first));
+    if (fit > 0) {
+      FormatTrackPoints(output.Space(), first, fit);
+      output.Commit(size_t{fit} * kTrackPointSize);
+      first += fit;
+    } else {
+      uint8_t point[kTrackPointSize];
+      FormatTrackPoints(point, first, 1);
+      output.WriteBlock(point, sizeof point);
+      ++first;
     }
-    output.WriteBlock(block, static_cast<size_t>(at - block));
   }
   output.WriteBlock(kTrackEndBytesM, g_gdbVersion == 'm' ? 4 : 1);
 }

@@ -102,6 +102,11 @@ TEST_F(PointWalkTest, LongLinksWhereverTheBufferEnds) {
         const RunResult asTrack = Convert(input, 'T', {{slice}});
         ASSERT_TRUE(Completed(asTrack));
         EXPECT_TRUE(SameBytes(tracks, asTrack.output));
+        // Output buffers that end inside a track point, at every offset.
+        for (size_t buffer : {size_t{13}, size_t{25}, size_t{4099}}) {
+          const RunResult small = Convert(input, 'T', {{slice, buffer}});
+          EXPECT_TRUE(SameBytes(tracks, small.output)) << "output buffer " << buffer;
+        }
         // The reclassification walks the same links without taking their points.
         const RunResult copied = Convert(input, 'R', {{slice}});
         ASSERT_TRUE(Completed(copied));
