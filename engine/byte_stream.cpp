@@ -17,6 +17,7 @@
 
 int InputStream::Refill() {
   if (atEnd_ || !Fill()) {
+    readsAtEnd_ += atEnd_ ? 1 : 0;
     atEnd_ = true;
     return kEndOfInput;
   }
@@ -28,6 +29,7 @@ uint64_t InputStream::CopyRun(uint64_t count, OutputStream* out) {
   while (moved < count) {
     if (next_ == end_) {
       if (atEnd_ || !Fill()) {
+        readsAtEnd_ += atEnd_ ? 1 : 0;
         atEnd_ = true;
         break;
       }

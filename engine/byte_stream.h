@@ -72,6 +72,9 @@ class InputStream {
     return Refill();
   }
   bool AtEnd() const { return atEnd_; }
+  // Reads made after AtEnd() was set: what a walk asks of an input that has
+  // already ended. A walk that does not stop at the end shows up here.
+  uint64_t ReadsAtEnd() const { return readsAtEnd_; }
   // Bytes handed out so far.
   uint64_t Position() const { return consumed_ + static_cast<uint64_t>(next_ - begin_); }
 
@@ -104,6 +107,7 @@ class InputStream {
   const uint8_t* next_ = nullptr;
   const uint8_t* end_ = nullptr;
   uint64_t consumed_ = 0;
+  uint64_t readsAtEnd_ = 0;
   bool atEnd_ = false;
 };
 

@@ -16,6 +16,10 @@ constexpr char kModes[6] = {'T', 'U', 'R', 'S', 'V', 'W'};
 // waypoint record and a route entry of about 190 bytes.
 constexpr uint64_t kOutputPerInputByte = 32;
 constexpr uint64_t kOutputSlack = 1 << 12;
+// Reads a run may make once its input has ended: the walk that meets the end
+// finishes the field in hand (a 32-bit value takes 4) and stops. The corpus
+// needs 4.
+constexpr uint64_t kReadsAtEnd = 16;
 
 [[noreturn]] void Fail(const char* what, uint64_t a, uint64_t b) {
   std::fprintf(stderr, "convert check failed: %s (%llu, %llu)\n", what,
@@ -73,7 +77,8 @@ void CheckOutputRecords(const std::string& out, uint64_t headerSize, bool inputE
 void RunConvertCase(const uint8_t* data, size_t size) {
   if (size < kCasePrefix) return;
   const char mode = kModes[data[0] % 6];
-  g_maxViasPerRoute = 1 + (static_cast<uint32_t>(data[1]) | static_cast<uint32_t>(data[2]) << 8) % 1000;
+  g_maxViasPerRoute =
+      1 + (static_cast<uint32_t>(data[1]) | static_cast<uint32_t>(data[2]) << 8) % 1000;
   const size_t slice = data[3] == 0 ? SIZE_MAX : data[3];
   g_language = 1 + data[4] % 4;
   const uint8_t* file = data + kCasePrefix;
@@ -112,6 +117,10 @@ void RunConvertCase(const uint8_t* data, size_t size) {
     }
   }
   g_traceOutput = nullptr;
+  // Every byte is handed out at most once (checked above) and the walks stop
+  // at the end: the reads of a run are bounded by its input's size.
+  Expect(input.ReadsAtEnd() <= kReadsAtEnd, "reads after the end of the input", input.ReadsAtEnd(),
+         kReadsAtEnd);
   Expect(input.Position() <= fileSize, "read past the input", input.Position(), fileSize);
   if (accepted == 1) CheckOutputRecords(output.Bytes(), headerSize, inputEnded);
 }

@@ -81,7 +81,10 @@ TEST(FileStreamTest, ReadsEveryByteOnce) {
           FileInputStream input(file, c.bufferSize, withMover ? &mover : nullptr);
           EXPECT_EQ(ReadAll(input, inRuns), bytes);
           EXPECT_TRUE(input.AtEnd());
+          EXPECT_EQ(input.ReadsAtEnd(), 0u) << "the read that found the end is not one of them";
           EXPECT_EQ(input.ReadByte(), kEndOfInput);
+          EXPECT_EQ(input.CopyRun(5, nullptr), 0u);
+          EXPECT_EQ(input.ReadsAtEnd(), 2u);
           EXPECT_EQ(input.Position(), c.fileSize);
         }
         std::fclose(file);
