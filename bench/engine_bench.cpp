@@ -72,7 +72,7 @@ bool Convert(const std::string& file, char mode) {
   }
 }
 
-void BM_Convert(benchmark::State& state, const std::string& kind, char mode) {
+void ConvertFile(benchmark::State& state, const std::string& kind, char mode) {
   const std::string& file = File(kind);
   g_language = 1;
   g_maxViasPerRoute = 250;
@@ -85,25 +85,34 @@ void BM_Convert(benchmark::State& state, const std::string& kind, char mode) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * file.size()));
 }
 
-BENCHMARK_CAPTURE(BM_Convert, option1_routes, std::string("routes"), kRoutesToTracksAllPoints)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Convert, option2_routes, std::string("routes"), kRoutesToTracksViaPoints)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Convert, option3_routes, std::string("routes"), kViasToUserWaypoints)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Convert, option3_mix, std::string("mix"), kViasToUserWaypoints)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Convert, option4_mix, std::string("mix"), kViasToHiddenVias)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Convert, option5_tracks, std::string("tracks"), kTracksToRoutesUserVias)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Convert, option6_tracks, std::string("tracks"), kTracksToRoutesHiddenVias)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Convert, option1_mix, std::string("mix"), kRoutesToTracksAllPoints)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Convert, option5_mix, std::string("mix"), kTracksToRoutesUserVias)
-    ->Unit(benchmark::kMillisecond);
+struct BenchCase {
+  const char* name;
+  const char* kind;
+  char mode;
+};
+
+// Each option on the kind of file it rewrites, and a few on the mix.
+constexpr BenchCase kCases[] = {
+    {"option1_routes", "routes", kRoutesToTracksAllPoints},
+    {"option2_routes", "routes", kRoutesToTracksViaPoints},
+    {"option3_routes", "routes", kViasToUserWaypoints},
+    {"option3_mix", "mix", kViasToUserWaypoints},
+    {"option4_mix", "mix", kViasToHiddenVias},
+    {"option5_tracks", "tracks", kTracksToRoutesUserVias},
+    {"option6_tracks", "tracks", kTracksToRoutesHiddenVias},
+    {"option1_mix", "mix", kRoutesToTracksAllPoints},
+    {"option5_mix", "mix", kTracksToRoutesUserVias},
+};
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  for (const BenchCase& c : kCases) {
+    benchmark::RegisterBenchmark(c.name, [c](benchmark::State& state) {
+      ConvertFile(state, c.kind, c.mode);
+    })->Unit(benchmark::kMillisecond);
+  }
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  return 0;
+}
