@@ -8,13 +8,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "byte_stream.h"
+#include "conversion.h"
 #include "conversion_state.h"
-#include "file_header.h"
 #include "gdb_generator.h"
-#include "record_dispatch.h"
 
 namespace {
 
@@ -61,23 +61,17 @@ const std::string& File(const std::string& kind) {
 }
 
 // Returns false when the run did not reach the end record.
-bool Convert(const std::string& file, char mode) {
+bool Convert(ConversionState& state, const std::string& file, ConversionMode mode) {
   MemoryInputStream input(file);
   DiscardingOutputStream output;
-  if (CopyFileHeader(output, input) != 1) return false;
-  for (;;) {
-    const int type = ConvertRecord(input, output, mode);
-    if (type == kInputEnded) return false;
-    if (type == kEndRecord) return true;
-  }
+  return ConvertGdb(state, ConversionSettings{}, input, output, mode).reachedEnd;
 }
 
-void ConvertFile(benchmark::State& state, const std::string& kind, char mode) {
+void ConvertFile(benchmark::State& state, const std::string& kind, ConversionMode mode) {
   const std::string& file = File(kind);
-  g_language = 1;
-  g_maxViasPerRoute = 250;
+  const auto conversion = std::make_unique<ConversionState>();
   for (auto _ : state) {
-    if (!Convert(file, mode)) {
+    if (!Convert(*conversion, file, mode)) {
       state.SkipWithError("the conversion did not reach the end record");
       return;
     }
@@ -88,20 +82,20 @@ void ConvertFile(benchmark::State& state, const std::string& kind, char mode) {
 struct BenchCase {
   const char* name;
   const char* kind;
-  char mode;
+  ConversionMode mode;
 };
 
 // Each option on the kind of file it rewrites, and a few on the mix.
 constexpr BenchCase kCases[] = {
-    {"option1_routes", "routes", kRoutesToTracksAllPoints},
-    {"option2_routes", "routes", kRoutesToTracksViaPoints},
-    {"option3_routes", "routes", kViasToUserWaypoints},
-    {"option3_mix", "mix", kViasToUserWaypoints},
-    {"option4_mix", "mix", kViasToHiddenVias},
-    {"option5_tracks", "tracks", kTracksToRoutesUserVias},
-    {"option6_tracks", "tracks", kTracksToRoutesHiddenVias},
-    {"option1_mix", "mix", kRoutesToTracksAllPoints},
-    {"option5_mix", "mix", kTracksToRoutesUserVias},
+    {"option1_routes", "routes", ConversionMode::kRoutesToTracksAllPoints},
+    {"option2_routes", "routes", ConversionMode::kRoutesToTracksViaPoints},
+    {"option3_routes", "routes", ConversionMode::kViasToUserWaypoints},
+    {"option3_mix", "mix", ConversionMode::kViasToUserWaypoints},
+    {"option4_mix", "mix", ConversionMode::kViasToHiddenVias},
+    {"option5_tracks", "tracks", ConversionMode::kTracksToRoutesUserVias},
+    {"option6_tracks", "tracks", ConversionMode::kTracksToRoutesHiddenVias},
+    {"option1_mix", "mix", ConversionMode::kRoutesToTracksAllPoints},
+    {"option5_mix", "mix", ConversionMode::kTracksToRoutesUserVias},
 };
 
 }  // namespace

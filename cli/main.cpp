@@ -1,15 +1,14 @@
-// morvex-convert: the conversion run from the command line. The arguments fill
-// the fields a user would fill in the window; messages go to standard error
-// as "Title: text", the engine's trace lines to standard output.
+// morvex-convert: the conversion run from the command line. The arguments make
+// the run's request; messages go to standard error as "Title: text", the
+// engine's trace lines to standard output.
 #include <cstdio>
 #include <cstring>
 #include <optional>
 #include <string>
 
-#include "byte_stream.h"
-#include "control_ids.h"
 #include "conversion_run.h"
-#include "conversion_state.h"
+#include "decimal_field.h"
+#include "file_streams.h"
 
 namespace {
 
@@ -35,31 +34,19 @@ constexpr char kUsage[] =
     "Exit status: 0 converted, 1 the conversion failed, 2 bad usage.\n";
 
 struct Arguments {
-  int option = 1;
-  std::string maxVias = "250";
-  int language = 1;
+  RunRequest request;
   bool quiet = false;
-  std::string input;
-  std::string output;
 };
-
-bool IsDecimal(const std::string& text) {
-  if (text.empty()) return false;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-  }
-  return true;
-}
 
 std::optional<int> ParseOption(const std::string& text) {
   if (text.size() == 1 && text[0] >= '1' && text[0] <= '6') return text[0] - '0';
   return std::nullopt;
 }
 
-std::optional<int> ParseLanguage(const std::string& text) {
-  if (text == "en") return 1;
-  if (text == "nl") return 2;
-  if (text == "de") return 3;
+std::optional<Language> ParseLanguage(const std::string& text) {
+  if (text == "en") return Language::kEnglish;
+  if (text == "nl") return Language::kDutch;
+  if (text == "de") return Language::kGerman;
   return std::nullopt;
 }
 
@@ -79,8 +66,8 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& args) {
       continue;
     }
     if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-      if (positional == 0) args.input = arg;
-      if (positional == 1) args.output = arg;
+      if (positional == 0) args.request.inputPath = arg;
+      if (positional == 1) args.request.outputPath = arg;
       ++positional;
       continue;
     }
@@ -101,16 +88,17 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& args) {
       if (!option)
         return UsageError("--option must be a number from 1 to 6, not '" + std::string(argv[i]) +
                           "'");
-      args.option = *option;
+      args.request.option = *option;
     } else if (arg == "--max-vias") {
-      args.maxVias = argv[++i];
-      if (!IsDecimal(args.maxVias))
-        return UsageError("--max-vias must be a number, not '" + args.maxVias + "'");
+      args.request.viaText = argv[++i];
+      // A number outside 25..1000 is the run's to refuse, in the chosen language.
+      if (ParseDecimalField(args.request.viaText).kind == DecimalField::Kind::kNotDecimal)
+        return UsageError("--max-vias must be a number, not '" + args.request.viaText + "'");
     } else if (arg == "--language") {
       const auto language = ParseLanguage(argv[++i]);
       if (!language)
         return UsageError("--language must be en, nl or de, not '" + std::string(argv[i]) + "'");
-      args.language = *language;
+      args.request.language = *language;
     } else {
       return UsageError("unknown option '" + arg + "'");
     }
@@ -120,38 +108,12 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& args) {
   return std::nullopt;
 }
 
-// Stands in for the dialog: the fields hold the arguments, message boxes are
-// lines on standard error.
-class CommandLineDialog final : public ConversionDialog {
+// Messages are lines on standard error.
+class StandardErrorReporter final : public RunReporter {
  public:
-  explicit CommandLineDialog(const Arguments& args) : args_(args) {}
-
-  std::string GetDlgItemText(int id) const override {
-    if (id == IDC_INPUT_PATH) return args_.input;
-    if (id == IDC_OUTPUT_PATH) return args_.output;
-    if (id == IDC_MAX_VIAS) return args_.maxVias;
-    return {};
-  }
-  unsigned GetDlgItemInt(int id) const override {
-    const std::string text = GetDlgItemText(id);
-    unsigned long long value = 0;
-    for (char c : text) {
-      if (c < '0' || c > '9') return 0;
-      value = value * 10 + static_cast<unsigned>(c - '0');
-      if (value > 0xFFFFFFFFull) return 0;
-    }
-    return static_cast<unsigned>(value);
-  }
-  int GetCheckedRadioButton(int first, int last) const override {
-    const int id = IDC_OPTION_1 + args_.option - 1;
-    return (id >= first && id <= last) ? id : 0;
-  }
-  void MessageBox(const std::string& text, const std::string& title, MessageStyle) override {
+  void ShowMessage(const std::string& text, const std::string& title, MessageStyle) override {
     std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
   }
-
- private:
-  const Arguments& args_;
 };
 
 }  // namespace
@@ -159,16 +121,14 @@ class CommandLineDialog final : public ConversionDialog {
 int main(int argc, char** argv) {
   Arguments args;
   if (const auto status = ParseArguments(argc, argv, args)) return *status;
-  g_language = args.language;
   // The trace stream buffers the lines itself and flushes them before every
   // message, so stdio must pass them on at once: otherwise, with both streams
   // sent to one file or pipe, the messages come before the lines they follow.
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   FileOutputStream trace(stdout, 1 << 14);
-  if (!args.quiet) g_traceOutput = &trace;
-  CommandLineDialog dialog(args);
-  const RunOutcome outcome = OnConvert(dialog);
+  if (!args.quiet) args.request.trace = &trace;
+  StandardErrorReporter reporter;
+  const RunOutcome outcome = RunConversion(args.request, reporter);
   trace.Flush();
-  g_traceOutput = nullptr;
   return outcome == RunOutcome::Completed ? kExitCompleted : kExitFailed;
 }

@@ -2,14 +2,14 @@
 //
 // Contract:
 // - A stream owns its buffer, allocated once when the stream is made; nothing
-//   is allocated while bytes flow. A file stream does not own its FILE*.
+//   is allocated while bytes flow.
 // - InputStream::ReadByte returns 0..255, or kEndOfInput once the source is
 //   exhausted. The end is sticky: the first read that finds no byte sets
 //   AtEnd(), and every later read returns kEndOfInput at once. Reading exactly
 //   the last byte does not set AtEnd().
 // - OutputStream buffers writes and drains its buffer to the sink when it is
 //   full, on Flush() and when it is destroyed. A sink may write in the
-//   background (a file on a machine with a core to spare): the stream then
+//   background (the file streams of the conversion run): the stream then
 //   fills a second buffer meanwhile, and Flush() waits for the writes. A
 //   failed write is sticky: Failed() stays true and every later byte is
 //   dropped. The caller asks once, at the end, after Flush().
@@ -21,45 +21,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 
 constexpr int kEndOfInput = -1;
 constexpr size_t kDefaultStreamBuffer = 1 << 16;
-
-// A thread that reads and writes file streams' blocks in the background, one
-// block at a time in the order they were started, while the engine works on
-// the next block. A run's input and output share one, so that the engine takes
-// one core and the file transfers another. Streams given no mover, or one
-// that could not start its thread, transfer in the caller's thread.
-class BlockMover {
- public:
-  enum class Direction { kRead, kWrite };
-  BlockMover();
-  // The streams that use the mover must be gone first.
-  ~BlockMover();
-  BlockMover(const BlockMover&) = delete;
-  BlockMover& operator=(const BlockMover&) = delete;
-
-  // False when no thread could be started.
-  bool Running() const;
-  // A channel for one stream's blocks, or -1 when the mover is not running or
-  // has no channel left (it has two).
-  int Attach(std::FILE* file, Direction direction);
-  // Starts moving a block through a channel whose last block was waited for.
-  // The block is not to be touched until Wait has returned.
-  void Start(int channel, uint8_t* data, size_t size);
-  // Waits for the channel's block; returns the bytes moved (0 when there was
-  // no block in hand).
-  size_t Wait(int channel);
-
- private:
-  struct State;
-  void Run();
-  std::unique_ptr<State> state_;
-};
 
 class InputStream {
  public:
@@ -168,45 +135,6 @@ class OutputStream {
   uint8_t* end_;
   uint64_t flushed_ = 0;
   bool failed_ = false;
-};
-
-// Reads a FILE* opened for binary reading, and nothing read through the FILE
-// before: the stream reads the file beneath it, taking what is there. The
-// caller keeps ownership. With a mover, the next block is read while the
-// engine works on this one: only for a file whose end never keeps a read
-// waiting (a regular file, not a pipe).
-class FileInputStream final : public InputStream {
- public:
-  explicit FileInputStream(std::FILE* file, size_t bufferSize = kDefaultStreamBuffer,
-                           BlockMover* mover = nullptr);
-  ~FileInputStream() override;
-
- private:
-  bool Fill() override;
-  bool FillAhead();
-  std::FILE* file_;
-  std::unique_ptr<uint8_t[]> buffer_;
-  size_t bufferSize_;
-  BlockMover* mover_ = nullptr;  // null: reads in the caller's thread
-  int channel_ = -1;
-  uint8_t* ahead_ = nullptr;  // the buffer being read in the background
-};
-
-// Writes to a FILE* opened for binary writing; the caller keeps ownership and
-// closes it after the stream is gone (or after Flush()).
-class FileOutputStream final : public OutputStream {
- public:
-  explicit FileOutputStream(std::FILE* file, size_t bufferSize = kDefaultStreamBuffer,
-                            BlockMover* mover = nullptr);
-  ~FileOutputStream() override;
-
- private:
-  bool Drain(const uint8_t* data, size_t size) override;
-  bool Settle() override;
-  std::FILE* file_;
-  BlockMover* mover_ = nullptr;  // null: writes in the caller's thread
-  int channel_ = -1;
-  size_t pending_ = 0;  // bytes of the block being written in the background
 };
 
 // Reads bytes held in memory, handed out in slices of sliceSize bytes so that

@@ -1,10 +1,13 @@
-// The engine's process-wide state and the point table. Everything here is
-// fixed in size and lives for the whole process; a conversion run resets only
-// what CopyFileHeader and the record walks reset.
+// The working state of one conversion and the point table in it. A run owns
+// one ConversionState (about 2 MB, fixed in size) and hands it to every
+// engine call by reference; StartConversion readies it for a run. Two
+// conversions may run side by side, each on its own state.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+
+#include "gdb_types.h"
 
 class OutputStream;
 
@@ -12,29 +15,12 @@ constexpr uint32_t kMaxPoints = 10000;
 constexpr size_t kMaxTextLength = 30000;  // longest name ReadText accepts, NUL excluded
 constexpr size_t kMessageSize = 256;
 
-// Dialog language: 1 English, 2 Dutch, 3 German, 4 the hidden fourth button. Set by the dialog.
-extern int32_t g_language;
-// GDB version letter 'k', 'l' or 'm' of the file being converted. Set by CopyFileHeader.
-extern uint8_t g_gdbVersion;
-// Running number of generated waypoints: 1 at the start of a run, raised per converted track.
-extern uint32_t g_waypointSerial;
-// 1 when the record just handled left a message in g_messageText. Cleared per record.
-extern uint8_t g_messagePending;
-// The pending message, UTF-8, NUL-terminated.
-extern char g_messageText[kMessageSize];
-// Names read from records and generated names. One spare byte beyond the
-// 30001 bytes ReadText may store keeps a NUL at the end whatever happens.
-extern char g_nameBuffer[kMaxTextLength + 2];
-// Number of the record being converted, 1 for the first after the header.
-// Reset by CopyFileHeader, raised by ConvertRecord; named in the damaged-record message.
-extern uint32_t g_recordNumber;
-// Most via points per generated route. Set by the conversion run for tracks-to-routes runs.
-extern uint32_t g_maxViasPerRoute;
-
-// The point table: the points of one route or track, filled by AppendPoint.
-extern uint32_t g_pointCount;
-extern int32_t g_pointLat[kMaxPoints];
-extern int32_t g_pointLon[kMaxPoints];
+// What a run is given; the engine only reads it.
+struct ConversionSettings {
+  Language language = Language::kEnglish;  // of the messages
+  uint32_t maxViasPerRoute = 250;          // for tracks to routes; the run keeps it in 25..1000
+  OutputStream* trace = nullptr;           // where the trace lines go; null: none. Not owned.
+};
 
 // Positions of the waypoint records met so far in a run, by name. A route
 // entry holds no position of its own, only the links to the next entry, so a
@@ -48,8 +34,38 @@ struct WaypointPosition {
   int32_t latitude;
   int32_t longitude;
 };
-extern WaypointPosition g_waypointPositions[kWaypointSlots];
-extern uint32_t g_waypointPositionCount;
+
+struct ConversionState {
+  ConversionSettings settings;  // set by StartConversion
+
+  // GDB version letter 'k', 'l' or 'm' of the file. Set by CopyFileHeader.
+  uint8_t gdbVersion = 0;
+  // Running number of generated waypoints: 1 at the start of a run, raised per converted track.
+  uint32_t waypointSerial = 1;
+  // Number of the record being converted, 1 for the first after the header.
+  // Reset by CopyFileHeader, raised by ConvertRecord; named in the damaged-record message.
+  uint32_t recordNumber = 0;
+  // 1 when the record just handled left a message in messageText. Cleared per record.
+  uint8_t messagePending = 0;
+  // The pending message, UTF-8, NUL-terminated.
+  char messageText[kMessageSize] = {};
+  // Names read from records and generated names. One spare byte beyond the
+  // 30001 bytes ReadText may store keeps a NUL at the end whatever happens.
+  char nameBuffer[kMaxTextLength + 2] = {};
+
+  // The point table: the points of one route or track, filled by AppendPoint.
+  uint32_t pointCount = 0;
+  int32_t pointLat[kMaxPoints] = {};
+  int32_t pointLon[kMaxPoints] = {};
+
+  // The waypoint positions (RememberWaypoint, FindWaypoint).
+  WaypointPosition waypointPositions[kWaypointSlots] = {};
+  uint32_t waypointPositionCount = 0;
+};
+
+// Readies state for a run with these settings: the counters, the point
+// table, the message and the waypoint positions start afresh.
+void StartConversion(ConversionState& state, const ConversionSettings& settings);
 
 // Hash of a name's bytes (NUL excluded); never 0.
 constexpr uint64_t kNameHashStart = 0xCBF29CE484222325ull;
@@ -57,18 +73,17 @@ inline uint64_t NameHashStep(uint64_t hash, uint8_t byte) {
   return (hash ^ byte) * 0x100000001B3ull;
 }
 
-// Empties the waypoint positions; called at the start of a run.
-void ForgetWaypoints();
+// Empties the waypoint positions.
+void ForgetWaypoints(ConversionState& state);
 // Keeps the position of a waypoint record; a later one of the same name
 // replaces it. When the table is full, new names are not kept.
-void RememberWaypoint(uint64_t nameHash, int32_t latitude, int32_t longitude);
-bool FindWaypoint(uint64_t nameHash, int32_t& latitude, int32_t& longitude);
-
-// Where the engine's trace lines go; null to keep them quiet. Not owned.
-extern OutputStream* g_traceOutput;
+void RememberWaypoint(ConversionState& state, uint64_t nameHash, int32_t latitude,
+                      int32_t longitude);
+bool FindWaypoint(const ConversionState& state, uint64_t nameHash, int32_t& latitude,
+                  int32_t& longitude);
 
 // AppendPoint's way out when the table is full: the message, no point.
-void AppendPointToFullTable();
+void AppendPointToFullTable(ConversionState& state);
 
 // Offers points to the table: drops a repeat of the last point, and past
 // kMaxPoints drops the point and leaves the point-limit message. A run keeps
@@ -77,43 +92,44 @@ void AppendPointToFullTable();
 // Nothing else may touch the table while a run is open.
 class PointRun {
  public:
-  PointRun() : count_(g_pointCount) {
+  explicit PointRun(ConversionState& state) : state_(state), count_(state.pointCount) {
     if (count_ > 0) {
-      lastLat_ = g_pointLat[count_ - 1];
-      lastLon_ = g_pointLon[count_ - 1];
+      lastLat_ = state.pointLat[count_ - 1];
+      lastLon_ = state.pointLon[count_ - 1];
     }
   }
-  ~PointRun() { g_pointCount = count_; }
+  ~PointRun() { state_.pointCount = count_; }
   PointRun(const PointRun&) = delete;
   PointRun& operator=(const PointRun&) = delete;
 
   void Append(int32_t latitude, int32_t longitude) {
     if (count_ == kMaxPoints) {
-      AppendPointToFullTable();
+      AppendPointToFullTable(state_);
       return;
     }
     if (count_ > 0 && lastLat_ == latitude && lastLon_ == longitude) return;
-    g_pointLat[count_] = lastLat_ = latitude;
-    g_pointLon[count_] = lastLon_ = longitude;
+    state_.pointLat[count_] = lastLat_ = latitude;
+    state_.pointLon[count_] = lastLon_ = longitude;
     ++count_;
   }
 
  private:
+  ConversionState& state_;
   uint32_t count_;
   int32_t lastLat_ = 0;
   int32_t lastLon_ = 0;
 };
 
-inline void AppendPoint(int32_t latitude, int32_t longitude) {
-  PointRun().Append(latitude, longitude);
+inline void AppendPoint(ConversionState& state, int32_t latitude, int32_t longitude) {
+  PointRun(state).Append(latitude, longitude);
 }
 
-// Writes one formatted trace line to g_traceOutput, if there is one.
-void Trace(const char* format, ...)
+// Writes one formatted trace line to the run's trace output, if it has one.
+void Trace(const ConversionState& state, const char* format, ...)
 #if defined(__GNUC__)
-    __attribute__((format(printf, 1, 2)))
+    __attribute__((format(printf, 2, 3)))
 #endif
     ;
 
 // Sets the pending message to text (UTF-8), cut to fit the message buffer.
-void SetMessage(const char* text);
+void SetMessage(ConversionState& state, const char* text);

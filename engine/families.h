@@ -5,38 +5,43 @@
 #include <cstdint>
 
 #include "byte_stream.h"
+#include "conversion_state.h"
+#include "gdb_types.h"
 #include "record_walk.h"
 
-// Via-point reclassification, modes 'R' and 'S'. The walk copies to the output
-// and starts after the record's name.
-void ReclassifyWaypoint(RecordWalk& walk, char mode);
-void ReclassifyRoute(RecordWalk& walk, char mode);
-// The class byte and marker byte a waypoint gets in mode 'R' or 'S'.
-uint8_t ReclassifiedClass(uint8_t classByte, char mode);
+// Via-point reclassification, the reclassifying modes. The walk copies to the
+// output and starts after the record's name.
+void ReclassifyWaypoint(RecordWalk& walk, ConversionMode mode);
+void ReclassifyRoute(RecordWalk& walk, ConversionMode mode);
+// The class byte and marker byte a waypoint gets in a reclassifying mode.
+uint8_t ReclassifiedClass(uint8_t classByte, ConversionMode mode);
 uint8_t ReclassifiedMarker(uint8_t classByte, uint8_t markerByte);
 
-// Route to track, modes 'T' (every link point) and 'U' (first and last point
-// of every link). ReadRoutePoints fills the point table and returns the name's
-// length with its NUL, or -1 when the name does not end within the record.
-int32_t ReadRoutePoints(RecordWalk& walk, char mode);
-void WriteTrackBody(OutputStream& output);
+// Route to track: every link point, or the first and last point of every
+// link. ReadRoutePoints fills the point table and returns the name's length
+// with its NUL, or -1 when the name does not end within the record.
+int32_t ReadRoutePoints(RecordWalk& walk, ConversionMode mode);
+void WriteTrackBody(const ConversionState& state, OutputStream& output);
 // Copies a waypoint record unchanged and keeps its position for the routes
 // after it (see FindWaypoint).
-void CopyWaypointRecord(InputStream& input, OutputStream& output, uint32_t length);
-void ConvertRouteToTrack(InputStream& input, OutputStream& output, uint32_t length, char mode);
+void CopyWaypointRecord(ConversionState& state, InputStream& input, OutputStream& output,
+                        uint32_t length);
+void ConvertRouteToTrack(ConversionState& state, InputStream& input, OutputStream& output,
+                         uint32_t length, ConversionMode mode);
 
-// Track to routes, modes 'V' (user waypoint vias) and 'W' (hidden vias).
+// Track to routes, with user waypoint vias or hidden vias.
 int32_t ReadTrackPoints(RecordWalk& walk);
 struct Bounds {
   int32_t minLat, maxLat, minLon, maxLon;
 };
-Bounds PointBounds(uint32_t first, uint32_t last);
-void WriteViaWaypoint(OutputStream& output, const char* name, int32_t latitude, int32_t longitude,
-                      bool userVias);
-void WriteGeneratedRoute(OutputStream& output, const char* routeName, uint32_t first, uint32_t end,
-                         bool userVias);
-void ConvertTrackToRoutes(InputStream& input, OutputStream& output, uint32_t length, char mode);
+Bounds PointBounds(const ConversionState& state, uint32_t first, uint32_t last);
+void WriteViaWaypoint(const ConversionState& state, OutputStream& output, const char* name,
+                      int32_t latitude, int32_t longitude, bool userVias);
+void WriteGeneratedRoute(ConversionState& state, OutputStream& output, const char* routeName,
+                         uint32_t first, uint32_t end, bool userVias);
+void ConvertTrackToRoutes(ConversionState& state, InputStream& input, OutputStream& output,
+                          uint32_t length, ConversionMode mode);
 
 // Writes a record whose name could not be read as it stands: the frame, the
-// name bytes read so far (g_nameBuffer) and the rest of the record.
+// name bytes read so far (the state's nameBuffer) and the rest of the record.
 void PassThroughAfterName(RecordWalk& walk, OutputStream& output, uint32_t length, uint8_t type);

@@ -12,24 +12,14 @@ void PassThrough(InputStream& input, OutputStream& output, uint32_t length, uint
   if (length > 0) CopyBytes(length, &output, input);
 }
 
-bool IsReclassifying(char mode) {
-  return mode == 'R' || mode == 'S';
-}
-bool IsRouteToTrack(char mode) {
-  return mode == 'T' || mode == 'U';
-}
-bool IsTrackToRoute(char mode) {
-  return mode == 'V' || mode == 'W';
-}
-
 // Waypoints and routes in modes 'R' and 'S': the frame and the name are
 // copied, the rest is walked with rewriting.
-void Reclassify(InputStream& input, OutputStream& output, uint32_t length, uint8_t type,
-                char mode) {
+void Reclassify(ConversionState& state, InputStream& input, OutputStream& output, uint32_t length,
+                uint8_t type, ConversionMode mode) {
   WriteRecordHeader(length, output, type);
-  RecordWalk walk(input, &output, length);
+  RecordWalk walk(state, input, &output, length);
   if (walk.Text()) {
-    if (type == 'W') {
+    if (type == record_type::kWaypoint) {
       ReclassifyWaypoint(walk, mode);
     } else {
       ReclassifyRoute(walk, mode);
@@ -40,21 +30,23 @@ void Reclassify(InputStream& input, OutputStream& output, uint32_t length, uint8
 
 }  // namespace
 
-int ConvertRecord(InputStream& input, OutputStream& output, char mode) {
-  g_messagePending = 0;
-  ++g_recordNumber;
+int ConvertRecord(ConversionState& state, InputStream& input, OutputStream& output,
+                  ConversionMode mode) {
+  state.messagePending = 0;
+  ++state.recordNumber;
   const uint32_t length = ReadUInt32(input);
   const int type = input.ReadByte();
   if (input.AtEnd()) return kInputEnded;
-  Trace("%c %d\n", type, static_cast<int32_t>(length));
-  if ((type == 'W' || type == 'R') && IsReclassifying(mode)) {
-    Reclassify(input, output, length, static_cast<uint8_t>(type), mode);
-  } else if (type == 'W' && IsRouteToTrack(mode)) {
-    CopyWaypointRecord(input, output, length);
-  } else if (type == 'R' && IsRouteToTrack(mode)) {
-    ConvertRouteToTrack(input, output, length, mode);
-  } else if (type == 'T' && IsTrackToRoute(mode)) {
-    ConvertTrackToRoutes(input, output, length, mode);
+  Trace(state, "%c %d\n", type, static_cast<int32_t>(length));
+  using namespace record_type;
+  if ((type == kWaypoint || type == kRoute) && IsReclassifying(mode)) {
+    Reclassify(state, input, output, length, static_cast<uint8_t>(type), mode);
+  } else if (type == kWaypoint && IsRouteToTrack(mode)) {
+    CopyWaypointRecord(state, input, output, length);
+  } else if (type == kRoute && IsRouteToTrack(mode)) {
+    ConvertRouteToTrack(state, input, output, length, mode);
+  } else if (type == kTrack && IsTrackToRoute(mode)) {
+    ConvertTrackToRoutes(state, input, output, length, mode);
   } else {
     PassThrough(input, output, length, static_cast<uint8_t>(type));
   }

@@ -4,20 +4,13 @@
 #pragma once
 
 #include "byte_stream.h"
+#include "conversion_state.h"
+#include "gdb_types.h"
 
-// Conversion modes, one per processing option.
-enum ConversionMode : char {
-  kRoutesToTracksAllPoints = 'T',
-  kRoutesToTracksViaPoints = 'U',
-  kViasToUserWaypoints = 'R',
-  kViasToHiddenVias = 'S',
-  kTracksToRoutesUserVias = 'V',
-  kTracksToRoutesHiddenVias = 'W',
-};
-
-constexpr int kEndRecord = 'V';
+constexpr int kEndRecord = record_type::kEnd;
 // ConvertRecord's result when the input ended before the record did.
 constexpr int kInputEnded = -1;
 
 // Returns the record's type letter (0..255), or kInputEnded.
-int ConvertRecord(InputStream& input, OutputStream& output, char mode);
+int ConvertRecord(ConversionState& state, InputStream& input, OutputStream& output,
+                  ConversionMode mode);

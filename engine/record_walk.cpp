@@ -5,33 +5,16 @@
 #include <cstdio>
 #include <cstring>
 
-#include "conversion_state.h"
-
-namespace {
-
-const char* DamagedRecordFormat() {
-  switch (g_language) {
-    case 1:
-      return "Record %u is damaged: converted the part that could be read";
-    case 2:
-      return "Record %u is beschadigd: het leesbare deel is geconverteerd";
-    case 3:
-      return "Datensatz %u ist besch\xC3\xA4"
-             "digt: der lesbare Teil wurde konvertiert";
-    default:
-      return nullptr;
-  }
-}
-
-}  // namespace
+#include "messages.h"
 
 void RecordWalk::MarkDamaged() {
   ok_ = false;
   if (quiet_) return;
-  if (const char* format = DamagedRecordFormat()) {
-    std::snprintf(g_messageText, sizeof g_messageText, format, g_recordNumber);
+  const char* format = TextFor(MessageId::kRecordDamaged, state_.settings.language).text;
+  if (format != nullptr) {
+    std::snprintf(state_.messageText, sizeof state_.messageText, format, state_.recordNumber);
   }
-  g_messagePending = 1;
+  state_.messagePending = 1;
 }
 
 bool RecordWalk::CheckInput() {
@@ -141,14 +124,14 @@ int32_t RecordWalk::Name() {
   int32_t count = 0;
   for (;;) {
     if (remaining_ == 0 || count > static_cast<int32_t>(kMaxTextLength) || !CheckInput()) {
-      g_nameBuffer[count] = '\0';
+      state_.nameBuffer[count] = '\0';
       if (ok_) MarkDamaged();
       return -1;
     }
     const int value = CopyByte(output_, input_);
     --remaining_;
     if (value == kEndOfInput) continue;
-    g_nameBuffer[count] = static_cast<char>(value);
+    state_.nameBuffer[count] = static_cast<char>(value);
     if (value == 0) return count + 1;
     ++count;
   }

@@ -15,6 +15,7 @@
 #include <cstdint>
 
 #include "byte_stream.h"
+#include "conversion_state.h"
 #include "primitives.h"
 
 inline uint32_t WalkLittleEndian32(const uint8_t* bytes) {
@@ -24,8 +25,10 @@ inline uint32_t WalkLittleEndian32(const uint8_t* bytes) {
 
 class RecordWalk {
  public:
-  RecordWalk(InputStream& input, OutputStream* output, uint32_t length)
-      : input_(input), output_(output), length_(length), remaining_(length) {}
+  RecordWalk(ConversionState& state, InputStream& input, OutputStream* output, uint32_t length)
+      : state_(state), input_(input), output_(output), length_(length), remaining_(length) {}
+
+  ConversionState& State() { return state_; }
 
   // A walk that only looks at a record it copies unchanged: a field that does
   // not fit ends it without the damaged message.
@@ -94,7 +97,7 @@ class RecordWalk {
   // A NUL-terminated text; damaged when the NUL lies outside the record.
   // With nameHash, also gives the text's NameHash.
   bool Text(uint64_t* nameHash = nullptr);
-  // A name read into g_nameBuffer: at most 30000 bytes before the NUL.
+  // A name read into the state's nameBuffer: at most 30000 bytes before the NUL.
   // Returns its length with the NUL, or -1 (the buffer then holds the
   // Consumed() bytes read, followed by a NUL).
   int32_t Name();
@@ -181,6 +184,7 @@ class RecordWalk {
     return bytes;
   }
 
+  ConversionState& state_;
   InputStream& input_;
   OutputStream* output_;
   uint32_t length_;

@@ -24,8 +24,8 @@
 
 namespace {
 
-uint32_t VersionByteCount() {
-  switch (g_gdbVersion) {
+uint32_t VersionByteCount(const ConversionState& state) {
+  switch (state.gdbVersion) {
     case 'l':
       return 8;
     case 'm':
@@ -43,7 +43,7 @@ bool WalkFlaggedGroups(RecordWalk& walk) {
 }
 
 bool WalkWaypointTail(RecordWalk& walk) {
-  return walk.Flagged(g_gdbVersion == 'm' ? 16 : 8) && walk.Bytes(18);
+  return walk.Flagged(walk.State().gdbVersion == 'm' ? 16 : 8) && walk.Bytes(18);
 }
 
 // After a link point's coordinates: a flag byte and 8 bytes when it is set.
@@ -54,7 +54,7 @@ bool WalkLinkPoints(RecordWalk& walk, uint32_t count, LinkPointSink* sink) {
     return walk.Points(count, kLinkPointFields, 1, [](int32_t, int32_t) {});
   }
   if (sink->AppendsEveryPoint()) {
-    PointRun run;
+    PointRun run(walk.State());
     return walk.Points(count, kLinkPointFields, 1, [&run](int32_t latitude, int32_t longitude) {
       run.Append(latitude, longitude);
     });
@@ -69,25 +69,25 @@ bool WalkLinkPoints(RecordWalk& walk, uint32_t count, LinkPointSink* sink) {
 }
 
 // One entry; false when the walk ends with it.
-bool WalkRouteEntry(RecordWalk& walk, char reclassMode, LinkPointSink* sink, bool first) {
+bool WalkRouteEntry(RecordWalk& walk, PrefixRewrite rewrite, LinkPointSink* sink, bool first) {
   uint64_t nameHash = 0;
   if (!walk.Text(&nameHash)) return false;
   if (first && sink != nullptr) sink->OnFirstEntry(nameHash);
-  WalkWaypointPrefix(walk, reclassMode);
+  WalkWaypointPrefix(walk, rewrite);
   uint32_t linkPoints = 0;
   if (!walk.Ok() || !WalkWaypointTail(walk) || !walk.UInt32(linkPoints) || linkPoints == 0) {
     return false;
   }
   return WalkLinkPoints(walk, linkPoints, sink) && WalkFlaggedGroups(walk) &&
-         walk.Bytes(VersionByteCount());
+         walk.Bytes(VersionByteCount(walk.State()));
 }
 
 }  // namespace
 
-void WalkRouteBody(RecordWalk& walk, char reclassMode, LinkPointSink* sink) {
+void WalkRouteBody(RecordWalk& walk, PrefixRewrite rewrite, LinkPointSink* sink) {
   uint32_t entries = 0;
   if (!walk.Bytes(1) || !WalkFlaggedGroups(walk) || !walk.UInt32(entries)) return;
   for (uint32_t i = 0; i < entries; ++i) {
-    if (!WalkRouteEntry(walk, reclassMode, sink, i == 0)) return;
+    if (!WalkRouteEntry(walk, rewrite, sink, i == 0)) return;
   }
 }

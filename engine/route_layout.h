@@ -5,14 +5,15 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
+#include "gdb_types.h"
 #include "record_walk.h"
 
 class LinkPointSink {
  public:
-  // True when every link point is to go straight to the point table through
-  // AppendPoint; OnLinkPoint is then not called. Asked once per link, so that
-  // the walk of a long link makes no call per point.
+  // True when every link point is to go straight to the walk's point table; OnLinkPoint is then not
+  // called. Asked once per link, so that the walk of a long link makes no call per point.
   virtual bool AppendsEveryPoint() const = 0;
   virtual void OnLinkPoint(int32_t latitude, int32_t longitude, bool firstOfLink,
                            bool lastOfLink) = 0;
@@ -23,11 +24,15 @@ class LinkPointSink {
   ~LinkPointSink() = default;
 };
 
+// How a walk treats the waypoint prefixes it meets: walked only, or rewritten
+// for a reclassifying mode.
+using PrefixRewrite = std::optional<ConversionMode>;
+
 // Walks a waypoint's class value, country code and the 22 bytes that hold its
-// marker byte. reclassMode 'R' or 'S' rewrites class and marker; 0 walks only.
-void WalkWaypointPrefix(RecordWalk& walk, char reclassMode);
+// marker byte, rewriting class and marker for a reclassifying mode.
+void WalkWaypointPrefix(RecordWalk& walk, PrefixRewrite rewrite);
 
 // Walks a route body from the first byte after the route name up to the end of
 // its waypoint entries. Every link point read whole goes to sink (may be null).
 // The caller finishes the walk.
-void WalkRouteBody(RecordWalk& walk, char reclassMode, LinkPointSink* sink);
+void WalkRouteBody(RecordWalk& walk, PrefixRewrite rewrite, LinkPointSink* sink);

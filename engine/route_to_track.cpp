@@ -36,11 +36,12 @@ constexpr uint32_t kTrackPointSize = 12;
 // Mode 'T' takes every link point, mode 'U' the first and last of each link.
 class RoutePointCollector final : public LinkPointSink {
  public:
-  explicit RoutePointCollector(char mode) : allPoints_(mode == 'T') {}
+  RoutePointCollector(ConversionState& state, ConversionMode mode)
+      : state_(state), allPoints_(mode == ConversionMode::kRoutesToTracksAllPoints) {}
   bool AppendsEveryPoint() const override { return allPoints_; }
   void OnLinkPoint(int32_t latitude, int32_t longitude, bool firstOfLink,
                    bool lastOfLink) override {
-    if (allPoints_ || firstOfLink || lastOfLink) AppendPoint(latitude, longitude);
+    if (allPoints_ || firstOfLink || lastOfLink) AppendPoint(state_, latitude, longitude);
   }
   void OnFirstEntry(uint64_t nameHash) override {
     firstEntryHash_ = nameHash;
@@ -52,12 +53,14 @@ class RoutePointCollector final : public LinkPointSink {
   void TakeLoneViaPoint() const {
     int32_t latitude = 0;
     int32_t longitude = 0;
-    if (g_pointCount == 0 && hasFirstEntry_ && FindWaypoint(firstEntryHash_, latitude, longitude)) {
-      AppendPoint(latitude, longitude);
+    if (state_.pointCount == 0 && hasFirstEntry_ &&
+        FindWaypoint(state_, firstEntryHash_, latitude, longitude)) {
+      AppendPoint(state_, latitude, longitude);
     }
   }
 
  private:
+  ConversionState& state_;
   bool allPoints_;
   bool hasFirstEntry_ = false;
   uint64_t firstEntryHash_ = 0;
@@ -65,10 +68,10 @@ class RoutePointCollector final : public LinkPointSink {
 
 // Points [first, first + count) of the table as track points at out:
 // latitude, longitude and the four flags of each.
-void FormatTrackPoints(uint8_t* out, uint32_t first, uint32_t count) {
+void FormatTrackPoints(const ConversionState& state, uint8_t* out, uint32_t first, uint32_t count) {
   for (uint32_t i = first; i < first + count; ++i, out += kTrackPointSize) {
-    const uint32_t lat = static_cast<uint32_t>(g_pointLat[i]);
-    const uint32_t lon = static_cast<uint32_t>(g_pointLon[i]);
+    const uint32_t lat = static_cast<uint32_t>(state.pointLat[i]);
+    const uint32_t lon = static_cast<uint32_t>(state.pointLon[i]);
     if constexpr (std::endian::native == std::endian::little) {
       std::memcpy(out, &lat, 4);
       std::memcpy(out + 4, &lon, 4);
@@ -82,76 +85,80 @@ void FormatTrackPoints(uint8_t* out, uint32_t first, uint32_t count) {
   }
 }
 
-uint32_t TrackLength(int32_t nameLength) {
-  return static_cast<uint32_t>(nameLength) + 12 * g_pointCount + (g_gdbVersion == 'm' ? 13 : 10);
+uint32_t TrackLength(const ConversionState& state, int32_t nameLength) {
+  return static_cast<uint32_t>(nameLength) + 12 * state.pointCount +
+         (state.gdbVersion == 'm' ? 13 : 10);
 }
 
 }  // namespace
 
-int32_t ReadRoutePoints(RecordWalk& walk, char mode) {
-  g_pointCount = 0;
+int32_t ReadRoutePoints(RecordWalk& walk, ConversionMode mode) {
+  walk.State().pointCount = 0;
   const int32_t nameLength = walk.Name();
   if (nameLength < 0) return -1;
-  RoutePointCollector collector(mode);
-  WalkRouteBody(walk, 0, &collector);
+  RoutePointCollector collector(walk.State(), mode);
+  WalkRouteBody(walk, std::nullopt, &collector);
   collector.TakeLoneViaPoint();
   walk.Finish();
   return nameLength;
 }
 
-void WriteTrackBody(OutputStream& output) {
-  WriteText(g_nameBuffer, output);
+void WriteTrackBody(const ConversionState& state, OutputStream& output) {
+  const uint32_t pointCount = state.pointCount;
+  WriteText(state.nameBuffer, output);
   output.WriteBlock(kTrackHeadBytes, sizeof kTrackHeadBytes);
-  WriteInt32(g_pointCount, output);
+  WriteInt32(pointCount, output);
   // The points are formatted straight into the output's buffer; a point that
   // would cross the buffer's end goes through a small block.
   uint32_t first = 0;
-  while (first < g_pointCount) {
+  while (first < pointCount) {
     const uint32_t fit = static_cast<uint32_t>(
-        std::min<size_t>(output.Room() / kTrackPointSize, g_pointCount - first));
+        std::min<size_t>(output.Room() / kTrackPointSize, pointCount - first));
     if (fit > 0) {
-      FormatTrackPoints(output.Space(), first, fit);
+      FormatTrackPoints(state, output.Space(), first, fit);
       output.Commit(size_t{fit} * kTrackPointSize);
       first += fit;
     } else {
       uint8_t point[kTrackPointSize];
-      FormatTrackPoints(point, first, 1);
+      FormatTrackPoints(state, point, first, 1);
       output.WriteBlock(point, sizeof point);
       ++first;
     }
   }
-  output.WriteBlock(kTrackEndBytesM, g_gdbVersion == 'm' ? 4 : 1);
+  output.WriteBlock(kTrackEndBytesM, state.gdbVersion == 'm' ? 4 : 1);
 }
 
-void ConvertRouteToTrack(InputStream& input, OutputStream& output, uint32_t length, char mode) {
-  RecordWalk walk(input, nullptr, length);
+void ConvertRouteToTrack(ConversionState& state, InputStream& input, OutputStream& output,
+                         uint32_t length, ConversionMode mode) {
+  RecordWalk walk(state, input, nullptr, length);
   const int32_t nameLength = ReadRoutePoints(walk, mode);
   if (input.AtEnd()) return;
   if (nameLength < 0) {
-    PassThroughAfterName(walk, output, length, 'R');
+    PassThroughAfterName(walk, output, length, record_type::kRoute);
     return;
   }
-  WriteRecordHeader(TrackLength(nameLength), output, 'T');
-  WriteTrackBody(output);
+  WriteRecordHeader(TrackLength(state, nameLength), output, record_type::kTrack);
+  WriteTrackBody(state, output);
 }
 
 void PassThroughAfterName(RecordWalk& walk, OutputStream& output, uint32_t length, uint8_t type) {
   WriteRecordHeader(length, output, type);
-  output.WriteBlock(reinterpret_cast<const uint8_t*>(g_nameBuffer), walk.Consumed());
+  output.WriteBlock(reinterpret_cast<const uint8_t*>(walk.State().nameBuffer), walk.Consumed());
   walk.FinishTo(&output);
 }
 
-void CopyWaypointRecord(InputStream& input, OutputStream& output, uint32_t length) {
-  WriteRecordHeader(length, output, 'W');
-  RecordWalk walk(input, &output, length);
+void CopyWaypointRecord(ConversionState& state, InputStream& input, OutputStream& output,
+                        uint32_t length) {
+  WriteRecordHeader(length, output, record_type::kWaypoint);
+  RecordWalk walk(state, input, &output, length);
   walk.Quiet();
   uint64_t nameHash = 0;
   int32_t latitude = 0;
   int32_t longitude = 0;
   if (walk.Text(&nameHash)) {
-    WalkWaypointPrefix(walk, 0);
+    WalkWaypointPrefix(walk, std::nullopt);
     if (walk.Ok() && walk.Point(latitude, longitude)) {
-      RememberWaypoint(nameHash, latitude, longitude);
+      RememberWaypoint(state, nameHash, latitude, longitude);
     }
   }
   walk.Finish();

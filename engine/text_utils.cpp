@@ -33,6 +33,10 @@ size_t EncodeUtf8(uint32_t codePoint, char* out) {
   return 3;
 }
 
+uint32_t Cp1252CodePoint(unsigned char byte) {
+  return (byte >= 0x80 && byte < 0xA0) ? kCp1252High[byte - 0x80] : byte;
+}
+
 }  // namespace
 
 size_t Utf8CutLength(const char* text, size_t length, size_t maxBytes) {
@@ -52,13 +56,58 @@ void CopyUtf8Cut(char* dest, size_t destSize, const char* text) {
 size_t Cp1252ToUtf8(char* dest, size_t room, const char* src, size_t srcLength) {
   size_t written = 0;
   for (size_t i = 0; i < srcLength; ++i) {
-    const unsigned char byte = static_cast<unsigned char>(src[i]);
-    const uint32_t codePoint = (byte >= 0x80 && byte < 0xA0) ? kCp1252High[byte - 0x80] : byte;
     char encoded[3];
-    const size_t size = EncodeUtf8(codePoint, encoded);
+    const size_t size = EncodeUtf8(Cp1252CodePoint(static_cast<unsigned char>(src[i])), encoded);
     if (size > room - written) break;
     std::memcpy(dest + written, encoded, size);
     written += size;
   }
   return written;
+}
+
+size_t Utf8SequenceLength(std::string_view text, size_t at) {
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(at);
+  size_t length = 0;
+  unsigned char low = 0x80, high = 0xBF;  // range of the first continuation byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;  // no surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (at + length > text.size()) return 0;
+  if (byte(at + 1) < low || byte(at + 1) > high) return 0;
+  for (size_t i = 2; i < length; ++i) {
+    if (byte(at + i) < 0x80 || byte(at + i) > 0xBF) return 0;
+  }
+  return length;
+}
+
+std::string MixedTextToUtf8(std::string_view text) {
+  std::string utf8;
+  utf8.reserve(text.size());
+  size_t at = 0;
+  while (at < text.size()) {
+    const auto byte = static_cast<unsigned char>(text[at]);
+    if (byte < 0x80) {
+      utf8 += static_cast<char>(byte);
+      ++at;
+    } else if (const size_t length = Utf8SequenceLength(text, at)) {
+      utf8.append(text.substr(at, length));
+      at += length;
+    } else {
+      char encoded[3];
+      utf8.append(encoded, EncodeUtf8(Cp1252CodePoint(byte), encoded));
+      ++at;
+    }
+  }
+  return utf8;
 }

@@ -1,7 +1,7 @@
 // Track to routes. The track is walked once to collect its name and points:
 //
 //   field               size          walk
-//   track name          text          into g_nameBuffer (at most 30000 bytes)
+//   track name          text          into nameBuffer (at most 30000 bytes)
 //   five bytes          5             skipped
 //   point count P       4
 //   P track points:
@@ -12,7 +12,7 @@
 //     flag (+ 8)            1 or 9    temperature
 //   rest of the record  remaining     skipped
 //
-// In its place, for every chunk of at most g_maxViasPerRoute points, one
+// In its place, for every chunk of at most maxViasPerRoute points, one
 // waypoint record per point and then a route through them:
 //
 //   waypoint record (length 73, 82 for 'm'):
@@ -33,6 +33,7 @@
 
 #include "conversion_state.h"
 #include "families.h"
+#include "messages.h"
 #include "text_utils.h"
 
 namespace {
@@ -59,29 +60,6 @@ constexpr size_t kRouteNameSize = 256;
 
 constexpr char kSkipTrace[] = "Cannot convert more then 10000 trackpoints - track skipped\n";
 
-struct SkipMessage {
-  const char* before;
-  const char* after;
-};
-
-bool SkipMessageFor(int32_t language, SkipMessage& message) {
-  switch (language) {
-    case 1:
-      message = {"Cannot convert more then 10000 trackpoints,\ntrack \"", "\" skipped."};
-      return true;
-    case 2:
-      message = {"Kan niet meer dan 10000 trackpoints converteren,\ntrack \"", "\" overgeslagen."};
-      return true;
-    case 3:
-      message = {"Kann nicht mehr als 10000 Trackpunkten konvertieren,\ntrack \"",
-                 "\" \xC3\xBC"
-                 "bersprungen."};
-      return true;
-    default:
-      return false;
-  }
-}
-
 // "%04d" of a number below 10000, and its NUL, as the via names need.
 void FormatViaName(char* out, uint32_t number) {
   out[0] = 'T';
@@ -92,9 +70,9 @@ void FormatViaName(char* out, uint32_t number) {
   out[5] = '\0';
 }
 
-void WriteLinkVersionBytes(OutputStream& output) {
-  if (g_gdbVersion == 'l') output.WriteBlock(kLinkVersionBytesL, sizeof kLinkVersionBytesL);
-  if (g_gdbVersion == 'm') output.WriteBlock(kLinkVersionBytesM, sizeof kLinkVersionBytesM);
+void WriteLinkVersionBytes(uint8_t gdbVersion, OutputStream& output) {
+  if (gdbVersion == 'l') output.WriteBlock(kLinkVersionBytesL, sizeof kLinkVersionBytesL);
+  if (gdbVersion == 'm') output.WriteBlock(kLinkVersionBytesM, sizeof kLinkVersionBytesM);
 }
 
 void WriteViaHead(OutputStream& output, bool userVias) {
@@ -107,12 +85,12 @@ void WriteBounds(OutputStream& output, const Bounds& bounds) {
   WritePosition(bounds.minLat, bounds.minLon, output);
 }
 
-uint32_t WaypointLength() {
-  return g_gdbVersion == 'm' ? 82 : 73;
+uint32_t WaypointLength(uint8_t gdbVersion) {
+  return gdbVersion == 'm' ? 82 : 73;
 }
 
-uint32_t RouteLength(uint32_t entries, uint32_t nameLength) {
-  switch (g_gdbVersion) {
+uint32_t RouteLength(uint8_t gdbVersion, uint32_t entries, uint32_t nameLength) {
+  switch (gdbVersion) {
     case 'k':
       return 93 * (entries - 1) + nameLength + 82;
     case 'l':
@@ -128,62 +106,66 @@ constexpr uint8_t kTrackPointFields[4] = {8, 4, 8, 8};
 
 // The track name as the generated route names carry it: at most 250 bytes,
 // cut between characters for the UTF-8 names of version 'm'.
-void CopyTrackNamePart(char* out, const char* trackName) {
+void CopyTrackNamePart(uint8_t gdbVersion, char* out, const char* trackName) {
   const size_t length = std::strlen(trackName);
   size_t cut = length < kRouteNameTrackPart ? length : kRouteNameTrackPart;
-  if (g_gdbVersion == 'm') cut = Utf8CutLength(trackName, length, kRouteNameTrackPart);
+  if (gdbVersion == 'm') cut = Utf8CutLength(trackName, length, kRouteNameTrackPart);
   std::memcpy(out, trackName, cut);
   out[cut] = '\0';
 }
 
 // The skip message with the track name in UTF-8, cut so that it fits.
-void SetSkipMessage(const char* trackName) {
-  SkipMessage message;
-  if (!SkipMessageFor(g_language, message)) {
-    g_messagePending = 1;
+void SetSkipMessage(ConversionState& state, const char* trackName) {
+  const char* format = TextFor(MessageId::kTrackSkipped, state.settings.language).text;
+  if (format == nullptr) {
+    state.messagePending = 1;
     return;
   }
+  // The text around the track name's "%s".
+  const char* nameAt = std::strstr(format, "%s");
+  const char* tail = nameAt + 2;
   char text[kMessageSize];
-  const size_t before = std::strlen(message.before);
-  const size_t after = std::strlen(message.after);
+  const size_t before = static_cast<size_t>(nameAt - format);
+  const size_t after = std::strlen(tail);
   const size_t room = sizeof text - 1 - before - after;
   const size_t nameLength = std::strlen(trackName);
-  std::memcpy(text, message.before, before);
+  std::memcpy(text, format, before);
   size_t used = before;
-  if (g_gdbVersion == 'm') {
+  if (state.gdbVersion == 'm') {
     const size_t cut = Utf8CutLength(trackName, nameLength, room);
     std::memcpy(text + used, trackName, cut);
     used += cut;
   } else {
     used += Cp1252ToUtf8(text + used, room, trackName, nameLength);
   }
-  std::memcpy(text + used, message.after, after + 1);
-  SetMessage(text);
+  std::memcpy(text + used, tail, after + 1);
+  SetMessage(state, text);
 }
 
-void WriteRouteChunk(OutputStream& output, const char* trackNamePart, uint32_t first, uint32_t end,
-                     bool userVias) {
+void WriteRouteChunk(ConversionState& state, OutputStream& output, const char* trackNamePart,
+                     uint32_t first, uint32_t end, bool userVias) {
   char name[kRouteNameSize];
   for (uint32_t i = first; i < end; ++i) {
-    WriteRecordHeader(WaypointLength(), output, 'W');
-    FormatViaName(name, g_waypointSerial + i);
-    WriteViaWaypoint(output, name, g_pointLat[i], g_pointLon[i], userVias);
+    WriteRecordHeader(WaypointLength(state.gdbVersion), output, record_type::kWaypoint);
+    FormatViaName(name, state.waypointSerial + i);
+    WriteViaWaypoint(state, output, name, state.pointLat[i], state.pointLon[i], userVias);
   }
   const int length =
-      std::snprintf(name, sizeof name, "%04u %s", g_waypointSerial + first, trackNamePart);
-  WriteRecordHeader(RouteLength(end - first, static_cast<uint32_t>(length) + 1), output, 'R');
-  WriteGeneratedRoute(output, name, first, end, userVias);
+      std::snprintf(name, sizeof name, "%04u %s", state.waypointSerial + first, trackNamePart);
+  WriteRecordHeader(RouteLength(state.gdbVersion, end - first, static_cast<uint32_t>(length) + 1),
+                    output, record_type::kRoute);
+  WriteGeneratedRoute(state, output, name, first, end, userVias);
 }
 
 }  // namespace
 
 int32_t ReadTrackPoints(RecordWalk& walk) {
-  g_pointCount = 0;
+  walk.State().pointCount = 0;
   const int32_t nameLength = walk.Name();
   if (nameLength < 0) return -1;
   uint32_t points = 0;
   if (walk.Bytes(5) && walk.UInt32(points)) {
-    PointRun run;
+    PointRun run(walk.State());
     walk.Points(points, kTrackPointFields, 4,
                 [&run](int32_t latitude, int32_t longitude) { run.Append(latitude, longitude); });
   }
@@ -191,20 +173,20 @@ int32_t ReadTrackPoints(RecordWalk& walk) {
   return nameLength;
 }
 
-Bounds PointBounds(uint32_t first, uint32_t last) {
+Bounds PointBounds(const ConversionState& state, uint32_t first, uint32_t last) {
   Bounds bounds{std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::min(),
                 std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::min()};
   for (uint32_t i = first; i <= last && i < kMaxPoints; ++i) {
-    if (g_pointLat[i] < bounds.minLat) bounds.minLat = g_pointLat[i];
-    if (g_pointLat[i] > bounds.maxLat) bounds.maxLat = g_pointLat[i];
-    if (g_pointLon[i] < bounds.minLon) bounds.minLon = g_pointLon[i];
-    if (g_pointLon[i] > bounds.maxLon) bounds.maxLon = g_pointLon[i];
+    if (state.pointLat[i] < bounds.minLat) bounds.minLat = state.pointLat[i];
+    if (state.pointLat[i] > bounds.maxLat) bounds.maxLat = state.pointLat[i];
+    if (state.pointLon[i] < bounds.minLon) bounds.minLon = state.pointLon[i];
+    if (state.pointLon[i] > bounds.maxLon) bounds.maxLon = state.pointLon[i];
   }
   return bounds;
 }
 
-void WriteViaWaypoint(OutputStream& output, const char* name, int32_t latitude, int32_t longitude,
-                      bool userVias) {
+void WriteViaWaypoint(const ConversionState& state, OutputStream& output, const char* name,
+                      int32_t latitude, int32_t longitude, bool userVias) {
   output.WriteBlock(reinterpret_cast<const uint8_t*>(name), kViaNameSize);
   WriteViaHead(output, userVias);
   WritePosition(latitude, longitude, output);
@@ -212,60 +194,62 @@ void WriteViaWaypoint(OutputStream& output, const char* name, int32_t latitude, 
   output.WriteByte(userVias ? 0x01 : 0x00);
   output.WriteBlock(kViaDetailBytes + kDetailByteIndex + 1,
                     sizeof kViaDetailBytes - kDetailByteIndex - 1);
-  if (g_gdbVersion == 'm') output.WriteBlock(kWaypointEndBytesM, sizeof kWaypointEndBytesM);
+  if (state.gdbVersion == 'm') output.WriteBlock(kWaypointEndBytesM, sizeof kWaypointEndBytesM);
 }
 
-void WriteGeneratedRoute(OutputStream& output, const char* routeName, uint32_t first, uint32_t end,
-                         bool userVias) {
+void WriteGeneratedRoute(ConversionState& state, OutputStream& output, const char* routeName,
+                         uint32_t first, uint32_t end, bool userVias) {
   WriteText(routeName, output);
   output.WriteByte(0x01);
   output.WriteByte(0x00);
-  WriteBounds(output, PointBounds(first, end - 1));
+  WriteBounds(output, PointBounds(state, first, end - 1));
   WriteInt32(end - first, output);
   for (uint32_t p = first; p < end; ++p) {
-    FormatViaName(g_nameBuffer, g_waypointSerial + p);
-    output.WriteBlock(reinterpret_cast<const uint8_t*>(g_nameBuffer), kViaNameSize);
+    FormatViaName(state.nameBuffer, state.waypointSerial + p);
+    output.WriteBlock(reinterpret_cast<const uint8_t*>(state.nameBuffer), kViaNameSize);
     WriteViaHead(output, userVias);
     output.WriteBlock(kViaEntryBytes, sizeof kViaEntryBytes);
     if (p + 1 < end) {
       WriteInt32(2, output);
-      WritePosition(g_pointLat[p], g_pointLon[p], output);
-      WritePosition(g_pointLat[p + 1], g_pointLon[p + 1], output);
+      WritePosition(state.pointLat[p], state.pointLon[p], output);
+      WritePosition(state.pointLat[p + 1], state.pointLon[p + 1], output);
       output.WriteByte(0x00);
-      WriteBounds(output, PointBounds(p, p + 1));
-      WriteLinkVersionBytes(output);
+      WriteBounds(output, PointBounds(state, p, p + 1));
+      WriteLinkVersionBytes(state.gdbVersion, output);
     } else {
       WriteInt32(0, output);
       output.WriteByte(0x01);
-      WriteLinkVersionBytes(output);
+      WriteLinkVersionBytes(state.gdbVersion, output);
       output.WriteByte(0x00);
     }
   }
-  if (g_gdbVersion == 'm') output.WriteBlock(kRouteEndBytesM, sizeof kRouteEndBytesM);
+  if (state.gdbVersion == 'm') output.WriteBlock(kRouteEndBytesM, sizeof kRouteEndBytesM);
 }
 
-void ConvertTrackToRoutes(InputStream& input, OutputStream& output, uint32_t length, char mode) {
-  RecordWalk walk(input, nullptr, length);
+void ConvertTrackToRoutes(ConversionState& state, InputStream& input, OutputStream& output,
+                          uint32_t length, ConversionMode mode) {
+  RecordWalk walk(state, input, nullptr, length);
   const int32_t nameLength = ReadTrackPoints(walk);
   if (input.AtEnd()) return;
   if (nameLength < 0) {
-    PassThroughAfterName(walk, output, length, 'T');
+    PassThroughAfterName(walk, output, length, record_type::kTrack);
     return;
   }
-  if (g_pointCount + g_waypointSerial > kMaxPoints) {
-    Trace("%s", kSkipTrace);
-    SetSkipMessage(g_nameBuffer);
+  const uint32_t pointCount = state.pointCount;
+  if (pointCount + state.waypointSerial > kMaxPoints) {
+    Trace(state, "%s", kSkipTrace);
+    SetSkipMessage(state, state.nameBuffer);
     return;
   }
-  if (g_pointCount == 0) return;
+  if (pointCount == 0) return;
   char trackNamePart[kRouteNameTrackPart + 1];
-  CopyTrackNamePart(trackNamePart, g_nameBuffer);
-  const bool userVias = (mode == 'V');
+  CopyTrackNamePart(state.gdbVersion, trackNamePart, state.nameBuffer);
+  const bool userVias = (mode == ConversionMode::kTracksToRoutesUserVias);
   // The conversion run keeps the maximum within 25..1000; 0 must not loop forever.
-  const uint32_t maxVias = g_maxViasPerRoute > 0 ? g_maxViasPerRoute : 1;
-  for (uint32_t first = 0; first < g_pointCount; first += maxVias) {
-    const uint32_t end = g_pointCount - first > maxVias ? first + maxVias : g_pointCount;
-    WriteRouteChunk(output, trackNamePart, first, end, userVias);
+  const uint32_t maxVias = state.settings.maxViasPerRoute > 0 ? state.settings.maxViasPerRoute : 1;
+  for (uint32_t first = 0; first < pointCount; first += maxVias) {
+    const uint32_t end = pointCount - first > maxVias ? first + maxVias : pointCount;
+    WriteRouteChunk(state, output, trackNamePart, first, end, userVias);
   }
-  g_waypointSerial += g_pointCount;
+  state.waypointSerial += pointCount;
 }

@@ -17,9 +17,9 @@ namespace {
 constexpr uint32_t kMarkerOffset = 8;  // of the 22 bytes
 }
 
-uint8_t ReclassifiedClass(uint8_t classByte, char mode) {
+uint8_t ReclassifiedClass(uint8_t classByte, ConversionMode mode) {
   if (classByte != 10 && classByte != 12) return classByte;
-  return mode == 'R' ? 0 : 12;
+  return mode == ConversionMode::kViasToUserWaypoints ? 0 : 12;
 }
 
 uint8_t ReclassifiedMarker(uint8_t classByte, uint8_t markerByte) {
@@ -27,15 +27,15 @@ uint8_t ReclassifiedMarker(uint8_t classByte, uint8_t markerByte) {
   return markerByte;
 }
 
-void WalkWaypointPrefix(RecordWalk& walk, char reclassMode) {
-  if (reclassMode == 0) {
+void WalkWaypointPrefix(RecordWalk& walk, PrefixRewrite rewrite) {
+  if (!rewrite) {
     if (walk.Bytes(4) && walk.Text()) walk.Bytes(22);
     return;
   }
   if (!walk.Reserve(4)) return;
   const int classByte = walk.TakeByte();
   if (classByte == kEndOfInput) return;
-  walk.PutByte(ReclassifiedClass(static_cast<uint8_t>(classByte), reclassMode));
+  walk.PutByte(ReclassifiedClass(static_cast<uint8_t>(classByte), *rewrite));
   if (!walk.Bytes(3) || !walk.Text() || !walk.Reserve(22) || !walk.Bytes(kMarkerOffset)) return;
   const int markerByte = walk.TakeByte();
   if (markerByte == kEndOfInput) return;
@@ -44,12 +44,12 @@ void WalkWaypointPrefix(RecordWalk& walk, char reclassMode) {
   walk.Bytes(22 - kMarkerOffset - 1);
 }
 
-void ReclassifyWaypoint(RecordWalk& walk, char mode) {
+void ReclassifyWaypoint(RecordWalk& walk, ConversionMode mode) {
   WalkWaypointPrefix(walk, mode);
   walk.Finish();
 }
 
-void ReclassifyRoute(RecordWalk& walk, char mode) {
+void ReclassifyRoute(RecordWalk& walk, ConversionMode mode) {
   WalkRouteBody(walk, mode, nullptr);
   walk.Finish();
 }

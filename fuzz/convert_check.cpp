@@ -4,14 +4,14 @@
 #include <cstdlib>
 #include <string>
 
+#include <memory>
+
 #include "byte_stream.h"
+#include "conversion.h"
 #include "conversion_state.h"
-#include "file_header.h"
 #include "record_dispatch.h"
 
 namespace {
-
-constexpr char kModes[6] = {'T', 'U', 'R', 'S', 'V', 'W'};
 // Most output bytes one input byte may give: a 9-byte track point becomes a
 // waypoint record and a route entry of about 190 bytes.
 constexpr uint64_t kOutputPerInputByte = 32;
@@ -72,55 +72,80 @@ void CheckOutputRecords(const std::string& out, uint64_t headerSize, bool inputE
   }
 }
 
+// Checks the header and every record as the engine finishes it.
+class RecordChecks final : public RecordObserver {
+ public:
+  RecordChecks(const uint8_t* file, size_t fileSize, const InputStream& input,
+               const OutputStream& output, LineCounter& trace)
+      : file_(file), fileSize_(fileSize), input_(input), output_(output), trace_(trace) {}
+
+  uint64_t HeaderSize() const { return headerSize_; }
+
+  void OnHeader(const ConversionState&) override {
+    headerSize_ = frame_ = before_ = input_.Position();
+    Expect(output_.Position() == headerSize_, "header not copied as read", output_.Position(),
+           headerSize_);
+  }
+
+  bool OnRecord(int type, const ConversionState&) override {
+    const uint64_t read = input_.Position();
+    Expect(read <= fileSize_, "read past the input", read, fileSize_);
+    if (type == kInputEnded) return false;
+    Expect(read >= before_ + 5, "record consumed less than its frame", before_, read);
+    Expect(frame_ + 5 <= fileSize_, "record returned without a whole frame", frame_, fileSize_);
+    frame_ += 5 + LittleEndian32(file_ + frame_);
+    Expect(read == frame_, "input not at the next record frame", read, frame_);
+    Expect(output_.Position() <= kOutputPerInputByte * read + kOutputSlack,
+           "output out of proportion to the input", output_.Position(), read);
+    Expect(trace_.Lines() <= read, "trace lines out of proportion to the input", trace_.Lines(),
+           read);
+    before_ = read;
+    return true;
+  }
+
+ private:
+  const uint8_t* file_;
+  uint64_t fileSize_;
+  const InputStream& input_;
+  const OutputStream& output_;
+  LineCounter& trace_;
+  uint64_t headerSize_ = 0;
+  uint64_t frame_ = 0;   // where the next record starts, by the input's frames
+  uint64_t before_ = 0;  // where the record in hand started
+};
+
+constexpr ConversionMode kModes[6] = {
+    ConversionMode::kRoutesToTracksAllPoints, ConversionMode::kRoutesToTracksViaPoints,
+    ConversionMode::kViasToUserWaypoints,     ConversionMode::kViasToHiddenVias,
+    ConversionMode::kTracksToRoutesUserVias,  ConversionMode::kTracksToRoutesHiddenVias,
+};
+
 }  // namespace
 
 void RunConvertCase(const uint8_t* data, size_t size) {
   if (size < kCasePrefix) return;
-  const char mode = kModes[data[0] % 6];
-  g_maxViasPerRoute =
+  ConversionSettings settings;
+  const ConversionMode mode = kModes[data[0] % 6];
+  settings.maxViasPerRoute =
       1 + (static_cast<uint32_t>(data[1]) | static_cast<uint32_t>(data[2]) << 8) % 1000;
   const size_t slice = data[3] == 0 ? SIZE_MAX : data[3];
-  g_language = 1 + data[4] % 4;
+  settings.language = static_cast<Language>(1 + data[4] % 4);
   const uint8_t* file = data + kCasePrefix;
   const size_t fileSize = size - kCasePrefix;
 
   MemoryInputStream input(file, fileSize, slice);
   StringOutputStream output(1 << 12);
   LineCounter trace;
-  g_traceOutput = &trace;
-
-  const int accepted = CopyFileHeader(output, input);
-  const uint64_t headerSize = input.Position();
-  bool inputEnded = false;
-  if (accepted == 1) {
-    Expect(output.Position() == headerSize, "header not copied as read", output.Position(),
-           headerSize);
-    uint64_t frame = headerSize;  // where the next record starts, by the input's frames
-    for (;;) {
-      const uint64_t before = input.Position();
-      const int type = ConvertRecord(input, output, mode);
-      const uint64_t read = input.Position();
-      Expect(read <= fileSize, "read past the input", read, fileSize);
-      if (type == kInputEnded) {
-        inputEnded = true;
-        break;
-      }
-      Expect(read >= before + 5, "record consumed less than its frame", before, read);
-      Expect(frame + 5 <= fileSize, "record returned without a whole frame", frame, fileSize);
-      frame += 5 + LittleEndian32(file + frame);
-      Expect(read == frame, "input not at the next record frame", read, frame);
-      Expect(output.Position() <= kOutputPerInputByte * read + kOutputSlack,
-             "output out of proportion to the input", output.Position(), read);
-      Expect(trace.Lines() <= read, "trace lines out of proportion to the input", trace.Lines(),
-             read);
-      if (type == kEndRecord) break;
-    }
-  }
-  g_traceOutput = nullptr;
+  settings.trace = &trace;
+  static const auto state = std::make_unique<ConversionState>();
+  RecordChecks checks(file, fileSize, input, output, trace);
+  const ConversionResult result = ConvertGdb(*state, settings, input, output, mode, &checks);
   // Every byte is handed out at most once (checked above) and the walks stop
   // at the end: the reads of a run are bounded by its input's size.
   Expect(input.ReadsAtEnd() <= kReadsAtEnd, "reads after the end of the input", input.ReadsAtEnd(),
          kReadsAtEnd);
   Expect(input.Position() <= fileSize, "read past the input", input.Position(), fileSize);
-  if (accepted == 1) CheckOutputRecords(output.Bytes(), headerSize, inputEnded);
+  if (result.headerAccepted) {
+    CheckOutputRecords(output.Bytes(), checks.HeaderSize(), result.inputEnded);
+  }
 }

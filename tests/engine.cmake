@@ -5,7 +5,6 @@ add_executable(engine_tests
   engine_primitives_test.cpp
   engine_dispatch_test.cpp
   engine_point_walk_test.cpp
-  engine_stream_test.cpp
   engine_reclassify_test.cpp
   engine_route_to_track_test.cpp
   engine_track_to_route_test.cpp
@@ -14,5 +13,5 @@ add_executable(engine_tests
 target_link_libraries(engine_tests PRIVATE morvex_engine morvex_test_support GTest::gtest_main)
 # The real GDB files are read where they lie; the tests skip when they are absent.
 target_compile_definitions(engine_tests PRIVATE
-  MORVEX_SAMPLES_DIR="${PROJECT_SOURCE_DIR}/../shared/gdb-samples")
+  MORVEX_SAMPLES_DIR="${MORVEX_SAMPLES_DIR}")
 gtest_discover_tests(engine_tests DISCOVERY_TIMEOUT 60)

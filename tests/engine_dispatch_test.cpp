@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "conversion.h"
 #include "conversion_state.h"
 #include "engine_harness.h"
 #include "file_header.h"
@@ -28,6 +29,17 @@ struct HeaderCase {
   std::string output;  // what the refusal or acceptance leaves in the output
 };
 
+// Leaves state as a run does that turned a track of three points into a route.
+void LeaveARunThatMadeRoutes(ConversionState& state) {
+  const std::string file =
+      GdbFile('k', {TrackRecord(Track("Trip").Points({{1, 1}, {2, 2}, {3, 3}}))});
+  MemoryInputStream input(file);
+  StringOutputStream output;
+  ConvertGdb(state, {}, input, output, kTracksToRoutesUserVias);
+  ASSERT_EQ(state.waypointSerial, 4u);
+  ASSERT_EQ(state.pointCount, 3u);
+}
+
 TEST_F(DispatchTest, HeaderChecks) {
   const std::string signature = Text("MsRcf") + Bytes({2, 0, 0, 0, 0x44});
   const HeaderCase cases[] = {
@@ -46,17 +58,16 @@ TEST_F(DispatchTest, HeaderChecks) {
   };
   for (const HeaderCase& c : cases) {
     SCOPED_TRACE(c.name);
-    g_waypointSerial = 77;
-    g_pointCount = 5;
+    LeaveARunThatMadeRoutes(state);
     const std::string bytes = c.input + "after";
     MemoryInputStream input(bytes, 2);
     StringOutputStream output(3);
-    EXPECT_EQ(CopyFileHeader(output, input), c.result);
+    EXPECT_EQ(CopyFileHeader(state, output, input), c.result);
     EXPECT_TRUE(SameBytes(c.output, output.Bytes()));
-    EXPECT_EQ(g_waypointSerial, 1u) << "reset even when refused";
-    EXPECT_EQ(g_pointCount, 0u);
+    EXPECT_EQ(state.waypointSerial, 1u) << "reset even when refused";
+    EXPECT_EQ(state.pointCount, 0u);
     if (c.result == 1) {
-      EXPECT_EQ(g_gdbVersion, static_cast<uint8_t>(c.input[11]));
+      EXPECT_EQ(state.gdbVersion, static_cast<uint8_t>(c.input[11]));
       EXPECT_EQ(input.ReadByte(), 'a') << "the input stands at the first record";
     }
   }
@@ -68,14 +79,14 @@ TEST_F(DispatchTest, AHeaderCutAnywhereIsRefused) {
     const std::string bytes = header.substr(0, cut);
     MemoryInputStream input(bytes);
     StringOutputStream output;
-    EXPECT_EQ(CopyFileHeader(output, input), 0) << "cut at " << cut;
+    EXPECT_EQ(CopyFileHeader(state, output, input), 0) << "cut at " << cut;
     EXPECT_EQ(header.compare(0, output.Bytes().size(), output.Bytes()), 0) << "cut at " << cut;
   }
 }
 
 // One record of every kind that no mode rewrites in a way that shows: the
 // waypoints and route entries carry classes that reclassification leaves.
-std::vector<std::string> PlainRecords(char version, char mode) {
+std::vector<std::string> PlainRecords(char version, ConversionMode mode) {
   std::vector<std::string> records = {
       WaypointRecord("Home", Waypoint().Class(0).Marker(31), version),
       WaypointRecord("Fuel", Waypoint().Class(8).Country("DE").Flag(1), version),
@@ -83,7 +94,7 @@ std::vector<std::string> PlainRecords(char version, char mode) {
       Record('Z', ""),
       Record('X', "abc"),
   };
-  if (mode != 'T' && mode != 'U') {
+  if (mode != kRoutesToTracksAllPoints && mode != kRoutesToTracksViaPoints) {
     records.push_back(RouteRecord(
         Route("Trip")
             .Entry(RouteEntry("A").Data(Waypoint().Class(11).Marker(33)).Link({{1, 2}, {3, 4, 1}}))
@@ -91,7 +102,7 @@ std::vector<std::string> PlainRecords(char version, char mode) {
             .Rest(LastLinkRest(version)),
         version));
   }
-  if (mode != 'V' && mode != 'W') {
+  if (mode != kTracksToRoutesUserVias && mode != kTracksToRoutesHiddenVias) {
     records.push_back(TrackRecord(
         Track("Walk").Point(TrackPoint(1, 2).Flags(1, 1, 1, 1)).Point({3, 4}).Rest("\x01")));
   }
@@ -100,7 +111,7 @@ std::vector<std::string> PlainRecords(char version, char mode) {
 
 TEST_F(DispatchTest, RecordsNotConvertedPassThroughUnchangedInEveryModeAndVersion) {
   for (char version : kAllVersions) {
-    for (char mode : kAllModes) {
+    for (ConversionMode mode : kAllModes) {
       SCOPED_TRACE(testing::Message() << "version " << version << ", mode " << mode);
       const std::string input = GdbFile(version, PlainRecords(version, mode));
       const RunResult run = Convert(input, mode);
@@ -115,7 +126,7 @@ TEST_F(DispatchTest, RecordsNotConvertedPassThroughUnchangedInEveryModeAndVersio
 TEST_F(DispatchTest, OneTraceLinePerRecord) {
   const std::string input = GdbFile('l', {Record('X', "abc"), WaypointRecord("A", Waypoint(), 'l'),
                                           Record('Z', ""), Record('\xFF', "q")});
-  const RunResult run = Convert(input, 'T');
+  const RunResult run = Convert(input, kRoutesToTracksAllPoints);
   ASSERT_TRUE(Completed(run));
   const size_t waypointLength = WaypointBody("A", Waypoint(), 'l').size();
   EXPECT_EQ(run.trace, "X 3\nW " + std::to_string(waypointLength) + "\nZ 0\n\xFF 1\nV 2\n");
@@ -123,7 +134,7 @@ TEST_F(DispatchTest, OneTraceLinePerRecord) {
 }
 
 TEST_F(DispatchTest, BytesAfterTheEndRecordAreNotRead) {
-  const RunResult run = Convert(GdbFile('k', {}) + "trailing", 'R');
+  const RunResult run = Convert(GdbFile('k', {}) + "trailing", kViasToUserWaypoints);
   ASSERT_TRUE(Completed(run));
   EXPECT_EQ(run.output, GdbFile('k', {}));
 }
@@ -133,13 +144,13 @@ TEST_F(DispatchTest, BytesAfterTheEndRecordAreNotRead) {
 // message is left for the record that the cut shortened.
 TEST_F(DispatchTest, EveryPrefixOfAFileEnds) {
   for (char version : kAllVersions) {
-    std::vector<std::string> records = PlainRecords(version, 'R');
+    std::vector<std::string> records = PlainRecords(version, kViasToUserWaypoints);
     records.push_back(
         TrackRecord(Track("Walk").Point({1, 2}).Point(TrackPoint(3, 4).Flags(0, 1, 0, 1))));
     records.push_back(WaypointRecord("Via", Waypoint().Class(10).Marker(31), version));
     const std::string file = GdbFile(version, records);
     const size_t headerSize = FileHeader(version).size();
-    for (char mode : kAllModes) {
+    for (ConversionMode mode : kAllModes) {
       for (size_t cut = 0; cut < file.size(); ++cut) {
         SCOPED_TRACE(testing::Message()
                      << "version " << version << ", mode " << mode << ", cut at " << cut);

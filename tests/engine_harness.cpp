@@ -2,43 +2,55 @@
 
 #include <cstdio>
 
+#include "conversion.h"
 #include "conversion_state.h"
-#include "file_header.h"
 #include "record_dispatch.h"
 
 namespace enginetest {
 
-RunResult Convert(const std::string& input, char mode, const RunOptions& options) {
+namespace {
+
+// Keeps each record's outcome; stops a run that makes more calls than its
+// input has records.
+class OutcomeRecorder final : public RecordObserver {
+ public:
+  OutcomeRecorder(RunResult& result, size_t inputSize)
+      : result_(result), callLimit_(inputSize / 5 + 2) {}
+  bool OnRecord(int type, const ConversionState& state) override {
+    RecordOutcome record;
+    record.result = type;
+    record.pending = state.messagePending == 1;
+    if (record.pending) record.message = state.messageText;
+    result_.records.push_back(record);
+    // Every call that returns a letter has read a 5-byte frame.
+    result_.runaway =
+        type != kInputEnded && type != kEndRecord && result_.records.size() >= callLimit_;
+    return !result_.runaway;
+  }
+
+ private:
+  RunResult& result_;
+  size_t callLimit_;
+};
+
+}  // namespace
+
+RunResult Convert(const std::string& input, ConversionMode mode, const RunOptions& options) {
   RunResult result;
   MemoryInputStream in(input, options.sizes.inputSlice);
   StringOutputStream out(options.sizes.outputBuffer);
   StringOutputStream trace(options.sizes.outputBuffer);
-  g_traceOutput = &trace;
-  result.header = CopyFileHeader(out, in);
-  if (result.header == 1) {
-    // Every call that returns a letter has read a 5-byte frame.
-    const size_t callLimit = input.size() / 5 + 2;
-    for (;;) {
-      if (result.records.size() >= callLimit) {
-        result.runaway = true;
-        break;
-      }
-      RecordOutcome record;
-      record.result = ConvertRecord(in, out, mode);
-      record.pending = g_messagePending == 1;
-      if (record.pending) record.message = g_messageText;
-      result.records.push_back(record);
-      if (record.result == kInputEnded) {
-        result.inputEnded = true;
-        break;
-      }
-      if (record.result == kEndRecord) {
-        result.reachedEnd = true;
-        break;
-      }
-    }
-  }
-  g_traceOutput = nullptr;
+  ConversionSettings settings;
+  settings.language = options.language;
+  settings.maxViasPerRoute = options.maxViasPerRoute;
+  settings.trace = &trace;
+  static const auto state = std::make_unique<ConversionState>();
+  OutcomeRecorder recorder(result, input.size());
+  const ConversionResult conversion = ConvertGdb(*state, settings, in, out, mode, &recorder);
+  result.header = conversion.headerAccepted ? 1 : 0;
+  result.inputEnded = conversion.inputEnded;
+  result.reachedEnd = conversion.reachedEnd;
+  result.waypointSerial = state->waypointSerial;
   result.output = out.Bytes();
   result.trace = trace.Bytes();
   if (result.reachedEnd) {
@@ -78,14 +90,16 @@ testing::AssertionResult SameBytes(const std::string& expected, const std::strin
          << "\n  actual:  " << hex(actual);
 }
 
-void ExpectSameWithTinyBuffers(const std::string& input, char mode, const RunResult& reference,
-                               bool allowDamaged) {
-  // Each run starts its serial and point table afresh at the header; the
-  // language and via maximum stay as the test set them.
+void ExpectSameWithTinyBuffers(const std::string& input, ConversionMode mode,
+                               const RunResult& reference, const RunOptions& options) {
+  // Each run starts its state afresh; the language and via maximum are the
+  // test's.
   for (size_t slice : {1, 2, 3, 7}) {
     for (size_t buffer = 1; buffer <= 7; ++buffer) {
       SCOPED_TRACE(testing::Message() << "input slice " << slice << ", output buffer " << buffer);
-      const RunResult run = Convert(input, mode, {{slice, buffer}, allowDamaged});
+      RunOptions tiny = options;
+      tiny.sizes = {slice, buffer};
+      const RunResult run = Convert(input, mode, tiny);
       EXPECT_TRUE(SameBytes(reference.output, run.output));
       EXPECT_EQ(reference.trace, run.trace);
       ASSERT_EQ(reference.records.size(), run.records.size());
@@ -184,7 +198,7 @@ gdbtest::Track FlaggedTrack(char version) {
       .Rest(version == 'm' ? std::string(4, '\0') : std::string(1, '\0'));
 }
 
-std::string Reclassified(const std::string& input, char mode) {
+std::string Reclassified(const std::string& input, ConversionMode mode) {
   std::string out = input;
   const gdbtest::FrameReport report = gdbtest::CheckFrames(input, {.allowDamaged = true});
   for (const gdbtest::FrameRecord& record : report.records) {
@@ -193,7 +207,7 @@ std::string Reclassified(const std::string& input, char mode) {
     for (const gdbtest::FrameWaypoint& waypoint : record.entries) {
       const uint8_t classByte = waypoint.classByte;
       if ((classByte == 10 || classByte == 12) && waypoint.classOffset + 4 <= bodyEnd) {
-        out[waypoint.classOffset] = static_cast<char>(mode == 'R' ? 0 : 12);
+        out[waypoint.classOffset] = static_cast<char>(mode == kViasToUserWaypoints ? 0 : 12);
       }
       if (waypoint.markerOffset != 0 && ((classByte == 10 && waypoint.marker == 31) ||
                                          (classByte == 12 && waypoint.marker == 33))) {
@@ -222,13 +236,14 @@ std::vector<gdbtest::FramePoint> WithoutRepeats(const std::vector<gdbtest::Frame
 }
 
 std::vector<gdbtest::FramePoint> SelectedRoutePoints(const gdbtest::FrameReport& report,
-                                                     size_t routeIndex, char mode) {
+                                                     size_t routeIndex, ConversionMode mode) {
   const gdbtest::FrameRecord& route = report.records[routeIndex];
   std::vector<gdbtest::FramePoint> selected;
   size_t next = 0;
   for (const gdbtest::FrameWaypoint& entry : route.entries) {
     for (size_t j = 0; j < entry.linkWalked; ++j, ++next) {
-      if (mode == 'T' || j == 0 || j + 1 == entry.linkCount) selected.push_back(route.points[next]);
+      if (mode == kRoutesToTracksAllPoints || j == 0 || j + 1 == entry.linkCount)
+        selected.push_back(route.points[next]);
     }
   }
   if (selected.empty() && !route.entries.empty()) {
@@ -242,18 +257,12 @@ std::vector<gdbtest::FramePoint> SelectedRoutePoints(const gdbtest::FrameReport&
   return WithoutRepeats(selected);
 }
 
-void EngineTest::SetUp() {
-  g_language = 1;
-  g_maxViasPerRoute = 250;
-  g_traceOutput = nullptr;
-  g_messagePending = 0;
-  g_messageText[0] = '\0';
-  g_pointCount = 0;
-  g_waypointSerial = 1;
+EngineTest::EngineTest() : stateHolder_(std::make_unique<ConversionState>()), state(*stateHolder_) {
+  Start({});
 }
 
-void EngineTest::TearDown() {
-  g_traceOutput = nullptr;
+void EngineTest::Start(const ConversionSettings& settings) {
+  StartConversion(state, settings);
 }
 
 }  // namespace enginetest

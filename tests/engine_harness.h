@@ -9,12 +9,21 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "byte_stream.h"
+#include "conversion_state.h"
 #include "frame_checker.h"
 #include "gdb_builder.h"
+#include "gdb_types.h"
+
+// A mode shows as its letter in test messages.
+inline std::ostream& operator<<(std::ostream& out, ConversionMode mode) {
+  return out << static_cast<char>(mode);
+}
 
 namespace enginetest {
 
@@ -26,7 +35,7 @@ struct StreamSizes {
 struct RecordOutcome {
   int result = 0;  // ConvertRecord's result: type letter or kInputEnded
   bool pending = false;
-  std::string message;  // g_messageText when pending
+  std::string message;  // the state's messageText when pending
 };
 
 struct RunResult {
@@ -34,6 +43,7 @@ struct RunResult {
   std::vector<RecordOutcome> records;
   std::string output;
   std::string trace;
+  uint32_t waypointSerial = 0;  // the running number at the end
   bool inputEnded = false;      // the last call returned kInputEnded
   bool reachedEnd = false;      // the last call returned the end record's letter
   bool runaway = false;         // more calls than the input has records: the run would not end
@@ -43,12 +53,25 @@ struct RunResult {
 struct RunOptions {
   StreamSizes sizes;
   bool allowDamaged = false;  // the output may carry damaged records through
+  Language language = Language::kEnglish;
+  uint32_t maxViasPerRoute = 250;
 };
 
 // For inputs whose damaged records pass into the output.
 inline const RunOptions kAllowDamaged{{}, true};
 
-RunResult Convert(const std::string& input, char mode, const RunOptions& options = {});
+inline RunOptions WithMaxVias(uint32_t maxVias) {
+  RunOptions options;
+  options.maxViasPerRoute = maxVias;
+  return options;
+}
+inline RunOptions InLanguage(Language language) {
+  RunOptions options;
+  options.language = language;
+  return options;
+}
+
+RunResult Convert(const std::string& input, ConversionMode mode, const RunOptions& options = {});
 
 // Checks that the run ended well and that its output passed the frame checker.
 testing::AssertionResult Completed(const RunResult& result);
@@ -59,8 +82,8 @@ testing::AssertionResult SameBytes(const std::string& expected, const std::strin
 // Runs input again through every tiny stream size (input slices 1, 2, 3, 7;
 // output buffers 1 to 7) and expects the output, trace and per-record
 // results of reference each time.
-void ExpectSameWithTinyBuffers(const std::string& input, char mode, const RunResult& reference,
-                               bool allowDamaged = false);
+void ExpectSameWithTinyBuffers(const std::string& input, ConversionMode mode,
+                               const RunResult& reference, const RunOptions& options = {});
 
 // Routes in the layouts of real files, every entry of class 10 with marker 31.
 struct RouteLayout {
@@ -78,7 +101,7 @@ gdbtest::Track FlaggedTrack(char version);
 // 'R' record reclassified for mode 'R' or 'S': class 10 or 12 (when its 4-byte
 // field lies within the record) and marker 31 after 10 or 33 after 12 (when its
 // 22-byte field does) rewritten.
-std::string Reclassified(const std::string& input, char mode);
+std::string Reclassified(const std::string& input, ConversionMode mode);
 
 // The track record that a route with these points becomes.
 std::string ExpectedTrackRecord(const std::string& name,
@@ -89,17 +112,28 @@ std::string ExpectedTrackRecord(const std::string& name,
 // record before it named as its first entry (report: the whole input;
 // routeIndex: the route's place in report.records).
 std::vector<gdbtest::FramePoint> SelectedRoutePoints(const gdbtest::FrameReport& report,
-                                                     size_t routeIndex, char mode);
+                                                     size_t routeIndex, ConversionMode mode);
 std::vector<gdbtest::FramePoint> WithoutRepeats(const std::vector<gdbtest::FramePoint>& points);
 
-// Puts the engine state that tests rely on back to the program's start values.
+// Gives each test a conversion state of its own, started with the default settings.
 class EngineTest : public testing::Test {
  protected:
-  void SetUp() override;
-  void TearDown() override;
+  EngineTest();
+  // Starts the state afresh with these settings.
+  void Start(const ConversionSettings& settings);
+
+  std::unique_ptr<ConversionState> stateHolder_;
+  ConversionState& state;
 };
 
-constexpr char kAllModes[] = {'T', 'U', 'R', 'S', 'V', 'W'};
+using enum ConversionMode;
+constexpr ConversionMode kAllModes[] = {kRoutesToTracksAllPoints, kRoutesToTracksViaPoints,
+                                        kViasToUserWaypoints,     kViasToHiddenVias,
+                                        kTracksToRoutesUserVias,  kTracksToRoutesHiddenVias};
+// The option letter of a mode, for test names.
+inline char ModeLetter(ConversionMode mode) {
+  return static_cast<char>(mode);
+}
 constexpr char kAllVersions[] = {'k', 'l', 'm'};
 
 }  // namespace enginetest

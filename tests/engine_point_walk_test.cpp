@@ -95,20 +95,21 @@ TEST_F(PointWalkTest, LongLinksWhereverTheBufferEnds) {
       ASSERT_TRUE(report.ok) << report.error;
       const std::string tracks = GdbFile(
           version,
-          {ExpectedTrackRecord("Long route", SelectedRoutePoints(report, 0, 'T'), version)});
-      const std::string reclassified = Reclassified(input, 'R');
+          {ExpectedTrackRecord("Long route",
+                               SelectedRoutePoints(report, 0, kRoutesToTracksAllPoints), version)});
+      const std::string reclassified = Reclassified(input, kViasToUserWaypoints);
       for (size_t slice : kSlices) {
         SCOPED_TRACE(testing::Message() << "input slice " << slice);
-        const RunResult asTrack = Convert(input, 'T', {{slice}});
+        const RunResult asTrack = Convert(input, kRoutesToTracksAllPoints, {{slice}});
         ASSERT_TRUE(Completed(asTrack));
         EXPECT_TRUE(SameBytes(tracks, asTrack.output));
         // Output buffers that end inside a track point, at every offset.
         for (size_t buffer : {size_t{13}, size_t{25}, size_t{4099}}) {
-          const RunResult small = Convert(input, 'T', {{slice, buffer}});
+          const RunResult small = Convert(input, kRoutesToTracksAllPoints, {{slice, buffer}});
           EXPECT_TRUE(SameBytes(tracks, small.output)) << "output buffer " << buffer;
         }
         // The reclassification walks the same links without taking their points.
-        const RunResult copied = Convert(input, 'R', {{slice}});
+        const RunResult copied = Convert(input, kViasToUserWaypoints, {{slice}});
         ASSERT_TRUE(Completed(copied));
         EXPECT_TRUE(SameBytes(reclassified, copied.output));
       }
@@ -126,7 +127,7 @@ TEST_F(PointWalkTest, LongTracksWhereverTheBufferEnds) {
     for (const TrackPoint& point : track.points) points.push_back({point.lat, point.lon});
     const std::vector<FramePoint> unique = WithoutRepeats(points);
     // The reference takes every field one byte at a time.
-    const RunResult reference = Convert(input, 'V', {{1}});
+    const RunResult reference = Convert(input, kTracksToRoutesUserVias, {{1}});
     ASSERT_TRUE(Completed(reference));
     EXPECT_EQ(reference.frames.routes, (unique.size() + 249) / 250);
     std::vector<FramePoint> vias;
@@ -136,7 +137,7 @@ TEST_F(PointWalkTest, LongTracksWhereverTheBufferEnds) {
     EXPECT_EQ(vias, unique);
     for (size_t slice : kSlices) {
       SCOPED_TRACE(testing::Message() << "input slice " << slice);
-      const RunResult run = Convert(input, 'V', {{slice}});
+      const RunResult run = Convert(input, kTracksToRoutesUserVias, {{slice}});
       ASSERT_TRUE(Completed(run));
       EXPECT_TRUE(SameBytes(reference.output, run.output));
     }

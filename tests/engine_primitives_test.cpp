@@ -36,11 +36,11 @@ TEST_F(PrimitivesTest, ReadTextTable) {
   };
   for (const ReadTextCase& c : cases) {
     SCOPED_TRACE(c.name);
-    std::memset(g_nameBuffer, 'x', sizeof g_nameBuffer);
+    std::memset(state.nameBuffer, 'x', sizeof state.nameBuffer);
     MemoryInputStream input(c.input, 3);
-    EXPECT_EQ(ReadText(g_nameBuffer, input), c.result);
+    EXPECT_EQ(ReadText(state.nameBuffer, input), c.result);
     EXPECT_EQ(input.Position(), c.consumed);
-    EXPECT_EQ(std::string(g_nameBuffer, c.stored.size()), c.stored);
+    EXPECT_EQ(std::string(state.nameBuffer, c.stored.size()), c.stored);
     MemoryInputStream again(c.input, 3);
     EXPECT_EQ(ReadText(nullptr, again), c.result) << "counting without a buffer";
   }
@@ -82,32 +82,33 @@ TEST_F(PrimitivesTest, CopiesStopAtTheirFieldOrAtTheEndOfInput) {
 }
 
 TEST_F(PrimitivesTest, AppendPointDropsOnlyARepeatOfTheLastPoint) {
-  AppendPoint(5, 6);
-  AppendPoint(5, 6);   // repeat: dropped
-  AppendPoint(5, 7);   // same latitude only: kept
-  AppendPoint(5, 6);   // equals the point two places back: kept
-  AppendPoint(-1, 6);  // all 32 bits compared
-  ASSERT_EQ(g_pointCount, 4u);
+  AppendPoint(state, 5, 6);
+  AppendPoint(state, 5, 6);   // repeat: dropped
+  AppendPoint(state, 5, 7);   // same latitude only: kept
+  AppendPoint(state, 5, 6);   // equals the point two places back: kept
+  AppendPoint(state, -1, 6);  // all 32 bits compared
+  ASSERT_EQ(state.pointCount, 4u);
   const int32_t lat[] = {5, 5, 5, -1};
   const int32_t lon[] = {6, 7, 6, 6};
   for (uint32_t i = 0; i < 4; ++i) {
-    EXPECT_EQ(g_pointLat[i], lat[i]) << i;
-    EXPECT_EQ(g_pointLon[i], lon[i]) << i;
+    EXPECT_EQ(state.pointLat[i], lat[i]) << i;
+    EXPECT_EQ(state.pointLon[i], lon[i]) << i;
   }
-  EXPECT_EQ(g_messagePending, 0);
+  EXPECT_EQ(state.messagePending, 0);
 }
 
 TEST_F(PrimitivesTest, AppendPointAtItsLimit) {
   StringOutputStream trace;
-  g_traceOutput = &trace;
-  for (uint32_t i = 0; i < kMaxPoints; ++i) AppendPoint(static_cast<int32_t>(i), 0);
-  EXPECT_EQ(g_messagePending, 0) << "the 10000th point fits";
-  AppendPoint(-5, -5);
-  AppendPoint(static_cast<int32_t>(kMaxPoints - 1), 0);  // a repeat, refused by the limit first
-  EXPECT_EQ(g_pointCount, kMaxPoints);
-  EXPECT_EQ(g_pointLat[kMaxPoints - 1], static_cast<int32_t>(kMaxPoints - 1));
-  EXPECT_EQ(g_messagePending, 1);
-  EXPECT_STREQ(g_messageText, "Route point limit reached - track truncated!");
+  Start({.trace = &trace});
+  for (uint32_t i = 0; i < kMaxPoints; ++i) AppendPoint(state, static_cast<int32_t>(i), 0);
+  EXPECT_EQ(state.messagePending, 0) << "the 10000th point fits";
+  AppendPoint(state, -5, -5);
+  AppendPoint(state, static_cast<int32_t>(kMaxPoints - 1),
+              0);  // a repeat, refused by the limit first
+  EXPECT_EQ(state.pointCount, kMaxPoints);
+  EXPECT_EQ(state.pointLat[kMaxPoints - 1], static_cast<int32_t>(kMaxPoints - 1));
+  EXPECT_EQ(state.messagePending, 1);
+  EXPECT_STREQ(state.messageText, "Route point limit reached - track truncated!");
   const std::string line = "Route point limit reached - track truncated!\n";
   EXPECT_EQ(trace.Bytes(), line + line) << "one line per refused point";
 }
@@ -115,22 +116,22 @@ TEST_F(PrimitivesTest, AppendPointAtItsLimit) {
 // The waypoint positions fill up without ever looping: a full table keeps
 // what it has, still updates those names and refuses new ones.
 TEST_F(PrimitivesTest, WaypointPositionsWhenFull) {
-  ForgetWaypoints();
+  ForgetWaypoints(state);
   for (uint64_t name = 1; name <= 2 * kMaxWaypointPositions; ++name) {
-    RememberWaypoint(name * 0x9E3779B97F4A7C15ull, static_cast<int32_t>(name), -1);
+    RememberWaypoint(state, name * 0x9E3779B97F4A7C15ull, static_cast<int32_t>(name), -1);
   }
-  EXPECT_EQ(g_waypointPositionCount, kMaxWaypointPositions);
+  EXPECT_EQ(state.waypointPositionCount, kMaxWaypointPositions);
   int32_t lat = 0;
   int32_t lon = 0;
-  ASSERT_TRUE(FindWaypoint(1 * 0x9E3779B97F4A7C15ull, lat, lon));
+  ASSERT_TRUE(FindWaypoint(state, 1 * 0x9E3779B97F4A7C15ull, lat, lon));
   EXPECT_EQ(lat, 1);
-  RememberWaypoint(1 * 0x9E3779B97F4A7C15ull, 77, 78);
-  ASSERT_TRUE(FindWaypoint(1 * 0x9E3779B97F4A7C15ull, lat, lon));
+  RememberWaypoint(state, 1 * 0x9E3779B97F4A7C15ull, 77, 78);
+  ASSERT_TRUE(FindWaypoint(state, 1 * 0x9E3779B97F4A7C15ull, lat, lon));
   EXPECT_EQ(lat, 77);
-  EXPECT_FALSE(FindWaypoint(2 * kMaxWaypointPositions * 0x9E3779B97F4A7C15ull, lat, lon));
-  ForgetWaypoints();
-  EXPECT_EQ(g_waypointPositionCount, 0u);
-  EXPECT_FALSE(FindWaypoint(1 * 0x9E3779B97F4A7C15ull, lat, lon));
+  EXPECT_FALSE(FindWaypoint(state, 2 * kMaxWaypointPositions * 0x9E3779B97F4A7C15ull, lat, lon));
+  ForgetWaypoints(state);
+  EXPECT_EQ(state.waypointPositionCount, 0u);
+  EXPECT_FALSE(FindWaypoint(state, 1 * 0x9E3779B97F4A7C15ull, lat, lon));
 }
 
 }  // namespace

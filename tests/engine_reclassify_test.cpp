@@ -33,7 +33,7 @@ constexpr RuleRow kRules[] = {
 // other entries are class 0: only the row's own class and marker bytes change.
 TEST_F(ReclassifyTest, RuleTable) {
   for (const RuleRow& row : kRules) {
-    for (char mode : {'R', 'S'}) {
+    for (ConversionMode mode : {kViasToUserWaypoints, kViasToHiddenVias}) {
       SCOPED_TRACE(testing::Message() << "class " << int{row.classIn} << ", marker "
                                       << int{row.markerIn} << ", mode " << mode);
       const Waypoint tested = Waypoint().Class(row.classIn).Marker(row.markerIn).ClassHigh(1, 2, 3);
@@ -50,16 +50,18 @@ TEST_F(ReclassifyTest, RuleTable) {
       ASSERT_TRUE(in.ok) << in.error;
       std::string expected = input;
       for (const FrameWaypoint* waypoint : {&in.records[0].entries[0], &in.records[1].entries[1]}) {
-        expected[waypoint->classOffset] = static_cast<char>(mode == 'R' ? row.classR : row.classS);
+        expected[waypoint->classOffset] =
+            static_cast<char>(mode == kViasToUserWaypoints ? row.classR : row.classS);
         expected[waypoint->markerOffset] =
-            static_cast<char>(mode == 'R' ? row.markerR : row.markerS);
+            static_cast<char>(mode == kViasToUserWaypoints ? row.markerR : row.markerS);
       }
       const RunResult run = Convert(input, mode);
       ASSERT_TRUE(Completed(run));
       EXPECT_TRUE(SameBytes(expected, run.output));
-      EXPECT_EQ(ReclassifiedClass(row.classIn, mode), mode == 'R' ? row.classR : row.classS);
+      EXPECT_EQ(ReclassifiedClass(row.classIn, mode),
+                mode == kViasToUserWaypoints ? row.classR : row.classS);
       EXPECT_EQ(ReclassifiedMarker(row.classIn, row.markerIn),
-                mode == 'R' ? row.markerR : row.markerS);
+                mode == kViasToUserWaypoints ? row.markerR : row.markerS);
     }
   }
 }
@@ -83,7 +85,7 @@ TEST_F(ReclassifyTest, RealFileLayouts) {
       records.push_back(route);
     }
     const std::string input = GdbFile(version, records);
-    for (char mode : {'R', 'S'}) {
+    for (ConversionMode mode : {kViasToUserWaypoints, kViasToHiddenVias}) {
       SCOPED_TRACE(testing::Message() << "version " << version << ", mode " << mode);
       const RunResult run = Convert(input, mode);
       ASSERT_TRUE(Completed(run));
@@ -112,7 +114,7 @@ TEST_F(ReclassifyTest, RecordsCutAtEveryByte) {
                               WaypointRecord("Next", Waypoint().Class(10).Marker(31), version)});
         const bool damaged = CheckFrames(input, {.allowDamaged = true}).damagedRecords == 1;
         ASSERT_TRUE(keep < body.size() || !damaged) << "the whole record walks";
-        for (char mode : {'R', 'S'}) {
+        for (ConversionMode mode : {kViasToUserWaypoints, kViasToHiddenVias}) {
           SCOPED_TRACE(testing::Message() << "version " << version << ", record " << type
                                           << " cut to " << keep << ", mode " << mode);
           const RunResult run = Convert(input, mode, kAllowDamaged);
@@ -139,8 +141,9 @@ TEST_F(ReclassifyTest, DamagedMessageInEveryLanguage) {
        "digt: der lesbare Teil wurde konvertiert"),
   };
   for (int language = 1; language <= 3; ++language) {
-    g_language = language;
-    const RunResult run = Convert(input, 'S', kAllowDamaged);
+    RunOptions options = kAllowDamaged;
+    options.language = static_cast<Language>(language);
+    const RunResult run = Convert(input, kViasToHiddenVias, options);
     ASSERT_TRUE(Completed(run));
     EXPECT_EQ(run.records[0].message, expected[language - 1]);
   }
@@ -153,9 +156,9 @@ TEST_F(ReclassifyTest, NamesHaveNoLengthLimit) {
             RouteRecord(
                 Route(longName).Entry(RouteEntry(longName).Data(Waypoint().Class(12).Marker(33))),
                 'm')});
-  const RunResult run = Convert(input, 'R');
+  const RunResult run = Convert(input, kViasToUserWaypoints);
   ASSERT_TRUE(Completed(run));
-  EXPECT_TRUE(SameBytes(Reclassified(input, 'R'), run.output));
+  EXPECT_TRUE(SameBytes(Reclassified(input, kViasToUserWaypoints), run.output));
   EXPECT_FALSE(run.records[0].pending);
   EXPECT_FALSE(run.records[1].pending);
 }

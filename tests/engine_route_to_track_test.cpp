@@ -18,7 +18,7 @@ class RouteToTrackTest : public EngineTest {};
 // The input with every route record that the frame checker walked replaced by
 // the track of its selected points; routes whose name does not end within the
 // record stay as they are.
-std::string ExpectedTracks(const std::string& input, char mode) {
+std::string ExpectedTracks(const std::string& input, ConversionMode mode) {
   const FrameReport report = CheckFrames(input, {.allowDamaged = true});
   std::string out = input.substr(0, report.headerSize);
   for (size_t i = 0; i < report.records.size(); ++i) {
@@ -37,7 +37,7 @@ std::string ExpectedTracks(const std::string& input, char mode) {
 struct PointCase {
   const char* name;
   Route route;
-  char mode;
+  ConversionMode mode;
   std::vector<FramePoint> points;
 };
 
@@ -46,25 +46,25 @@ TEST_F(RouteToTrackTest, PointSelection) {
   const PointCase cases[] = {
       {"all points, the shared via point once",
        plain,
-       'T',
+       kRoutesToTracksAllPoints,
        {{100, 200}, {110, -210}, {120, 220}, {-130, 230}}},
-      {"via points only", plain, 'U', {{100, 200}, {120, 220}, {-130, 230}}},
+      {"via points only", plain, kRoutesToTracksViaPoints, {{100, 200}, {120, 220}, {-130, 230}}},
       {"a link of one point gives it once",
        Route("One")
            .Entry(RouteEntry("A").Link({{5, 5}}))
            .Entry(RouteEntry("B").Link({{5, 5}, {6, 6}, {7, 7}}))
            .Entry(RouteEntry("C")),
-       'U',
+       kRoutesToTracksViaPoints,
        {{5, 5}, {7, 7}}},
       {"a point equal to the one two back is kept",
        Route("Back").Entry(RouteEntry("A").Link({{1, 1}, {2, 2}, {1, 1}})).Entry(RouteEntry("B")),
-       'T',
+       kRoutesToTracksAllPoints,
        {{1, 1}, {2, 2}, {1, 1}}},
       {"an empty link ends the walk",
        RouteLayoutNamed('k', "empty link ends the walk before the count"),
-       'T',
+       kRoutesToTracksAllPoints,
        {{100, 200}, {110, -210}, {120, 220}}},
-      {"no entries", RouteLayoutNamed('k', "no entries"), 'U', {}},
+      {"no entries", RouteLayoutNamed('k', "no entries"), kRoutesToTracksViaPoints, {}},
   };
   for (const PointCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -87,7 +87,7 @@ TEST_F(RouteToTrackTest, RealFileLayouts) {
       records.push_back(RouteRecord(layout.route, version));
     }
     const std::string input = GdbFile(version, records);
-    for (char mode : {'T', 'U'}) {
+    for (ConversionMode mode : {kRoutesToTracksAllPoints, kRoutesToTracksViaPoints}) {
       SCOPED_TRACE(testing::Message() << "version " << version << ", mode " << mode);
       const RunResult run = Convert(input, mode);
       ASSERT_TRUE(Completed(run));
@@ -132,7 +132,7 @@ TEST_F(RouteToTrackTest, RouteOfOneViaPoint) {
     std::vector<std::string> records = c.before;
     records.push_back(RouteRecord(lone, 'l'));
     const std::string input = GdbFile('l', records);
-    for (char mode : {'T', 'U'}) {
+    for (ConversionMode mode : {kRoutesToTracksAllPoints, kRoutesToTracksViaPoints}) {
       const RunResult run = Convert(input, mode);
       ASSERT_TRUE(Completed(run));
       const FrameRecord& track = run.frames.records[c.before.size()];
@@ -149,10 +149,12 @@ TEST_F(RouteToTrackTest, RouteOfOneViaPoint) {
 TEST_F(RouteToTrackTest, LoneViaPointsAreForgottenBetweenRuns) {
   const Route lone = Route("Lone").Entry(RouteEntry("Hut"));
   const RunResult first =
-      Convert(GdbFile('k', {PlacedWaypoint("Hut", 5, 6, Waypoint()), RouteRecord(lone, 'k')}), 'T');
+      Convert(GdbFile('k', {PlacedWaypoint("Hut", 5, 6, Waypoint()), RouteRecord(lone, 'k')}),
+              kRoutesToTracksAllPoints);
   ASSERT_TRUE(Completed(first));
   EXPECT_EQ(first.frames.records[1].points, (std::vector<FramePoint>{{5, 6}}));
-  const RunResult second = Convert(GdbFile('k', {RouteRecord(lone, 'k')}), 'T');
+  const RunResult second =
+      Convert(GdbFile('k', {RouteRecord(lone, 'k')}), kRoutesToTracksAllPoints);
   ASSERT_TRUE(Completed(second));
   EXPECT_TRUE(second.frames.records[0].points.empty());
 }
@@ -164,7 +166,7 @@ TEST_F(RouteToTrackTest, RoutesCutAtEveryByte) {
       const std::string input = GdbFile(version, {CutRecord('R', body, keep), Record('X', "x")});
       const bool damaged = CheckFrames(input, {.allowDamaged = true}).damagedRecords == 1;
       ASSERT_TRUE(keep < body.size() || !damaged) << "the whole record walks";
-      for (char mode : {'T', 'U'}) {
+      for (ConversionMode mode : {kRoutesToTracksAllPoints, kRoutesToTracksViaPoints}) {
         SCOPED_TRACE(testing::Message()
                      << "version " << version << ", cut to " << keep << ", mode " << mode);
         const RunResult run = Convert(input, mode, kAllowDamaged);
@@ -197,7 +199,7 @@ TEST_F(RouteToTrackTest, RouteNamesUpTo30000Bytes) {
   for (const NameCase& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string input = GdbFile('l', {c.record});
-    const RunResult run = Convert(input, 'T', kAllowDamaged);
+    const RunResult run = Convert(input, kRoutesToTracksAllPoints, kAllowDamaged);
     ASSERT_TRUE(Completed(run));
     EXPECT_EQ(run.frames.tracks, c.converted ? 1u : 0u);
     EXPECT_EQ(run.records[0].pending, !c.converted);
@@ -214,7 +216,7 @@ TEST_F(RouteToTrackTest, PointLimitTruncatesTheTrack) {
   for (int32_t i = 0; i <= 10000; ++i) link.push_back({i, -i});
   const std::string input = GdbFile(
       'm', {RouteRecord(Route("Big").Entry(RouteEntry().Link(link)), 'm'), Record('X', "")});
-  const RunResult run = Convert(input, 'T');
+  const RunResult run = Convert(input, kRoutesToTracksAllPoints);
   ASSERT_TRUE(Completed(run));
   const FrameRecord& track = run.frames.records[0];
   EXPECT_EQ(track.length, 4u + 12 * 10000 + 13);

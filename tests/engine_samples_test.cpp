@@ -75,7 +75,7 @@ TEST_F(SamplesTest, InputsAreWhatTheFolderDescribes) {
 TEST_F(SamplesTest, ViasAreReclassifiedInPlace) {
   for (const SampleCounts& sample : kSamples) {
     const std::string input = Read(sample.file);
-    for (char mode : {'R', 'S'}) {
+    for (ConversionMode mode : {kViasToUserWaypoints, kViasToHiddenVias}) {
       SCOPED_TRACE(testing::Message() << sample.file << ", mode " << mode);
       const RunResult run = Convert(input, mode);
       ASSERT_TRUE(Completed(run));
@@ -84,7 +84,7 @@ TEST_F(SamplesTest, ViasAreReclassifiedInPlace) {
       for (const FrameRecord& record : run.frames.records) {
         for (const auto& waypoint : record.entries) {
           EXPECT_NE(waypoint.classByte, 10) << waypoint.name;
-          if (mode == 'R') {
+          if (mode == kViasToUserWaypoints) {
             EXPECT_NE(waypoint.classByte, 12) << waypoint.name;
           }
         }
@@ -97,7 +97,7 @@ TEST_F(SamplesTest, RoutesBecomeTracks) {
   for (const SampleCounts& sample : kSamples) {
     const std::string input = Read(sample.file);
     const FrameReport in = CheckFrames(input);
-    for (char mode : {'T', 'U'}) {
+    for (ConversionMode mode : {kRoutesToTracksAllPoints, kRoutesToTracksViaPoints}) {
       SCOPED_TRACE(testing::Message() << sample.file << ", mode " << mode);
       const RunResult run = Convert(input, mode);
       ASSERT_TRUE(Completed(run));
@@ -114,7 +114,7 @@ TEST_F(SamplesTest, RoutesBecomeTracks) {
         routeTrackPoints += expected.size();
       }
       EXPECT_EQ(run.frames.trackPoints, sample.trackPoints + routeTrackPoints);
-      if (mode == 'U' && sample.routes == 1) {
+      if (mode == kRoutesToTracksViaPoints && sample.routes == 1) {
         EXPECT_LE(routeTrackPoints, sample.routeEntries) << "one point per via at most";
         EXPECT_GT(routeTrackPoints, 1u);
       }
@@ -127,10 +127,9 @@ TEST_F(SamplesTest, TracksBecomeRoutes) {
     const std::string input = Read(sample.file);
     const FrameReport in = CheckFrames(input);
     for (uint32_t maxVias : {25u, 250u, 1000u}) {
-      for (char mode : {'V', 'W'}) {
+      for (ConversionMode mode : {kTracksToRoutesUserVias, kTracksToRoutesHiddenVias}) {
         SCOPED_TRACE(testing::Message() << sample.file << ", M " << maxVias << ", mode " << mode);
-        g_maxViasPerRoute = maxVias;
-        const RunResult run = Convert(input, mode);
+        const RunResult run = Convert(input, mode, WithMaxVias(maxVias));
         ASSERT_TRUE(Completed(run));
         size_t points = 0, routes = 0;
         std::vector<FramePoint> trackPoints;
@@ -147,10 +146,10 @@ TEST_F(SamplesTest, TracksBecomeRoutes) {
         EXPECT_EQ(run.frames.waypoints, sample.waypoints + points);
         EXPECT_EQ(run.frames.routes, sample.routes + routes);
         EXPECT_EQ(run.frames.routeEntries, sample.routeEntries + points);
-        EXPECT_EQ(g_waypointSerial, 1 + points);
+        EXPECT_EQ(run.waypointSerial, 1 + points);
 
         // Fed back as tracks, the generated routes give the tracks' points.
-        const RunResult back = Convert(run.output, 'U');
+        const RunResult back = Convert(run.output, kRoutesToTracksViaPoints);
         ASSERT_TRUE(Completed(back));
         std::vector<FramePoint> backPoints;
         for (const FrameRecord& record : back.frames.records) {

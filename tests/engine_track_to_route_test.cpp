@@ -1,5 +1,5 @@
 // Modes 'V' and 'W': every track becomes waypoints and routes of at most
-// g_maxViasPerRoute via points.
+// maxViasPerRoute via points.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,12 +19,13 @@ using namespace gdbtest;
 class TrackToRouteTest : public EngineTest {};
 
 // The generated records, from the layout tables of the format.
-std::string ViaHead(char mode) {
-  return Bytes({mode == 'V' ? 0x00 : 0x0C}) + Fill(8, 0) + Fill(12, 0xFF) + Fill(2, 0) +
-         Fill(4, 0xFF);
+std::string ViaHead(ConversionMode mode) {
+  return Bytes({mode == kTracksToRoutesUserVias ? 0x00 : 0x0C}) + Fill(8, 0) + Fill(12, 0xFF) +
+         Fill(2, 0) + Fill(4, 0xFF);
 }
-std::string ViaDetail(char mode) {
-  return Bytes({0, 0, mode == 'V' ? 1 : 0, 0, 0, 0, 0, 0, 0, 0, 0x12}) + Fill(20, 0);
+std::string ViaDetail(ConversionMode mode) {
+  return Bytes({0, 0, mode == kTracksToRoutesUserVias ? 1 : 0, 0, 0, 0, 0, 0, 0, 0, 0x12}) +
+         Fill(20, 0);
 }
 std::string LinkVersionBytes(char version) {
   if (version == 'l') return Fill(8, 0xFF);
@@ -53,7 +54,7 @@ std::string ViaName(size_t number) {
 // The records that replace a track of these (repeat-free) points, numbered
 // from serial; trackPart is the track name as the route names carry it.
 std::string ExpectedRoutes(const std::vector<FramePoint>& points, const std::string& trackPart,
-                           size_t serial, size_t maxVias, char version, char mode) {
+                           size_t serial, size_t maxVias, char version, ConversionMode mode) {
   std::string out;
   for (size_t first = 0; first < points.size(); first += maxVias) {
     const size_t end = std::min(points.size(), first + maxVias);
@@ -106,7 +107,7 @@ Track TrackOf(const std::string& name, const std::vector<FramePoint>& points) {
 // Waypoint records of 73 or 82 bytes and routes of the length rule, byte for
 // byte, for M and M + 1 points; the repeat in the input is dropped.
 TEST_F(TrackToRouteTest, GeneratedRecordsByteForByte) {
-  g_maxViasPerRoute = 25;
+  const RunOptions vias25 = WithMaxVias(25);
   struct LengthRule {
     char version;
     uint32_t waypoint, perEntry, base;
@@ -119,10 +120,10 @@ TEST_F(TrackToRouteTest, GeneratedRecordsByteForByte) {
       track.points.insert(track.points.begin() + 3, TrackPoint(points[2].lat, points[2].lon));
       const std::string input = GdbFile(rule.version, {TrackRecord(track), Record('X', "x")});
       std::string outputs[2];
-      for (char mode : {'V', 'W'}) {
+      for (ConversionMode mode : {kTracksToRoutesUserVias, kTracksToRoutesHiddenVias}) {
         SCOPED_TRACE(testing::Message()
                      << "version " << rule.version << ", " << count << " points, mode " << mode);
-        const RunResult run = Convert(input, mode);
+        const RunResult run = Convert(input, mode, vias25);
         ASSERT_TRUE(Completed(run));
         EXPECT_TRUE(SameBytes(
             GdbFile(rule.version,
@@ -138,8 +139,8 @@ TEST_F(TrackToRouteTest, GeneratedRecordsByteForByte) {
           }
         }
         EXPECT_EQ(run.frames.routes, count == 25 ? 1u : 2u);
-        outputs[mode == 'V' ? 0 : 1] = run.output;
-        ExpectSameWithTinyBuffers(input, mode, run);
+        outputs[mode == kTracksToRoutesUserVias ? 0 : 1] = run.output;
+        ExpectSameWithTinyBuffers(input, mode, run, vias25);
       }
       // Modes differ only in each class byte and each waypoint's detail byte.
       size_t differing = 0;
@@ -165,9 +166,9 @@ TEST_F(TrackToRouteTest, PointBoundsAreSigned) {
   };
   for (const BoundsCase& c : cases) {
     SCOPED_TRACE(c.name);
-    g_pointCount = 0;
-    for (const FramePoint& point : c.points) AppendPoint(point.lat, point.lon);
-    const Bounds got = PointBounds(0, g_pointCount - 1);
+    Start({});
+    for (const FramePoint& point : c.points) AppendPoint(state, point.lat, point.lon);
+    const Bounds got = PointBounds(state, 0, state.pointCount - 1);
     EXPECT_EQ(got.minLat, c.bounds.minLat);
     EXPECT_EQ(got.maxLat, c.bounds.maxLat);
     EXPECT_EQ(got.minLon, c.bounds.minLon);
@@ -182,7 +183,7 @@ TEST_F(TrackToRouteTest, LongTrackIsSplitAndNumberedOn) {
   const std::vector<FramePoint> next = Spread(2, 1);
   const std::string input =
       GdbFile('l', {TrackRecord(TrackOf("Trip", trip)), TrackRecord(TrackOf("Next", next))});
-  const RunResult run = Convert(input, 'W');
+  const RunResult run = Convert(input, kTracksToRoutesHiddenVias);
   ASSERT_TRUE(Completed(run));
   std::vector<std::string> routeNames;
   for (const FrameRecord& record : run.frames.records) {
@@ -194,14 +195,15 @@ TEST_F(TrackToRouteTest, LongTrackIsSplitAndNumberedOn) {
   EXPECT_EQ(run.frames.records[250].name, "0001 Trip");
   EXPECT_EQ(run.frames.records[250].entries.back().linkCount, 0u)
       << "the last entry of a route has no link, although the track goes on";
-  EXPECT_EQ(g_waypointSerial, 603u);
-  EXPECT_TRUE(SameBytes(GdbFile('l', {ExpectedRoutes(trip, "Trip", 1, 250, 'l', 'W') +
-                                      ExpectedRoutes(next, "Next", 601, 250, 'l', 'W')}),
-                        run.output));
-  ExpectSameWithTinyBuffers(input, 'W', run);
+  EXPECT_EQ(run.waypointSerial, 603u);
+  EXPECT_TRUE(SameBytes(
+      GdbFile('l', {ExpectedRoutes(trip, "Trip", 1, 250, 'l', kTracksToRoutesHiddenVias) +
+                    ExpectedRoutes(next, "Next", 601, 250, 'l', kTracksToRoutesHiddenVias)}),
+      run.output));
+  ExpectSameWithTinyBuffers(input, kTracksToRoutesHiddenVias, run);
 
   // The routes made here give back their via points as tracks in both modes.
-  for (char mode : {'U', 'T'}) {
+  for (ConversionMode mode : {kRoutesToTracksViaPoints, kRoutesToTracksAllPoints}) {
     const RunResult back = Convert(run.output, mode);
     ASSERT_TRUE(Completed(back));
     std::vector<FramePoint> points;
@@ -219,15 +221,16 @@ TEST_F(TrackToRouteTest, TracksWithFewPoints) {
   const std::string input =
       GdbFile('k', {TrackRecord(Track("Empty")),
                     TrackRecord(Track("Same").Points({{4, 4}, {4, 4}, {4, 4}, {4, 4}, {4, 4}}))});
-  const RunResult run = Convert(input, 'V');
+  const RunResult run = Convert(input, kTracksToRoutesUserVias);
   ASSERT_TRUE(Completed(run));
-  EXPECT_TRUE(
-      SameBytes(GdbFile('k', {ExpectedRoutes({{4, 4}}, "Same", 1, 250, 'k', 'V')}), run.output));
+  EXPECT_TRUE(SameBytes(
+      GdbFile('k', {ExpectedRoutes({{4, 4}}, "Same", 1, 250, 'k', kTracksToRoutesUserVias)}),
+      run.output));
   EXPECT_FALSE(run.records[0].pending);
   EXPECT_FALSE(run.records[1].pending);
   // A route of one entry has no link: its track is the position of the
   // waypoint record generated with it.
-  for (char mode : {'T', 'U'}) {
+  for (ConversionMode mode : {kRoutesToTracksAllPoints, kRoutesToTracksViaPoints}) {
     const RunResult back = Convert(run.output, mode);
     ASSERT_TRUE(Completed(back));
     EXPECT_EQ(back.frames.tracks, 1u);
@@ -238,7 +241,7 @@ TEST_F(TrackToRouteTest, TracksWithFewPoints) {
 // The running number may reach 9999: a track is skipped when its points and
 // the number would pass 10000, and a later track that fits is converted.
 TEST_F(TrackToRouteTest, TenThousandPointGuard) {
-  g_maxViasPerRoute = 1000;
+  const RunOptions vias1000 = WithMaxVias(1000);
   struct GuardCase {
     const char* name;
     std::vector<size_t> tracks;   // point counts
@@ -259,7 +262,7 @@ TEST_F(TrackToRouteTest, TenThousandPointGuard) {
     for (size_t i = 0; i < c.tracks.size(); ++i) {
       records.push_back(TrackRecord(TrackOf("Track" + std::to_string(i), Spread(c.tracks[i], 0))));
     }
-    const RunResult run = Convert(GdbFile('l', records), 'V');
+    const RunResult run = Convert(GdbFile('l', records), kTracksToRoutesUserVias, vias1000);
     ASSERT_TRUE(Completed(run));
     std::string lastVia;
     for (const FrameRecord& record : run.frames.records) {
@@ -284,7 +287,7 @@ TEST_F(TrackToRouteTest, TooManyPointsForTheTable) {
   for (size_t i = 0; i < points.size(); ++i) points[i].lon = static_cast<int32_t>(i);
   const std::string body = TrackBody(TrackOf("Huge", points));
   const std::string input = GdbFile('l', {CutRecord('T', body, body.size() - 3)});
-  const RunResult run = Convert(input, 'W');
+  const RunResult run = Convert(input, kTracksToRoutesHiddenVias);
   ASSERT_TRUE(Completed(run));
   EXPECT_EQ(run.frames.records.size(), 1u) << "nothing written for the track";
   EXPECT_EQ(run.records[0].message,
@@ -303,11 +306,12 @@ TEST_F(TrackToRouteTest, TracksCutAtEveryByte) {
       const bool damaged = in.damagedRecords == 1;
       ASSERT_TRUE(keep < body.size() || !damaged) << "the whole record walks";
       const bool nameWhole = body.find('\0') < keep;
-      const std::string expected = nameWhole ? ExpectedRoutes(WithoutRepeats(in.records[0].points),
-                                                              "Flags", 1, 250, version, 'V')
-                                             : CutRecord('T', body, keep);
+      const std::string expected =
+          nameWhole ? ExpectedRoutes(WithoutRepeats(in.records[0].points), "Flags", 1, 250, version,
+                                     kTracksToRoutesUserVias)
+                    : CutRecord('T', body, keep);
       SCOPED_TRACE(testing::Message() << "version " << version << ", cut to " << keep);
-      const RunResult run = Convert(input, 'V', kAllowDamaged);
+      const RunResult run = Convert(input, kTracksToRoutesUserVias, kAllowDamaged);
       ASSERT_TRUE(Completed(run));
       EXPECT_TRUE(SameBytes(GdbFile(version, {expected, Record('X', "x")}), run.output));
       EXPECT_EQ(run.records[0].pending, damaged);
@@ -339,8 +343,9 @@ TEST_F(TrackToRouteTest, TrackNamesInRouteNames) {
   };
   for (const NameCase& c : cases) {
     SCOPED_TRACE(c.name);
-    const RunResult run = Convert(
-        GdbFile(c.version, {TrackRecord(Track(c.trackName).Points({{1, 2}, {3, 4}}))}), 'V');
+    const RunResult run =
+        Convert(GdbFile(c.version, {TrackRecord(Track(c.trackName).Points({{1, 2}, {3, 4}}))}),
+                kTracksToRoutesUserVias);
     ASSERT_TRUE(Completed(run));
     ASSERT_EQ(run.frames.routes, 1u);
     EXPECT_EQ(run.frames.records[2].name, c.routeName);
@@ -377,27 +382,28 @@ TEST_F(TrackToRouteTest, TrackNamesInTheSkipMessage) {
   for (size_t i = 0; i < points.size(); ++i) points[i].lon = static_cast<int32_t>(i);
   for (const MessageCase& c : cases) {
     SCOPED_TRACE(c.name);
-    g_language = c.language;
     const RunResult run =
-        Convert(GdbFile(c.version, {TrackRecord(TrackOf(c.trackName, points))}), 'V');
+        Convert(GdbFile(c.version, {TrackRecord(TrackOf(c.trackName, points))}),
+                kTracksToRoutesUserVias, InLanguage(static_cast<Language>(c.language)));
     ASSERT_TRUE(Completed(run));
     const std::string expected = before[c.language - 1] + c.shown + after[c.language - 1];
     ASSERT_LE(expected.size(), 255u);
     EXPECT_EQ(run.records[0].message, expected);
   }
-  // The fourth language has no text: the message is due, its text unchanged.
-  g_language = 4;
-  std::snprintf(g_messageText, kMessageSize, "earlier");
-  const RunResult run = Convert(GdbFile('l', {TrackRecord(TrackOf("Any", points))}), 'W');
+  // The fourth language has no text: the message is due, its text unchanged
+  // (here the point limit's, the same in every language, left by the 10001st point).
+  points.push_back({-1, -1});
+  const RunResult run = Convert(GdbFile('l', {TrackRecord(TrackOf("Any", points))}),
+                                kTracksToRoutesHiddenVias, InLanguage(Language::kFourth));
   ASSERT_TRUE(Completed(run));
   EXPECT_TRUE(run.records[0].pending);
-  EXPECT_EQ(run.records[0].message, "earlier");
+  EXPECT_EQ(run.records[0].message, "Route point limit reached - track truncated!");
 }
 
 TEST_F(TrackToRouteTest, TrackNamesOver30000Bytes) {
   const std::string input =
       GdbFile('l', {TrackRecord(Track(std::string(30001, 't')).Points({{1, 2}})), Record('X', "")});
-  const RunResult run = Convert(input, 'V');
+  const RunResult run = Convert(input, kTracksToRoutesUserVias);
   ASSERT_TRUE(Completed(run));
   EXPECT_TRUE(SameBytes(input, run.output)) << "written out unchanged";
   EXPECT_EQ(run.records[0].message, "Record 1 is damaged: converted the part that could be read");

@@ -16,9 +16,12 @@ add_executable(run_tests
   run/run_guard_test.cpp
   run/run_cut_test.cpp
   run/run_info_test.cpp
+  run/file_streams_test.cpp
 )
 target_link_libraries(run_tests PRIVATE
   morvex_run morvex_run_test_helpers morvex_test_support GTest::gtest_main)
+# The fake dialog names the fields by the window's control ids.
+target_include_directories(run_tests PRIVATE ${PROJECT_SOURCE_DIR}/ui)
 gtest_discover_tests(run_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 LABELS run)
 
 add_executable(cli_tests run/cli_test.cpp)
@@ -27,15 +30,12 @@ target_compile_definitions(cli_tests PRIVATE MORVEX_CONVERT="$<TARGET_FILE:morve
 add_dependencies(cli_tests morvex-convert)
 gtest_discover_tests(cli_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 LABELS cli)
 
-set(MORVEX_GDB_SAMPLES_DIR "/work/shared/gdb-samples" CACHE PATH
-  "Folder of real GDB files read in place by the peer check (skipped when absent)")
-
 # The peer check: GDB files made by gpsbabel, converted with morvex-convert and
 # read back by gpsbabel. Skips itself where gpsbabel is not installed.
 add_executable(peer_tests run/peer_test.cpp run/samples_test.cpp run/peer_support.cpp)
 target_link_libraries(peer_tests PRIVATE morvex_run_test_helpers morvex_test_support GTest::gtest_main)
 target_compile_definitions(peer_tests PRIVATE
   MORVEX_CONVERT="$<TARGET_FILE:morvex-convert>"
-  MORVEX_SAMPLES_DIR="${MORVEX_GDB_SAMPLES_DIR}")
+  MORVEX_SAMPLES_DIR="${MORVEX_SAMPLES_DIR}")
 add_dependencies(peer_tests morvex-convert)
 gtest_discover_tests(peer_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 LABELS peer)

@@ -1,8 +1,7 @@
 #include <QApplication>
 #include <cstdio>
 
-#include "byte_stream.h"
-#include "conversion_state.h"
+#include "file_streams.h"
 #include "morvex_app.h"
 
 // The one application object; its constructor does nothing.
@@ -13,9 +12,8 @@ int main(int argc, char* argv[]) {
   QGuiApplication::setDesktopFileName(QStringLiteral("morvex"));
   // The engine's trace lines, one per record, go to standard output.
   FileOutputStream trace(stdout, 1 << 14);
-  g_traceOutput = &trace;
+  theApp.SetTraceOutput(&trace);
   const bool runLoop = theApp.InitInstance();
   trace.Flush();
-  g_traceOutput = nullptr;
   return runLoop ? QApplication::exec() : 0;
 }

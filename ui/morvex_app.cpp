@@ -6,6 +6,7 @@ CMorvexApp::~CMorvexApp() = default;
 
 bool CMorvexApp::InitInstance() {
   CMorvexDlg dlg;
+  dlg.SetTraceOutput(m_trace);
   m_pMainWnd = &dlg;
   dlg.exec();
   m_pMainWnd = nullptr;

@@ -4,6 +4,7 @@
 
 #include <QtGlobal>
 
+class OutputStream;
 class QWidget;
 
 class CMorvexApp {
@@ -17,5 +18,11 @@ class CMorvexApp {
   // closed, the program ends without an event loop of its own.
   virtual bool InitInstance();
 
+  // Where the window's runs write their trace lines; not owned.
+  void SetTraceOutput(OutputStream* trace) { m_trace = trace; }
+
   QWidget* m_pMainWnd = nullptr;  // the converter window while it runs
+
+ private:
+  OutputStream* m_trace = nullptr;
 };

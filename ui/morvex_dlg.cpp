@@ -24,8 +24,9 @@
 
 #include "about_dlg.h"
 #include "control_ids.h"
-#include "conversion_state.h"
+#include "decimal_field.h"
 #include "morvex_resources.h"
+#include "text_utils.h"
 
 namespace {
 
@@ -130,16 +131,16 @@ const LanguageTexts kLanguageTexts[] = {
       "6. Konvertiere Tracks zu Routen mit versteckten Zwischenpunkten"}},
 };
 
-// Each language button and the value of g_language it selects.
+// Each language button and the language it selects.
 struct LanguageButton {
   int id;
-  int32_t language;
+  Language language;
 };
 const LanguageButton kLanguageButtons[] = {
-    {IDC_LANG_ENGLISH, 1},
-    {IDC_LANG_DUTCH, 2},
-    {IDC_LANG_GERMAN, 3},
-    {IDC_LANG_FRENCH, 4},
+    {IDC_LANG_ENGLISH, Language::kEnglish},
+    {IDC_LANG_DUTCH, Language::kDutch},
+    {IDC_LANG_GERMAN, Language::kGerman},
+    {IDC_LANG_FRENCH, Language::kFourth},
 };
 
 const FilePickerRequest::Kind kOpen = FilePickerRequest::Kind::Open;
@@ -167,60 +168,6 @@ QString ControlText(const QWidget* control) {
   if (auto* label = qobject_cast<const QLabel*>(control)) return label->text();
   if (auto* field = qobject_cast<const QLineEdit*>(control)) return field->text();
   return {};
-}
-
-// Length of the valid UTF-8 sequence at bytes[at], or 0 when none starts there.
-size_t Utf8SequenceLength(const std::string& bytes, size_t at) {
-  const auto byte = [&](size_t i) { return static_cast<unsigned char>(bytes[i]); };
-  const unsigned char lead = byte(at);
-  size_t length = 0;
-  unsigned char low = 0x80, high = 0xBF;  // range of the first continuation byte
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;  // no surrogates
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (at + length > bytes.size()) return 0;
-  if (byte(at + 1) < low || byte(at + 1) > high) return 0;
-  for (size_t i = 2; i < length; ++i) {
-    if (byte(at + i) < 0x80 || byte(at + i) > 0xBF) return 0;
-  }
-  return length;
-}
-
-// The run's own texts are UTF-8, but a track name that the engine puts into a
-// message keeps the bytes of the GDB file, written in code page 1252. Every
-// byte that does not begin a valid UTF-8 sequence is read as code page 1252.
-QString DecodeMessageText(const std::string& bytes) {
-  static const char16_t kCp1252High[32] = {
-      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-  QString text;
-  text.reserve(static_cast<qsizetype>(bytes.size()));
-  size_t at = 0;
-  while (at < bytes.size()) {
-    const auto byte = static_cast<unsigned char>(bytes[at]);
-    if (byte < 0x80) {
-      text += QChar(byte);
-      ++at;
-    } else if (const size_t length = Utf8SequenceLength(bytes, at)) {
-      text += QString::fromUtf8(bytes.data() + at, static_cast<qsizetype>(length));
-      at += length;
-    } else {
-      text += QChar(byte < 0xA0 ? kCp1252High[byte - 0x80] : char16_t{byte});
-      ++at;
-    }
-  }
-  return text;
 }
 
 // The one local file, not a folder, that a drag carries; empty for anything else.
@@ -406,7 +353,7 @@ void CMorvexDlg::FixWindowSize() {
   };
   QSize size = needed();
   for (const LanguageButton& button : kLanguageButtons) {
-    if (button.language > 3) continue;
+    if (button.language == Language::kFourth) continue;
     SetLanguageTexts(button.language);
     size = size.expandedTo(needed());
   }
@@ -420,9 +367,10 @@ void CMorvexDlg::SetTemplateTexts() {
   }
 }
 
-void CMorvexDlg::SetLanguageTexts(int language) {
+void CMorvexDlg::SetLanguageTexts(Language language) {
+  const auto column = static_cast<size_t>(language) - static_cast<size_t>(Language::kEnglish);
   for (const LanguageTexts& item : kLanguageTexts) {
-    SetDlgItemText(item.id, QString::fromUtf8(item.text[language - 1]));
+    SetDlgItemText(item.id, QString::fromUtf8(item.text[column]));
   }
 }
 
@@ -459,16 +407,7 @@ std::string CMorvexDlg::GetDlgItemText(int id) const {
 }
 
 unsigned CMorvexDlg::GetDlgItemInt(int id) const {
-  const QString text = ControlText(GetDlgItem(id)).trimmed();
-  if (text.isEmpty()) return 0;
-  uint64_t value = 0;
-  for (const QChar digit : text) {
-    if (digit < u'0' || digit > u'9') return 0;
-    value = value * 10 + (digit.unicode() - u'0');
-    // A number too large for 32 bits is no number, not one that wrapped round.
-    if (value > UINT32_MAX) return 0;
-  }
-  return static_cast<unsigned>(value);
+  return ParseDecimalField(ControlText(GetDlgItem(id)).trimmed().toStdString()).value;
 }
 
 int CMorvexDlg::GetCheckedRadioButton(int first, int last) const {
@@ -480,7 +419,13 @@ int CMorvexDlg::GetCheckedRadioButton(int first, int last) const {
 }
 
 void CMorvexDlg::MessageBox(const std::string& text, const std::string& title, MessageStyle style) {
-  m_prompts->ShowMessage(this, DecodeMessageText(text), DecodeMessageText(title), style);
+  m_prompts->ShowMessage(this, QString::fromStdString(MixedTextToUtf8(text)),
+                         QString::fromStdString(MixedTextToUtf8(title)), style);
+}
+
+void CMorvexDlg::ShowMessage(const std::string& text, const std::string& title,
+                             MessageStyle style) {
+  MessageBox(text, title, style);
 }
 
 bool CMorvexDlg::OnInitDialog() {
@@ -494,7 +439,7 @@ bool CMorvexDlg::OnInitDialog() {
     }
   }
   setWindowIcon(m_hIcon);
-  // Checking raises no click: the texts, g_language and the disabled via-point
+  // Checking raises no click: the texts, the language and the disabled via-point
   // controls stay as the template made them.
   CheckDlgButton(IDC_OPTION_1);
   CheckDlgButton(IDC_LANG_ENGLISH);
@@ -538,8 +483,20 @@ void CMorvexDlg::Browse(const FilePickerRequest& request, int field) {
   }
 }
 
+RunRequest CMorvexDlg::ReadRequest() const {
+  RunRequest request;
+  request.inputPath = GetDlgItemText(IDC_INPUT_PATH);
+  request.outputPath = GetDlgItemText(IDC_OUTPUT_PATH);
+  const int option = GetCheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6);
+  request.option = option == 0 ? 0 : option - IDC_OPTION_1 + 1;
+  request.viaText = ControlText(GetDlgItem(IDC_MAX_VIAS)).trimmed().toStdString();
+  request.language = m_language;
+  request.trace = m_trace;
+  return request;
+}
+
 void CMorvexDlg::OnConvert() {
-  ::OnConvert(*this);
+  RunConversion(ReadRequest(), *this);
 }
 
 void CMorvexDlg::OnOptionClicked() {
@@ -553,8 +510,8 @@ void CMorvexDlg::OnLanguageClicked() {
   const int checked = GetCheckedRadioButton(IDC_LANG_ENGLISH, IDC_LANG_FRENCH);
   for (const LanguageButton& button : kLanguageButtons) {
     if (button.id != checked) continue;
-    if (button.language <= 3) SetLanguageTexts(button.language);
-    g_language = button.language;
+    if (button.language != Language::kFourth) SetLanguageTexts(button.language);
+    m_language = button.language;
   }
 }
 

@@ -25,7 +25,7 @@ enum SystemCommand : unsigned {
   SC_CLOSE = 0xF060,
 };
 
-class CMorvexDlg : public QDialog, public ConversionDialog {
+class CMorvexDlg : public QDialog, private RunReporter {
   Q_OBJECT
   Q_DISABLE_COPY(CMorvexDlg)
 
@@ -48,11 +48,18 @@ class CMorvexDlg : public QDialog, public ConversionDialog {
   // Checks a radio button without a click: no handler runs.
   void CheckDlgButton(int id);
 
-  // ConversionDialog, for the conversion run.
-  std::string GetDlgItemText(int id) const override;
-  unsigned GetDlgItemInt(int id) const override;
-  int GetCheckedRadioButton(int first, int last) const override;
-  void MessageBox(const std::string& text, const std::string& title, MessageStyle style) override;
+  std::string GetDlgItemText(int id) const;
+  // The field read as an unsigned decimal number; text that is not one reads as 0.
+  unsigned GetDlgItemInt(int id) const;
+  // The first checked button of first..last in rising order, or 0 when none is.
+  int GetCheckedRadioButton(int first, int last) const;
+  // A modal box owned by the dialog, through the prompts; returns when it is closed.
+  void MessageBox(const std::string& text, const std::string& title, MessageStyle style);
+
+  // The language of the texts and messages, chosen with the language buttons.
+  Language CurrentLanguage() const { return m_language; }
+  // Where the runs' trace lines go; null (at start) for none. Not owned.
+  void SetTraceOutput(OutputStream* trace) { m_trace = trace; }
 
   // The event table's handlers.
   bool OnInitDialog();
@@ -72,11 +79,15 @@ class CMorvexDlg : public QDialog, public ConversionDialog {
   bool focusNextPrevChild(bool next) override;
 
  private:
+  // RunReporter: the run's messages in the dialog's boxes.
+  void ShowMessage(const std::string& text, const std::string& title, MessageStyle style) override;
+  RunRequest ReadRequest() const;
+
   void CreateControls();
   void LayOutControls();
   void FixWindowSize();
   void SetTemplateTexts();
-  void SetLanguageTexts(int language);
+  void SetLanguageTexts(Language language);
   void Browse(const FilePickerRequest& request, int field);
   void DefaultSysCommand(unsigned nID, qintptr lParam);
 
@@ -84,4 +95,6 @@ class CMorvexDlg : public QDialog, public ConversionDialog {
   std::vector<std::pair<int, QWidget*>> m_controls;  // in template order
   QMenu* m_systemMenu = nullptr;
   DialogPrompts* m_prompts = nullptr;
+  Language m_language = Language::kEnglish;
+  OutputStream* m_trace = nullptr;
 };

@@ -1,4 +1,5 @@
 // The about box, headless: its texts, its picture and the ways to close it.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -6,12 +7,14 @@
 #include <memory>
 
 #include "about_dlg.h"
-#include "conversion_state.h"
+#include "control_ids.h"
+#include "morvex_dlg.h"
 
 class TestAboutDlg : public QObject {
   Q_OBJECT
 
  private:
+  std::unique_ptr<CMorvexDlg> m_owner;  // the converter window, for a box opened from it
   std::unique_ptr<CAboutDlg> m_about;
 
   QLabel* Line(const char* name) { return m_about->findChild<QLabel*>(QLatin1String(name)); }
@@ -22,21 +25,26 @@ class TestAboutDlg : public QObject {
 
   void cleanup() {
     m_about.reset();
+    m_owner.reset();
     QCOMPARE(QApplication::topLevelWidgets().size(), 0);
   }
 
-  // The same box in every language.
+  // The same box in every language of the converter window it is opened from.
   void contents_data() {
-    QTest::addColumn<int>("language");
-    QTest::newRow("English") << 1;
-    QTest::newRow("Dutch") << 2;
-    QTest::newRow("German") << 3;
+    QTest::addColumn<int>("languageButton");
+    QTest::newRow("English") << int{IDC_LANG_ENGLISH};
+    QTest::newRow("Dutch") << int{IDC_LANG_DUTCH};
+    QTest::newRow("German") << int{IDC_LANG_GERMAN};
   }
 
   void contents() {
-    QFETCH(int, language);
-    g_language = language;
-    m_about = std::make_unique<CAboutDlg>();
+    QFETCH(int, languageButton);
+    m_owner = std::make_unique<CMorvexDlg>();
+    auto* button = qobject_cast<QAbstractButton*>(m_owner->GetDlgItem(languageButton));
+    QVERIFY(button != nullptr);
+    button->click();
+    QCOMPARE(m_owner->GetCheckedRadioButton(IDC_LANG_ENGLISH, IDC_LANG_GERMAN), languageButton);
+    m_about = std::make_unique<CAboutDlg>(m_owner.get());
     QCOMPARE(m_about->windowTitle(), QStringLiteral("About Morvex"));
     for (const char* name : {"version", "credit", "rights", "credits"}) {
       QVERIFY2(Line(name) != nullptr, name);
@@ -55,7 +63,6 @@ class TestAboutDlg : public QObject {
     QCOMPARE(Ok()->text(), QStringLiteral("OK"));
     QVERIFY(Ok()->isDefault());
     QVERIFY(!m_about->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
-    g_language = 1;
   }
 
   void closing_data() {

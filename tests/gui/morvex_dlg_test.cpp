@@ -25,12 +25,13 @@
 
 #include "about_dlg.h"
 #include "control_ids.h"
-#include "conversion_state.h"
 #include "gdb_builder.h"
+#include "gdb_types.h"
 #include "morvex_dlg.h"
 #include "recording_prompts.h"
 
 Q_DECLARE_METATYPE(MessageStyle)
+Q_DECLARE_METATYPE(Language)
 
 namespace {
 
@@ -176,7 +177,6 @@ class TestMorvexDlg : public QObject {
 
  private slots:
   void init() {
-    g_language = 1;  // as at process start
     m_prompts = RecordingPrompts();
     m_dlg = std::make_unique<CMorvexDlg>();
     m_dlg->SetPrompts(&m_prompts);
@@ -201,7 +201,7 @@ class TestMorvexDlg : public QObject {
     QCOMPARE(TextOf(Dlg(), IDC_MAX_VIAS), QStringLiteral("250"));
     QCOMPARE(Dlg().GetCheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6), int{IDC_OPTION_1});
     QCOMPARE(Dlg().GetCheckedRadioButton(IDC_LANG_ENGLISH, IDC_LANG_FRENCH), int{IDC_LANG_ENGLISH});
-    QCOMPARE(g_language, 1);
+    QCOMPARE(Dlg().CurrentLanguage(), Language::kEnglish);
     QVERIFY(!Item(IDC_MAX_VIAS_LABEL)->isEnabled());
     QVERIFY(!Item(IDC_MAX_VIAS)->isEnabled());
     QVERIFY(!Item(IDC_LANG_FRENCH)->isEnabled());
@@ -229,19 +229,22 @@ class TestMorvexDlg : public QObject {
 
   void languageClicks_data() {
     QTest::addColumn<QList<int>>("clicks");
-    QTest::addColumn<int>("language");  // 1 English, 2 Dutch, 3 German
-    QTest::newRow("English") << QList<int>{IDC_LANG_ENGLISH} << 1;
-    QTest::newRow("Dutch") << QList<int>{IDC_LANG_DUTCH} << 2;
-    QTest::newRow("German") << QList<int>{IDC_LANG_GERMAN} << 3;
-    QTest::newRow("German twice") << QList<int>{IDC_LANG_GERMAN, IDC_LANG_GERMAN} << 3;
-    QTest::newRow("Dutch then English") << QList<int>{IDC_LANG_DUTCH, IDC_LANG_ENGLISH} << 1;
-    QTest::newRow("German then Dutch") << QList<int>{IDC_LANG_GERMAN, IDC_LANG_DUTCH} << 2;
-    QTest::newRow("English twice") << QList<int>{IDC_LANG_ENGLISH, IDC_LANG_ENGLISH} << 1;
+    QTest::addColumn<Language>("language");
+    const Language english = Language::kEnglish;
+    const Language dutch = Language::kDutch;
+    const Language german = Language::kGerman;
+    QTest::newRow("English") << QList<int>{IDC_LANG_ENGLISH} << english;
+    QTest::newRow("Dutch") << QList<int>{IDC_LANG_DUTCH} << dutch;
+    QTest::newRow("German") << QList<int>{IDC_LANG_GERMAN} << german;
+    QTest::newRow("German twice") << QList<int>{IDC_LANG_GERMAN, IDC_LANG_GERMAN} << german;
+    QTest::newRow("Dutch then English") << QList<int>{IDC_LANG_DUTCH, IDC_LANG_ENGLISH} << english;
+    QTest::newRow("German then Dutch") << QList<int>{IDC_LANG_GERMAN, IDC_LANG_DUTCH} << dutch;
+    QTest::newRow("English twice") << QList<int>{IDC_LANG_ENGLISH, IDC_LANG_ENGLISH} << english;
   }
 
   void languageClicks() {
     QFETCH(QList<int>, clicks);
-    QFETCH(int, language);
+    QFETCH(Language, language);
     ShowActive();
     const QSize size = Dlg().size();
     Field(IDC_INPUT_PATH)->setText(QStringLiteral("in.gdb"));
@@ -250,9 +253,9 @@ class TestMorvexDlg : public QObject {
       QCOMPARE(Dlg().GetCheckedRadioButton(IDC_LANG_ENGLISH, IDC_LANG_FRENCH), id);
     }
 
-    QCOMPARE(g_language, language);
+    QCOMPARE(Dlg().CurrentLanguage(), language);
     for (const ControlTexts& item : kTexts) {
-      QCOMPARE(TextOf(Dlg(), item.id), QString::fromUtf8(item.text[language]));
+      QCOMPARE(TextOf(Dlg(), item.id), QString::fromUtf8(item.text[static_cast<size_t>(language)]));
     }
     for (const FixedText& item : kFixedTexts) {
       QCOMPARE(TextOf(Dlg(), item.id), QString::fromUtf8(item.text));
@@ -274,14 +277,14 @@ class TestMorvexDlg : public QObject {
     ShowActive();
     Click(Item(IDC_LANG_GERMAN));
     Click(Item(IDC_LANG_FRENCH));
-    QCOMPARE(g_language, 3);
+    QCOMPARE(Dlg().CurrentLanguage(), Language::kGerman);
     QCOMPARE(Dlg().GetCheckedRadioButton(IDC_LANG_ENGLISH, IDC_LANG_FRENCH), int{IDC_LANG_GERMAN});
 
     Dlg().CheckDlgButton(IDC_LANG_FRENCH);
     QCOMPARE(Dlg().GetCheckedRadioButton(IDC_LANG_ENGLISH, IDC_LANG_FRENCH), int{IDC_LANG_FRENCH});
-    QCOMPARE(g_language, 3);  // checking is no click
+    QCOMPARE(Dlg().CurrentLanguage(), Language::kGerman);  // checking is no click
     Dlg().OnLanguageClicked();
-    QCOMPARE(g_language, 4);
+    QCOMPARE(Dlg().CurrentLanguage(), Language::kFourth);
     for (const ControlTexts& item : kTexts) {
       QCOMPARE(TextOf(Dlg(), item.id), QString::fromUtf8(item.text[3]));
     }
@@ -316,7 +319,7 @@ class TestMorvexDlg : public QObject {
       QCOMPARE(TextOf(Dlg(), IDC_MAX_VIAS), QStringLiteral("731"));
     }
     QCOMPARE(Dlg().GetCheckedRadioButton(IDC_LANG_ENGLISH, IDC_LANG_FRENCH), int{IDC_LANG_ENGLISH});
-    QCOMPARE(g_language, 1);
+    QCOMPARE(Dlg().CurrentLanguage(), Language::kEnglish);
   }
 
   // Tab walks the fields and push buttons in template order; the radio
@@ -719,7 +722,7 @@ class TestMorvexDlg : public QObject {
     QCOMPARE(TextOf(Dlg(), IDC_INPUT_PATH), QStringLiteral("a.gdb"));
     QCOMPARE(TextOf(Dlg(), IDC_CONVERT), QStringLiteral("Converteer"));
     QCOMPARE(Dlg().GetCheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6), int{IDC_OPTION_5});
-    QCOMPARE(g_language, 2);
+    QCOMPARE(Dlg().CurrentLanguage(), Language::kDutch);
     QVERIFY(m_prompts.messages.empty());
   }
 

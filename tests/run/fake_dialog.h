@@ -1,6 +1,7 @@
 // A stand-in for the converter window: the fields hold what a test puts in
-// them, and every message box is recorded instead of shown. A hook sees each
-// field read, so that a test can look at the files at that moment.
+// them and make up the run's request, and every message box is recorded
+// instead of shown. A hook sees each field as the run takes it up, so that a
+// test can look at the files at that moment.
 #pragma once
 
 #include <functional>
@@ -18,48 +19,43 @@ struct ShownBox {
   MessageStyle style;
 };
 
-class FakeDialog final : public ConversionDialog {
+class FakeDialog final : public RunReporter {
  public:
   std::string inputPath;
   std::string outputPath;
   std::string maxVias = "250";  // the field's text, as typed
   int option = 1;               // 1..6; 0 when no option button is checked
+  Language language = Language::kEnglish;
+  OutputStream* trace = nullptr;
 
   std::vector<ShownBox> boxes;
-  mutable std::vector<int> fieldsRead;             // control ids, in the order read
+  std::vector<int> fieldsRead;                     // control ids, in the order read
   std::function<void(int)> onFieldRead;            // called before a field is read
   std::function<void(const ShownBox&)> onMessage;  // called as a box is shown
 
-  std::string GetDlgItemText(int id) const override {
-    Touch(id);
-    if (id == IDC_INPUT_PATH) return inputPath;
-    if (id == IDC_OUTPUT_PATH) return outputPath;
-    if (id == IDC_MAX_VIAS) return maxVias;
-    return {};
+  RunRequest Request() const {
+    RunRequest request;
+    request.inputPath = inputPath;
+    request.outputPath = outputPath;
+    request.option = option;
+    request.viaText = maxVias;
+    request.language = language;
+    request.trace = trace;
+    return request;
   }
 
-  // As the window's field: an unsigned decimal number, else 0.
-  unsigned GetDlgItemInt(int id) const override {
-    Touch(id);
-    const std::string text = id == IDC_MAX_VIAS ? maxVias : std::string();
-    if (text.empty() || text.size() > 9) return 0;
-    unsigned value = 0;
-    for (char c : text) {
-      if (c < '0' || c > '9') return 0;
-      value = value * 10 + static_cast<unsigned>(c - '0');
-    }
-    return value;
-  }
-
-  int GetCheckedRadioButton(int first, int last) const override {
-    if (option == 0) return 0;
-    const int id = IDC_OPTION_1 + option - 1;
-    return id >= first && id <= last ? id : 0;
-  }
-
-  void MessageBox(const std::string& text, const std::string& title, MessageStyle style) override {
+  void ShowMessage(const std::string& text, const std::string& title, MessageStyle style) override {
     boxes.push_back({text, title, style});
     if (onMessage) onMessage(boxes.back());
+  }
+
+  // The field the run takes up at each step.
+  void OnStep(RunStep step) override {
+    const int id = step == RunStep::kInputPath    ? IDC_INPUT_PATH
+                   : step == RunStep::kOutputPath ? IDC_OUTPUT_PATH
+                                                  : IDC_MAX_VIAS;
+    if (onFieldRead) onFieldRead(id);
+    fieldsRead.push_back(id);
   }
 
   bool WasRead(int id) const {
@@ -68,12 +64,11 @@ class FakeDialog final : public ConversionDialog {
     }
     return false;
   }
-
- private:
-  void Touch(int id) const {
-    if (onFieldRead) onFieldRead(id);
-    fieldsRead.push_back(id);
-  }
 };
+
+// The Convert command on the stand-in.
+inline RunOutcome Convert(FakeDialog& dialog) {
+  return RunConversion(dialog.Request(), dialog);
+}
 
 }  // namespace runtest

@@ -1,7 +1,6 @@
 // The fixture of the conversion-run tests: a scratch folder holding a copy of
 // the bundled example as the input, a fake dialog pointing at it and at an
-// output beside it, and the engine's process-wide settings put back after
-// every test.
+// output beside it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,7 +8,6 @@
 #include <string>
 
 #include "conversion_run.h"
-#include "conversion_state.h"
 #include "fake_dialog.h"
 #include "test_fs.h"
 
@@ -18,8 +16,6 @@ namespace runtest {
 class RunFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    g_language = 1;
-    g_traceOutput = nullptr;
     input = dir / "in.gdb";
     output = dir / "out.gdb";
     WriteFile(input, ReadFile(ExampleGdb()));
@@ -27,16 +23,10 @@ class RunFixture : public ::testing::Test {
     dialog.inputPath = input.string();
     dialog.outputPath = output.string();
   }
-  void TearDown() override {
-    g_language = 1;
-    g_traceOutput = nullptr;
-  }
 
-  RunOutcome Run(int language = 1) {
-    g_language = language;
-    const RunOutcome outcome = OnConvert(dialog);
-    g_language = 1;
-    return outcome;
+  RunOutcome Run(Language language = Language::kEnglish) {
+    dialog.language = language;
+    return Convert(dialog);
   }
 
   // A clean run of the same input, option and count into a file of its own.
@@ -49,7 +39,7 @@ class RunFixture : public ::testing::Test {
     other.outputPath = out.string();
     other.option = dialog.option;
     other.maxVias = dialog.maxVias;
-    EXPECT_EQ(OnConvert(other), RunOutcome::Completed);
+    EXPECT_EQ(Convert(other), RunOutcome::Completed);
     return ReadFile(out);
   }
 

@@ -31,7 +31,7 @@ class RunInfoTest : public RunFixture {
  protected:
   void SetUp() override {
     RunFixture::SetUp();
-    g_traceOutput = &trace_;
+    dialog.trace = &trace_;
     dialog.onMessage = [this](const ShownBox& box) {
       if (box.title == "Info") infos.push_back({box, trace_.Bytes()});
     };
@@ -61,20 +61,20 @@ TEST_F(RunInfoTest, SkippedTracksEachGetTheirBoxInTheirLanguage) {
       {"Kann nicht mehr als 10000 Trackpunkten konvertieren,\ntrack \"Big A\" übersprungen.",
        "Kann nicht mehr als 10000 Trackpunkten konvertieren,\ntrack \"Big B\" übersprungen."},
   };
-  for (int language = 1; language <= 3; ++language) {
+  const Language kLanguages[] = {Language::kEnglish, Language::kDutch, Language::kGerman};
+  const char* const kFinished[] = {"Finished", "Klaar", "Fertig"};
+  for (size_t l = 0; l < 3; ++l) {
     infos.clear();
     dialog.boxes.clear();
-    EXPECT_EQ(Run(language), RunOutcome::Completed);
-    ASSERT_EQ(infos.size(), 2u) << "language " << language;
+    EXPECT_EQ(Run(kLanguages[l]), RunOutcome::Completed);
+    ASSERT_EQ(infos.size(), 2u) << "language " << l + 1;
     for (size_t i = 0; i < 2; ++i) {
-      EXPECT_EQ(infos[i].box.text, kExpected[language - 1][i]);
+      EXPECT_EQ(infos[i].box.text, kExpected[l][i]);
       EXPECT_EQ(infos[i].box.style, MessageStyle::Exclamation);
     }
     // Two "Info" boxes, then the outcome.
     ASSERT_EQ(dialog.boxes.size(), 3u);
-    EXPECT_EQ(dialog.boxes[2].title, language == 1   ? "Finished"
-                                     : language == 2 ? "Klaar"
-                                                     : "Fertig");
+    EXPECT_EQ(dialog.boxes[2].title, kFinished[l]);
   }
 }
 
@@ -102,7 +102,7 @@ TEST_F(RunInfoTest, EachBoxComesRightAfterItsRecord) {
 
 TEST_F(RunInfoTest, HiddenLanguageShowsInfoBoxesButNoOutcome) {
   WriteTwoSkippedTracks();
-  EXPECT_EQ(Run(4), RunOutcome::Completed);
+  EXPECT_EQ(Run(Language::kFourth), RunOutcome::Completed);
   EXPECT_EQ(infos.size(), 2u);
   EXPECT_EQ(dialog.boxes.size(), 2u);
 }
@@ -116,10 +116,11 @@ TEST_F(RunInfoTest, RouteOverThePointLimitIsShownOnce) {
                                                  .Rest(LastLinkRest('l')),
                                              'l'),
                                  TrackRecord(ManyPoints("Kept", 4))}));
-  for (int language = 1; language <= 4; ++language) {
+  for (Language language :
+       {Language::kEnglish, Language::kDutch, Language::kGerman, Language::kFourth}) {
     infos.clear();
     EXPECT_EQ(Run(language), RunOutcome::Completed);
-    ASSERT_EQ(infos.size(), 1u) << "language " << language;
+    ASSERT_EQ(infos.size(), 1u) << "language " << static_cast<int>(language);
     EXPECT_EQ(infos[0].box.text, "Route point limit reached - track truncated!");
   }
 }

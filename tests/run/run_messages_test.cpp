@@ -82,7 +82,7 @@ void PrintTo(const WayOut& way, std::ostream* out) {
 }
 
 class WayOutTest : public RunFixture,
-                   public ::testing::WithParamInterface<std::tuple<WayOut, int>> {
+                   public ::testing::WithParamInterface<std::tuple<WayOut, Language>> {
  public:
   FakeDialog& Dialog() { return dialog; }
   const fs::path& Input() const { return input; }
@@ -212,12 +212,12 @@ TEST_P(WayOutTest, ShowsOneMessageAndLeavesNoFileOpen) {
   EXPECT_EQ(Run(language), way.outcome);
 
   // Language 4, the hidden button, shows no outcome message at all.
-  if (language == 4) {
+  if (language == Language::kFourth) {
     EXPECT_TRUE(dialog.boxes.empty());
   } else {
-    const MessageText& expected = language == 1   ? way.message->english
-                                  : language == 2 ? way.message->dutch
-                                                  : way.message->german;
+    const MessageText& expected = language == Language::kEnglish ? way.message->english
+                                  : language == Language::kDutch ? way.message->dutch
+                                                                 : way.message->german;
     ASSERT_EQ(dialog.boxes.size(), 1u);
     EXPECT_EQ(dialog.boxes[0].text, expected.text);
     EXPECT_EQ(dialog.boxes[0].title, expected.title);
@@ -228,14 +228,17 @@ TEST_P(WayOutTest, ShowsOneMessageAndLeavesNoFileOpen) {
   EXPECT_EQ(ReadFile(input), inputBefore);
 }
 
-std::string WayOutName(const ::testing::TestParamInfo<std::tuple<WayOut, int>>& info) {
+std::string WayOutName(const ::testing::TestParamInfo<std::tuple<WayOut, Language>>& info) {
   static const char* const kLanguages[] = {"", "English", "Dutch", "German", "Hidden"};
-  return std::string(std::get<0>(info.param).name) + "_" + kLanguages[std::get<1>(info.param)];
+  return std::string(std::get<0>(info.param).name) + "_" +
+         kLanguages[static_cast<int>(std::get<1>(info.param))];
 }
 
 INSTANTIATE_TEST_SUITE_P(AllLanguages, WayOutTest,
                          ::testing::Combine(::testing::ValuesIn(kWaysOut),
-                                            ::testing::Values(1, 2, 3, 4)),
+                                            ::testing::Values(Language::kEnglish, Language::kDutch,
+                                                              Language::kGerman,
+                                                              Language::kFourth)),
                          WayOutName);
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "byte_stream.h"
+#include "file_streams.h"
 
 namespace {
 

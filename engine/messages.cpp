@@ -1,70 +1,88 @@
-#include "run_messages.h"
+#include "messages.h"
 
 namespace {
 
-struct RunMessageRow {
-  RunOutcome outcome;
-  RunMessageText english;
-  RunMessageText dutch;
-  RunMessageText german;
+struct MessageRow {
+  MessageId id;
+  MessageText english;
+  MessageText dutch;
+  MessageText german;
 };
 
-constexpr RunMessageRow kRunMessages[] = {
-    {RunOutcome::InputPathEmpty,
+constexpr char kInfo[] = "Info";
+
+constexpr MessageRow kMessages[] = {
+    {MessageId::kInputPathEmpty,
      {"No input file specified", "File error"},
      {"Geen invoer bestand gespecificeerd", "Bestandsfout"},
      {"Keine Eingabe-Datei angegeben", "Datei Fehler"}},
-    {RunOutcome::InputOpenFailed,
+    {MessageId::kInputOpenFailed,
      {"Cannot open input file", "File error"},
      {"Kan het invoer bestand niet openen", "Bestandsfout"},
      {"Kann Eingabe-Datei nicht \xC3\xB6"
       "ffnen",
       "Datei Fehler"}},
-    {RunOutcome::OutputPathEmpty,
+    {MessageId::kOutputPathEmpty,
      {"No output file specified", "File error"},
      {"Geen uitvoer bestand gespecificeerd", "Bestandsfout"},
      {"Keine Ausgabe-Datei angegeben", "Datei Fehler"}},
-    {RunOutcome::OutputOpenFailed,
+    {MessageId::kOutputOpenFailed,
      {"Cannot open output file\nSame file as input or Read-Only?", "File error"},
      {"Kan het uitvoer bestand niet openen\nZelfde bestand als invoer of Read-Only?",
       "Bestandsfout"},
      {"Kann Ausgabe-Datei nicht \xC3\xB6"
       "ffnen\nGleiche Datei wie Eingabe-Datei oder Nur Lesen",
       "Datei Fehler"}},
-    {RunOutcome::ViaCountInvalid,
+    {MessageId::kViaCountInvalid,
      {"Number of via points per route invalid", "Error"},
      {"Aantal via punten per route ongeldig", "Fout"},
      {"Anzahl der Zwischenpunkte je Route ung\xC3\xBCltig", "Fehler"}},
-    {RunOutcome::NotGdbFormat,
+    {MessageId::kNotGdbFormat,
      {"Input file is not in GDB format", "File error"},
      {"Invoer bestand is niet in GDB formaat", "Bestandsfout"},
      {"Eingabe-Datei ist nicht im GDB Format", "Datei Fehler"}},
-    {RunOutcome::InputTruncated,
+    {MessageId::kInputTruncated,
      {"Input file ends before its end record - output is incomplete", "File error"},
      {"Invoer bestand eindigt voor het eindrecord - uitvoer is onvolledig", "Bestandsfout"},
      {"Eingabe-Datei endet vor dem Endedatensatz - Ausgabe ist unvollst\xC3\xA4ndig",
       "Datei Fehler"}},
-    {RunOutcome::OutputWriteFailed,
+    {MessageId::kOutputWriteFailed,
      {"Error writing output file", "File error"},
      {"Fout bij het schrijven van het uitvoer bestand", "Bestandsfout"},
      {"Fehler beim Schreiben der Ausgabe-Datei", "Datei Fehler"}},
-    {RunOutcome::Completed,
+    {MessageId::kCompleted,
      {"GDB file conversion completed", "Finished"},
      {"GDB bestandsconversie voltooid", "Klaar"},
      {"GDB Datei Konvertierung komplett", "Fertig"}},
+    {MessageId::kPointLimit,
+     {"Route point limit reached - track truncated!", kInfo},
+     {"Route point limit reached - track truncated!", kInfo},
+     {"Route point limit reached - track truncated!", kInfo}},
+    {MessageId::kTrackSkipped,
+     {"Cannot convert more then 10000 trackpoints,\ntrack \"%s\" skipped.", kInfo},
+     {"Kan niet meer dan 10000 trackpoints converteren,\ntrack \"%s\" overgeslagen.", kInfo},
+     {"Kann nicht mehr als 10000 Trackpunkten konvertieren,\ntrack \"%s\" \xC3\xBC"
+      "bersprungen.",
+      kInfo}},
+    {MessageId::kRecordDamaged,
+     {"Record %u is damaged: converted the part that could be read", kInfo},
+     {"Record %u is beschadigd: het leesbare deel is geconverteerd", kInfo},
+     {"Datensatz %u ist besch\xC3\xA4"
+      "digt: der lesbare Teil wurde konvertiert",
+      kInfo}},
 };
 
 }  // namespace
 
-RunMessageText RunMessageFor(RunOutcome outcome, int language) {
-  for (const RunMessageRow& row : kRunMessages) {
-    if (row.outcome != outcome) continue;
+MessageText TextFor(MessageId id, Language language) {
+  for (const MessageRow& row : kMessages) {
+    if (row.id != id) continue;
     switch (language) {
-      case 1:
+      case Language::kEnglish:
         return row.english;
-      case 2:
+      case Language::kDutch:
         return row.dutch;
-      case 3:
+      case Language::kGerman:
         return row.german;
       default:
         return {nullptr, nullptr};

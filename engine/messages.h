@@ -1,0 +1,32 @@
+// Every text a user can be shown, in the three languages: the messages the
+// engine leaves after a record and the outcome messages of a conversion run.
+// All texts are UTF-8.
+#pragma once
+
+#include "gdb_types.h"
+
+enum class MessageId {
+  // The run's outcomes.
+  kInputPathEmpty,
+  kInputOpenFailed,
+  kOutputPathEmpty,
+  kOutputOpenFailed,
+  kViaCountInvalid,
+  kNotGdbFormat,
+  kInputTruncated,
+  kOutputWriteFailed,
+  kCompleted,
+  // The engine's messages after a record; the title is the per-record box's.
+  kPointLimit,     // the same text in every language
+  kTrackSkipped,   // "%s": the track's name
+  kRecordDamaged,  // "%u": the record's number
+};
+
+struct MessageText {
+  const char* text;
+  const char* title;
+};
+
+// The message in English, Dutch or German; both null for the fourth language,
+// which has no texts.
+MessageText TextFor(MessageId id, Language language);

@@ -1,0 +1,43 @@
+// The thread that reads and writes the file streams' blocks in the background.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+
+// A thread that reads and writes file streams' blocks in the background, one
+// block at a time in the order they were started, while the engine works on
+// the next block. A run's input and output share one, so that the engine takes
+// one core and the file transfers another. Streams given no mover, or one
+// that could not start its thread, transfer in the caller's thread.
+class BlockMover {
+ public:
+  enum class Direction { kRead, kWrite };
+  BlockMover();
+  // The streams that use the mover must be gone first.
+  ~BlockMover();
+  BlockMover(const BlockMover&) = delete;
+  BlockMover& operator=(const BlockMover&) = delete;
+
+  // False when no thread could be started.
+  bool Running() const;
+  // A channel for one stream's blocks, or -1 when the mover is not running or
+  // has no channel left (it has two).
+  int Attach(std::FILE* file, Direction direction);
+  // Starts moving a block through a channel whose last block was waited for.
+  // The block is not to be touched until Wait has returned.
+  void Start(int channel, uint8_t* data, size_t size);
+  // Waits for the channel's block; returns the bytes moved (0 when there was
+  // no block in hand).
+  size_t Wait(int channel);
+
+ private:
+  struct State;
+  void Run();
+  std::unique_ptr<State> state_;
+};
+
+// Reads what the file has now, up to size bytes, without waiting to fill the
+// buffer; 0 at its end or on an error.
+size_t ReadAvailable(std::FILE* file, uint8_t* buffer, size_t size);

@@ -1,0 +1,60 @@
+// One conversion run: from a request (two paths, the processing option, the
+// via field's text, the language) to a finished output file, with every
+// message shown through a reporter. The run knows nothing of a toolkit: the
+// Qt window fills a request from its controls, the command line from its
+// arguments, the tests directly.
+#pragma once
+
+#include <string>
+
+#include "byte_stream.h"
+#include "gdb_types.h"
+
+enum class MessageStyle {
+  Exclamation,  // warning icon, one OK button
+  Plain,        // no icon, one OK button
+};
+
+struct RunRequest {
+  std::string inputPath;        // UTF-8
+  std::string outputPath;       // UTF-8
+  int option = 1;               // processing option 1 to 6; 0 (none chosen) converts as 1
+  std::string viaText = "250";  // the via field as typed; read for options 5 and 6 only
+  Language language = Language::kEnglish;
+  OutputStream* trace = nullptr;  // the engine's trace lines; null for none. Not owned.
+};
+
+// The steps at which the run takes up a field of the request, in this order.
+enum class RunStep {
+  kInputPath,   // before the input is opened
+  kOutputPath,  // the input is open and read-only
+  kViaText,     // options 5 and 6: the output is checked, not yet opened
+};
+
+class RunReporter {
+ public:
+  virtual ~RunReporter() = default;
+  // A message box; returns when the user has closed it. Texts are UTF-8,
+  // except that a message after a record may carry a name's bytes as the
+  // file has them (see MixedTextToUtf8).
+  virtual void ShowMessage(const std::string& text, const std::string& title,
+                           MessageStyle style) = 0;
+  // The run has come to a step; nothing to do for most reporters.
+  virtual void OnStep(RunStep /*step*/) {}
+};
+
+enum class RunOutcome {
+  Completed,  // the end record was converted; the completion message was due
+  InputPathEmpty,
+  InputOpenFailed,
+  OutputPathEmpty,
+  OutputOpenFailed,
+  ViaCountInvalid,
+  NotGdbFormat,
+  InputTruncated,  // the input ended before its end record
+  OutputWriteFailed,
+};
+
+// Runs one conversion. Returns how it ended; every message has been shown
+// through the reporter when it returns.
+RunOutcome RunConversion(const RunRequest& request, RunReporter& reporter);
