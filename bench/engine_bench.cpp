@@ -69,7 +69,7 @@ bool Convert(ConversionState& state, const std::string& file, ConversionMode mod
 
 void ConvertFile(benchmark::State& state, const std::string& kind, ConversionMode mode) {
   const std::string& file = File(kind);
-  const auto conversion = std::make_unique<ConversionState>();
+  const auto conversion = NewConversionState();
   for (auto _ : state) {
     if (!Convert(*conversion, file, mode)) {
       state.SkipWithError("the conversion did not reach the end record");

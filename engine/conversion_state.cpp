@@ -2,7 +2,10 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <new>
+#include <type_traits>
 
 #include "byte_stream.h"
 #include "messages.h"
@@ -18,6 +21,19 @@ void StartConversion(ConversionState& state, const ConversionSettings& settings)
   state.nameBuffer[0] = '\0';
   state.pointCount = 0;
   ForgetWaypoints(state);
+}
+
+void ConversionStateDeleter::operator()(ConversionState* state) const {
+  std::free(state);
+}
+
+ConversionStatePtr NewConversionState() {
+  static_assert(
+      std::is_aggregate_v<ConversionState> && std::is_trivially_destructible_v<ConversionState>,
+      "a ConversionState begins its life in the zeroed memory of calloc");
+  void* memory = std::calloc(1, sizeof(ConversionState));
+  if (memory == nullptr) throw std::bad_alloc();
+  return ConversionStatePtr(static_cast<ConversionState*>(memory));
 }
 
 void AppendPointToFullTable(ConversionState& state) {

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "gdb_types.h"
 
@@ -66,6 +67,17 @@ struct ConversionState {
 // Readies state for a run with these settings: the counters, the point
 // table, the message and the waypoint positions start afresh.
 void StartConversion(ConversionState& state, const ConversionSettings& settings);
+
+struct ConversionStateDeleter {
+  void operator()(ConversionState* state) const;
+};
+using ConversionStatePtr = std::unique_ptr<ConversionState, ConversionStateDeleter>;
+
+// A state whose fields are all zero, in memory that the system hands out
+// zeroed: its pages are touched only as a run uses them, so a run pays
+// nothing for the waypoint positions (2 MB) unless it converts routes.
+// StartConversion readies it for a run.
+ConversionStatePtr NewConversionState();
 
 // Hash of a name's bytes (NUL excluded); never 0.
 constexpr uint64_t kNameHashStart = 0xCBF29CE484222325ull;

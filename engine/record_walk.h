@@ -127,23 +127,27 @@ class RecordWalk {
     for (int field = 0; field < fields; ++field) largest += 1 + sizes[field];
     size_t size = 0;
     uint32_t whole = 0;
-    // Points that fit at their largest need no bound checks.
+    // Points that fit at their largest need no bound checks. The loops
+    // count down and compare with one bound, so that their counters stay in
+    // registers beside the point table's.
+    const size_t lastWholeStart = limit >= largest ? limit - largest : 0;
+    uint32_t left = limit >= largest ? count : 0;
     if (fields == 1) {
       // One flag (a link point): computed into the offset. It may well vary
       // from point to point, and a mispredicted branch costs more than the
       // wait for one flag.
       const size_t extra = sizes[0];
-      while (whole < count && size + largest <= limit) {
+      while (left > 0 && size <= lastWholeStart) {
         OfferPoint(bytes + size, onPoint);
         size += 9 + (bytes[size + 8] != 0 ? extra : 0);
-        ++whole;
+        --left;
       }
     } else {
       // Several flags (a track point): branched on. A file's points mostly
       // set the same fields, so the branches are well predicted and a
       // point's flags need not wait for each other nor for the previous
       // point's.
-      while (whole < count && size + largest <= limit) {
+      while (left > 0 && size <= lastWholeStart) {
         size_t end = size + 8;
         for (int field = 0; field < fields; ++field) {
           if (bytes[end] != 0) end += sizes[field];
@@ -151,9 +155,10 @@ class RecordWalk {
         }
         OfferPoint(bytes + size, onPoint);
         size = end;
-        ++whole;
+        --left;
       }
     }
+    if (limit >= largest) whole = count - left;
     while (whole < count) {
       size_t end = size + 8;
       int field = 0;

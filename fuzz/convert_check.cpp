@@ -137,7 +137,7 @@ void RunConvertCase(const uint8_t* data, size_t size) {
   StringOutputStream output(1 << 12);
   LineCounter trace;
   settings.trace = &trace;
-  static const auto state = std::make_unique<ConversionState>();
+  static const auto state = NewConversionState();
   RecordChecks checks(file, fileSize, input, output, trace);
   const ConversionResult result = ConvertGdb(*state, settings, input, output, mode, &checks);
   // Every byte is handed out at most once (checked above) and the walks stop

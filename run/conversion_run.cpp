@@ -87,7 +87,7 @@ RunOutcome ConvertFiles(const RunRequest& request, RunReporter& reporter,
                         const ConversionSettings& settings, std::FILE* inputFile,
                         std::FILE* outputFile, bool readAhead) {
   // The state is large; a run holds one of its own.
-  const auto state = std::make_unique<ConversionState>();
+  const auto state = NewConversionState();
   ConversionResult result;
   bool written = false;
   {

@@ -44,7 +44,7 @@ RunResult Convert(const std::string& input, ConversionMode mode, const RunOption
   settings.language = options.language;
   settings.maxViasPerRoute = options.maxViasPerRoute;
   settings.trace = &trace;
-  static const auto state = std::make_unique<ConversionState>();
+  static const auto state = NewConversionState();
   OutcomeRecorder recorder(result, input.size());
   const ConversionResult conversion = ConvertGdb(*state, settings, in, out, mode, &recorder);
   result.header = conversion.headerAccepted ? 1 : 0;
@@ -257,7 +257,7 @@ std::vector<gdbtest::FramePoint> SelectedRoutePoints(const gdbtest::FrameReport&
   return WithoutRepeats(selected);
 }
 
-EngineTest::EngineTest() : stateHolder_(std::make_unique<ConversionState>()), state(*stateHolder_) {
+EngineTest::EngineTest() : stateHolder_(NewConversionState()), state(*stateHolder_) {
   Start({});
 }
 

@@ -122,7 +122,7 @@ class EngineTest : public testing::Test {
   // Starts the state afresh with these settings.
   void Start(const ConversionSettings& settings);
 
-  std::unique_ptr<ConversionState> stateHolder_;
+  ConversionStatePtr stateHolder_;
   ConversionState& state;
 };
 
