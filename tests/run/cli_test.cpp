@@ -38,7 +38,9 @@ class CliTest : public ::testing::Test {
     std::string trace;
     for (const gdbtest::FrameRecord& record : report.records) {
       trace += record.type;
-      trace += " " + std::to_string(static_cast<int32_t>(record.length)) + "\n";
+      trace += ' ';
+      trace += std::to_string(static_cast<int32_t>(record.length));
+      trace += '\n';
     }
     return trace;
   }

@@ -90,9 +90,16 @@ std::string Coordinate(double value) {
 }
 
 void WritePoint(std::string& out, const char* tag, const GpxPoint& point, const char* indent) {
+  // Appended piece by piece: GCC 12 takes "<" + std::string(...) for an
+  // overlapping copy at -O3 (a false -Wrestrict).
   out += indent;
-  out += "<" + std::string(tag) + " lat=\"" + Coordinate(point.lat) + "\" lon=\"" +
-         Coordinate(point.lon) + "\"";
+  out += '<';
+  out += tag;
+  out += " lat=\"";
+  out += Coordinate(point.lat);
+  out += "\" lon=\"";
+  out += Coordinate(point.lon);
+  out += '"';
   if (point.name.empty()) {
     out += "/>\n";
   } else {
