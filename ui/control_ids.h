@@ -1,6 +1,5 @@
-// Resource and control ids of the main dialog and the about box. The ids are
-// shared by the conversion run, the Qt dialog and the command-line converter,
-// which stands in for the dialog when it drives a run.
+// Resource and control ids of the main dialog and the about box, by which
+// the dialog's handlers address its controls.
 #pragma once
 
 enum ResourceId : int {
