@@ -226,7 +226,10 @@ class Generator {
     body.Text(name);
     WaypointPrefix(body, waypointClass, marker);
     body.Point(at.lat, at.lon);
-    body.FlaggedDouble(random_.OneIn(2), 100.0 + random_.Below(900));
+    // The draws in a fixed order (the value, then the flag), not left to the
+    // compiler's order of arguments: the files must not depend on the compiler.
+    const double altitude = 100.0 + random_.Below(900);
+    body.FlaggedDouble(random_.OneIn(2), altitude);
     body.Text(random_.OneIn(3) ? "generated waypoint" : "");
     body.FlaggedDouble(false, 0);
     body.Int32(0);   // display
@@ -325,7 +328,8 @@ class Generator {
         Position hi = link[0];
         for (const Position& p : link) {
           body.Point(p.lat, p.lon);
-          body.FlaggedDouble(random_.OneIn(4), 200.0 + random_.Below(100));
+          const double altitude = 200.0 + random_.Below(100);
+          body.FlaggedDouble(random_.OneIn(4), altitude);
           lo = {p.lat < lo.lat ? p.lat : lo.lat, p.lon < lo.lon ? p.lon : lo.lon};
           hi = {p.lat > hi.lat ? p.lat : hi.lat, p.lon > hi.lon ? p.lon : hi.lon};
         }
@@ -385,7 +389,8 @@ class Generator {
       PickClass(waypointClass, marker);
       AddWaypoint(Name("WPT", ++waypoints_), Step(0.01), waypointClass, marker);
     } else if (pick < 7) {
-      AddRoute(2 + random_.Below(30), 3 + random_.Below(20));
+      const uint32_t linkPoints = 3 + random_.Below(20);
+      AddRoute(2 + random_.Below(30), linkPoints);
     } else if (pick < 9) {
       AddTrack(50 + random_.Below(500));
     } else {
