@@ -68,11 +68,12 @@ bool WalkLinkPoints(RecordWalk& walk, uint32_t count, LinkPointSink* sink) {
   return true;
 }
 
-// One entry; false when the walk ends with it.
-bool WalkRouteEntry(RecordWalk& walk, PrefixRewrite rewrite, LinkPointSink* sink, bool first) {
+// Entry index of a route of entryCount entries; false when the walk ends with it.
+bool WalkRouteEntry(RecordWalk& walk, PrefixRewrite rewrite, LinkPointSink* sink, uint32_t index,
+                    uint32_t entryCount) {
   uint64_t nameHash = 0;
   if (!walk.Text(&nameHash)) return false;
-  if (first && sink != nullptr) sink->OnFirstEntry(nameHash);
+  if (index == 0 && sink != nullptr) sink->OnFirstEntry(nameHash, entryCount);
   WalkWaypointPrefix(walk, rewrite);
   uint32_t linkPoints = 0;
   if (!walk.Ok() || !WalkWaypointTail(walk) || !walk.UInt32(linkPoints) || linkPoints == 0) {
@@ -88,6 +89,6 @@ void WalkRouteBody(RecordWalk& walk, PrefixRewrite rewrite, LinkPointSink* sink)
   uint32_t entries = 0;
   if (!walk.Bytes(1) || !WalkFlaggedGroups(walk) || !walk.UInt32(entries)) return;
   for (uint32_t i = 0; i < entries; ++i) {
-    if (!WalkRouteEntry(walk, rewrite, sink, i == 0)) return;
+    if (!WalkRouteEntry(walk, rewrite, sink, i, entries)) return;
   }
 }

@@ -17,8 +17,9 @@ class LinkPointSink {
   virtual bool AppendsEveryPoint() const = 0;
   virtual void OnLinkPoint(int32_t latitude, int32_t longitude, bool firstOfLink,
                            bool lastOfLink) = 0;
-  // The name of the route's first waypoint entry, as a NameHash.
-  virtual void OnFirstEntry(uint64_t nameHash) = 0;
+  // The name of the route's first waypoint entry, as a NameHash, and the
+  // route's entry count.
+  virtual void OnFirstEntry(uint64_t nameHash, uint32_t entryCount) = 0;
 
  protected:
   ~LinkPointSink() = default;

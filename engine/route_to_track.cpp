@@ -16,8 +16,8 @@
 //
 //   name | class value 4 | country code text | 22 bytes | latitude 4 | longitude 4 | rest
 //
-// and a route whose links give no point at all, a route of one via point,
-// becomes a track of that via point's position.
+// and a route of one via point (entry count 1, no link) becomes a track of
+// that via point's position.
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -43,17 +43,19 @@ class RoutePointCollector final : public LinkPointSink {
                    bool lastOfLink) override {
     if (allPoints_ || firstOfLink || lastOfLink) AppendPoint(state_, latitude, longitude);
   }
-  void OnFirstEntry(uint64_t nameHash) override {
+  void OnFirstEntry(uint64_t nameHash, uint32_t entryCount) override {
     firstEntryHash_ = nameHash;
-    hasFirstEntry_ = true;
+    loneEntry_ = entryCount == 1;
   }
 
-  // A route of one via point has no link to take a point from: its track is
-  // that via point, at the position of the waypoint record of its name.
+  // A route of one via point (an entry count of 1) has no link to take a
+  // point from: its track is that via point, at the position of the waypoint
+  // record of its name. A route of more entries whose first link is empty
+  // keeps its track of no points.
   void TakeLoneViaPoint() const {
     int32_t latitude = 0;
     int32_t longitude = 0;
-    if (state_.pointCount == 0 && hasFirstEntry_ &&
+    if (state_.pointCount == 0 && loneEntry_ &&
         FindWaypoint(state_, firstEntryHash_, latitude, longitude)) {
       AppendPoint(state_, latitude, longitude);
     }
@@ -62,7 +64,7 @@ class RoutePointCollector final : public LinkPointSink {
  private:
   ConversionState& state_;
   bool allPoints_;
-  bool hasFirstEntry_ = false;
+  bool loneEntry_ = false;  // the route has exactly one entry
   uint64_t firstEntryHash_ = 0;
 };
 

@@ -246,7 +246,7 @@ std::vector<gdbtest::FramePoint> SelectedRoutePoints(const gdbtest::FrameReport&
         selected.push_back(route.points[next]);
     }
   }
-  if (selected.empty() && !route.entries.empty()) {
+  if (selected.empty() && route.declaredCount == 1 && !route.entries.empty()) {
     for (size_t i = routeIndex; i-- > 0;) {
       const gdbtest::FrameRecord& record = report.records[i];
       if (record.type == 'W' && record.name == route.entries[0].name && !record.points.empty()) {

@@ -108,9 +108,9 @@ std::string ExpectedTrackRecord(const std::string& name,
                                 const std::vector<gdbtest::FramePoint>& points, char version);
 // The points that modes 'T' and 'U' take from a route as the frame checker
 // walked it, repeats of the last point dropped.
-// A route whose links give no point takes the position of the last waypoint
-// record before it named as its first entry (report: the whole input;
-// routeIndex: the route's place in report.records).
+// A route of one entry whose link gives no point takes the position of the
+// last waypoint record before it named as that entry (report: the whole
+// input; routeIndex: the route's place in report.records).
 std::vector<gdbtest::FramePoint> SelectedRoutePoints(const gdbtest::FrameReport& report,
                                                      size_t routeIndex, ConversionMode mode);
 std::vector<gdbtest::FramePoint> WithoutRepeats(const std::vector<gdbtest::FramePoint>& points);

@@ -145,6 +145,33 @@ TEST_F(RouteToTrackTest, RouteOfOneViaPoint) {
   }
 }
 
+// Only a route of one entry takes the position of its waypoint: a route of
+// more entries whose first link is empty keeps its track of no points.
+TEST_F(RouteToTrackTest, OnlyARouteOfOneEntryTakesAPosition) {
+  struct EntryCountCase {
+    const char* name;
+    Route route;
+    std::vector<FramePoint> points;
+  };
+  const EntryCountCase cases[] = {
+      {"one entry", Route("R").Entry(RouteEntry("Hut")), {{-7, 9}}},
+      {"two entries, the first link empty",
+       Route("R").Entry(RouteEntry("Hut")).Entry(RouteEntry("Inn")),
+       {}},
+  };
+  for (const EntryCountCase& c : cases) {
+    const std::string input =
+        GdbFile('l', {PlacedWaypoint("Hut", -7, 9, Waypoint()),
+                      PlacedWaypoint("Inn", 1, 1, Waypoint()), RouteRecord(c.route, 'l')});
+    for (ConversionMode mode : {kRoutesToTracksAllPoints, kRoutesToTracksViaPoints}) {
+      SCOPED_TRACE(testing::Message() << c.name << ", mode " << mode);
+      const RunResult run = Convert(input, mode);
+      ASSERT_TRUE(Completed(run));
+      EXPECT_EQ(run.frames.records[2].points, c.points);
+    }
+  }
+}
+
 // Positions are those of the run's own file: a run starts with none.
 TEST_F(RouteToTrackTest, LoneViaPointsAreForgottenBetweenRuns) {
   const Route lone = Route("Lone").Entry(RouteEntry("Hut"));
