@@ -6,9 +6,19 @@
 #include <optional>
 #include <string>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#endif
+
 #include "conversion_run.h"
 #include "decimal_field.h"
 #include "file_streams.h"
+#include "messages.h"
 
 namespace {
 
@@ -108,17 +118,82 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& args) {
   return std::nullopt;
 }
 
-// Messages are lines on standard error.
+#ifndef _WIN32
+// Opens each of descriptors 0, 1 and 2 that is closed on /dev/null. Done
+// before any file is opened: an input or output that took one of them would
+// be read as standard input or written with the trace or the messages.
+bool OpenClosedStandardDescriptors() {
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // The lower descriptors are open, so this one is the lowest free.
+    if (open("/dev/null", O_RDWR) != fd) return false;
+  }
+  return true;
+}
+
+// True when the path names the file on descriptor 1, the trace's.
+bool IsStandardOutput(const std::string& path) {
+  if (path == "/dev/stdout") return true;
+  struct stat named {};
+  struct stat standard {};
+  return stat(path.c_str(), &named) == 0 && fstat(STDOUT_FILENO, &standard) == 0 &&
+         named.st_dev == standard.st_dev && named.st_ino == standard.st_ino;
+}
+
+// A reader that goes away (`| head`) makes a write fail instead of ending the
+// program: the trace stops, the conversion goes on.
+void IgnoreBrokenPipes() {
+  std::signal(SIGPIPE, SIG_IGN);
+}
+#else
+bool OpenClosedStandardDescriptors() {
+  return true;
+}
+bool IsStandardOutput(const std::string& path) {
+  return path == "/dev/stdout";
+}
+void IgnoreBrokenPipes() {}
+#endif
+
+// Messages are lines on standard error. The first message after the trace
+// has stopped is preceded by one line that says so.
 class StandardErrorReporter final : public RunReporter {
  public:
+  StandardErrorReporter(const OutputStream* trace, Language language)
+      : trace_(trace), language_(language) {}
+
   void ShowMessage(const std::string& text, const std::string& title, MessageStyle) override {
-    std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+    NoteStoppedTrace();
+    Print(title.c_str(), text.c_str());
   }
+
+  // The run flushes the trace before every message, so a failed write is
+  // known here by the time of the message that follows it.
+  void NoteStoppedTrace() {
+    if (trace_ == nullptr || !trace_->Failed() || traceStopNoted_) return;
+    traceStopNoted_ = true;
+    const MessageText notice = TextFor(MessageId::kTraceWriteFailed, language_);
+    if (notice.text != nullptr) Print(notice.title, notice.text);
+  }
+
+ private:
+  static void Print(const char* title, const char* text) {
+    std::fprintf(stderr, "%s: %s\n", title, text);
+  }
+
+  const OutputStream* trace_;
+  Language language_;
+  bool traceStopNoted_ = false;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (!OpenClosedStandardDescriptors()) {
+    std::fputs("morvex-convert: cannot open /dev/null for a closed standard stream\n", stderr);
+    return kExitFailed;
+  }
+  IgnoreBrokenPipes();
   Arguments args;
   if (const auto status = ParseArguments(argc, argv, args)) return *status;
   // The trace stream buffers the lines itself and flushes them before every
@@ -126,9 +201,11 @@ int main(int argc, char** argv) {
   // sent to one file or pipe, the messages come before the lines they follow.
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   FileOutputStream trace(stdout, 1 << 14);
-  if (!args.quiet) args.request.trace = &trace;
-  StandardErrorReporter reporter;
+  // An output on standard output takes it alone.
+  if (!args.quiet && !IsStandardOutput(args.request.outputPath)) args.request.trace = &trace;
+  StandardErrorReporter reporter(args.request.trace, args.request.language);
   const RunOutcome outcome = RunConversion(args.request, reporter);
   trace.Flush();
+  reporter.NoteStoppedTrace();
   return outcome == RunOutcome::Completed ? kExitCompleted : kExitFailed;
 }

@@ -70,6 +70,11 @@ constexpr MessageRow kMessages[] = {
      {"Datensatz %u ist besch\xC3\xA4"
       "digt: der lesbare Teil wurde konvertiert",
       kInfo}},
+    {MessageId::kTraceWriteFailed,
+     {"standard output could not be written; the conversion went on", "Trace"},
+     {"standaarduitvoer kon niet worden geschreven; de conversie ging door", "Trace"},
+     {"Die Standardausgabe konnte nicht geschrieben werden; die Konvertierung lief weiter",
+      "Trace"}},
 };
 
 }  // namespace

@@ -20,6 +20,8 @@ enum class MessageId {
   kPointLimit,     // the same text in every language
   kTrackSkipped,   // "%s": the track's name
   kRecordDamaged,  // "%u": the record's number
+  // The command line: the trace on standard output stopped, the run did not.
+  kTraceWriteFailed,
 };
 
 struct MessageText {

@@ -2,8 +2,10 @@
 // error, the trace on standard output, and clear refusals of bad arguments.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "frame_checker.h"
@@ -280,6 +282,120 @@ TEST_F(CliTest, DoubleDashEndsTheOptions) {
   fs::current_path(fs::temp_directory_path());
   EXPECT_EQ(result.exitStatus, kCompleted) << result.err;
   EXPECT_TRUE(fs::exists(dir / "-out.gdb"));
+}
+
+// Byte equality that names the sizes and the first difference rather than
+// printing megabytes.
+::testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected) {
+  if (actual == expected) return ::testing::AssertionSuccess();
+  const auto at = std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
+  return ::testing::AssertionFailure()
+         << actual.size() << " bytes where " << expected.size()
+         << " were expected, first difference at byte " << (at.first - actual.begin());
+}
+
+// Runs the script with sh, morvex-convert as $0 and the arguments after it.
+ProcessResult ConvertInShell(const std::string& script, std::vector<std::string> args) {
+  args.insert(args.begin(), {"sh", "-c", script, MORVEX_CONVERT});
+  return RunProgram(args);
+}
+
+// Standard streams that are closed, broken or the output itself, with an
+// input whose trace fills the trace's buffer many times over and outgrows a
+// pipe, and whose last track brings a message in the middle of the run.
+class CliStreamsTest : public CliTest {
+ protected:
+  void SetUp() override {
+    using namespace gdbtest;
+    CliTest::SetUp();
+    std::vector<std::string> records(200000, Record('D', "x"));
+    std::vector<TrackPoint> points;
+    for (int32_t i = 0; i < 10000; ++i) points.emplace_back(i, i);
+    records.push_back(TrackRecord(Track("Huge").Points(points)));
+    records.push_back(Record('D', "x"));
+    WriteFile(input, GdbFile('l', records));
+    const fs::path normalPath = dir / "normal.gdb";
+    normalRun = Convert({"--option", "5", input.string(), normalPath.string()});
+    ASSERT_EQ(normalRun.exitStatus, kCompleted);
+    normal = ReadFile(normalPath);
+  }
+
+  ProcessResult normalRun;  // every stream open
+  std::string normal;       // its output
+};
+
+TEST_F(CliStreamsTest, ClosedStandardDescriptorsNeverCarryTheFiles) {
+  struct Case {
+    const char* redirections;
+    bool stdoutOpen;
+    bool stderrOpen;
+  };
+  const Case cases[] = {
+      {"<&-", true, true},
+      {">&-", false, true},
+      {"2>&-", true, false},
+      {"<&- >&-", false, true},
+      {"<&- 2>&-", true, false},
+      {">&- 2>&-", false, false},
+      {"<&- >&- 2>&-", false, false},
+  };
+  for (const Case& c : cases) {
+    fs::remove(output);
+    const ProcessResult result = ConvertInShell(std::string("exec \"$0\" \"$@\" ") + c.redirections,
+                                                {"--option", "5", input.string(), output.string()});
+    EXPECT_EQ(result.exitStatus, kCompleted) << c.redirections;
+    EXPECT_TRUE(SameBytes(ReadFile(output), normal)) << c.redirections;
+    EXPECT_TRUE(SameBytes(result.out, c.stdoutOpen ? normalRun.out : "")) << c.redirections;
+    EXPECT_EQ(result.err, c.stderrOpen ? normalRun.err : "") << c.redirections;
+  }
+}
+
+TEST_F(CliStreamsTest, ReaderThatStopsEndsTheTraceNotTheRun) {
+  const fs::path status = dir / "status";
+  const ProcessResult result =
+      ConvertInShell("s=$1; shift; { \"$0\" \"$@\"; echo $? >\"$s\"; } | head -1",
+                     {status.string(), "--option", "5", input.string(), output.string()});
+  EXPECT_EQ(ReadFile(status), "0\n");
+  EXPECT_TRUE(SameBytes(ReadFile(output), normal));
+  EXPECT_EQ(result.out, "D 1\n");
+  // Said once, before the first message after the trace stopped.
+  EXPECT_EQ(result.err, "Trace: standard output could not be written; the conversion went on\n" +
+                            normalRun.err);
+}
+
+TEST_F(CliStreamsTest, OutputOnStandardOutputTakesItAlone) {
+  const ProcessResult named = Convert({"--option", "5", input.string(), "/dev/stdout"});
+  EXPECT_EQ(named.exitStatus, kCompleted);
+  EXPECT_TRUE(SameBytes(named.out, normal));
+  EXPECT_EQ(named.err, normalRun.err);
+
+  // Standard output sent to the output file itself.
+  const ProcessResult same = ConvertInShell("exec \"$0\" \"$@\" >\"$4\"",
+                                            {"--option", "5", input.string(), output.string()});
+  EXPECT_EQ(same.exitStatus, kCompleted);
+  EXPECT_TRUE(SameBytes(ReadFile(output), normal));
+  EXPECT_EQ(same.err, normalRun.err);
+}
+
+TEST_F(CliTest, StoppedTraceIsToldInTheChosenLanguage) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  const std::pair<const char*, const char*> cases[] = {
+      {"en",
+       "Trace: standard output could not be written; the conversion went on\n"
+       "Finished: GDB file conversion completed\n"},
+      {"nl",
+       "Trace: standaarduitvoer kon niet worden geschreven; de conversie ging door\n"
+       "Klaar: GDB bestandsconversie voltooid\n"},
+      {"de",
+       "Trace: Die Standardausgabe konnte nicht geschrieben werden; die Konvertierung lief "
+       "weiter\nFertig: GDB Datei Konvertierung komplett\n"},
+  };
+  for (const auto& [language, err] : cases) {
+    const ProcessResult result = ConvertInShell(
+        "exec \"$0\" \"$@\" >/dev/full", {"--language", language, input.string(), output.string()});
+    EXPECT_EQ(result.exitStatus, kCompleted) << language;
+    EXPECT_EQ(result.err, err);
+  }
 }
 
 }  // namespace
