@@ -19,6 +19,7 @@
 #include "decimal_field.h"
 #include "file_streams.h"
 #include "messages.h"
+#include "text_utils.h"
 
 namespace {
 
@@ -177,8 +178,9 @@ class StandardErrorReporter final : public RunReporter {
   }
 
  private:
+  // Names from the file are shown with their control bytes escaped.
   static void Print(const char* title, const char* text) {
-    std::fprintf(stderr, "%s: %s\n", title, text);
+    std::fprintf(stderr, "%s: %s\n", TextForTerminal(title).c_str(), TextForTerminal(text).c_str());
   }
 
   const OutputStream* trace_;

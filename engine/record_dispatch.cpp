@@ -28,6 +28,17 @@ void Reclassify(ConversionState& state, InputStream& input, OutputStream& output
   walk.Finish();
 }
 
+// "W 73": the type letter and the length. A type that is not an ASCII letter
+// shows as \xNN, so that no control byte of a file reaches a terminal.
+void TraceFrame(const ConversionState& state, int type, uint32_t length) {
+  const bool letter = (type >= 'A' && type <= 'Z') || (type >= 'a' && type <= 'z');
+  if (letter) {
+    Trace(state, "%c %d\n", type, static_cast<int32_t>(length));
+  } else {
+    Trace(state, "\\x%02X %d\n", static_cast<unsigned>(type), static_cast<int32_t>(length));
+  }
+}
+
 }  // namespace
 
 int ConvertRecord(ConversionState& state, InputStream& input, OutputStream& output,
@@ -37,7 +48,7 @@ int ConvertRecord(ConversionState& state, InputStream& input, OutputStream& outp
   const uint32_t length = ReadUInt32(input);
   const int type = input.ReadByte();
   if (input.AtEnd()) return kInputEnded;
-  Trace(state, "%c %d\n", type, static_cast<int32_t>(length));
+  TraceFrame(state, type, length);
   using namespace record_type;
   if ((type == kWaypoint || type == kRoute) && IsReclassifying(mode)) {
     Reclassify(state, input, output, length, static_cast<uint8_t>(type), mode);

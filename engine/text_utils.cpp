@@ -1,6 +1,7 @@
 #include "text_utils.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -37,6 +38,67 @@ uint32_t Cp1252CodePoint(unsigned char byte) {
   return (byte >= 0x80 && byte < 0xA0) ? kCp1252High[byte - 0x80] : byte;
 }
 
+bool IsUnsafeCodePoint(uint32_t codePoint) {
+  return codePoint < 0x20 || codePoint == 0x7F || (codePoint >= 0x80 && codePoint < 0xA0);
+}
+
+// The two bytes of a mark for byte.
+size_t Mark(unsigned char byte, char* out) {
+  out[0] = static_cast<char>(0xF8 | (byte >> 6));
+  out[1] = static_cast<char>(0x80 | (byte & 0x3F));
+  return 2;
+}
+
+bool IsMarkAt(std::string_view text, size_t at) {
+  const auto lead = static_cast<unsigned char>(text[at]);
+  return lead >= 0xF8 && lead <= 0xFB && at + 1 < text.size() &&
+         IsContinuationByte(static_cast<unsigned char>(text[at + 1]));
+}
+
+// A C1 control in UTF-8: C2 80 to C2 9F.
+bool IsC1(std::string_view text, size_t at) {
+  return static_cast<unsigned char>(text[at]) == 0xC2 && at + 1 < text.size() &&
+         static_cast<unsigned char>(text[at + 1]) < 0xA0;
+}
+
+}  // namespace
+
+size_t Utf8SequenceLength(std::string_view text, size_t at);
+
+namespace {
+
+// Copies text, handing every unsafe byte (and the byte a mark stands for) to
+// show(out, byte): the message's own line breaks are kept.
+template <class Show>
+std::string SafeText(std::string_view text, Show show) {
+  std::string out;
+  out.reserve(text.size());
+  size_t at = 0;
+  while (at < text.size()) {
+    const auto byte = static_cast<unsigned char>(text[at]);
+    if (IsMarkAt(text, at)) {
+      const auto second = static_cast<unsigned char>(text[at + 1]);
+      show(out, static_cast<unsigned char>(((byte & 0x03) << 6) | (second & 0x3F)));
+      at += 2;
+    } else if (byte < 0x80) {
+      if (byte != '\n' && IsUnsafeCodePoint(byte)) {
+        show(out, byte);
+      } else {
+        out += static_cast<char>(byte);
+      }
+      ++at;
+    } else if (const size_t sequence = Utf8SequenceLength(text, at);
+               sequence > 0 && !IsC1(text, at)) {
+      out.append(text.substr(at, sequence));
+      at += sequence;
+    } else {
+      show(out, byte);
+      ++at;
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 size_t Utf8CutLength(const char* text, size_t length, size_t maxBytes) {
@@ -51,18 +113,6 @@ void CopyUtf8Cut(char* dest, size_t destSize, const char* text) {
   const size_t length = Utf8CutLength(text, std::strlen(text), destSize - 1);
   std::memmove(dest, text, length);
   dest[length] = '\0';
-}
-
-size_t Cp1252ToUtf8(char* dest, size_t room, const char* src, size_t srcLength) {
-  size_t written = 0;
-  for (size_t i = 0; i < srcLength; ++i) {
-    char encoded[3];
-    const size_t size = EncodeUtf8(Cp1252CodePoint(static_cast<unsigned char>(src[i])), encoded);
-    if (size > room - written) break;
-    std::memcpy(dest + written, encoded, size);
-    written += size;
-  }
-  return written;
 }
 
 size_t Utf8SequenceLength(std::string_view text, size_t at) {
@@ -91,23 +141,43 @@ size_t Utf8SequenceLength(std::string_view text, size_t at) {
   return length;
 }
 
-std::string MixedTextToUtf8(std::string_view text) {
-  std::string utf8;
-  utf8.reserve(text.size());
+size_t NameToMessageText(char* dest, size_t room, const char* name, size_t length, bool utf8) {
+  const std::string_view text(name, length);
+  size_t written = 0;
   size_t at = 0;
-  while (at < text.size()) {
+  while (at < length) {
+    char piece[4];
+    size_t pieceSize = 0;
+    size_t taken = 1;
     const auto byte = static_cast<unsigned char>(text[at]);
-    if (byte < 0x80) {
-      utf8 += static_cast<char>(byte);
-      ++at;
-    } else if (const size_t length = Utf8SequenceLength(text, at)) {
-      utf8.append(text.substr(at, length));
-      at += length;
+    if (!utf8) {
+      const uint32_t codePoint = Cp1252CodePoint(byte);
+      pieceSize = IsUnsafeCodePoint(codePoint) ? Mark(byte, piece) : EncodeUtf8(codePoint, piece);
+    } else if (byte < 0x80) {
+      pieceSize = IsUnsafeCodePoint(byte) ? Mark(byte, piece) : (piece[0] = text[at], 1);
+    } else if (const size_t sequence = Utf8SequenceLength(text, at);
+               sequence > 0 && !IsC1(text, at)) {
+      std::memcpy(piece, name + at, sequence);
+      pieceSize = taken = sequence;
     } else {
-      char encoded[3];
-      utf8.append(encoded, EncodeUtf8(Cp1252CodePoint(byte), encoded));
-      ++at;
+      pieceSize = Mark(byte, piece);  // a C1 control's bytes, or a byte that is no character
     }
+    if (pieceSize > room - written) break;
+    std::memcpy(dest + written, piece, pieceSize);
+    written += pieceSize;
+    at += taken;
   }
-  return utf8;
+  return written;
+}
+
+std::string TextForWindow(std::string_view text) {
+  return SafeText(text, [](std::string& out, unsigned char) { out += "\xEF\xBF\xBD"; });
+}
+
+std::string TextForTerminal(std::string_view text) {
+  return SafeText(text, [](std::string& out, unsigned char byte) {
+    char escaped[5];
+    std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+    out += escaped;
+  });
 }

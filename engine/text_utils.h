@@ -1,5 +1,12 @@
 // Small text helpers for names and messages: cutting UTF-8 without splitting a
-// character, and turning Windows-1252 names into UTF-8.
+// character, putting a record's name into a message, and showing a message
+// safely in a window or on a terminal.
+//
+// A name in a message keeps what a person can read; each of its unsafe
+// characters (a C0 or C1 control, DEL, a byte that is no character) becomes a
+// mark of two bytes that UTF-8 never holds: F8 with the byte's top two bits,
+// then 80 with its low six. TextForWindow shows a mark as U+FFFD,
+// TextForTerminal as \xNN.
 #pragma once
 
 #include <cstddef>
@@ -15,15 +22,17 @@ size_t Utf8CutLength(const char* text, size_t length, size_t maxBytes);
 // cut with Utf8CutLength when it does not fit.
 void CopyUtf8Cut(char* dest, size_t destSize, const char* text);
 
-// Converts a Windows-1252 text of srcLength bytes to UTF-8 into dest, writing
-// at most room bytes and never part of a character; returns the bytes written.
-// No NUL is written. The five bytes without a Windows-1252 character become
-// the C1 controls of the same value.
-size_t Cp1252ToUtf8(char* dest, size_t room, const char* src, size_t srcLength);
+// Puts a name of length bytes into dest as message text: Windows-1252 names
+// (versions 'k' and 'l') decoded to UTF-8, UTF-8 names (version 'm') as they
+// are, unsafe characters as marks. Writes at most room bytes and never part of
+// a character or mark; returns the bytes written. No NUL is written.
+size_t NameToMessageText(char* dest, size_t room, const char* name, size_t length, bool utf8);
 
-// Length of the valid UTF-8 sequence at text[at], or 0 when none starts there.
+// Length of the multi-byte UTF-8 sequence at text[at], or 0 when none starts there.
 size_t Utf8SequenceLength(std::string_view text, size_t at);
 
-// A message as UTF-8: its valid UTF-8 sequences as they are, every other byte
-// read as Windows-1252 (the name bytes of a GDB file that a message carries).
-std::string MixedTextToUtf8(std::string_view text);
+// A message for a window: valid UTF-8 with every mark, control but the line
+// break, and byte that is no character as U+FFFD.
+std::string TextForWindow(std::string_view text);
+// A message for a terminal or a log: the same, each such byte as \xNN.
+std::string TextForTerminal(std::string_view text);

@@ -114,7 +114,7 @@ void CopyTrackNamePart(uint8_t gdbVersion, char* out, const char* trackName) {
   out[cut] = '\0';
 }
 
-// The skip message with the track name in UTF-8, cut so that it fits.
+// The skip message with the track name as message text, cut so that it fits.
 void SetSkipMessage(ConversionState& state, const char* trackName) {
   const char* format = TextFor(MessageId::kTrackSkipped, state.settings.language).text;
   if (format == nullptr) {
@@ -131,13 +131,7 @@ void SetSkipMessage(ConversionState& state, const char* trackName) {
   const size_t nameLength = std::strlen(trackName);
   std::memcpy(text, format, before);
   size_t used = before;
-  if (state.gdbVersion == 'm') {
-    const size_t cut = Utf8CutLength(trackName, nameLength, room);
-    std::memcpy(text + used, trackName, cut);
-    used += cut;
-  } else {
-    used += Cp1252ToUtf8(text + used, room, trackName, nameLength);
-  }
+  used += NameToMessageText(text + used, room, trackName, nameLength, state.gdbVersion == 'm');
   std::memcpy(text + used, tail, after + 1);
   SetMessage(state, text);
 }

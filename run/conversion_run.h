@@ -36,7 +36,8 @@ class RunReporter {
   virtual ~RunReporter() = default;
   // A message box; returns when the user has closed it. Texts are UTF-8,
   // except that a message after a record may carry a name's bytes as the
-  // file has them (see MixedTextToUtf8).
+  // file has them, their unsafe characters marked (see TextForWindow and
+  // TextForTerminal in text_utils.h).
   virtual void ShowMessage(const std::string& text, const std::string& title,
                            MessageStyle style) = 0;
   // The run has come to a step; nothing to do for most reporters.

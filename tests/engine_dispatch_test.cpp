@@ -129,7 +129,7 @@ TEST_F(DispatchTest, OneTraceLinePerRecord) {
   const RunResult run = Convert(input, kRoutesToTracksAllPoints);
   ASSERT_TRUE(Completed(run));
   const size_t waypointLength = WaypointBody("A", Waypoint(), 'l').size();
-  EXPECT_EQ(run.trace, "X 3\nW " + std::to_string(waypointLength) + "\nZ 0\n\xFF 1\nV 2\n");
+  EXPECT_EQ(run.trace, "X 3\nW " + std::to_string(waypointLength) + "\nZ 0\n\\xFF 1\nV 2\n");
   EXPECT_EQ(run.output.substr(FileHeader('l').size(), 8), Bytes({3, 0, 0, 0, 'X', 'a', 'b', 'c'}));
 }
 

@@ -9,6 +9,7 @@
 #include "engine_harness.h"
 #include "gdb_builder.h"
 #include "primitives.h"
+#include "text_utils.h"
 
 namespace enginetest {
 namespace {
@@ -134,6 +135,39 @@ TEST_F(PrimitivesTest, WaypointPositionsWhenFull) {
   ForgetWaypoints(state);
   EXPECT_EQ(state.waypointPositionCount, 0u);
   EXPECT_FALSE(FindWaypoint(state, 1 * 0x9E3779B97F4A7C15ull, lat, lon));
+}
+
+// What a window and a terminal show of a message: the message's own line
+// breaks and every character stay; controls, marks and bytes that are no
+// character become U+FFFD or \\xNN.
+TEST(MessageTextTest, WindowAndTerminal) {
+  struct ShownCase {
+    const char* name;
+    std::string text;
+    std::string window;
+    std::string terminal;
+  };
+  const std::string kReplacement = "\xEF\xBF\xBD";
+  const ShownCase cases[] = {
+      {"plain text and its line break", "a\nZ\xC3\xBCrich \xE2\x82\xAC",
+       "a\nZ\xC3\xBCrich \xE2\x82\xAC", "a\nZ\xC3\xBCrich \xE2\x82\xAC"},
+      {"controls", "\x1B[2J\x07\x7F\t",
+       kReplacement + "[2J" + kReplacement + kReplacement + kReplacement,
+       "\\x1B[2J\\x07\\x7F\\x09"},
+      {"a C1 control", "\xC2\x85", kReplacement + kReplacement, "\\xC2\\x85"},
+      {"bytes that are no character", "\xFF\xED\xA0\x80 \xC3", std::string(),
+       "\\xFF\\xED\\xA0\\x80 \\xC3"},
+      {"marks of a name", "\xF8\x9B \xF8\x8A \xFA\x90", std::string(), "\\x1B \\x0A \\x90"},
+  };
+  for (const ShownCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (!c.window.empty()) {
+      EXPECT_EQ(TextForWindow(c.text), c.window);
+    }
+    EXPECT_EQ(TextForTerminal(c.text), c.terminal);
+  }
+  EXPECT_EQ(TextForWindow("\xFF\xED\xA0\x80 \xC3"),
+            kReplacement + kReplacement + kReplacement + kReplacement + " " + kReplacement);
 }
 
 }  // namespace

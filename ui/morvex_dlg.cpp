@@ -419,8 +419,8 @@ int CMorvexDlg::GetCheckedRadioButton(int first, int last) const {
 }
 
 void CMorvexDlg::MessageBox(const std::string& text, const std::string& title, MessageStyle style) {
-  m_prompts->ShowMessage(this, QString::fromStdString(MixedTextToUtf8(text)),
-                         QString::fromStdString(MixedTextToUtf8(title)), style);
+  m_prompts->ShowMessage(this, QString::fromStdString(TextForWindow(text)),
+                         QString::fromStdString(TextForWindow(title)), style);
 }
 
 void CMorvexDlg::ShowMessage(const std::string& text, const std::string& title,

@@ -512,24 +512,27 @@ class TestMorvexDlg : public QObject {
     QCOMPARE(box.parentWidget(), static_cast<QWidget*>(m_dlg.get()));
   }
 
-  // The run's texts are UTF-8; a track name in a message keeps the code page
-  // 1252 bytes of the file it came from.
+  // The run's texts are UTF-8; controls, the marks of a name's unsafe
+  // characters and bytes that are no character show as U+FFFD.
   void messageText_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("shown");
     QTest::newRow("UTF-8") << QByteArray("Anzahl ung\xC3\xBCltig")
                            << QStringLiteral("Anzahl ungültig");
-    QTest::newRow("code page 1252 name") << QByteArray("track \"Z\xFCrich\" skipped.")
-                                         << QStringLiteral("track \"Zürich\" skipped.");
+    QTest::newRow("a byte that is no character")
+        << QByteArray("track \"Z\xFCrich\" skipped.")
+        << QStringLiteral("track \"Z\uFFFDrich\" skipped.");
     QTest::newRow("both in one text") << QByteArray(
                                              "\"Z\xFCrich\" \xC3\xBC"
                                              "bersprungen.")
-                                      << QStringLiteral("\"Zürich\" übersprungen.");
-    QTest::newRow("1252 only signs")
-        << QByteArray("\x80 \x96 \x9F") << QStringLiteral("\u20AC \u2013 \u0178");
-    QTest::newRow("cut sequence at end") << QByteArray("ab\xC3") << QStringLiteral("ab\u00C3");
+                                      << QStringLiteral("\"Z\uFFFDrich\" übersprungen.");
+    QTest::newRow("lone high bytes")
+        << QByteArray("\x80 \x96 \x9F") << QStringLiteral("\uFFFD \uFFFD \uFFFD");
+    QTest::newRow("cut sequence at end") << QByteArray("ab\xC3") << QStringLiteral("ab\uFFFD");
     QTest::newRow("surrogate form")
-        << QByteArray("\xED\xA0\x80") << QStringLiteral("\u00ED\u00A0\u20AC");
+        << QByteArray("\xED\xA0\x80") << QStringLiteral("\uFFFD\uFFFD\uFFFD");
+    QTest::newRow("controls and a name's marks, the line break kept")
+        << QByteArray("a\x1B[2J\nb \xF8\x87") << QStringLiteral("a\uFFFD[2J\nb \uFFFD");
   }
 
   void messageText() {

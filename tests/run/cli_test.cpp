@@ -211,6 +211,29 @@ TEST_F(CliTest, InfoMessagesGoToStandardErrorAfterTheirRecord) {
   EXPECT_EQ(result.out, expected);
 }
 
+// No control byte of a file reaches the terminal: a track name's in the skip
+// message and a record type's in the trace are shown as \xNN.
+TEST_F(CliTest, HostileNamesAreShownEscaped) {
+  using namespace gdbtest;
+  std::vector<TrackPoint> points;
+  for (int32_t i = 0; i < 10000; ++i) points.emplace_back(i, i);
+  WriteFile(input,
+            GdbFile('l', {Record('\x1B', "c"),
+                          TrackRecord(Track("\x1B]0;title\x07\x1B[2J\x90").Points(points))}));
+  const ProcessResult result = Convert({"--option", "5", input.string(), output.string()});
+  EXPECT_EQ(result.exitStatus, kCompleted);
+  EXPECT_EQ(result.out.substr(0, 7), "\\x1B 1\n");
+  EXPECT_NE(result.err.find("track \"\\x1B]0;title\\x07\\x1B[2J\\x90\" skipped."),
+            std::string::npos)
+      << result.err;
+  for (const std::string& text : {result.out, result.err}) {
+    EXPECT_TRUE(std::none_of(text.begin(), text.end(), [](char c) {
+      const auto byte = static_cast<unsigned char>(c);
+      return (byte < 0x20 && byte != '\n') || byte == 0x7F;
+    }));
+  }
+}
+
 TEST_F(CliTest, HelpAndVersion) {
   const ProcessResult help = Convert({"--help"});
   EXPECT_EQ(help.exitStatus, kCompleted);
