@@ -1,0 +1,326 @@
+// morvex-convert as a process: stopped by a signal in the middle of a run,
+// two runs into one output at once, and every kind of file call failing
+// (through the fault shim preloaded). After each, the output is either the
+// whole conversion or exactly what it was, and nothing is left beside it.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "process.h"
+#include "test_fs.h"
+
+extern char** environ;
+
+namespace runtest {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int kFailed = 1;
+const char kOldOutput[] = "an earlier conversion";
+
+std::vector<std::string> FileNames(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void Generate(const fs::path& path, int seed) {
+  const ProcessResult made = RunProgram(
+      {MORVEX_GDBGEN, "--size", "2000000", "--seed", std::to_string(seed), path.string()});
+  ASSERT_EQ(made.exitStatus, 0) << made.err;
+}
+
+ProcessResult Convert(const fs::path& in, const fs::path& out) {
+  return RunProgram({MORVEX_CONVERT, "-q", in.string(), out.string()});
+}
+
+// A child process running in the background.
+class Child {
+ public:
+  explicit Child(const std::vector<std::string>& argv) {
+    std::vector<char*> args;
+    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    if (posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  ~Child() {
+    if (pid_ > 0 && !Wait(0s)) {
+      kill(pid_, SIGKILL);
+      Wait(10s);
+    }
+  }
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+
+  bool Started() const { return pid_ > 0; }
+  void Signal(int signal) const { kill(pid_, signal); }
+  // Waits up to timeout for the child to end; false when it has not.
+  bool Wait(std::chrono::milliseconds timeout) {
+    const auto until = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+      if (waitpid(pid_, &status_, WNOHANG) == pid_) {
+        pid_ = 0;
+        return true;
+      }
+      if (std::chrono::steady_clock::now() >= until) return false;
+      std::this_thread::sleep_for(5ms);
+    }
+  }
+  int Status() const { return status_; }
+
+ private:
+  pid_t pid_ = -1;
+  int status_ = 0;
+};
+
+bool HasNewFile(const fs::path& folder) {
+  for (const std::string& name : FileNames(folder)) {
+    if (name.find(".morvex-") != std::string::npos) return true;
+  }
+  return false;
+}
+
+// Opens a FIFO for writing once its reader has opened it, within timeout.
+int OpenFifoForWriting(const fs::path& fifo, std::chrono::milliseconds timeout) {
+  const auto until = std::chrono::steady_clock::now() + timeout;
+  while (std::chrono::steady_clock::now() < until) {
+    const int fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    if (fd >= 0) {
+      fcntl(fd, F_SETFL, 0);
+      return fd;
+    }
+    std::this_thread::sleep_for(5ms);
+  }
+  return -1;
+}
+
+class StopSignalTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(StopSignalTest, LeavesTheOutputAsItWas) {
+  TempDir dir;
+  Generate(dir / "whole.gdb", 1);
+  const std::string whole = ReadFile(dir / "whole.gdb");
+  const fs::path fifo = dir / "in.gdb";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  WriteFile(dir / "out.gdb", kOldOutput);
+  const auto namesBefore = FileNames(dir.Path());
+
+  Child child({MORVEX_CONVERT, "-q", fifo.string(), (dir / "out.gdb").string()});
+  ASSERT_TRUE(child.Started());
+  const int writer = OpenFifoForWriting(fifo, 10s);
+  ASSERT_GE(writer, 0) << "the run did not open its input";
+  // Half the input, then the pipe is held open: the run waits for more.
+  ASSERT_EQ(write(writer, whole.data(), whole.size() / 2), static_cast<ssize_t>(whole.size() / 2));
+  for (int i = 0; i < 1000 && !HasNewFile(dir.Path()); ++i) std::this_thread::sleep_for(5ms);
+  EXPECT_TRUE(HasNewFile(dir.Path())) << "no new file while the run is in the middle";
+  child.Signal(GetParam());
+  const bool ended = child.Wait(10s);
+  close(writer);
+  ASSERT_TRUE(ended) << "the run did not stop";
+  ASSERT_TRUE(WIFSIGNALED(child.Status()));
+  EXPECT_EQ(WTERMSIG(child.Status()), GetParam());
+  EXPECT_EQ(ReadFile(dir / "out.gdb"), kOldOutput);
+  EXPECT_EQ(FileNames(dir.Path()), namesBefore);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, StopSignalTest, ::testing::Values(SIGINT, SIGTERM, SIGHUP),
+                         [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
+
+TEST(ConcurrentRunTest, TheOutputIsOneWholeResult) {
+  TempDir dir;
+  std::string expected[2];
+  for (int i = 0; i < 2; ++i) {
+    const fs::path in = dir / ("in" + std::to_string(i) + ".gdb");
+    Generate(in, i + 1);
+    ASSERT_EQ(Convert(in, dir / "expected.gdb").exitStatus, 0);
+    expected[i] = ReadFile(dir / "expected.gdb");
+  }
+  fs::remove(dir / "expected.gdb");
+  ASSERT_NE(expected[0], expected[1]);
+  for (int round = 0; round < 5; ++round) {
+    Child first({MORVEX_CONVERT, "-q", (dir / "in0.gdb").string(), (dir / "out.gdb").string()});
+    Child second({MORVEX_CONVERT, "-q", (dir / "in1.gdb").string(), (dir / "out.gdb").string()});
+    ASSERT_TRUE(first.Wait(60s) && second.Wait(60s));
+    for (const Child* child : {&first, &second}) {
+      ASSERT_TRUE(WIFEXITED(child->Status()));
+      EXPECT_EQ(WEXITSTATUS(child->Status()), 0) << "round " << round;
+    }
+    const std::string result = ReadFile(dir / "out.gdb");
+    EXPECT_TRUE(result == expected[0] || result == expected[1]) << "round " << round;
+    EXPECT_EQ(FileNames(dir.Path()), (std::vector<std::string>{"in0.gdb", "in1.gdb", "out.gdb"}));
+  }
+}
+
+// Sets environment variables for the children started while it lives.
+class ScopedEnvironment {
+ public:
+  void Set(const std::string& name, const std::string& value) {
+    const char* old = std::getenv(name.c_str());
+    if (saved_.count(name) == 0) saved_[name] = old == nullptr ? "\x01" : old;
+    setenv(name.c_str(), value.c_str(), 1);
+  }
+  ~ScopedEnvironment() {
+    for (const auto& [name, value] : saved_) {
+      if (value == "\x01") {
+        unsetenv(name.c_str());
+      } else {
+        setenv(name.c_str(), value.c_str(), 1);
+      }
+    }
+  }
+
+ private:
+  std::map<std::string, std::string> saved_;
+};
+
+const char* const kFailureMessages[] = {
+    "File error: Cannot open input file\n",
+    "File error: Error reading input file - no output written\n",
+    "File error: Error writing output file - no output written\n",
+};
+
+class FaultTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    env.Set("LD_PRELOAD", MORVEX_FAULT_SHIM);
+    env.Set("MORVEX_FAULT_UNDER", dir.Path().string() + "/");
+    // A sanitizer's runtime wants to come first; the shim only wraps calls.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    env.Set("ASAN_OPTIONS", std::string(asan == nullptr ? "" : asan) + ":verify_asan_link_order=0");
+    Generate(input, 7);
+    ASSERT_EQ(Convert(input, dir / "expected.gdb").exitStatus, 0);
+    expected = ReadFile(dir / "expected.gdb");
+    fs::remove(dir / "expected.gdb");
+  }
+
+  // Runs with the atth call of the kind failing over an existing output.
+  ProcessResult RunFailing(const std::string& call, long at) {
+    WriteFile(output, kOldOutput);
+    env.Set("MORVEX_FAULT_CALL", call);
+    env.Set("MORVEX_FAULT_AT", std::to_string(at));
+    return Convert(input, output);
+  }
+
+  // Checks one run: completed with the whole conversion, or failed with a
+  // message naming the failure and the output as it was.
+  void ExpectWholeOrUntouched(const ProcessResult& result, const std::string& what) {
+    ASSERT_EQ(result.signal, 0) << what << ": " << result.err;
+    if (result.exitStatus == 0) {
+      EXPECT_EQ(ReadFile(output), expected) << what;
+    } else {
+      EXPECT_EQ(result.exitStatus, kFailed) << what;
+      EXPECT_NE(std::find(std::begin(kFailureMessages), std::end(kFailureMessages), result.err),
+                std::end(kFailureMessages))
+          << what << ": " << result.err;
+      EXPECT_EQ(ReadFile(output), kOldOutput) << what;
+    }
+    EXPECT_EQ(FileNames(dir.Path()), (std::vector<std::string>{"in.gdb", "out.gdb"})) << what;
+  }
+
+  TempDir dir;
+  fs::path input = dir / "in.gdb";
+  fs::path output = dir / "out.gdb";
+  std::string expected;
+  ScopedEnvironment env;
+};
+
+TEST_F(FaultTest, EachKindOfCallFailingOnce) {
+  struct Case {
+    const char* call;
+    long at;
+    const char* err;  // null: the run completes
+  };
+  const Case cases[] = {
+      {"open", 1, "File error: Cannot open input file\n"},
+      {"open", 2, nullptr},  // no new file: the output is written in place
+      {"read", 1, "File error: Error reading input file - no output written\n"},
+      {"write", 1, "File error: Error writing output file - no output written\n"},
+      {"fsync", 1, "File error: Error writing output file - no output written\n"},
+      {"rename", 1, "File error: Error writing output file - no output written\n"},
+      {"close", 1, nullptr},  // the input's: nothing lost
+      {"close", 2, "File error: Error writing output file - no output written\n"},
+  };
+  const ProcessResult clean = RunFailing("none", 0);
+  if (clean.exitStatus != 0 && clean.err.find("Sanitizer") != std::string::npos) {
+    GTEST_SKIP() << "the sanitizer runtime refuses the preloaded shim: " << clean.err;
+  }
+  ExpectWholeOrUntouched(clean, "no failure");
+  for (const Case& c : cases) {
+    const std::string what = std::string(c.call) + " " + std::to_string(c.at);
+    const ProcessResult result = RunFailing(c.call, c.at);
+    EXPECT_EQ(result.exitStatus, c.err == nullptr ? 0 : kFailed) << what;
+    EXPECT_EQ(result.err, c.err == nullptr ? "Finished: GDB file conversion completed\n" : c.err)
+        << what;
+    ExpectWholeOrUntouched(result, what);
+  }
+}
+
+TEST_F(FaultTest, AFileThatCannotBeRemovedIsNamed) {
+  WriteFile(input, ReadFile(input).substr(0, 1000000));
+  const ProcessResult result = RunFailing("unlink", 1);
+  EXPECT_EQ(result.exitStatus, kFailed);
+  std::string left;
+  for (const std::string& name : FileNames(dir.Path())) {
+    if (name.find(".out.gdb.morvex-") == 0) left = (dir / name).string();
+  }
+  ASSERT_FALSE(left.empty()) << result.err;
+  EXPECT_EQ(result.err,
+            "File error: Input file ends before its end record - no output written\n"
+            "The unfinished file " +
+                left + " could not be removed\n");
+  EXPECT_EQ(ReadFile(output), kOldOutput);
+}
+
+// Runs with one call failing at a random number, up to a little past the
+// calls a clean run makes.
+TEST_F(FaultTest, ThousandRunsWithACallFailingAtRandom) {
+  env.Set("MORVEX_FAULT_COUNTS", (dir / "counts").string());
+  const ProcessResult clean = RunFailing("none", 0);
+  if (clean.exitStatus != 0 && clean.err.find("Sanitizer") != std::string::npos) {
+    GTEST_SKIP() << "the sanitizer runtime refuses the preloaded shim";
+  }
+  std::vector<std::pair<std::string, long>> counts;
+  {
+    std::ifstream in(dir / "counts");
+    std::string call;
+    long count = 0;
+    while (in >> call >> count) counts.emplace_back(call, count);
+  }
+  fs::remove(dir / "counts");
+  unsetenv("MORVEX_FAULT_COUNTS");
+  ASSERT_EQ(counts.size(), 7u);
+  std::mt19937 random(20261207);
+  for (int run = 0; run < 1000; ++run) {
+    const auto& [call, count] = counts[random() % counts.size()];
+    const long at = 1 + static_cast<long>(random() % static_cast<unsigned long>(count + 2));
+    ExpectWholeOrUntouched(RunFailing(call, at), call + " " + std::to_string(at));
+    if (HasFailure()) break;
+  }
+}
+
+}  // namespace
+}  // namespace runtest
