@@ -1,6 +1,6 @@
 // The file streams, in the caller's thread and with a block mover: the same
-// bytes in and out whatever the buffer size, the end of the input, write
-// failures, and a block kept untouched while it is being written.
+// bytes in and out whatever the buffer size, the end of the input, read and
+// write failures, and a block kept untouched while it is being written.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -206,6 +206,29 @@ TEST(FileStreamTest, AMoverHasTwoChannels) {
     EXPECT_EQ(ReadAll(input, false), "abc");
   }
   for (std::FILE* file : files) std::fclose(file);
+}
+
+// A failed read ends the input as its end does, and Failed() tells the two
+// apart, whichever thread read.
+TEST(FileStreamTest, AReadErrorIsToldFromTheEnd) {
+  std::FILE* unreadable = std::fopen("/proc/self/mem", "rb");  // its first page is unmapped
+  if (unreadable == nullptr) GTEST_SKIP() << "no /proc/self/mem here";
+  std::FILE* readable = FileWith("abc");
+  ASSERT_NE(readable, nullptr);
+  for (bool withMover : {false, true}) {
+    SCOPED_TRACE(withMover ? "mover" : "caller");
+    BlockMover mover;
+    FileInputStream failing(fileno(unreadable), 4096, withMover ? &mover : nullptr);
+    EXPECT_EQ(failing.ReadByte(), kEndOfInput);
+    EXPECT_TRUE(failing.AtEnd());
+    EXPECT_TRUE(failing.Failed());
+    std::rewind(readable);
+    FileInputStream ending(fileno(readable), 4096, withMover ? &mover : nullptr);
+    EXPECT_EQ(ReadAll(ending, false), "abc");
+    EXPECT_FALSE(ending.Failed());
+  }
+  std::fclose(unreadable);
+  std::fclose(readable);
 }
 
 // A write that fails is reported by Flush, whichever thread made it.
