@@ -12,10 +12,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
-#include <map>
 #include <random>
 #include <string>
 #include <thread>
@@ -43,9 +43,9 @@ std::vector<std::string> FileNames(const fs::path& folder) {
   return names;
 }
 
-void Generate(const fs::path& path, int seed) {
-  const ProcessResult made = RunProgram(
-      {MORVEX_GDBGEN, "--size", "2000000", "--seed", std::to_string(seed), path.string()});
+void Generate(const fs::path& path, int seed, const char* size = "2000000") {
+  const ProcessResult made =
+      RunProgram({MORVEX_GDBGEN, "--size", size, "--seed", std::to_string(seed), path.string()});
   ASSERT_EQ(made.exitStatus, 0) << made.err;
 }
 
@@ -183,27 +183,44 @@ TEST(ConcurrentRunTest, TheOutputIsOneWholeResult) {
   }
 }
 
-// Sets environment variables for the children started while it lives.
-class ScopedEnvironment {
- public:
-  void Set(const std::string& name, const std::string& value) {
-    const char* old = std::getenv(name.c_str());
-    if (saved_.count(name) == 0) saved_[name] = old == nullptr ? "\x01" : old;
-    setenv(name.c_str(), value.c_str(), 1);
-  }
-  ~ScopedEnvironment() {
-    for (const auto& [name, value] : saved_) {
-      if (value == "\x01") {
-        unsetenv(name.c_str());
-      } else {
-        setenv(name.c_str(), value.c_str(), 1);
-      }
-    }
-  }
+// Runs argv with extra environment variables; standard error is captured.
+ProcessResult RunWithEnvironment(const std::vector<std::string>& argv,
+                                 const std::vector<std::string>& extra) {
+  std::vector<std::string> entries = extra;
+  for (char** entry = environ; *entry != nullptr; ++entry) entries.emplace_back(*entry);
+  std::vector<char*> envp;
+  for (std::string& entry : entries) envp.push_back(entry.data());
+  envp.push_back(nullptr);
+  std::vector<char*> args;
+  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  args.push_back(nullptr);
 
- private:
-  std::map<std::string, std::string> saved_;
-};
+  ProcessResult result;
+  int errPipe[2];
+  if (pipe2(errPipe, O_CLOEXEC) != 0) return result;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  close(errPipe[1]);
+  char buffer[4096];
+  for (ssize_t got; (got = read(errPipe[0], buffer, sizeof buffer)) != 0;) {
+    if (got > 0) result.err.append(buffer, static_cast<size_t>(got));
+    if (got < 0 && errno != EINTR) break;
+  }
+  close(errPipe[0]);
+  if (spawned != 0) return result;
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+  return result;
+}
 
 const char* const kFailureMessages[] = {
     "File error: Cannot open input file\n",
@@ -211,52 +228,68 @@ const char* const kFailureMessages[] = {
     "File error: Error writing output file - no output written\n",
 };
 
-class FaultTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    env.Set("LD_PRELOAD", MORVEX_FAULT_SHIM);
-    env.Set("MORVEX_FAULT_UNDER", dir.Path().string() + "/");
-    // A sanitizer's runtime wants to come first; the shim only wraps calls.
-    const char* asan = std::getenv("ASAN_OPTIONS");
-    env.Set("ASAN_OPTIONS", std::string(asan == nullptr ? "" : asan) + ":verify_asan_link_order=0");
-    Generate(input, 7);
-    ASSERT_EQ(Convert(input, dir / "expected.gdb").exitStatus, 0);
-    expected = ReadFile(dir / "expected.gdb");
-    fs::remove(dir / "expected.gdb");
+// A folder with a generated input and an output, and runs of morvex-convert
+// on them with the fault shim preloaded.
+class FaultRunner {
+ public:
+  explicit FaultRunner(int seed) {
+    Generate(input_, seed, MORVEX_FAULT_INPUT_SIZE);
+    EXPECT_EQ(Convert(input_, dir_ / "expected.gdb").exitStatus, 0);
+    expected_ = ReadFile(dir_ / "expected.gdb");
+    fs::remove(dir_ / "expected.gdb");
   }
 
+  const fs::path& Input() const { return input_; }
+  const fs::path& Output() const { return output_; }
+  const fs::path& Dir() const { return dir_.Path(); }
+
   // Runs with the atth call of the kind failing over an existing output.
-  ProcessResult RunFailing(const std::string& call, long at) {
-    WriteFile(output, kOldOutput);
-    env.Set("MORVEX_FAULT_CALL", call);
-    env.Set("MORVEX_FAULT_AT", std::to_string(at));
-    return Convert(input, output);
+  ProcessResult RunFailing(const std::string& call, long at, const std::string& countsTo = "") {
+    WriteFile(output_, kOldOutput);
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    std::vector<std::string> environment = {
+        std::string("LD_PRELOAD=") + MORVEX_FAULT_SHIM,
+        "MORVEX_FAULT_UNDER=" + dir_.Path().string() + "/",
+        "MORVEX_FAULT_CALL=" + call,
+        "MORVEX_FAULT_AT=" + std::to_string(at),
+        // A sanitizer's runtime wants to come first; the shim only wraps calls.
+        "ASAN_OPTIONS=" + std::string(asan == nullptr ? "" : asan) + ":verify_asan_link_order=0",
+    };
+    if (!countsTo.empty()) environment.push_back("MORVEX_FAULT_COUNTS=" + countsTo);
+    return RunWithEnvironment({MORVEX_CONVERT, "-q", input_.string(), output_.string()},
+                              environment);
   }
 
   // Checks one run: completed with the whole conversion, or failed with a
   // message naming the failure and the output as it was.
-  void ExpectWholeOrUntouched(const ProcessResult& result, const std::string& what) {
+  void ExpectWholeOrUntouched(const ProcessResult& result, const std::string& what) const {
     ASSERT_EQ(result.signal, 0) << what << ": " << result.err;
     if (result.exitStatus == 0) {
-      EXPECT_EQ(ReadFile(output), expected) << what;
+      EXPECT_EQ(ReadFile(output_), expected_) << what;
     } else {
       EXPECT_EQ(result.exitStatus, kFailed) << what;
       EXPECT_NE(std::find(std::begin(kFailureMessages), std::end(kFailureMessages), result.err),
                 std::end(kFailureMessages))
           << what << ": " << result.err;
-      EXPECT_EQ(ReadFile(output), kOldOutput) << what;
+      EXPECT_EQ(ReadFile(output_), kOldOutput) << what;
     }
-    EXPECT_EQ(FileNames(dir.Path()), (std::vector<std::string>{"in.gdb", "out.gdb"})) << what;
+    EXPECT_EQ(FileNames(dir_.Path()), (std::vector<std::string>{"in.gdb", "out.gdb"})) << what;
   }
 
-  TempDir dir;
-  fs::path input = dir / "in.gdb";
-  fs::path output = dir / "out.gdb";
-  std::string expected;
-  ScopedEnvironment env;
+  // True when the sanitizer runtime refuses the preloaded shim.
+  bool ShimRefused() {
+    const ProcessResult clean = RunFailing("none", 0);
+    return clean.exitStatus != 0 && clean.err.find("Sanitizer") != std::string::npos;
+  }
+
+ private:
+  TempDir dir_;
+  fs::path input_ = dir_ / "in.gdb";
+  fs::path output_ = dir_ / "out.gdb";
+  std::string expected_;
 };
 
-TEST_F(FaultTest, EachKindOfCallFailingOnce) {
+TEST(FaultTest, EachKindOfCallFailingOnce) {
   struct Case {
     const char* call;
     long at;
@@ -272,62 +305,70 @@ TEST_F(FaultTest, EachKindOfCallFailingOnce) {
       {"close", 1, nullptr},  // the input's: nothing lost
       {"close", 2, "File error: Error writing output file - no output written\n"},
   };
-  const ProcessResult clean = RunFailing("none", 0);
-  if (clean.exitStatus != 0 && clean.err.find("Sanitizer") != std::string::npos) {
-    GTEST_SKIP() << "the sanitizer runtime refuses the preloaded shim: " << clean.err;
-  }
-  ExpectWholeOrUntouched(clean, "no failure");
+  FaultRunner runner(7);
+  if (runner.ShimRefused()) GTEST_SKIP() << "the sanitizer runtime refuses the preloaded shim";
   for (const Case& c : cases) {
     const std::string what = std::string(c.call) + " " + std::to_string(c.at);
-    const ProcessResult result = RunFailing(c.call, c.at);
+    const ProcessResult result = runner.RunFailing(c.call, c.at);
     EXPECT_EQ(result.exitStatus, c.err == nullptr ? 0 : kFailed) << what;
     EXPECT_EQ(result.err, c.err == nullptr ? "Finished: GDB file conversion completed\n" : c.err)
         << what;
-    ExpectWholeOrUntouched(result, what);
+    runner.ExpectWholeOrUntouched(result, what);
   }
 }
 
-TEST_F(FaultTest, AFileThatCannotBeRemovedIsNamed) {
-  WriteFile(input, ReadFile(input).substr(0, 1000000));
-  const ProcessResult result = RunFailing("unlink", 1);
+TEST(FaultTest, AFileThatCannotBeRemovedIsNamed) {
+  FaultRunner runner(7);
+  WriteFile(runner.Input(), ReadFile(runner.Input()).substr(0, 1000000));
+  const ProcessResult result = runner.RunFailing("unlink", 1);
+  if (result.err.find("Sanitizer") != std::string::npos) GTEST_SKIP() << "shim refused";
   EXPECT_EQ(result.exitStatus, kFailed);
   std::string left;
-  for (const std::string& name : FileNames(dir.Path())) {
-    if (name.find(".out.gdb.morvex-") == 0) left = (dir / name).string();
+  for (const std::string& name : FileNames(runner.Dir())) {
+    if (name.find(".out.gdb.morvex-") == 0) left = (runner.Dir() / name).string();
   }
   ASSERT_FALSE(left.empty()) << result.err;
   EXPECT_EQ(result.err,
             "File error: Input file ends before its end record - no output written\n"
             "The unfinished file " +
                 left + " could not be removed\n");
-  EXPECT_EQ(ReadFile(output), kOldOutput);
+  EXPECT_EQ(ReadFile(runner.Output()), kOldOutput);
 }
 
 // Runs with one call failing at a random number, up to a little past the
-// calls a clean run makes.
-TEST_F(FaultTest, ThousandRunsWithACallFailingAtRandom) {
-  env.Set("MORVEX_FAULT_COUNTS", (dir / "counts").string());
-  const ProcessResult clean = RunFailing("none", 0);
+// calls a clean run makes; two folders at a time, one per core.
+TEST(FaultTest, ThousandRunsWithACallFailingAtRandom) {
+  constexpr int kWorkers = 2;
+  constexpr int kRunsEach = 500;
+  FaultRunner runners[kWorkers] = {FaultRunner(7), FaultRunner(8)};
+  const fs::path countsFile =
+      runners[0].Dir().parent_path() / (runners[0].Dir().filename().string() + ".counts");
+  const ProcessResult clean = runners[0].RunFailing("none", 0, countsFile.string());
   if (clean.exitStatus != 0 && clean.err.find("Sanitizer") != std::string::npos) {
     GTEST_SKIP() << "the sanitizer runtime refuses the preloaded shim";
   }
   std::vector<std::pair<std::string, long>> counts;
   {
-    std::ifstream in(dir / "counts");
+    std::ifstream in(countsFile);
     std::string call;
     long count = 0;
     while (in >> call >> count) counts.emplace_back(call, count);
   }
-  fs::remove(dir / "counts");
-  unsetenv("MORVEX_FAULT_COUNTS");
+  fs::remove(countsFile);
   ASSERT_EQ(counts.size(), 7u);
-  std::mt19937 random(20261207);
-  for (int run = 0; run < 1000; ++run) {
-    const auto& [call, count] = counts[random() % counts.size()];
-    const long at = 1 + static_cast<long>(random() % static_cast<unsigned long>(count + 2));
-    ExpectWholeOrUntouched(RunFailing(call, at), call + " " + std::to_string(at));
-    if (HasFailure()) break;
+  std::vector<std::thread> workers;
+  for (int w = 0; w < kWorkers; ++w) {
+    workers.emplace_back([&counts, &runner = runners[w], w] {
+      std::mt19937 random(20261207 + w);
+      for (int run = 0; run < kRunsEach; ++run) {
+        const auto& [call, count] = counts[random() % counts.size()];
+        const long at = 1 + static_cast<long>(random() % static_cast<unsigned long>(count + 2));
+        runner.ExpectWholeOrUntouched(runner.RunFailing(call, at), call + " " + std::to_string(at));
+        if (::testing::Test::HasFailure()) return;
+      }
+    });
   }
+  for (std::thread& worker : workers) worker.join();
 }
 
 }  // namespace
