@@ -43,13 +43,17 @@ extern "C" void RemoveNewFileAndStop(int signal) {
 }
 
 // Takes the handler for this run, when no other run of the process has it.
+// A signal the process ignores (a run under nohup) stays ignored.
 bool InstallStopHandlers() {
   if (gHandlerTaken.test_and_set()) return false;
   struct sigaction action {};
   action.sa_handler = RemoveNewFileAndStop;
   action.sa_flags = SA_RESETHAND;
   sigemptyset(&action.sa_mask);
-  for (int i = 0; i < 3; ++i) sigaction(kStopSignals[i], &action, &gSavedActions[i]);
+  for (int i = 0; i < 3; ++i) {
+    sigaction(kStopSignals[i], nullptr, &gSavedActions[i]);
+    if (gSavedActions[i].sa_handler != SIG_IGN) sigaction(kStopSignals[i], &action, nullptr);
+  }
   return true;
 }
 
@@ -84,17 +88,25 @@ void RestoreStopHandlers() {}
 struct StopSignalsHeld {};
 #endif
 
-// The path with its symbolic links followed, to the file finally written.
-std::string FollowLinks(const std::string& utf8Path) {
+struct LinkTarget {
+  std::string path;         // the file finally written
+  bool descriptor = false;  // reached through /proc (/dev/stdout): a descriptor, not a file
+};
+
+// The path with its symbolic links followed.
+LinkTarget FollowLinks(const std::string& utf8Path) {
   fs::path path = PathFromUtf8(utf8Path);
+  LinkTarget target;
   std::error_code error;
   for (int i = 0; i < kMostLinksFollowed && fs::is_symlink(path, error); ++i) {
-    const fs::path target = fs::read_symlink(path, error);
+    target.descriptor = target.descriptor || path.string().rfind("/proc/", 0) == 0;
+    const fs::path next = fs::read_symlink(path, error);
     if (error) break;
-    path = target.is_absolute() ? target : path.parent_path() / target;
+    path = next.is_absolute() ? next : path.parent_path() / next;
   }
   const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
+  target.path.assign(text.begin(), text.end());
+  return target;
 }
 
 std::string RandomSuffix(std::mt19937& random) {
@@ -122,11 +134,14 @@ OutputFile::~OutputFile() {
 
 bool OutputFile::Open(const std::string& utf8OutputPath) {
   outputPath_ = utf8OutputPath;
-  targetPath_ = FollowLinks(utf8OutputPath);
+  const LinkTarget target = FollowLinks(utf8OutputPath);
+  targetPath_ = target.path;
   const fileio::PathFacts facts = fileio::FactsOf(targetPath_);
   // Replacing a device or a FIFO would take it away; replacing a file of
-  // several hard links would cut the links.
-  const bool inPlaceOnly = facts.exists && (!facts.regular || facts.linkedMore);
+  // several hard links would cut the links; a file open as standard output
+  // is written through its descriptor.
+  const bool inPlaceOnly =
+      facts.exists && (!facts.regular || facts.linkedMore || target.descriptor);
   if (!inPlaceOnly && OpenNewFileBeside(targetPath_)) {
     if (facts.exists) fileio::CopyModeAndOwner(targetPath_, fd_);
     return true;

@@ -2,9 +2,11 @@
 // when the run completes: a failed run leaves an existing output byte for
 // byte and nothing beside it. Links, modes and outputs that are written in
 // place.
+#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -124,6 +126,24 @@ TEST_F(AtomicOutputTest, AnOutputOfSeveralHardLinksIsWrittenInPlace) {
   ASSERT_EQ(Run(), RunOutcome::Completed);
   EXPECT_EQ(ReadFile(dir / "second.gdb"), converted);
   EXPECT_EQ(fs::hard_link_count(output), 2u);
+}
+
+// A file open on a descriptor, named as /dev/stdout names standard output,
+// is written through the descriptor: the shell's redirection gets the bytes.
+TEST_F(AtomicOutputTest, AFileNamedThroughItsDescriptorIsWrittenInPlace) {
+  const std::string converted = ConvertElsewhere(ReadFile(input));
+  WriteFile(output, kOldOutput);
+  const int fd = open(output.c_str(), O_WRONLY);
+  ASSERT_GE(fd, 0);
+  struct stat before {};
+  fstat(fd, &before);
+  dialog.outputPath = "/proc/self/fd/" + std::to_string(fd);
+  ASSERT_EQ(Run(), RunOutcome::Completed);
+  struct stat after {};
+  stat(output.c_str(), &after);
+  close(fd);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(ReadFile(output), converted);
 }
 
 // A device node is written in place and keeps its mode; so do the input and
