@@ -20,15 +20,6 @@
 namespace runtest {
 namespace {
 
-std::vector<std::string> FileNames(const fs::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 // An input whose conversion is some hundred kilobytes.
 std::string LargeInput() {
   gdbtest::Track track("Long");

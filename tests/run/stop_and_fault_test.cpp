@@ -34,15 +34,6 @@ using namespace std::chrono_literals;
 constexpr int kFailed = 1;
 const char kOldOutput[] = "an earlier conversion";
 
-std::vector<std::string> FileNames(const fs::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 void Generate(const fs::path& path, int seed, const char* size = "2000000") {
   const ProcessResult made =
       RunProgram({MORVEX_GDBGEN, "--size", size, "--seed", std::to_string(seed), path.string()});
