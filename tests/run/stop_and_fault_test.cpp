@@ -149,6 +149,37 @@ INSTANTIATE_TEST_SUITE_P(Signals, StopSignalTest,
                          ::testing::Values(SIGINT, SIGTERM, SIGHUP, SIGKILL),
                          [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
 
+// A run started with SIGHUP ignored (under nohup) goes on through one.
+TEST(HangUpTest, AnIgnoredOneStaysIgnored) {
+  TempDir dir;
+  Generate(dir / "whole.gdb", 1);
+  const std::string whole = ReadFile(dir / "whole.gdb");
+  ASSERT_EQ(Convert(dir / "whole.gdb", dir / "expected.gdb").exitStatus, 0);
+  const fs::path fifo = dir / "in.gdb";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+
+  struct sigaction ignore {};
+  struct sigaction saved {};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGHUP, &ignore, &saved);
+  Child child({MORVEX_CONVERT, "-q", fifo.string(), (dir / "out.gdb").string()});
+  sigaction(SIGHUP, &saved, nullptr);
+  ASSERT_TRUE(child.Started());
+  const int writer = OpenFifoForWriting(fifo, 10s);
+  ASSERT_GE(writer, 0) << "the run did not open its input";
+  const size_t half = whole.size() / 2;
+  ASSERT_EQ(write(writer, whole.data(), half), static_cast<ssize_t>(half));
+  for (int i = 0; i < 1000 && !HasNewFile(dir.Path()); ++i) std::this_thread::sleep_for(5ms);
+  child.Signal(SIGHUP);
+  ASSERT_EQ(write(writer, whole.data() + half, whole.size() - half),
+            static_cast<ssize_t>(whole.size() - half));
+  close(writer);
+  ASSERT_TRUE(child.Wait(30s)) << "the run did not end";
+  ASSERT_TRUE(WIFEXITED(child.Status()));
+  EXPECT_EQ(WEXITSTATUS(child.Status()), 0);
+  EXPECT_EQ(ReadFile(dir / "out.gdb"), ReadFile(dir / "expected.gdb"));
+}
+
 TEST(ConcurrentRunTest, TheOutputIsOneWholeResult) {
   TempDir dir;
   std::string expected[2];
