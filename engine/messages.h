@@ -15,7 +15,13 @@ enum class MessageId {
   kNotGdbFormat,
   kInputTruncated,
   kOutputWriteFailed,
+  kInputReadFailed,
+  // The same outcomes of a run that wrote a new file and removed it.
+  kInputTruncatedNoOutput,
+  kOutputWriteFailedNoOutput,
   kCompleted,
+  // A line added to the outcome's message when the new file stayed; "%s": its path.
+  kNewFileLeft,
   // The engine's messages after a record; the title is the per-record box's.
   kPointLimit,     // the same text in every language
   kTrackSkipped,   // "%s": the track's name

@@ -1,47 +1,25 @@
 #include "block_mover.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <climits>
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
 #include <thread>
 
-#if defined(_WIN32)
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
-// Reads what the file has for us now, up to size bytes; 0 at its end or on an
-// error. Unlike fread it does not wait to fill the whole buffer, so a pipe
-// whose writer holds it open after the last record does not hold the engine.
-size_t ReadAvailable(std::FILE* file, uint8_t* buffer, size_t size) {
-#if defined(_WIN32)
-  const int got =
-      _read(_fileno(file), buffer, static_cast<unsigned>(std::min<size_t>(size, INT_MAX)));
-#else
-  ssize_t got = 0;
-  do {
-    got = ::read(fileno(file), buffer, size);
-  } while (got < 0 && errno == EINTR);
-#endif
-  return got > 0 ? static_cast<size_t>(got) : 0;
-}
+#include "file_io.h"
 
 struct BlockMover::State {
   struct Channel {
-    std::FILE* file = nullptr;
+    int fd = -1;
     Direction direction = Direction::kRead;
     uint8_t* data = nullptr;  // the block in hand; null when there is none
     size_t size = 0;
     size_t moved = 0;
     uint64_t order = 0;  // when the block was started
+    bool failed = false;
   };
   static constexpr int kChannels = 2;
 
-  std::mutex mutex;
+  mutable std::mutex mutex;
   std::condition_variable changed;
   Channel channels[kChannels];
   int attached = 0;
@@ -74,11 +52,11 @@ bool BlockMover::Running() const {
   return state_->running;
 }
 
-int BlockMover::Attach(std::FILE* file, Direction direction) {
+int BlockMover::Attach(int fd, Direction direction) {
   if (!state_->running || state_->attached == State::kChannels) return -1;
   std::lock_guard<std::mutex> lock(state_->mutex);
   State::Channel& channel = state_->channels[state_->attached];
-  channel.file = file;
+  channel.fd = fd;
   channel.direction = direction;
   return state_->attached++;
 }
@@ -104,6 +82,28 @@ size_t BlockMover::Wait(int channel) {
   return moved;
 }
 
+bool BlockMover::Failed(int channel) const {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  return state_->channels[channel].failed;
+}
+
+namespace {
+
+// Moves one block; returns the bytes moved and whether the call failed.
+size_t MoveBlock(int fd, BlockMover::Direction direction, uint8_t* data, size_t size,
+                 bool& failed) {
+  if (direction == BlockMover::Direction::kWrite) {
+    const size_t written = fileio::WriteAll(fd, data, size);
+    failed = written < size;
+    return written;
+  }
+  const int64_t got = fileio::ReadSome(fd, data, size);
+  failed = got < 0;
+  return got > 0 ? static_cast<size_t>(got) : 0;
+}
+
+}  // namespace
+
 void BlockMover::Run() {
   State& state = *state_;
   std::unique_lock<std::mutex> lock(state.mutex);
@@ -122,11 +122,11 @@ void BlockMover::Run() {
     uint8_t* data = next->data;
     const size_t size = next->size;
     lock.unlock();
-    const size_t moved = next->direction == Direction::kRead
-                             ? ReadAvailable(next->file, data, size)
-                             : std::fwrite(data, 1, size, next->file);
+    bool failed = false;
+    const size_t moved = MoveBlock(next->fd, next->direction, data, size, failed);
     lock.lock();
     next->moved = moved;
+    next->failed = next->failed || failed;
     next->data = nullptr;
     state.changed.notify_all();
   }

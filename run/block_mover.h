@@ -3,7 +3,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 
 // A thread that reads and writes file streams' blocks in the background, one
@@ -22,22 +21,21 @@ class BlockMover {
 
   // False when no thread could be started.
   bool Running() const;
-  // A channel for one stream's blocks, or -1 when the mover is not running or
-  // has no channel left (it has two).
-  int Attach(std::FILE* file, Direction direction);
+  // A channel for one stream's blocks over a file descriptor, or -1 when the
+  // mover is not running or has no channel left (it has two).
+  int Attach(int fd, Direction direction);
   // Starts moving a block through a channel whose last block was waited for.
   // The block is not to be touched until Wait has returned.
   void Start(int channel, uint8_t* data, size_t size);
   // Waits for the channel's block; returns the bytes moved (0 when there was
   // no block in hand).
   size_t Wait(int channel);
+  // True once a read or write of the channel failed (sticky); a failed read
+  // moved 0 bytes, as the end of the file does.
+  bool Failed(int channel) const;
 
  private:
   struct State;
   void Run();
   std::unique_ptr<State> state_;
 };
-
-// Reads what the file has now, up to size bytes, without waiting to fill the
-// buffer; 0 at its end or on an error.
-size_t ReadAvailable(std::FILE* file, uint8_t* buffer, size_t size);

@@ -2,14 +2,19 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "conversion.h"
 #include "conversion_state.h"
 #include "decimal_field.h"
 #include "file_guard.h"
+#include "file_io.h"
 #include "file_streams.h"
 #include "messages.h"
+#include "output_file.h"
 #include "record_dispatch.h"
 
 namespace {
@@ -20,7 +25,8 @@ constexpr uint32_t kMostVias = 1000;
 // hand-overs to the stream's thread.
 constexpr size_t kFileBuffer = size_t{1} << 19;
 
-MessageId MessageFor(RunOutcome outcome) {
+// newFile: the output was written to a new file, which the run removed.
+MessageId MessageFor(RunOutcome outcome, bool newFile) {
   switch (outcome) {
     case RunOutcome::InputPathEmpty:
       return MessageId::kInputPathEmpty;
@@ -35,9 +41,11 @@ MessageId MessageFor(RunOutcome outcome) {
     case RunOutcome::NotGdbFormat:
       return MessageId::kNotGdbFormat;
     case RunOutcome::InputTruncated:
-      return MessageId::kInputTruncated;
+      return newFile ? MessageId::kInputTruncatedNoOutput : MessageId::kInputTruncated;
     case RunOutcome::OutputWriteFailed:
-      return MessageId::kOutputWriteFailed;
+      return newFile ? MessageId::kOutputWriteFailedNoOutput : MessageId::kOutputWriteFailed;
+    case RunOutcome::InputReadFailed:
+      return MessageId::kInputReadFailed;
     case RunOutcome::Completed:
       break;
   }
@@ -48,12 +56,29 @@ void FlushTrace(const RunRequest& request) {
   if (request.trace != nullptr) request.trace->Flush();
 }
 
-// Shows the outcome's message in the request's language and returns the outcome.
+// The message's text with a line naming the new file the run could not remove.
+std::string WithFileLeft(const char* text, const std::string& left, Language language) {
+  const char* line = TextFor(MessageId::kNewFileLeft, language).text;
+  std::vector<char> named(std::strlen(line) + left.size() + 1);
+  std::snprintf(named.data(), named.size(), line, left.c_str());
+  return std::string(text) + "\n" + named.data();
+}
+
+// Shows the outcome's message in the request's language and returns the
+// outcome. output: the run's output file, when it was opened.
 RunOutcome Report(const RunRequest& request, RunReporter& reporter, RunOutcome outcome,
+                  const OutputFile* output = nullptr,
                   MessageStyle style = MessageStyle::Exclamation) {
   FlushTrace(request);
-  const MessageText text = TextFor(MessageFor(outcome), request.language);
-  if (text.text != nullptr) reporter.ShowMessage(text.text, text.title, style);
+  const bool newFile = output != nullptr && output->WritesNewFile();
+  const MessageText text = TextFor(MessageFor(outcome, newFile), request.language);
+  if (text.text == nullptr) return outcome;
+  if (output != nullptr && !output->LeftPath().empty()) {
+    reporter.ShowMessage(WithFileLeft(text.text, output->LeftPath(), request.language), text.title,
+                         style);
+  } else {
+    reporter.ShowMessage(text.text, text.title, style);
+  }
   return outcome;
 }
 
@@ -80,30 +105,51 @@ class InfoBoxes final : public RecordObserver {
   RunReporter& reporter_;
 };
 
-// Runs the engine over the two open files and closes them, output first.
+// How the engine's run ended, the first fault first: a read error ends the
+// input as its end does, and is no truncation.
+RunOutcome OutcomeOf(const ConversionResult& result, bool readFailed, bool written) {
+  if (readFailed) return RunOutcome::InputReadFailed;
+  if (!result.headerAccepted) return RunOutcome::NotGdbFormat;
+  if (!written) return RunOutcome::OutputWriteFailed;
+  if (result.inputEnded) return RunOutcome::InputTruncated;
+  return RunOutcome::Completed;
+}
+
+// Runs the engine over the two open files, then completes the output or
+// discards it, and closes the input.
 // readAhead: the input may be read beyond what the engine asks for. Not for a
 // pipe, whose writer may hold it open after the end record.
 RunOutcome ConvertFiles(const RunRequest& request, RunReporter& reporter,
-                        const ConversionSettings& settings, std::FILE* inputFile,
-                        std::FILE* outputFile, bool readAhead) {
+                        const ConversionSettings& settings, int inputFd, OutputFile& outputFile,
+                        bool readAhead) {
   // The state is large; a run holds one of its own.
   const auto state = NewConversionState();
   ConversionResult result;
   bool written = false;
+  bool readFailed = false;
   {
     BlockMover mover;
-    FileInputStream input(inputFile, kFileBuffer, readAhead ? &mover : nullptr);
-    FileOutputStream output(outputFile, kFileBuffer, &mover);
+    FileInputStream input(inputFd, kFileBuffer, readAhead ? &mover : nullptr);
+    FileOutputStream output(outputFile.Descriptor(), kFileBuffer, &mover);
     InfoBoxes infoBoxes(request, reporter);
     result = ConvertGdb(*state, settings, input, output, ModeForOption(request.option), &infoBoxes);
     written = output.Flush();
+    readFailed = input.Failed();
   }
-  written = (std::fclose(outputFile) == 0) && written;
-  std::fclose(inputFile);
-  if (!result.headerAccepted) return Report(request, reporter, RunOutcome::NotGdbFormat);
-  if (!written) return Report(request, reporter, RunOutcome::OutputWriteFailed);
-  if (result.inputEnded) return Report(request, reporter, RunOutcome::InputTruncated);
-  return Report(request, reporter, RunOutcome::Completed, MessageStyle::Plain);
+  fileio::CloseFile(inputFd);
+  RunOutcome outcome = OutcomeOf(result, readFailed, written);
+  if (outcome == RunOutcome::Completed) {
+    if (!outputFile.Complete()) outcome = RunOutcome::OutputWriteFailed;
+  } else if (outputFile.WritesNewFile()) {
+    outputFile.Discard();
+  } else {
+    // Written in place: what was written stays, as the message says.
+    outputFile.Complete();
+  }
+  if (outcome == RunOutcome::Completed) {
+    return Report(request, reporter, outcome, &outputFile, MessageStyle::Plain);
+  }
+  return Report(request, reporter, outcome, &outputFile);
 }
 
 }  // namespace
@@ -113,22 +159,20 @@ RunOutcome RunConversion(const RunRequest& request, RunReporter& reporter) {
   if (request.inputPath.empty()) {
     return Report(request, reporter, RunOutcome::InputPathEmpty);
   }
-  std::FILE* inputFile = OpenFile(request.inputPath, "rb");
-  if (inputFile == nullptr) {
+  const int inputFd = fileio::OpenForReading(request.inputPath);
+  if (inputFd == fileio::kNoFile) {
     return Report(request, reporter, RunOutcome::InputOpenFailed);
   }
-  ReadOnlyGuard readOnly(request.inputPath);
-
   const auto refuse = [&](RunOutcome outcome) {
-    std::fclose(inputFile);
-    readOnly.Restore();
+    fileio::CloseFile(inputFd);
     return Report(request, reporter, outcome);
   };
   reporter.OnStep(RunStep::kOutputPath);
   const std::string& outputPath = request.outputPath;
   if (outputPath.empty()) return refuse(RunOutcome::OutputPathEmpty);
-  // Write permission does not stop every user from opening a file for
-  // writing, so the input and read-only outputs are refused by name as well.
+  // The output in place of the input would read and write one file; and
+  // write permission does not stop every user from opening a file for
+  // writing, so read-only outputs are refused by their bits.
   if (IsSameFile(request.inputPath, outputPath) || IsExistingReadOnlyFile(outputPath)) {
     return refuse(RunOutcome::OutputOpenFailed);
   }
@@ -142,11 +186,8 @@ RunOutcome RunConversion(const RunRequest& request, RunReporter& reporter) {
       return refuse(RunOutcome::ViaCountInvalid);
     }
   }
-  std::FILE* outputFile = OpenFile(outputPath, "wb");
-  readOnly.Restore();
-  if (outputFile == nullptr) {
-    return refuse(RunOutcome::OutputOpenFailed);
-  }
-  return ConvertFiles(request, reporter, settings, inputFile, outputFile,
-                      IsRegularFile(request.inputPath));
+  OutputFile outputFile;
+  if (!outputFile.Open(outputPath)) return refuse(RunOutcome::OutputOpenFailed);
+  return ConvertFiles(request, reporter, settings, inputFd, outputFile,
+                      fileio::IsRegularFile(inputFd));
 }

@@ -27,7 +27,7 @@ struct RunRequest {
 // The steps at which the run takes up a field of the request, in this order.
 enum class RunStep {
   kInputPath,   // before the input is opened
-  kOutputPath,  // the input is open and read-only
+  kOutputPath,  // the input is open
   kViaText,     // options 5 and 6: the output is checked, not yet opened
 };
 
@@ -54,6 +54,7 @@ enum class RunOutcome {
   NotGdbFormat,
   InputTruncated,  // the input ended before its end record
   OutputWriteFailed,
+  InputReadFailed,
 };
 
 // Runs one conversion. Returns how it ended; every message has been shown

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 
-FileInputStream::FileInputStream(std::FILE* file, size_t bufferSize, BlockMover* mover)
-    : file_(file), bufferSize_(std::max<size_t>(bufferSize, 1)) {
-  if (mover != nullptr) channel_ = mover->Attach(file, BlockMover::Direction::kRead);
+#include "file_io.h"
+
+FileInputStream::FileInputStream(int fd, size_t bufferSize, BlockMover* mover)
+    : fd_(fd), bufferSize_(std::max<size_t>(bufferSize, 1)) {
+  if (mover != nullptr) channel_ = mover->Attach(fd, BlockMover::Direction::kRead);
   if (channel_ >= 0) mover_ = mover;
   // With a mover, two buffers: one handed out, one being read.
   buffer_.reset(new uint8_t[bufferSize_ * (mover_ != nullptr ? 2 : 1)]);
@@ -19,9 +21,11 @@ FileInputStream::~FileInputStream() {
 }
 
 bool FileInputStream::Fill() {
+  if (failed_) return false;
   if (mover_ != nullptr) return FillAhead();
-  const size_t got = ReadAvailable(file_, buffer_.get(), bufferSize_);
-  if (got == 0) return false;
+  const int64_t got = fileio::ReadSome(fd_, buffer_.get(), bufferSize_);
+  failed_ = got < 0;
+  if (got <= 0) return false;
   SetWindow(buffer_.get(), buffer_.get() + got);
   return true;
 }
@@ -34,6 +38,7 @@ bool FileInputStream::FillAhead() {
   uint8_t* ready = ahead_;
   if (got == 0) {
     ahead_ = nullptr;
+    failed_ = mover_->Failed(channel_);
     return false;
   }
   SetWindow(ready, ready + got);
@@ -42,21 +47,29 @@ bool FileInputStream::FillAhead() {
   return true;
 }
 
-FileOutputStream::FileOutputStream(std::FILE* file, size_t bufferSize, BlockMover* mover)
-    : OutputStream(bufferSize, mover != nullptr && mover->Running() ? 2 : 1), file_(file) {
-  // The stream buffers for itself: a second buffer in the FILE would split
-  // every drained block into a partial and a remainder write.
-  std::setvbuf(file_, nullptr, _IONBF, 0);
-  if (mover != nullptr) channel_ = mover->Attach(file, BlockMover::Direction::kWrite);
+FileOutputStream::FileOutputStream(int fd, size_t bufferSize, BlockMover* mover)
+    : OutputStream(bufferSize, mover != nullptr && mover->Running() ? 2 : 1), fd_(fd) {
+  if (mover != nullptr) channel_ = mover->Attach(fd, BlockMover::Direction::kWrite);
   if (channel_ >= 0) mover_ = mover;
 }
+
+namespace {
+int UnbufferedDescriptor(std::FILE* file) {
+  std::fflush(file);
+  std::setvbuf(file, nullptr, _IONBF, 0);
+  return fileno(file);
+}
+}  // namespace
+
+FileOutputStream::FileOutputStream(std::FILE* file, size_t bufferSize)
+    : FileOutputStream(UnbufferedDescriptor(file), bufferSize) {}
 
 FileOutputStream::~FileOutputStream() {
   FlushBeforeDestruction();
 }
 
 bool FileOutputStream::Drain(const uint8_t* data, size_t size) {
-  if (mover_ == nullptr) return std::fwrite(data, 1, size, file_) == size;
+  if (mover_ == nullptr) return fileio::WriteAll(fd_, data, size) == size;
   if (!Settle()) return false;
   // The mover only reads the block it writes.
   mover_->Start(channel_, const_cast<uint8_t*>(data), size);

@@ -1,4 +1,4 @@
-// The engine's byte streams over files (FILE*), moving their blocks on a
+// The engine's byte streams over file descriptors, moving their blocks on a
 // BlockMover's thread when they are given one.
 #pragma once
 
@@ -10,40 +10,47 @@
 #include "block_mover.h"
 #include "byte_stream.h"
 
-// Reads a FILE* opened for binary reading, and nothing read through the FILE
-// before: the stream reads the file beneath it, taking what is there. The
+// Reads a file descriptor opened for reading, from where it stands. The
 // caller keeps ownership. With a mover, the next block is read while the
 // engine works on this one: only for a file whose end never keeps a read
-// waiting (a regular file, not a pipe).
+// waiting (a regular file, not a pipe). A failed read ends the stream as the
+// end of the file does, and Failed() tells the two apart.
 class FileInputStream final : public InputStream {
  public:
-  explicit FileInputStream(std::FILE* file, size_t bufferSize = kDefaultStreamBuffer,
+  explicit FileInputStream(int fd, size_t bufferSize = kDefaultStreamBuffer,
                            BlockMover* mover = nullptr);
   ~FileInputStream() override;
+  // True once a read has failed (sticky).
+  bool Failed() const { return failed_; }
 
  private:
   bool Fill() override;
   bool FillAhead();
-  std::FILE* file_;
+  int fd_;
   std::unique_ptr<uint8_t[]> buffer_;
   size_t bufferSize_;
   BlockMover* mover_ = nullptr;  // null: reads in the caller's thread
   int channel_ = -1;
   uint8_t* ahead_ = nullptr;  // the buffer being read in the background
+  bool failed_ = false;
 };
 
-// Writes to a FILE* opened for binary writing; the caller keeps ownership and
-// closes it after the stream is gone (or after Flush()).
+// Writes to a file descriptor opened for writing; the caller keeps ownership
+// and closes it after the stream is gone (or after Flush()).
 class FileOutputStream final : public OutputStream {
  public:
-  explicit FileOutputStream(std::FILE* file, size_t bufferSize = kDefaultStreamBuffer,
+  explicit FileOutputStream(int fd, size_t bufferSize = kDefaultStreamBuffer,
                             BlockMover* mover = nullptr);
+  // Over a FILE's descriptor (standard output for the trace): the FILE is
+  // flushed and left unbuffered, so that what else is written through it
+  // keeps its order with the stream's bytes.
+  explicit FileOutputStream(std::FILE* file, size_t bufferSize = kDefaultStreamBuffer);
   ~FileOutputStream() override;
 
  private:
   bool Drain(const uint8_t* data, size_t size) override;
   bool Settle() override;
-  std::FILE* file_;
+  int fd_;
   BlockMover* mover_ = nullptr;  // null: writes in the caller's thread
   int channel_ = -1;
   size_t pending_ = 0;  // bytes of the block being written in the background

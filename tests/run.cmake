@@ -15,6 +15,7 @@ add_executable(run_tests
   run/run_steps_test.cpp
   run/run_guard_test.cpp
   run/run_cut_test.cpp
+  run/run_atomic_test.cpp
   run/run_info_test.cpp
   run/file_streams_test.cpp
 )
@@ -39,3 +40,24 @@ target_compile_definitions(peer_tests PRIVATE
   MORVEX_SAMPLES_DIR="${MORVEX_SAMPLES_DIR}")
 add_dependencies(peer_tests morvex-convert)
 gtest_discover_tests(peer_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 LABELS peer)
+
+# morvex-convert stopped by signals, run twice at once into one output, and
+# with its file calls failing through a preloaded shim of our own.
+add_library(morvex_fault_shim MODULE run/fault_shim.cpp)
+target_link_libraries(morvex_fault_shim PRIVATE ${CMAKE_DL_LIBS})
+add_executable(stop_and_fault_tests run/stop_and_fault_test.cpp)
+# The thread sanitizer makes each run of a few MB slow: a smaller input keeps
+# the thousand faulty runs within a minute or two there.
+if(MORVEX_TSAN)
+  set(fault_input_size 1000000)
+else()
+  set(fault_input_size 3000000)
+endif()
+target_link_libraries(stop_and_fault_tests PRIVATE morvex_run_test_helpers GTest::gtest_main)
+target_compile_definitions(stop_and_fault_tests PRIVATE
+  MORVEX_CONVERT="$<TARGET_FILE:morvex-convert>"
+  MORVEX_GDBGEN="$<TARGET_FILE:morvex-gdbgen>"
+  MORVEX_FAULT_SHIM="$<TARGET_FILE:morvex_fault_shim>"
+  MORVEX_FAULT_INPUT_SIZE="${fault_input_size}")
+add_dependencies(stop_and_fault_tests morvex-convert morvex-gdbgen morvex_fault_shim)
+gtest_discover_tests(stop_and_fault_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 LABELS fault)

@@ -143,7 +143,7 @@ TEST_F(CliTest, FailedRunsExitWithOne) {
        "File error: Cannot open output file\nSame file as input or Read-Only?\n"},
       {"end record missing",
        {cut.string(), output.string()},
-       "File error: Input file ends before its end record - output is incomplete\n"},
+       "File error: Input file ends before its end record - no output written\n"},
       {"too few vias",
        {"--option", "5", "--max-vias", "24", input.string(), output.string()},
        "Error: Number of via points per route invalid\n"},

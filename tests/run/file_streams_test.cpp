@@ -1,6 +1,6 @@
 // The file streams, in the caller's thread and with a block mover: the same
-// bytes in and out whatever the buffer size, the end of the input, write
-// failures, and a block kept untouched while it is being written.
+// bytes in and out whatever the buffer size, the end of the input, read and
+// write failures, and a block kept untouched while it is being written.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -79,7 +79,7 @@ TEST(FileStreamTest, ReadsEveryByteOnce) {
         ASSERT_NE(file, nullptr);
         {
           BlockMover mover;
-          FileInputStream input(file, c.bufferSize, withMover ? &mover : nullptr);
+          FileInputStream input(fileno(file), c.bufferSize, withMover ? &mover : nullptr);
           EXPECT_EQ(ReadAll(input, inRuns), bytes);
           EXPECT_TRUE(input.AtEnd());
           EXPECT_EQ(input.ReadsAtEnd(), 0u) << "the read that found the end is not one of them";
@@ -104,7 +104,7 @@ TEST(FileStreamTest, WritesEveryByteInOrder) {
       ASSERT_NE(file, nullptr);
       {
         BlockMover mover;
-        FileOutputStream output(file, c.bufferSize, withMover ? &mover : nullptr);
+        FileOutputStream output(fileno(file), c.bufferSize, withMover ? &mover : nullptr);
         // Single bytes and blocks of growing sizes, across buffer ends.
         size_t at = 0;
         for (size_t block = 0; at < bytes.size(); ++block) {
@@ -138,8 +138,8 @@ TEST(FileStreamTest, OneMoverCopiesAFileThroughBothStreams) {
     {
       BlockMover mover;
       ASSERT_TRUE(mover.Running());
-      FileInputStream input(in, bufferSize, &mover);
-      FileOutputStream output(out, bufferSize, &mover);
+      FileInputStream input(fileno(in), bufferSize, &mover);
+      FileOutputStream output(fileno(out), bufferSize, &mover);
       EXPECT_EQ(input.CopyRun(UINT64_MAX, &output), bytes.size());
       EXPECT_TRUE(output.Flush());
     }
@@ -158,7 +158,7 @@ TEST(FileStreamTest, StoppingEarlyWhileABlockIsReadAhead) {
     ASSERT_NE(file, nullptr);
     {
       BlockMover mover;
-      FileInputStream input(file, 4096, &mover);
+      FileInputStream input(fileno(file), 4096, &mover);
       for (size_t i = 0; i < taken; ++i)
         ASSERT_EQ(input.ReadByte(), static_cast<uint8_t>(bytes[i]));
     }
@@ -174,8 +174,8 @@ TEST(FileStreamTest, AMoverReportsWhatEachBlockMoved) {
   {
     BlockMover mover;
     ASSERT_TRUE(mover.Running());
-    const int reading = mover.Attach(in, BlockMover::Direction::kRead);
-    const int writing = mover.Attach(out, BlockMover::Direction::kWrite);
+    const int reading = mover.Attach(fileno(in), BlockMover::Direction::kRead);
+    const int writing = mover.Attach(fileno(out), BlockMover::Direction::kWrite);
     uint8_t block[16] = {};
     mover.Start(reading, block, 4);
     EXPECT_EQ(mover.Wait(reading), 4u);
@@ -197,15 +197,38 @@ TEST(FileStreamTest, AMoverHasTwoChannels) {
   ASSERT_TRUE(mover.Running());
   std::FILE* files[3] = {std::tmpfile(), std::tmpfile(), FileWith("abc")};
   for (std::FILE* file : files) ASSERT_NE(file, nullptr);
-  EXPECT_EQ(mover.Attach(files[0], BlockMover::Direction::kWrite), 0);
-  EXPECT_EQ(mover.Attach(files[1], BlockMover::Direction::kWrite), 1);
-  EXPECT_EQ(mover.Attach(files[2], BlockMover::Direction::kRead), -1);
+  EXPECT_EQ(mover.Attach(fileno(files[0]), BlockMover::Direction::kWrite), 0);
+  EXPECT_EQ(mover.Attach(fileno(files[1]), BlockMover::Direction::kWrite), 1);
+  EXPECT_EQ(mover.Attach(fileno(files[2]), BlockMover::Direction::kRead), -1);
   {
     // A stream the mover has no channel for reads in the caller's thread.
-    FileInputStream input(files[2], 2, &mover);
+    FileInputStream input(fileno(files[2]), 2, &mover);
     EXPECT_EQ(ReadAll(input, false), "abc");
   }
   for (std::FILE* file : files) std::fclose(file);
+}
+
+// A failed read ends the input as its end does, and Failed() tells the two
+// apart, whichever thread read.
+TEST(FileStreamTest, AReadErrorIsToldFromTheEnd) {
+  std::FILE* unreadable = std::fopen("/proc/self/mem", "rb");  // its first page is unmapped
+  if (unreadable == nullptr) GTEST_SKIP() << "no /proc/self/mem here";
+  std::FILE* readable = FileWith("abc");
+  ASSERT_NE(readable, nullptr);
+  for (bool withMover : {false, true}) {
+    SCOPED_TRACE(withMover ? "mover" : "caller");
+    BlockMover mover;
+    FileInputStream failing(fileno(unreadable), 4096, withMover ? &mover : nullptr);
+    EXPECT_EQ(failing.ReadByte(), kEndOfInput);
+    EXPECT_TRUE(failing.AtEnd());
+    EXPECT_TRUE(failing.Failed());
+    std::rewind(readable);
+    FileInputStream ending(fileno(readable), 4096, withMover ? &mover : nullptr);
+    EXPECT_EQ(ReadAll(ending, false), "abc");
+    EXPECT_FALSE(ending.Failed());
+  }
+  std::fclose(unreadable);
+  std::fclose(readable);
 }
 
 // A write that fails is reported by Flush, whichever thread made it.
@@ -216,7 +239,7 @@ TEST(FileStreamTest, AFullDiskFailsTheFlush) {
     if (full == nullptr) GTEST_SKIP() << "no /dev/full here";
     {
       BlockMover mover;
-      FileOutputStream output(full, 4096, withMover ? &mover : nullptr);
+      FileOutputStream output(fileno(full), 4096, withMover ? &mover : nullptr);
       const std::string bytes = Pattern(100000);
       output.WriteBlock(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
       EXPECT_FALSE(output.Flush());

@@ -57,6 +57,17 @@ const ExpectedMessage kInputTruncated = {
     {"Invoer bestand eindigt voor het eindrecord - uitvoer is onvolledig", "Bestandsfout"},
     {"Eingabe-Datei endet vor dem Endedatensatz - Ausgabe ist unvollständig", "Datei Fehler"},
     MessageStyle::Exclamation};
+const ExpectedMessage kInputTruncatedNoOutput = {
+    {"Input file ends before its end record - no output written", "File error"},
+    {"Invoer bestand eindigt voor het eindrecord - er is geen uitvoer geschreven", "Bestandsfout"},
+    {"Eingabe-Datei endet vor dem Endedatensatz - es wurde keine Ausgabe geschrieben",
+     "Datei Fehler"},
+    MessageStyle::Exclamation};
+const ExpectedMessage kInputReadFailed = {
+    {"Error reading input file - no output written", "File error"},
+    {"Fout bij het lezen van het invoer bestand - er is geen uitvoer geschreven", "Bestandsfout"},
+    {"Fehler beim Lesen der Eingabe-Datei - es wurde keine Ausgabe geschrieben", "Datei Fehler"},
+    MessageStyle::Exclamation};
 const ExpectedMessage kOutputWriteFailed = {
     {"Error writing output file", "File error"},
     {"Fout bij het schrijven van het uitvoer bestand", "Bestandsfout"},
@@ -184,7 +195,24 @@ const WayOut kWaysOut[] = {
        WriteFile(t.Input(), whole.substr(0, whole.size() - 7));
        return true;
      },
+     RunOutcome::InputTruncated, &kInputTruncatedNoOutput},
+    {"EndRecordMissingOutputWrittenInPlace",
+     [](WayOutTest& t) {
+       // An output of two hard links is written in place: what was converted stays.
+       const std::string whole = ExampleBytes();
+       WriteFile(t.Input(), whole.substr(0, whole.size() - 7));
+       WriteFile(t.Output(), "old");
+       fs::create_hard_link(t.Output(), t.Dir() / "second-link.gdb");
+       return true;
+     },
      RunOutcome::InputTruncated, &kInputTruncated},
+    {"InputReadFails",
+     [](WayOutTest& t) {
+       // Its first page is never mapped: reading it fails.
+       t.Dialog().inputPath = "/proc/self/mem";
+       return fs::exists("/proc/self/mem");
+     },
+     RunOutcome::InputReadFailed, &kInputReadFailed},
     {"OutputDeviceFull",
      [](WayOutTest& t) {
        if (!fs::exists("/dev/full")) return false;

@@ -1,12 +1,14 @@
 // File-system helpers for the tests of the conversion run, the command-line
 // converter and the peer check: a scratch folder per test, whole-file reads
-// and writes, permission bits and a count of open descriptors.
+// and writes, folder listings, permission bits and a count of open
+// descriptors.
 #pragma once
 
 #include <sys/types.h>
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace runtest {
 
@@ -30,6 +32,9 @@ class TempDir {
 
 std::string ReadFile(const fs::path& path);
 void WriteFile(const fs::path& path, const std::string& bytes);
+
+// The names in a folder, sorted.
+std::vector<std::string> FileNames(const fs::path& folder);
 
 // The permission bits of a file (following links), e.g. 0644.
 mode_t Mode(const fs::path& path);

@@ -1,0 +1,181 @@
+// The output is written to a new file beside it and put in its place only
+// when the run completes: a failed run leaves an existing output byte for
+// byte and nothing beside it. Links, modes and outputs that are written in
+// place.
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "gdb_builder.h"
+#include "run_fixture.h"
+
+namespace runtest {
+namespace {
+
+// An input whose conversion is some hundred kilobytes.
+std::string LargeInput() {
+  gdbtest::Track track("Long");
+  for (int32_t i = 0; i < 9000; ++i) track.Point({i, -i});
+  return gdbtest::GdbFile('m', {gdbtest::TrackRecord(track)});
+}
+
+const char kOldOutput[] = "an earlier conversion";
+
+struct FailedRun {
+  const char* name;
+  std::function<void(FakeDialog&, const fs::path& input)> setUp;
+  RunOutcome outcome;
+};
+
+void PrintTo(const FailedRun& run, std::ostream* out) {
+  *out << run.name;
+}
+
+const FailedRun kFailedRuns[] = {
+    {"NotGdb", [](FakeDialog&, const fs::path& in) { WriteFile(in, "MsRcf, not a GDB file"); },
+     RunOutcome::NotGdbFormat},
+    {"Truncated",
+     [](FakeDialog&, const fs::path& in) {
+       const std::string whole = ReadFile(ExampleGdb());
+       WriteFile(in, whole.substr(0, whole.size() - 10));
+     },
+     RunOutcome::InputTruncated},
+    {"ReadFails", [](FakeDialog& d, const fs::path&) { d.inputPath = "/proc/self/mem"; },
+     RunOutcome::InputReadFailed},
+};
+
+class FailedRunTest : public RunFixture, public ::testing::WithParamInterface<FailedRun> {};
+
+TEST_P(FailedRunTest, LeavesTheExistingOutputAndNothingBeside) {
+  GetParam().setUp(dialog, input);
+  WriteFile(output, kOldOutput);
+  SetMode(output, 0640);
+  const auto namesBefore = FileNames(dir.Path());
+  for (int option : {1, 6}) {
+    dialog.option = option;
+    EXPECT_EQ(Run(), GetParam().outcome) << "option " << option;
+    EXPECT_EQ(ReadFile(output), kOldOutput);
+    EXPECT_EQ(Mode(output), 0640u);
+    EXPECT_EQ(FileNames(dir.Path()), namesBefore);
+  }
+  fs::remove(output);
+  EXPECT_EQ(Run(), GetParam().outcome);
+  EXPECT_FALSE(fs::exists(output)) << "a failed run created the output";
+}
+
+INSTANTIATE_TEST_SUITE_P(Inputs, FailedRunTest, ::testing::ValuesIn(kFailedRuns),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+using AtomicOutputTest = RunFixture;
+
+TEST_F(AtomicOutputTest, AReplacedOutputKeepsItsModeAndANewOneFollowsTheUmask) {
+  const std::string converted = ConvertElsewhere(ReadFile(input));
+  for (mode_t mode : {0600, 0640, 0664, 0755}) {
+    WriteFile(output, kOldOutput);
+    SetMode(output, mode);
+    ASSERT_EQ(Run(), RunOutcome::Completed);
+    EXPECT_EQ(ReadFile(output), converted);
+    EXPECT_EQ(Mode(output), mode);
+  }
+  fs::remove(output);
+  const mode_t mask = umask(022);
+  ASSERT_EQ(Run(), RunOutcome::Completed);
+  umask(mask);
+  EXPECT_EQ(Mode(output), 0644u);
+}
+
+TEST_F(AtomicOutputTest, ALinkIsKeptAndTheFileItNamesReplaced) {
+  const std::string converted = ConvertElsewhere(ReadFile(input));
+  fs::create_directory(dir / "elsewhere");
+  const fs::path target = dir / "elsewhere" / "target.gdb";
+  WriteFile(target, kOldOutput);
+  fs::create_symlink("elsewhere/target.gdb", output);
+  ASSERT_EQ(Run(), RunOutcome::Completed);
+  EXPECT_TRUE(fs::is_symlink(output));
+  EXPECT_EQ(ReadFile(target), converted);
+
+  // A failed run's file went beside the target, and is gone.
+  WriteFile(target, kOldOutput);
+  WriteFile(input, "not a GDB file");
+  EXPECT_EQ(Run(), RunOutcome::NotGdbFormat);
+  EXPECT_EQ(ReadFile(target), kOldOutput);
+  EXPECT_EQ(FileNames(dir / "elsewhere"), std::vector<std::string>{"target.gdb"});
+}
+
+TEST_F(AtomicOutputTest, AnOutputOfSeveralHardLinksIsWrittenInPlace) {
+  const std::string converted = ConvertElsewhere(ReadFile(input));
+  WriteFile(output, kOldOutput);
+  fs::create_hard_link(output, dir / "second.gdb");
+  ASSERT_EQ(Run(), RunOutcome::Completed);
+  EXPECT_EQ(ReadFile(dir / "second.gdb"), converted);
+  EXPECT_EQ(fs::hard_link_count(output), 2u);
+}
+
+// A file open on a descriptor, named as /dev/stdout names standard output,
+// is written through the descriptor: the shell's redirection gets the bytes.
+TEST_F(AtomicOutputTest, AFileNamedThroughItsDescriptorIsWrittenInPlace) {
+  const std::string converted = ConvertElsewhere(ReadFile(input));
+  WriteFile(output, kOldOutput);
+  const int fd = open(output.c_str(), O_WRONLY);
+  ASSERT_GE(fd, 0);
+  struct stat before {};
+  fstat(fd, &before);
+  dialog.outputPath = "/proc/self/fd/" + std::to_string(fd);
+  ASSERT_EQ(Run(), RunOutcome::Completed);
+  struct stat after {};
+  stat(output.c_str(), &after);
+  close(fd);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(ReadFile(output), converted);
+}
+
+// A device node is written in place and keeps its mode; so do the input and
+// a replaced output.
+TEST_F(AtomicOutputTest, NoRunChangesTheModeOfAnotherFile) {
+  if (!IsRoot()) GTEST_SKIP() << "mknod needs root";
+  struct stat null {};
+  ASSERT_EQ(stat("/dev/null", &null), 0);
+  const fs::path device = dir / "null";
+  ASSERT_EQ(mknod(device.c_str(), S_IFCHR | 0620, null.st_rdev), 0);
+  SetMode(device, 0620);
+  SetMode(input, 0604);
+  dialog.outputPath = device.string();
+  ASSERT_EQ(Run(), RunOutcome::Completed);
+  EXPECT_TRUE(fs::is_character_file(device));
+  EXPECT_EQ(Mode(device), 0620u);
+  EXPECT_EQ(Mode(input), 0604u);
+}
+
+// A full disk: the new file cannot take the conversion, the output on the
+// same disk stays whole.
+TEST_F(AtomicOutputTest, AFullDiskLeavesTheOutputWhole) {
+  if (!IsRoot()) GTEST_SKIP() << "mounting needs root";
+  const fs::path disk = dir / "disk";
+  fs::create_directory(disk);
+  if (mount("none", disk.c_str(), "tmpfs", 0, "size=64k") != 0) {
+    GTEST_SKIP() << "mounting a tmpfs was refused";
+  }
+  WriteFile(input, LargeInput());
+  dialog.outputPath = (disk / "out.gdb").string();
+  WriteFile(disk / "out.gdb", kOldOutput);
+  const RunOutcome outcome = Run();
+  const std::string left = ReadFile(disk / "out.gdb");
+  const auto names = FileNames(disk);
+  umount2(disk.c_str(), MNT_DETACH);
+  EXPECT_EQ(outcome, RunOutcome::OutputWriteFailed);
+  ASSERT_EQ(dialog.boxes.size(), 1u);
+  EXPECT_EQ(dialog.boxes[0].text, "Error writing output file - no output written");
+  EXPECT_EQ(left, kOldOutput);
+  EXPECT_EQ(names, std::vector<std::string>{"out.gdb"});
+}
+
+}  // namespace
+}  // namespace runtest

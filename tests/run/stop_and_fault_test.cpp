@@ -1,0 +1,397 @@
+// morvex-convert as a process: stopped by a signal in the middle of a run,
+// two runs into one output at once, and every kind of file call failing
+// (through the fault shim preloaded). After each, the output is either the
+// whole conversion or exactly what it was, and nothing is left beside it.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "process.h"
+#include "test_fs.h"
+
+extern char** environ;
+
+namespace runtest {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int kFailed = 1;
+const char kOldOutput[] = "an earlier conversion";
+
+void Generate(const fs::path& path, int seed, const char* size = "2000000") {
+  const ProcessResult made =
+      RunProgram({MORVEX_GDBGEN, "--size", size, "--seed", std::to_string(seed), path.string()});
+  ASSERT_EQ(made.exitStatus, 0) << made.err;
+}
+
+ProcessResult Convert(const fs::path& in, const fs::path& out) {
+  return RunProgram({MORVEX_CONVERT, "-q", in.string(), out.string()});
+}
+
+// A child process running in the background.
+class Child {
+ public:
+  explicit Child(const std::vector<std::string>& argv) {
+    std::vector<char*> args;
+    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    if (posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  ~Child() {
+    if (pid_ > 0 && !Wait(0s)) {
+      kill(pid_, SIGKILL);
+      Wait(10s);
+    }
+  }
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+
+  bool Started() const { return pid_ > 0; }
+  void Signal(int signal) const { kill(pid_, signal); }
+  // Waits up to timeout for the child to end; false when it has not.
+  bool Wait(std::chrono::milliseconds timeout) {
+    const auto until = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+      if (waitpid(pid_, &status_, WNOHANG) == pid_) {
+        pid_ = 0;
+        return true;
+      }
+      if (std::chrono::steady_clock::now() >= until) return false;
+      std::this_thread::sleep_for(5ms);
+    }
+  }
+  int Status() const { return status_; }
+
+ private:
+  pid_t pid_ = -1;
+  int status_ = 0;
+};
+
+bool HasNewFile(const fs::path& folder) {
+  for (const std::string& name : FileNames(folder)) {
+    if (name.find(".morvex-") != std::string::npos) return true;
+  }
+  return false;
+}
+
+// Opens a FIFO for writing once its reader has opened it, within timeout.
+int OpenFifoForWriting(const fs::path& fifo, std::chrono::milliseconds timeout) {
+  const auto until = std::chrono::steady_clock::now() + timeout;
+  while (std::chrono::steady_clock::now() < until) {
+    const int fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    if (fd >= 0) {
+      fcntl(fd, F_SETFL, 0);
+      return fd;
+    }
+    std::this_thread::sleep_for(5ms);
+  }
+  return -1;
+}
+
+class StopSignalTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(StopSignalTest, LeavesTheOutputAsItWas) {
+  TempDir dir;
+  Generate(dir / "whole.gdb", 1);
+  const std::string whole = ReadFile(dir / "whole.gdb");
+  const fs::path fifo = dir / "in.gdb";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  WriteFile(dir / "out.gdb", kOldOutput);
+  const auto namesBefore = FileNames(dir.Path());
+
+  Child child({MORVEX_CONVERT, "-q", fifo.string(), (dir / "out.gdb").string()});
+  ASSERT_TRUE(child.Started());
+  const int writer = OpenFifoForWriting(fifo, 10s);
+  ASSERT_GE(writer, 0) << "the run did not open its input";
+  // Half the input, then the pipe is held open: the run waits for more.
+  ASSERT_EQ(write(writer, whole.data(), whole.size() / 2), static_cast<ssize_t>(whole.size() / 2));
+  for (int i = 0; i < 1000 && !HasNewFile(dir.Path()); ++i) std::this_thread::sleep_for(5ms);
+  EXPECT_TRUE(HasNewFile(dir.Path())) << "no new file while the run is in the middle";
+  child.Signal(GetParam());
+  const bool ended = child.Wait(10s);
+  close(writer);
+  ASSERT_TRUE(ended) << "the run did not stop";
+  ASSERT_TRUE(WIFSIGNALED(child.Status()));
+  EXPECT_EQ(WTERMSIG(child.Status()), GetParam());
+  EXPECT_EQ(ReadFile(dir / "out.gdb"), kOldOutput);
+  std::vector<std::string> namesAfter = FileNames(dir.Path());
+  if (GetParam() == SIGKILL) {
+    // No handler runs: the new file alone is left.
+    ASSERT_EQ(namesAfter.size(), namesBefore.size() + 1);
+    EXPECT_EQ(namesAfter[0].rfind(".out.gdb.morvex-", 0), 0u);
+    namesAfter.erase(namesAfter.begin());
+  }
+  EXPECT_EQ(namesAfter, namesBefore);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, StopSignalTest,
+                         ::testing::Values(SIGINT, SIGTERM, SIGHUP, SIGKILL),
+                         [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
+
+// A run started with SIGHUP ignored (under nohup) goes on through one.
+TEST(HangUpTest, AnIgnoredOneStaysIgnored) {
+  TempDir dir;
+  Generate(dir / "whole.gdb", 1);
+  const std::string whole = ReadFile(dir / "whole.gdb");
+  ASSERT_EQ(Convert(dir / "whole.gdb", dir / "expected.gdb").exitStatus, 0);
+  const fs::path fifo = dir / "in.gdb";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+
+  struct sigaction ignore {};
+  struct sigaction saved {};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGHUP, &ignore, &saved);
+  Child child({MORVEX_CONVERT, "-q", fifo.string(), (dir / "out.gdb").string()});
+  sigaction(SIGHUP, &saved, nullptr);
+  ASSERT_TRUE(child.Started());
+  const int writer = OpenFifoForWriting(fifo, 10s);
+  ASSERT_GE(writer, 0) << "the run did not open its input";
+  const size_t half = whole.size() / 2;
+  ASSERT_EQ(write(writer, whole.data(), half), static_cast<ssize_t>(half));
+  for (int i = 0; i < 1000 && !HasNewFile(dir.Path()); ++i) std::this_thread::sleep_for(5ms);
+  child.Signal(SIGHUP);
+  ASSERT_EQ(write(writer, whole.data() + half, whole.size() - half),
+            static_cast<ssize_t>(whole.size() - half));
+  close(writer);
+  ASSERT_TRUE(child.Wait(30s)) << "the run did not end";
+  ASSERT_TRUE(WIFEXITED(child.Status()));
+  EXPECT_EQ(WEXITSTATUS(child.Status()), 0);
+  EXPECT_EQ(ReadFile(dir / "out.gdb"), ReadFile(dir / "expected.gdb"));
+}
+
+TEST(ConcurrentRunTest, TheOutputIsOneWholeResult) {
+  TempDir dir;
+  std::string expected[2];
+  for (int i = 0; i < 2; ++i) {
+    const fs::path in = dir / ("in" + std::to_string(i) + ".gdb");
+    Generate(in, i + 1);
+    ASSERT_EQ(Convert(in, dir / "expected.gdb").exitStatus, 0);
+    expected[i] = ReadFile(dir / "expected.gdb");
+  }
+  fs::remove(dir / "expected.gdb");
+  ASSERT_NE(expected[0], expected[1]);
+  for (int round = 0; round < 5; ++round) {
+    Child first({MORVEX_CONVERT, "-q", (dir / "in0.gdb").string(), (dir / "out.gdb").string()});
+    Child second({MORVEX_CONVERT, "-q", (dir / "in1.gdb").string(), (dir / "out.gdb").string()});
+    ASSERT_TRUE(first.Wait(60s) && second.Wait(60s));
+    for (const Child* child : {&first, &second}) {
+      ASSERT_TRUE(WIFEXITED(child->Status()));
+      EXPECT_EQ(WEXITSTATUS(child->Status()), 0) << "round " << round;
+    }
+    const std::string result = ReadFile(dir / "out.gdb");
+    EXPECT_TRUE(result == expected[0] || result == expected[1]) << "round " << round;
+    EXPECT_EQ(FileNames(dir.Path()), (std::vector<std::string>{"in0.gdb", "in1.gdb", "out.gdb"}));
+  }
+}
+
+// Runs argv with extra environment variables; standard error is captured.
+ProcessResult RunWithEnvironment(const std::vector<std::string>& argv,
+                                 const std::vector<std::string>& extra) {
+  std::vector<std::string> entries = extra;
+  for (char** entry = environ; *entry != nullptr; ++entry) entries.emplace_back(*entry);
+  std::vector<char*> envp;
+  for (std::string& entry : entries) envp.push_back(entry.data());
+  envp.push_back(nullptr);
+  std::vector<char*> args;
+  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  args.push_back(nullptr);
+
+  ProcessResult result;
+  int errPipe[2];
+  if (pipe2(errPipe, O_CLOEXEC) != 0) return result;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  close(errPipe[1]);
+  char buffer[4096];
+  for (ssize_t got; (got = read(errPipe[0], buffer, sizeof buffer)) != 0;) {
+    if (got > 0) result.err.append(buffer, static_cast<size_t>(got));
+    if (got < 0 && errno != EINTR) break;
+  }
+  close(errPipe[0]);
+  if (spawned != 0) return result;
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+  return result;
+}
+
+const char* const kFailureMessages[] = {
+    "File error: Cannot open input file\n",
+    "File error: Error reading input file - no output written\n",
+    "File error: Error writing output file - no output written\n",
+};
+
+// A folder with a generated input and an output, and runs of morvex-convert
+// on them with the fault shim preloaded.
+class FaultRunner {
+ public:
+  explicit FaultRunner(int seed) {
+    Generate(input_, seed, MORVEX_FAULT_INPUT_SIZE);
+    EXPECT_EQ(Convert(input_, dir_ / "expected.gdb").exitStatus, 0);
+    expected_ = ReadFile(dir_ / "expected.gdb");
+    fs::remove(dir_ / "expected.gdb");
+  }
+
+  const fs::path& Input() const { return input_; }
+  const fs::path& Output() const { return output_; }
+  const fs::path& Dir() const { return dir_.Path(); }
+
+  // Runs with the atth call of the kind failing over an existing output.
+  ProcessResult RunFailing(const std::string& call, long at, const std::string& countsTo = "") {
+    WriteFile(output_, kOldOutput);
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    std::vector<std::string> environment = {
+        std::string("LD_PRELOAD=") + MORVEX_FAULT_SHIM,
+        "MORVEX_FAULT_UNDER=" + dir_.Path().string() + "/",
+        "MORVEX_FAULT_CALL=" + call,
+        "MORVEX_FAULT_AT=" + std::to_string(at),
+        // A sanitizer's runtime wants to come first; the shim only wraps calls.
+        "ASAN_OPTIONS=" + std::string(asan == nullptr ? "" : asan) + ":verify_asan_link_order=0",
+    };
+    if (!countsTo.empty()) environment.push_back("MORVEX_FAULT_COUNTS=" + countsTo);
+    return RunWithEnvironment({MORVEX_CONVERT, "-q", input_.string(), output_.string()},
+                              environment);
+  }
+
+  // Checks one run: completed with the whole conversion, or failed with a
+  // message naming the failure and the output as it was.
+  void ExpectWholeOrUntouched(const ProcessResult& result, const std::string& what) const {
+    ASSERT_EQ(result.signal, 0) << what << ": " << result.err;
+    if (result.exitStatus == 0) {
+      EXPECT_EQ(ReadFile(output_), expected_) << what;
+    } else {
+      EXPECT_EQ(result.exitStatus, kFailed) << what;
+      EXPECT_NE(std::find(std::begin(kFailureMessages), std::end(kFailureMessages), result.err),
+                std::end(kFailureMessages))
+          << what << ": " << result.err;
+      EXPECT_EQ(ReadFile(output_), kOldOutput) << what;
+    }
+    EXPECT_EQ(FileNames(dir_.Path()), (std::vector<std::string>{"in.gdb", "out.gdb"})) << what;
+  }
+
+  // True when the sanitizer runtime refuses the preloaded shim.
+  bool ShimRefused() {
+    const ProcessResult clean = RunFailing("none", 0);
+    return clean.exitStatus != 0 && clean.err.find("Sanitizer") != std::string::npos;
+  }
+
+ private:
+  TempDir dir_;
+  fs::path input_ = dir_ / "in.gdb";
+  fs::path output_ = dir_ / "out.gdb";
+  std::string expected_;
+};
+
+TEST(FaultTest, EachKindOfCallFailingOnce) {
+  struct Case {
+    const char* call;
+    long at;
+    const char* err;  // null: the run completes
+  };
+  const Case cases[] = {
+      {"open", 1, "File error: Cannot open input file\n"},
+      {"open", 2, nullptr},  // no new file: the output is written in place
+      {"read", 1, "File error: Error reading input file - no output written\n"},
+      {"write", 1, "File error: Error writing output file - no output written\n"},
+      {"fsync", 1, "File error: Error writing output file - no output written\n"},
+      {"rename", 1, "File error: Error writing output file - no output written\n"},
+      {"close", 1, nullptr},  // the input's: nothing lost
+      {"close", 2, "File error: Error writing output file - no output written\n"},
+  };
+  FaultRunner runner(7);
+  if (runner.ShimRefused()) GTEST_SKIP() << "the sanitizer runtime refuses the preloaded shim";
+  for (const Case& c : cases) {
+    const std::string what = std::string(c.call) + " " + std::to_string(c.at);
+    const ProcessResult result = runner.RunFailing(c.call, c.at);
+    EXPECT_EQ(result.exitStatus, c.err == nullptr ? 0 : kFailed) << what;
+    EXPECT_EQ(result.err, c.err == nullptr ? "Finished: GDB file conversion completed\n" : c.err)
+        << what;
+    runner.ExpectWholeOrUntouched(result, what);
+  }
+}
+
+TEST(FaultTest, AFileThatCannotBeRemovedIsNamed) {
+  FaultRunner runner(7);
+  WriteFile(runner.Input(), ReadFile(runner.Input()).substr(0, 1000000));
+  const ProcessResult result = runner.RunFailing("unlink", 1);
+  if (result.err.find("Sanitizer") != std::string::npos) GTEST_SKIP() << "shim refused";
+  EXPECT_EQ(result.exitStatus, kFailed);
+  std::string left;
+  for (const std::string& name : FileNames(runner.Dir())) {
+    if (name.find(".out.gdb.morvex-") == 0) left = (runner.Dir() / name).string();
+  }
+  ASSERT_FALSE(left.empty()) << result.err;
+  EXPECT_EQ(result.err,
+            "File error: Input file ends before its end record - no output written\n"
+            "The unfinished file " +
+                left + " could not be removed\n");
+  EXPECT_EQ(ReadFile(runner.Output()), kOldOutput);
+}
+
+// Runs with one call failing at a random number, up to a little past the
+// calls a clean run makes; two folders at a time, one per core.
+TEST(FaultTest, ThousandRunsWithACallFailingAtRandom) {
+  constexpr int kWorkers = 2;
+  constexpr int kRunsEach = 500;
+  FaultRunner runners[kWorkers] = {FaultRunner(7), FaultRunner(8)};
+  const fs::path countsFile =
+      runners[0].Dir().parent_path() / (runners[0].Dir().filename().string() + ".counts");
+  const ProcessResult clean = runners[0].RunFailing("none", 0, countsFile.string());
+  if (clean.exitStatus != 0 && clean.err.find("Sanitizer") != std::string::npos) {
+    GTEST_SKIP() << "the sanitizer runtime refuses the preloaded shim";
+  }
+  std::vector<std::pair<std::string, long>> counts;
+  {
+    std::ifstream in(countsFile);
+    std::string call;
+    long count = 0;
+    while (in >> call >> count) counts.emplace_back(call, count);
+  }
+  fs::remove(countsFile);
+  ASSERT_EQ(counts.size(), 7u);
+  std::vector<std::thread> workers;
+  for (int w = 0; w < kWorkers; ++w) {
+    workers.emplace_back([&counts, &runner = runners[w], w] {
+      std::mt19937 random(20261207 + w);
+      for (int run = 0; run < kRunsEach; ++run) {
+        const auto& [call, count] = counts[random() % counts.size()];
+        const long at = 1 + static_cast<long>(random() % static_cast<unsigned long>(count + 2));
+        runner.ExpectWholeOrUntouched(runner.RunFailing(call, at), call + " " + std::to_string(at));
+        if (::testing::Test::HasFailure()) return;
+      }
+    });
+  }
+  for (std::thread& worker : workers) worker.join();
+}
+
+}  // namespace
+}  // namespace runtest
