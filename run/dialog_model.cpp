@@ -176,6 +176,17 @@ int OptionOfButton(int id) {
   return id >= IDC_OPTION_1 && id <= IDC_OPTION_6 ? id - IDC_OPTION_1 + 1 : 0;
 }
 
+int DialogModel::CheckedOptionButton() const {
+  return m_option == 0 ? 0 : IDC_OPTION_1 + m_option - 1;
+}
+
+int DialogModel::CheckedLanguageButton() const {
+  for (const LanguageButton& button : kLanguageButtons) {
+    if (button.language == m_language) return button.id;
+  }
+  return 0;
+}
+
 bool DialogModel::IsEnabled(int id) const {
   if (id == IDC_MAX_VIAS_LABEL || id == IDC_MAX_VIAS) return m_option == 5 || m_option == 6;
   const ControlTemplate* control = FindControl(id);

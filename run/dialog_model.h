@@ -80,6 +80,9 @@ class DialogModel {
  public:
   int CheckedOption() const { return m_option; }  // 1 to 6; 0 when none is checked
   Language CurrentLanguage() const { return m_language; }
+  // The buttons the window shows checked, by id; 0 when none is.
+  int CheckedOptionButton() const;
+  int CheckedLanguageButton() const;
   // Whether the window shows the control enabled; the via-point label and
   // field are only for options 5 and 6.
   bool IsEnabled(int id) const;

@@ -328,10 +328,8 @@ bool CMorvexDlg::OnInitDialog() {
   setWindowIcon(m_hIcon);
   // Checking raises no click: the texts, the language and the disabled via-point
   // controls stay as the template made them.
-  CheckDlgButton(IDC_OPTION_1 + m_model.CheckedOption() - 1);
-  for (const LanguageButton& button : LanguageButtons()) {
-    if (button.language == m_model.CurrentLanguage()) CheckDlgButton(button.id);
-  }
+  CheckDlgButton(m_model.CheckedOptionButton());
+  CheckDlgButton(m_model.CheckedLanguageButton());
   SetDlgItemInt(IDC_MAX_VIAS, kDefaultViaCount);
   return true;  // the focus goes to the first tab stop
 }

@@ -20,6 +20,14 @@ TEST(DialogModel, ControlIdsAreUniqueAndEveryTranslatedControlExists) {
   EXPECT_EQ(FindControl(IDOK), nullptr);
 }
 
+TEST(DialogModel, StartsWithOptionOneInEnglish) {
+  const DialogModel model;
+  EXPECT_EQ(model.CheckedOption(), 1);
+  EXPECT_EQ(model.CheckedOptionButton(), IDC_OPTION_1);
+  EXPECT_EQ(model.CurrentLanguage(), Language::kEnglish);
+  EXPECT_EQ(model.CheckedLanguageButton(), IDC_LANG_ENGLISH);
+}
+
 TEST(DialogModel, ViaControlsAreEnabledForOptionsFiveAndSixOnly) {
   const struct {
     int button;
@@ -39,6 +47,7 @@ TEST(DialogModel, ViaControlsAreEnabledForOptionsFiveAndSixOnly) {
   for (const auto& c : cases) {
     model.CheckOption(c.button);
     EXPECT_EQ(model.CheckedOption(), c.option);
+    EXPECT_EQ(model.CheckedOptionButton(), c.button);
     EXPECT_EQ(model.IsEnabled(IDC_MAX_VIAS_LABEL), c.vias) << c.option;
     EXPECT_EQ(model.IsEnabled(IDC_MAX_VIAS), c.vias) << c.option;
     EXPECT_TRUE(model.IsEnabled(IDC_CONVERT));
@@ -62,6 +71,7 @@ TEST(DialogModel, LanguageButtonsSetTheLanguageAndReturnItsTexts) {
   for (const auto& c : cases) {
     const std::vector<ControlText> texts = model.OnLanguageClicked(c.button);
     EXPECT_EQ(model.CurrentLanguage(), c.language) << c.button;
+    EXPECT_EQ(model.CheckedLanguageButton(), c.button == IDC_CONVERT ? IDC_LANG_FRENCH : c.button);
     if (c.convert == nullptr) {
       EXPECT_TRUE(texts.empty()) << c.button;
       continue;
