@@ -11,6 +11,7 @@ target_include_directories(morvex_run_test_helpers PUBLIC ${CMAKE_CURRENT_SOURCE
 target_compile_definitions(morvex_run_test_helpers PRIVATE MORVEX_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 
 add_executable(run_tests
+  run/dialog_model_test.cpp
   run/run_messages_test.cpp
   run/run_steps_test.cpp
   run/run_guard_test.cpp
@@ -21,8 +22,6 @@ add_executable(run_tests
 )
 target_link_libraries(run_tests PRIVATE
   morvex_run morvex_run_test_helpers morvex_test_support GTest::gtest_main)
-# The fake dialog names the fields by the window's control ids.
-target_include_directories(run_tests PRIVATE ${PROJECT_SOURCE_DIR}/ui)
 gtest_discover_tests(run_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 LABELS run)
 
 add_executable(cli_tests run/cli_test.cpp)

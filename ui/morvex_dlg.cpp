@@ -23,146 +23,33 @@
 #include <cstdint>
 
 #include "about_dlg.h"
-#include "control_ids.h"
 #include "decimal_field.h"
 #include "morvex_resources.h"
-#include "text_utils.h"
 
 namespace {
-
-const char kCaption[] = "Morvex Version 3.1 - File Converter for Mapsource GDB files";
-
-enum class Kind { Frame, PathField, Button, DefaultButton, Option, Label, NumberField };
-
-enum Style : unsigned {
-  kStartsGroup = 1,
-  kDisabled = 2,
-  kHidden = 4,
-};
-
-struct ControlTemplate {
-  int id;
-  Kind kind;
-  const char* text;  // UTF-8
-  unsigned style;
-};
-
-// Tab stops are the fields and the push buttons; radio buttons are none.
-bool IsTabStop(Kind kind) {
-  return kind == Kind::PathField || kind == Kind::NumberField || kind == Kind::Button ||
-         kind == Kind::DefaultButton;
-}
-
-// The controls in template order, which is also the tab order and the order in
-// which the radio groups are formed.
-const ControlTemplate kControls[] = {
-    {IDC_INPUT_GROUP, Kind::Frame, "Input File", 0},
-    {IDC_INPUT_PATH, Kind::PathField, "", 0},
-    {IDC_BROWSE_INPUT, Kind::Button, "Browse...", 0},
-    {IDC_OUTPUT_GROUP, Kind::Frame, "Output File", 0},
-    {IDC_OUTPUT_PATH, Kind::PathField, "", 0},
-    {IDC_BROWSE_OUTPUT, Kind::Button, "Browse...", 0},
-    {IDC_OPTIONS_GROUP, Kind::Frame, "Processing Options", 0},
-    {IDC_OPTION_1, Kind::Option, "1. Convert routes to tracks with all points", kStartsGroup},
-    {IDC_OPTION_2, Kind::Option, "2. Convert routes to tracks with via points only", 0},
-    {IDC_OPTION_3, Kind::Option, "3. Convert auto-generated route via points to user waypoint vias",
-     0},
-    {IDC_OPTION_4, Kind::Option, "4. Convert auto-generated route via points to hidden via points",
-     0},
-    {IDC_OPTION_5, Kind::Option, "5. Convert tracks to routes with user waypoint vias", 0},
-    {IDC_OPTION_6, Kind::Option, "6. Convert tracks to routes with hidden via points", 0},
-    {IDCANCEL, Kind::Button, "Quit", 0},
-    {IDC_CONVERT, Kind::DefaultButton, "Convert", 0},
-    {IDC_MAX_VIAS_LABEL, Kind::Label,
-     "For options 5 and 6:\nMaximum number of via points per route (25-1000)",
-     kStartsGroup | kDisabled},
-    {IDC_MAX_VIAS, Kind::NumberField, "", kDisabled},
-    {IDC_LANGUAGE_GROUP, Kind::Frame, "Language", 0},
-    {IDC_LANG_ENGLISH, Kind::Option, "English", kStartsGroup},
-    {IDC_LANG_DUTCH, Kind::Option, "Nederlands", 0},
-    {IDC_LANG_GERMAN, Kind::Option, "Deutsch", 0},
-    {IDC_LANG_FRENCH, Kind::Option, "Français", kHidden | kDisabled},
-};
-
-struct LanguageTexts {
-  int id;
-  const char* text[3];  // English, Dutch, German; UTF-8
-};
-
-// The texts a language button sets, control by control in the order they are
-// set. The language buttons' own labels, the caption and the About item keep
-// their texts in every language.
-const LanguageTexts kLanguageTexts[] = {
-    {IDC_BROWSE_INPUT, {"Browse...", "Zoek...", "Suchen..."}},
-    {IDC_BROWSE_OUTPUT, {"Browse...", "Zoek...", "Suchen..."}},
-    {IDC_CONVERT, {"Convert", "Converteer", "Konvertieren"}},
-    {IDCANCEL, {"Quit", "Exit", "Beenden"}},
-    {IDC_INPUT_GROUP, {"Input file", "Invoer bestand", "Eingabe-Datei"}},
-    {IDC_OUTPUT_GROUP, {"Output file", "Uitvoer bestand", "Ausgabe-Datei"}},
-    {IDC_OPTIONS_GROUP, {"Processing options", "Verwerkings opties", "Verarbeitungs Optionen"}},
-    {IDC_MAX_VIAS_LABEL,
-     {"For options 5 and 6:\nMaximum number of via points per route (25-1000)",
-      "Voor opties 5 en 6:\nMaximum aantal viapunten per route (25-1000)",
-      "Für Optionen 5 und 6:\nMaximale Anzahl der Zwischenpunkte je Route (25-1000)"}},
-    {IDC_LANGUAGE_GROUP, {"Language", "Taal", "Sprache"}},
-    {IDC_OPTION_1,
-     {"1. Convert routes to tracks with all points",
-      "1. Converteer routes naar tracks met alle punten",
-      "1. Konvertiere Routen zu Tracks mit allen Punkten"}},
-    {IDC_OPTION_2,
-     {"2. Convert routes to tracks with via points only",
-      "2. Converteer routes naar tracks met alleen viapunten",
-      "2. Konvertiere Routen zu Tracks nur mit den Zwischenpunkten"}},
-    {IDC_OPTION_3,
-     {"3. Convert auto-generated route via points to user waypoint vias",
-      "3. Converteer automatisch-gegenereerde route viapunten naar gebruikers waypoint vias",
-      "3. Konvertiere automatisch erzeugte Zwischenpunkte zu User-Zwischenpunkten"}},
-    {IDC_OPTION_4,
-     {"4. Convert auto-generated route via points to hidden via points",
-      "4. Converteer automatisch-gegenereerde route viapunten naar verborgen viapunten",
-      "4. Konvertiere automatisch erzeugte Zwischenpunkte zu versteckten Zwischenpunkten"}},
-    {IDC_OPTION_5,
-     {"5. Convert tracks to routes with user waypoint vias",
-      "5. Converteer tracks naar routes met gebruikers waypoint viapunten",
-      "5. Konvertiere Tracks zu Routen mit User-Zwischenpunkten"}},
-    {IDC_OPTION_6,
-     {"6. Convert tracks to routes with hidden via points",
-      "6. Converteer tracks naar routes met verborgen viapunten",
-      "6. Konvertiere Tracks zu Routen mit versteckten Zwischenpunkten"}},
-};
-
-// Each language button and the language it selects.
-struct LanguageButton {
-  int id;
-  Language language;
-};
-const LanguageButton kLanguageButtons[] = {
-    {IDC_LANG_ENGLISH, Language::kEnglish},
-    {IDC_LANG_DUTCH, Language::kDutch},
-    {IDC_LANG_GERMAN, Language::kGerman},
-    {IDC_LANG_FRENCH, Language::kFourth},
-};
 
 const FilePickerRequest::Kind kOpen = FilePickerRequest::Kind::Open;
 const FilePickerRequest::Kind kSave = FilePickerRequest::Kind::Save;
 
+QString FromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 FilePickerRequest GdbPicker(FilePickerRequest::Kind kind) {
-  return {kind,
-          {QStringLiteral("GDB Files (*.gdb)"), QStringLiteral("All Files (*.*)")},
-          QStringLiteral("gdb")};
+  const FileFilters filters = GdbFileFilters();
+  FilePickerRequest request{kind, {}, QString::fromStdString(filters.defaultSuffix)};
+  for (const std::string& filter : filters.nameFilters) {
+    request.nameFilters << QString::fromStdString(filter);
+  }
+  return request;
 }
 
 // The program's string resources.
 QString LoadString(int id) {
-  switch (id) {
-    case IDS_ABOUT_MENU:
-      return QStringLiteral("&About Morvex...");
-    default:
-      return {};
-  }
+  return id == IDS_ABOUT_MENU ? FromUtf8(AboutMenuText()) : QString();
 }
 
-QString ControlText(const QWidget* control) {
+QString WidgetText(const QWidget* control) {
   if (auto* button = qobject_cast<const QAbstractButton*>(control)) return button->text();
   if (auto* frame = qobject_cast<const QGroupBox*>(control)) return frame->title();
   if (auto* label = qobject_cast<const QLabel*>(control)) return label->text();
@@ -187,7 +74,7 @@ CMorvexDlg::CMorvexDlg(QWidget* parent) : QDialog(parent) {
   m_hIcon = QIcon(QStringLiteral(":/morvex/main-32.png"));
   SetPrompts(nullptr);
 
-  setWindowTitle(QString::fromUtf8(kCaption));
+  setWindowTitle(FromUtf8(DialogCaption()));
   // A fixed-size application window with a minimise box and no maximise box.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -216,20 +103,20 @@ void CMorvexDlg::SetPrompts(DialogPrompts* prompts) {
 void CMorvexDlg::CreateControls() {
   QButtonGroup* radioGroup = nullptr;
   QWidget* previousTabStop = nullptr;
-  for (const ControlTemplate& item : kControls) {
+  for (const ControlTemplate& item : DialogControls()) {
     const QString text = QString::fromUtf8(item.text);
     QWidget* control = nullptr;
     switch (item.kind) {
-      case Kind::Frame:
+      case ControlKind::Frame:
         control = new QGroupBox(text, this);
         break;
-      case Kind::PathField: {
+      case ControlKind::PathField: {
         auto* field = new QLineEdit(text, this);
         field->installEventFilter(this);  // takes files dropped from a file manager
         control = field;
         break;
       }
-      case Kind::NumberField: {
+      case ControlKind::NumberField: {
         auto* field = new QLineEdit(text, this);
         field->setValidator(
             new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), field));
@@ -238,14 +125,14 @@ void CMorvexDlg::CreateControls() {
         control = field;
         break;
       }
-      case Kind::Button:
-      case Kind::DefaultButton: {
+      case ControlKind::Button:
+      case ControlKind::DefaultButton: {
         auto* button = new QPushButton(text, this);
-        button->setDefault(item.kind == Kind::DefaultButton);
+        button->setDefault(item.kind == ControlKind::DefaultButton);
         control = button;
         break;
       }
-      case Kind::Option: {
+      case ControlKind::Option: {
         auto* option = new QRadioButton(text, this);
         if (item.style & kStartsGroup) {
           radioGroup = new QButtonGroup(this);
@@ -255,7 +142,7 @@ void CMorvexDlg::CreateControls() {
         control = option;
         break;
       }
-      case Kind::Label: {
+      case ControlKind::Label: {
         auto* label = new QLabel(text, this);
         label->setTextFormat(Qt::PlainText);
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -263,8 +150,8 @@ void CMorvexDlg::CreateControls() {
         break;
       }
     }
-    if (item.kind != Kind::Option && (item.style & kStartsGroup)) radioGroup = nullptr;
-    if (item.style & kDisabled) control->setEnabled(false);
+    if (item.kind != ControlKind::Option && (item.style & kStartsGroup)) radioGroup = nullptr;
+    control->setEnabled(m_model.IsEnabled(item.id));
     if (item.style & kHidden) control->setVisible(false);
     if (IsTabStop(item.kind)) {
       if (previousTabStop != nullptr) setTabOrder(previousTabStop, control);
@@ -352,9 +239,9 @@ void CMorvexDlg::FixWindowSize() {
     return layout()->totalSizeHint().expandedTo(layout()->totalMinimumSize());
   };
   QSize size = needed();
-  for (const LanguageButton& button : kLanguageButtons) {
-    if (button.language == Language::kFourth) continue;
-    SetLanguageTexts(button.language);
+  for (const LanguageButton& button : LanguageButtons()) {
+    if (!HasOwnTexts(button.language)) continue;
+    SetTexts(LanguageTexts(button.language));
     size = size.expandedTo(needed());
   }
   SetTemplateTexts();
@@ -362,16 +249,17 @@ void CMorvexDlg::FixWindowSize() {
 }
 
 void CMorvexDlg::SetTemplateTexts() {
-  for (const ControlTemplate& item : kControls) {
+  for (const ControlTemplate& item : DialogControls()) {
     SetDlgItemText(item.id, QString::fromUtf8(item.text));
   }
 }
 
-void CMorvexDlg::SetLanguageTexts(Language language) {
-  const auto column = static_cast<size_t>(language) - static_cast<size_t>(Language::kEnglish);
-  for (const LanguageTexts& item : kLanguageTexts) {
-    SetDlgItemText(item.id, QString::fromUtf8(item.text[column]));
-  }
+void CMorvexDlg::SetTexts(const std::vector<ControlText>& texts) {
+  for (const ControlText& item : texts) SetDlgItemText(item.id, FromUtf8(item.text));
+}
+
+void CMorvexDlg::ShowEnabledState() {
+  for (const auto& [id, control] : m_controls) control->setEnabled(m_model.IsEnabled(id));
 }
 
 QWidget* CMorvexDlg::GetDlgItem(int id) const {
@@ -403,11 +291,11 @@ void CMorvexDlg::CheckDlgButton(int id) {
 }
 
 std::string CMorvexDlg::GetDlgItemText(int id) const {
-  return ControlText(GetDlgItem(id)).toStdString();
+  return WidgetText(GetDlgItem(id)).toStdString();
 }
 
 unsigned CMorvexDlg::GetDlgItemInt(int id) const {
-  return ParseDecimalField(ControlText(GetDlgItem(id)).trimmed().toStdString()).value;
+  return ParseDecimalField(WidgetText(GetDlgItem(id)).trimmed().toStdString()).value;
 }
 
 int CMorvexDlg::GetCheckedRadioButton(int first, int last) const {
@@ -419,13 +307,12 @@ int CMorvexDlg::GetCheckedRadioButton(int first, int last) const {
 }
 
 void CMorvexDlg::MessageBox(const std::string& text, const std::string& title, MessageStyle style) {
-  m_prompts->ShowMessage(this, QString::fromStdString(TextForWindow(text)),
-                         QString::fromStdString(TextForWindow(title)), style);
+  ShowWindowMessage(ForWindow(text, title, style));
 }
 
-void CMorvexDlg::ShowMessage(const std::string& text, const std::string& title,
-                             MessageStyle style) {
-  MessageBox(text, title, style);
+void CMorvexDlg::ShowWindowMessage(const WindowMessage& message) {
+  m_prompts->ShowMessage(this, QString::fromStdString(message.text),
+                         QString::fromStdString(message.title), message.style);
 }
 
 bool CMorvexDlg::OnInitDialog() {
@@ -441,9 +328,9 @@ bool CMorvexDlg::OnInitDialog() {
   setWindowIcon(m_hIcon);
   // Checking raises no click: the texts, the language and the disabled via-point
   // controls stay as the template made them.
-  CheckDlgButton(IDC_OPTION_1);
-  CheckDlgButton(IDC_LANG_ENGLISH);
-  SetDlgItemInt(IDC_MAX_VIAS, 250);
+  CheckDlgButton(m_model.CheckedOptionButton());
+  CheckDlgButton(m_model.CheckedLanguageButton());
+  SetDlgItemInt(IDC_MAX_VIAS, kDefaultViaCount);
   return true;  // the focus goes to the first tab stop
 }
 
@@ -483,36 +370,23 @@ void CMorvexDlg::Browse(const FilePickerRequest& request, int field) {
   }
 }
 
-RunRequest CMorvexDlg::ReadRequest() const {
-  RunRequest request;
-  request.inputPath = GetDlgItemText(IDC_INPUT_PATH);
-  request.outputPath = GetDlgItemText(IDC_OUTPUT_PATH);
-  const int option = GetCheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6);
-  request.option = option == 0 ? 0 : option - IDC_OPTION_1 + 1;
-  request.viaText = ControlText(GetDlgItem(IDC_MAX_VIAS)).trimmed().toStdString();
-  request.language = m_language;
-  request.trace = m_trace;
-  return request;
-}
-
 void CMorvexDlg::OnConvert() {
-  RunConversion(ReadRequest(), *this);
+  // A button checked without a click counts too, as it always has.
+  m_model.CheckOption(GetCheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6));
+  const RunRequest request =
+      m_model.Request(GetDlgItemText(IDC_INPUT_PATH), GetDlgItemText(IDC_OUTPUT_PATH),
+                      GetDlgItemText(IDC_MAX_VIAS));
+  WindowReporter reporter([this](const WindowMessage& message) { ShowWindowMessage(message); });
+  RunConversion(request, reporter);
 }
 
 void CMorvexDlg::OnOptionClicked() {
-  const int option = GetCheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6);
-  const bool vias = option == IDC_OPTION_5 || option == IDC_OPTION_6;
-  GetDlgItem(IDC_MAX_VIAS_LABEL)->setEnabled(vias);
-  GetDlgItem(IDC_MAX_VIAS)->setEnabled(vias);
+  m_model.CheckOption(GetCheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6));
+  ShowEnabledState();
 }
 
 void CMorvexDlg::OnLanguageClicked() {
-  const int checked = GetCheckedRadioButton(IDC_LANG_ENGLISH, IDC_LANG_FRENCH);
-  for (const LanguageButton& button : kLanguageButtons) {
-    if (button.id != checked) continue;
-    if (button.language != Language::kFourth) SetLanguageTexts(button.language);
-    m_language = button.language;
-  }
+  SetTexts(m_model.OnLanguageClicked(GetCheckedRadioButton(IDC_LANG_ENGLISH, IDC_LANG_FRENCH)));
 }
 
 // Tab and Shift+Tab go to the next enabled tab stop in template order. Qt on
@@ -526,7 +400,8 @@ bool CMorvexDlg::focusNextPrevChild(bool next) {
   for (int step = 1; step <= count; ++step) {
     const int i = ((at + (next ? step : -step)) % count + count) % count;
     QWidget* control = m_controls[static_cast<size_t>(i)].second;
-    if (IsTabStop(kControls[i].kind) && control->isEnabled() && control->isVisible()) {
+    const int id = m_controls[static_cast<size_t>(i)].first;
+    if (IsTabStop(FindControl(id)->kind) && control->isEnabled() && control->isVisible()) {
       control->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
       return true;
     }

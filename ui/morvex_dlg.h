@@ -2,9 +2,10 @@
 // the via-point maximum for options 5 and 6, the language of every text and
 // message, and the Convert button that starts one conversion run.
 //
-// Controls are addressed by the ids of control_ids.h through GetDlgItem and the
+// Controls are addressed by the ids of dialog_ids.h through GetDlgItem and the
 // other ...DlgItem... calls, so that the handlers read the same on every
-// toolkit. The control table and the language table are in morvex_dlg.cpp.
+// toolkit. The control table, the texts and the rules of which control is
+// enabled are the dialog model's (dialog_model.h); this class only shows them.
 #pragma once
 
 #include <QDialog>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "conversion_run.h"
+#include "dialog_model.h"
 #include "dialog_prompts.h"
 
 class QMenu;
@@ -25,7 +27,7 @@ enum SystemCommand : unsigned {
   SC_CLOSE = 0xF060,
 };
 
-class CMorvexDlg : public QDialog, private RunReporter {
+class CMorvexDlg : public QDialog {
   Q_OBJECT
   Q_DISABLE_COPY(CMorvexDlg)
 
@@ -57,9 +59,9 @@ class CMorvexDlg : public QDialog, private RunReporter {
   void MessageBox(const std::string& text, const std::string& title, MessageStyle style);
 
   // The language of the texts and messages, chosen with the language buttons.
-  Language CurrentLanguage() const { return m_language; }
+  Language CurrentLanguage() const { return m_model.CurrentLanguage(); }
   // Where the runs' trace lines go; null (at start) for none. Not owned.
-  void SetTraceOutput(OutputStream* trace) { m_trace = trace; }
+  void SetTraceOutput(OutputStream* trace) { m_model.SetTraceOutput(trace); }
 
   // The event table's handlers.
   bool OnInitDialog();
@@ -79,15 +81,15 @@ class CMorvexDlg : public QDialog, private RunReporter {
   bool focusNextPrevChild(bool next) override;
 
  private:
-  // RunReporter: the run's messages in the dialog's boxes.
-  void ShowMessage(const std::string& text, const std::string& title, MessageStyle style) override;
-  RunRequest ReadRequest() const;
+  // A message box, its texts already fit for a window.
+  void ShowWindowMessage(const WindowMessage& message);
 
   void CreateControls();
   void LayOutControls();
   void FixWindowSize();
   void SetTemplateTexts();
-  void SetLanguageTexts(Language language);
+  void SetTexts(const std::vector<ControlText>& texts);
+  void ShowEnabledState();
   void Browse(const FilePickerRequest& request, int field);
   void DefaultSysCommand(unsigned nID, qintptr lParam);
 
@@ -95,6 +97,5 @@ class CMorvexDlg : public QDialog, private RunReporter {
   std::vector<std::pair<int, QWidget*>> m_controls;  // in template order
   QMenu* m_systemMenu = nullptr;
   DialogPrompts* m_prompts = nullptr;
-  Language m_language = Language::kEnglish;
-  OutputStream* m_trace = nullptr;
+  DialogModel m_model;
 };

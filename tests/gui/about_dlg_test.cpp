@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "about_dlg.h"
-#include "control_ids.h"
+#include "dialog_ids.h"
 #include "morvex_dlg.h"
 
 class TestAboutDlg : public QObject {

@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "about_dlg.h"
-#include "control_ids.h"
+#include "dialog_ids.h"
 #include "gdb_builder.h"
 #include "gdb_types.h"
 #include "morvex_dlg.h"

@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "about_dlg.h"
-#include "control_ids.h"
+#include "dialog_ids.h"
 #include "morvex_dlg.h"
 
 namespace {

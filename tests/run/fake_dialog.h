@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "control_ids.h"
 #include "conversion_run.h"
+#include "dialog_ids.h"
 
 namespace runtest {
 

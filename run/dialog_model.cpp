@@ -1,0 +1,224 @@
+#include "dialog_model.h"
+
+#include <array>
+#include <utility>
+
+#include "text_utils.h"
+
+namespace {
+
+using enum ControlKind;
+
+const char kCaption[] = "Morvex Version 3.1 - File Converter for Mapsource GDB files";
+const char kAboutMenu[] = "&About Morvex...";
+
+const ControlTemplate kControls[] = {
+    {IDC_INPUT_GROUP, Frame, "Input File", 0},
+    {IDC_INPUT_PATH, PathField, "", 0},
+    {IDC_BROWSE_INPUT, Button, "Browse...", 0},
+    {IDC_OUTPUT_GROUP, Frame, "Output File", 0},
+    {IDC_OUTPUT_PATH, PathField, "", 0},
+    {IDC_BROWSE_OUTPUT, Button, "Browse...", 0},
+    {IDC_OPTIONS_GROUP, Frame, "Processing Options", 0},
+    {IDC_OPTION_1, Option, "1. Convert routes to tracks with all points", kStartsGroup},
+    {IDC_OPTION_2, Option, "2. Convert routes to tracks with via points only", 0},
+    {IDC_OPTION_3, Option, "3. Convert auto-generated route via points to user waypoint vias", 0},
+    {IDC_OPTION_4, Option, "4. Convert auto-generated route via points to hidden via points", 0},
+    {IDC_OPTION_5, Option, "5. Convert tracks to routes with user waypoint vias", 0},
+    {IDC_OPTION_6, Option, "6. Convert tracks to routes with hidden via points", 0},
+    {IDCANCEL, Button, "Quit", 0},
+    {IDC_CONVERT, DefaultButton, "Convert", 0},
+    {IDC_MAX_VIAS_LABEL, Label,
+     "For options 5 and 6:\nMaximum number of via points per route (25-1000)",
+     kStartsGroup | kDisabled},
+    {IDC_MAX_VIAS, NumberField, "", kDisabled},
+    {IDC_LANGUAGE_GROUP, Frame, "Language", 0},
+    {IDC_LANG_ENGLISH, Option, "English", kStartsGroup},
+    {IDC_LANG_DUTCH, Option, "Nederlands", 0},
+    {IDC_LANG_GERMAN, Option, "Deutsch", 0},
+    {IDC_LANG_FRENCH, Option, "Français", kHidden | kDisabled},
+};
+
+struct TranslatedText {
+  int id;
+  std::array<const char*, 3> text;  // English, Dutch, German; UTF-8
+};
+
+const TranslatedText kLanguageTexts[] = {
+    {IDC_BROWSE_INPUT, {"Browse...", "Zoek...", "Suchen..."}},
+    {IDC_BROWSE_OUTPUT, {"Browse...", "Zoek...", "Suchen..."}},
+    {IDC_CONVERT, {"Convert", "Converteer", "Konvertieren"}},
+    {IDCANCEL, {"Quit", "Exit", "Beenden"}},
+    {IDC_INPUT_GROUP, {"Input file", "Invoer bestand", "Eingabe-Datei"}},
+    {IDC_OUTPUT_GROUP, {"Output file", "Uitvoer bestand", "Ausgabe-Datei"}},
+    {IDC_OPTIONS_GROUP, {"Processing options", "Verwerkings opties", "Verarbeitungs Optionen"}},
+    {IDC_MAX_VIAS_LABEL,
+     {"For options 5 and 6:\nMaximum number of via points per route (25-1000)",
+      "Voor opties 5 en 6:\nMaximum aantal viapunten per route (25-1000)",
+      "Für Optionen 5 und 6:\nMaximale Anzahl der Zwischenpunkte je Route (25-1000)"}},
+    {IDC_LANGUAGE_GROUP, {"Language", "Taal", "Sprache"}},
+    {IDC_OPTION_1,
+     {"1. Convert routes to tracks with all points",
+      "1. Converteer routes naar tracks met alle punten",
+      "1. Konvertiere Routen zu Tracks mit allen Punkten"}},
+    {IDC_OPTION_2,
+     {"2. Convert routes to tracks with via points only",
+      "2. Converteer routes naar tracks met alleen viapunten",
+      "2. Konvertiere Routen zu Tracks nur mit den Zwischenpunkten"}},
+    {IDC_OPTION_3,
+     {"3. Convert auto-generated route via points to user waypoint vias",
+      "3. Converteer automatisch-gegenereerde route viapunten naar gebruikers waypoint vias",
+      "3. Konvertiere automatisch erzeugte Zwischenpunkte zu User-Zwischenpunkten"}},
+    {IDC_OPTION_4,
+     {"4. Convert auto-generated route via points to hidden via points",
+      "4. Converteer automatisch-gegenereerde route viapunten naar verborgen viapunten",
+      "4. Konvertiere automatisch erzeugte Zwischenpunkte zu versteckten Zwischenpunkten"}},
+    {IDC_OPTION_5,
+     {"5. Convert tracks to routes with user waypoint vias",
+      "5. Converteer tracks naar routes met gebruikers waypoint viapunten",
+      "5. Konvertiere Tracks zu Routen mit User-Zwischenpunkten"}},
+    {IDC_OPTION_6,
+     {"6. Convert tracks to routes with hidden via points",
+      "6. Converteer tracks naar routes met verborgen viapunten",
+      "6. Konvertiere Tracks zu Routen mit versteckten Zwischenpunkten"}},
+};
+
+const LanguageButton kLanguageButtons[] = {
+    {IDC_LANG_ENGLISH, Language::kEnglish},
+    {IDC_LANG_DUTCH, Language::kDutch},
+    {IDC_LANG_GERMAN, Language::kGerman},
+    {IDC_LANG_FRENCH, Language::kFourth},
+};
+
+// The white space the Qt window always trimmed off the via field (what
+// QString::trimmed removes), UTF-8.
+const std::string_view kWhiteSpace[] = {
+    " ",      "\t",     "\n",     "\v",     "\f",     "\r",     "\u0085", "\u00A0", "\u1680",
+    "\u2000", "\u2001", "\u2002", "\u2003", "\u2004", "\u2005", "\u2006", "\u2007", "\u2008",
+    "\u2009", "\u200A", "\u2028", "\u2029", "\u202F", "\u205F", "\u3000",
+};
+
+bool TrimOneFront(std::string_view& text) {
+  for (std::string_view space : kWhiteSpace) {
+    if (text.starts_with(space)) {
+      text.remove_prefix(space.size());
+      return true;
+    }
+  }
+  return false;
+}
+
+bool TrimOneBack(std::string_view& text) {
+  for (std::string_view space : kWhiteSpace) {
+    if (text.ends_with(space)) {
+      text.remove_suffix(space.size());
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string_view Trimmed(std::string_view text) {
+  while (TrimOneFront(text)) {
+  }
+  while (TrimOneBack(text)) {
+  }
+  return text;
+}
+
+}  // namespace
+
+std::span<const ControlTemplate> DialogControls() {
+  return kControls;
+}
+
+const ControlTemplate* FindControl(int id) {
+  for (const ControlTemplate& control : kControls) {
+    if (control.id == id) return &control;
+  }
+  return nullptr;
+}
+
+bool IsTabStop(ControlKind kind) {
+  return kind == PathField || kind == NumberField || kind == Button || kind == DefaultButton;
+}
+
+std::string_view DialogCaption() {
+  return kCaption;
+}
+
+std::string_view AboutMenuText() {
+  return kAboutMenu;
+}
+
+FileFilters GdbFileFilters() {
+  return {{"GDB Files (*.gdb)", "All Files (*.*)"}, "gdb"};
+}
+
+std::span<const LanguageButton> LanguageButtons() {
+  return kLanguageButtons;
+}
+
+bool HasOwnTexts(Language language) {
+  return language == Language::kEnglish || language == Language::kDutch ||
+         language == Language::kGerman;
+}
+
+std::vector<ControlText> LanguageTexts(Language language) {
+  std::vector<ControlText> texts;
+  if (!HasOwnTexts(language)) return texts;
+  const auto column = static_cast<size_t>(language) - static_cast<size_t>(Language::kEnglish);
+  for (const TranslatedText& item : kLanguageTexts) texts.push_back({item.id, item.text[column]});
+  return texts;
+}
+
+int OptionOfButton(int id) {
+  return id >= IDC_OPTION_1 && id <= IDC_OPTION_6 ? id - IDC_OPTION_1 + 1 : 0;
+}
+
+int DialogModel::CheckedOptionButton() const {
+  return m_option == 0 ? 0 : IDC_OPTION_1 + m_option - 1;
+}
+
+int DialogModel::CheckedLanguageButton() const {
+  for (const LanguageButton& button : kLanguageButtons) {
+    if (button.language == m_language) return button.id;
+  }
+  return 0;
+}
+
+bool DialogModel::IsEnabled(int id) const {
+  if (id == IDC_MAX_VIAS_LABEL || id == IDC_MAX_VIAS) return m_option == 5 || m_option == 6;
+  const ControlTemplate* control = FindControl(id);
+  return control != nullptr && (control->style & kDisabled) == 0;
+}
+
+std::vector<ControlText> DialogModel::OnLanguageClicked(int buttonId) {
+  for (const LanguageButton& button : kLanguageButtons) {
+    if (button.id != buttonId) continue;
+    m_language = button.language;
+    return LanguageTexts(button.language);
+  }
+  return {};
+}
+
+RunRequest DialogModel::Request(std::string inputPath, std::string outputPath,
+                                std::string_view viaText) const {
+  RunRequest request;
+  request.inputPath = std::move(inputPath);
+  request.outputPath = std::move(outputPath);
+  request.option = m_option;
+  request.viaText = std::string(Trimmed(viaText));
+  request.language = m_language;
+  request.trace = m_trace;
+  return request;
+}
+
+WindowMessage ForWindow(std::string_view text, std::string_view title, MessageStyle style) {
+  return {TextForWindow(text), TextForWindow(title), style};
+}
+
+void WindowReporter::ShowMessage(const std::string& text, const std::string& title,
+                                 MessageStyle style) {
+  m_show(ForWindow(text, title, style));
+}

@@ -1,0 +1,128 @@
+// What the converter windows share, whatever toolkit draws them: the control
+// table, the texts of every language, the state the controls show (checked
+// option, language, enabled controls) and the request a Convert click makes.
+// A window creates its controls from the table, shows the model's texts and
+// state, and forwards its clicks to the model.
+#pragma once
+
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "conversion_run.h"
+#include "dialog_ids.h"
+#include "gdb_types.h"
+
+enum class ControlKind { Frame, PathField, Button, DefaultButton, Option, Label, NumberField };
+
+enum ControlStyle : unsigned {
+  kStartsGroup = 1,  // the first button of a radio group; on any other kind, ends the group
+  kDisabled = 2,
+  kHidden = 4,
+};
+
+struct ControlTemplate {
+  int id;
+  ControlKind kind;
+  const char* text;  // UTF-8
+  unsigned style;    // ControlStyle flags
+};
+
+// The controls in template order, which is also the tab order and the order in
+// which the radio groups are formed.
+std::span<const ControlTemplate> DialogControls();
+// The control's template, or nullptr for an id the dialog does not have.
+const ControlTemplate* FindControl(int id);
+// Tab stops are the fields and the push buttons; radio buttons are none.
+bool IsTabStop(ControlKind kind);
+
+struct ControlText {
+  int id;
+  std::string_view text;  // UTF-8
+};
+
+// The window's caption, the same in every language.
+std::string_view DialogCaption();
+// The About item of the window menu.
+std::string_view AboutMenuText();
+
+// The file pickers of both path fields.
+struct FileFilters {
+  std::vector<std::string> nameFilters;  // the first one is selected
+  std::string defaultSuffix;             // appended to a name typed without one
+};
+FileFilters GdbFileFilters();
+
+// Each language button and the language it selects.
+struct LanguageButton {
+  int id;
+  Language language;
+};
+std::span<const LanguageButton> LanguageButtons();
+// The texts that choosing the language sets, control by control in the order
+// they are set; none for a language without texts of its own. The language
+// buttons' own labels, the caption and the About item keep theirs in every
+// language.
+std::vector<ControlText> LanguageTexts(Language language);
+bool HasOwnTexts(Language language);
+
+// The processing option an option button stands for, 1 to 6; 0 for any other id.
+int OptionOfButton(int id);
+
+// The via-point maximum the field shows at start.
+inline constexpr unsigned kDefaultViaCount = 250;
+
+// The state of one converter window, from its start as the template and the
+// first checked buttons make it.
+class DialogModel {
+ public:
+  int CheckedOption() const { return m_option; }  // 1 to 6; 0 when none is checked
+  Language CurrentLanguage() const { return m_language; }
+  // The buttons the window shows checked, by id; 0 when none is.
+  int CheckedOptionButton() const;
+  int CheckedLanguageButton() const;
+  // Whether the window shows the control enabled; the via-point label and
+  // field are only for options 5 and 6.
+  bool IsEnabled(int id) const;
+
+  // The option button now checked, by id (0 for none), whether by a click or not.
+  void CheckOption(int buttonId) { m_option = OptionOfButton(buttonId); }
+  // A click on a language button, by the id of the button now checked: the
+  // texts to set, none when the language has none of its own.
+  std::vector<ControlText> OnLanguageClicked(int buttonId);
+
+  // Where the runs' trace lines go; null (at start) for none. Not owned.
+  void SetTraceOutput(OutputStream* trace) { m_trace = trace; }
+
+  // The run a Convert click starts, with the fields as the window shows them.
+  RunRequest Request(std::string inputPath, std::string outputPath, std::string_view viaText) const;
+
+ private:
+  int m_option = 1;
+  Language m_language = Language::kEnglish;
+  OutputStream* m_trace = nullptr;
+};
+
+// A message box as a window shows it.
+struct WindowMessage {
+  std::string text;
+  std::string title;
+  MessageStyle style;
+};
+
+// A message of the run or the window made fit for a window (see TextForWindow).
+WindowMessage ForWindow(std::string_view text, std::string_view title, MessageStyle style);
+
+// Shows the run's messages through a window's message box.
+class WindowReporter final : public RunReporter {
+ public:
+  using ShowFunction = std::function<void(const WindowMessage&)>;
+  explicit WindowReporter(ShowFunction show) : m_show(std::move(show)) {}
+
+  void ShowMessage(const std::string& text, const std::string& title, MessageStyle style) override;
+
+ private:
+  ShowFunction m_show;
+};
