@@ -146,10 +146,9 @@ RunOutcome ConvertFiles(const RunRequest& request, RunReporter& reporter,
     // Written in place: what was written stays, as the message says.
     outputFile.Complete();
   }
-  if (outcome == RunOutcome::Completed) {
-    return Report(request, reporter, outcome, &outputFile, MessageStyle::Plain);
-  }
-  return Report(request, reporter, outcome, &outputFile);
+  const MessageStyle style =
+      outcome == RunOutcome::Completed ? MessageStyle::Plain : MessageStyle::Exclamation;
+  return Report(request, reporter, outcome, &outputFile, style);
 }
 
 }  // namespace

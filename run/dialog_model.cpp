@@ -98,20 +98,11 @@ const std::string_view kWhiteSpace[] = {
     "\u2009", "\u200A", "\u2028", "\u2029", "\u202F", "\u205F", "\u3000",
 };
 
-bool TrimOneFront(std::string_view& text) {
+// Takes one white space character off the front or the back of text.
+bool TrimOne(std::string_view& text, bool front) {
   for (std::string_view space : kWhiteSpace) {
-    if (text.starts_with(space)) {
-      text.remove_prefix(space.size());
-      return true;
-    }
-  }
-  return false;
-}
-
-bool TrimOneBack(std::string_view& text) {
-  for (std::string_view space : kWhiteSpace) {
-    if (text.ends_with(space)) {
-      text.remove_suffix(space.size());
+    if (front ? text.starts_with(space) : text.ends_with(space)) {
+      front ? text.remove_prefix(space.size()) : text.remove_suffix(space.size());
       return true;
     }
   }
@@ -119,9 +110,9 @@ bool TrimOneBack(std::string_view& text) {
 }
 
 std::string_view Trimmed(std::string_view text) {
-  while (TrimOneFront(text)) {
+  while (TrimOne(text, true)) {
   }
-  while (TrimOneBack(text)) {
+  while (TrimOne(text, false)) {
   }
   return text;
 }
@@ -188,7 +179,9 @@ int DialogModel::CheckedLanguageButton() const {
 }
 
 bool DialogModel::IsEnabled(int id) const {
-  if (id == IDC_MAX_VIAS_LABEL || id == IDC_MAX_VIAS) return m_option == 5 || m_option == 6;
+  if (id == IDC_MAX_VIAS_LABEL || id == IDC_MAX_VIAS) {
+    return IsTrackToRoute(ModeForOption(m_option));  // the options that read the field
+  }
   const ControlTemplate* control = FindControl(id);
   return control != nullptr && (control->style & kDisabled) == 0;
 }

@@ -170,9 +170,13 @@ bool OutputFile::OpenNewFileBeside(const std::string& target) {
     }
     if (!fileio::AlreadyExists()) break;
   }
+  Disarm();
+  return false;
+}
+
+void OutputFile::Disarm() {
   if (armed_) RestoreStopHandlers();
   armed_ = false;
-  return false;
 }
 
 bool OutputFile::Close() {
@@ -193,8 +197,7 @@ bool OutputFile::Complete() {
     return false;
   }
   newPath_.clear();
-  if (armed_) RestoreStopHandlers();
-  armed_ = false;
+  Disarm();
   return true;
 }
 
@@ -206,7 +209,6 @@ bool OutputFile::Discard() {
     if (!removed) leftPath_ = newPath_;
     newPath_.clear();
   }
-  if (armed_) RestoreStopHandlers();
-  armed_ = false;
+  Disarm();
   return removed;
 }

@@ -34,6 +34,8 @@ class OutputFile {
  private:
   bool OpenNewFileBeside(const std::string& target);
   bool Close();
+  // Gives the stop signals back their earlier handlers.
+  void Disarm();
 
   int fd_ = -1;
   std::string outputPath_;  // as given

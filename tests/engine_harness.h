@@ -130,10 +130,6 @@ using enum ConversionMode;
 constexpr ConversionMode kAllModes[] = {kRoutesToTracksAllPoints, kRoutesToTracksViaPoints,
                                         kViasToUserWaypoints,     kViasToHiddenVias,
                                         kTracksToRoutesUserVias,  kTracksToRoutesHiddenVias};
-// The option letter of a mode, for test names.
-inline char ModeLetter(ConversionMode mode) {
-  return static_cast<char>(mode);
-}
 constexpr char kAllVersions[] = {'k', 'l', 'm'};
 
 }  // namespace enginetest
