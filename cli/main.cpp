@@ -5,18 +5,12 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <vector>
 
-#ifndef _WIN32
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <csignal>
-#endif
-
+#include "console.h"
 #include "conversion_run.h"
 #include "decimal_field.h"
+#include "file_io.h"
 #include "file_streams.h"
 #include "messages.h"
 #include "text_utils.h"
@@ -62,15 +56,17 @@ std::optional<Language> ParseLanguage(const std::string& text) {
 }
 
 int UsageError(const std::string& problem) {
-  std::fprintf(stderr, "morvex-convert: %s\n\n%s", problem.c_str(), kUsage);
+  WriteErrorLine("morvex-convert: " + TextForTerminal(problem.c_str()) + "\n");
+  std::fputs(kUsage, stderr);
   return kExitUsage;
 }
 
 // Fills args; returns an exit status when the program should stop at once.
-std::optional<int> ParseArguments(int argc, char** argv, Arguments& args) {
+std::optional<int> ParseArguments(const std::vector<std::string>& argv, Arguments& args) {
+  const size_t argc = argv.size();
   int positional = 0;
   bool optionsEnded = false;
-  for (int i = 1; i < argc; ++i) {
+  for (size_t i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (!optionsEnded && arg == "--") {
       optionsEnded = true;
@@ -97,8 +93,7 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& args) {
     } else if (arg == "--option") {
       const auto option = ParseOption(argv[++i]);
       if (!option)
-        return UsageError("--option must be a number from 1 to 6, not '" + std::string(argv[i]) +
-                          "'");
+        return UsageError("--option must be a number from 1 to 6, not '" + argv[i] + "'");
       args.request.option = *option;
     } else if (arg == "--max-vias") {
       args.request.viaText = argv[++i];
@@ -107,8 +102,7 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& args) {
         return UsageError("--max-vias must be a number, not '" + args.request.viaText + "'");
     } else if (arg == "--language") {
       const auto language = ParseLanguage(argv[++i]);
-      if (!language)
-        return UsageError("--language must be en, nl or de, not '" + std::string(argv[i]) + "'");
+      if (!language) return UsageError("--language must be en, nl or de, not '" + argv[i] + "'");
       args.request.language = *language;
     } else {
       return UsageError("unknown option '" + arg + "'");
@@ -119,42 +113,10 @@ std::optional<int> ParseArguments(int argc, char** argv, Arguments& args) {
   return std::nullopt;
 }
 
-#ifndef _WIN32
-// Opens each of descriptors 0, 1 and 2 that is closed on /dev/null. Done
-// before any file is opened: an input or output that took one of them would
-// be read as standard input or written with the trace or the messages.
-bool OpenClosedStandardDescriptors() {
-  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
-    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
-    // The lower descriptors are open, so this one is the lowest free.
-    if (open("/dev/null", O_RDWR) != fd) return false;
-  }
-  return true;
-}
-
 // True when the path names the file on descriptor 1, the trace's.
 bool IsStandardOutput(const std::string& path) {
-  if (path == "/dev/stdout") return true;
-  struct stat named {};
-  struct stat standard {};
-  return stat(path.c_str(), &named) == 0 && fstat(STDOUT_FILENO, &standard) == 0 &&
-         named.st_dev == standard.st_dev && named.st_ino == standard.st_ino;
+  return path == "/dev/stdout" || fileio::NamesFileOf(path, 1);
 }
-
-// A reader that goes away (`| head`) makes a write fail instead of ending the
-// program: the trace stops, the conversion goes on.
-void IgnoreBrokenPipes() {
-  std::signal(SIGPIPE, SIG_IGN);
-}
-#else
-bool OpenClosedStandardDescriptors() {
-  return true;
-}
-bool IsStandardOutput(const std::string& path) {
-  return path == "/dev/stdout";
-}
-void IgnoreBrokenPipes() {}
-#endif
 
 // Messages are lines on standard error. The first message after the trace
 // has stopped is preceded by one line that says so.
@@ -180,7 +142,7 @@ class StandardErrorReporter final : public RunReporter {
  private:
   // Names from the file are shown with their control bytes escaped.
   static void Print(const char* title, const char* text) {
-    std::fprintf(stderr, "%s: %s\n", TextForTerminal(title).c_str(), TextForTerminal(text).c_str());
+    WriteErrorLine(TextForTerminal(title) + ": " + TextForTerminal(text));
   }
 
   const OutputStream* trace_;
@@ -191,13 +153,13 @@ class StandardErrorReporter final : public RunReporter {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (!OpenClosedStandardDescriptors()) {
-    std::fputs("morvex-convert: cannot open /dev/null for a closed standard stream\n", stderr);
+  if (!PrepareStandardStreams()) {
+    std::fputs("morvex-convert: cannot open the null device for a closed standard stream\n",
+               stderr);
     return kExitFailed;
   }
-  IgnoreBrokenPipes();
   Arguments args;
-  if (const auto status = ParseArguments(argc, argv, args)) return *status;
+  if (const auto status = ParseArguments(Utf8Arguments(argc, argv), args)) return *status;
   // The trace stream buffers the lines itself and flushes them before every
   // message, so stdio must pass them on at once: otherwise, with both streams
   // sent to one file or pipe, the messages come before the lines they follow.

@@ -10,7 +10,6 @@
 #include "conversion.h"
 #include "conversion_state.h"
 #include "decimal_field.h"
-#include "file_guard.h"
 #include "file_io.h"
 #include "file_streams.h"
 #include "messages.h"
@@ -172,7 +171,8 @@ RunOutcome RunConversion(const RunRequest& request, RunReporter& reporter) {
   // The output in place of the input would read and write one file; and
   // write permission does not stop every user from opening a file for
   // writing, so read-only outputs are refused by their bits.
-  if (IsSameFile(request.inputPath, outputPath) || IsExistingReadOnlyFile(outputPath)) {
+  if (fileio::IsSameFile(request.inputPath, outputPath) ||
+      fileio::IsExistingReadOnlyFile(outputPath)) {
     return refuse(RunOutcome::OutputOpenFailed);
   }
   ConversionSettings settings;

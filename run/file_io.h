@@ -1,5 +1,7 @@
 // The file calls a conversion run makes, each a small function over a file
-// descriptor so that a port to another system replaces this file only. Every
+// descriptor, so that each system has one file of its own: file_io_posix.cpp
+// and file_io_win32.cpp. Paths are UTF-8 throughout; the Windows calls take
+// them as UTF-16, and a path that is not valid UTF-8 names no file. Every
 // call retries when a signal interrupts it; reads and writes go on after a
 // short transfer until they are done.
 #pragma once
@@ -12,13 +14,13 @@ namespace fileio {
 
 constexpr int kNoFile = -1;
 
-// Opens an existing file for reading; kNoFile on failure. Refuses directories.
+// Opens an existing file for reading; kNoFile on failure. Refuses folders.
 int OpenForReading(const std::string& utf8Path);
-// Opens a file for writing from its start, creating it (0666 less the umask)
-// when it does not exist; kNoFile on failure.
+// Opens a file for writing from its start, creating it when it does not
+// exist; kNoFile on failure.
 int OpenForWriting(const std::string& utf8Path);
-// Creates a file that must not exist yet (O_CREAT | O_EXCL), 0666 less the
-// umask; kNoFile on failure, with AlreadyExists() telling a name collision.
+// Creates a file that must not exist yet; kNoFile on failure, with
+// AlreadyExists() telling a name collision.
 int CreateNew(const std::string& utf8Path);
 bool AlreadyExists();
 
@@ -34,11 +36,12 @@ bool SyncFile(int fd);
 bool CloseFile(int fd);
 
 // Gives the file that fd writes the permission bits of the file at
-// utf8Path, and its owner and group where the user may.
+// utf8Path, and its owner and group where the user may. (On Windows the
+// replace below keeps the replaced file's attributes itself.)
 void CopyModeAndOwner(const std::string& utf8Path, int fd);
 // Puts from in the place of to, in one step: a reader sees the old file or
-// the new one, never a mix.
-bool ReplaceFile(const std::string& utf8From, const std::string& utf8To);
+// the new one, never a mix. The move is on the disk when this returns.
+bool MoveIntoPlace(const std::string& utf8From, const std::string& utf8To);
 bool RemoveFile(const std::string& utf8Path);
 
 // What the output path holds.
@@ -51,5 +54,34 @@ struct PathFacts {
 PathFacts FactsOf(const std::string& utf8Path);
 // True when fd reads a regular file.
 bool IsRegularFile(int fd);
+
+// True when both paths name one existing file, whatever the spelling: links,
+// relative paths and, on Windows, case, drive letters and short names.
+bool IsSameFile(const std::string& utf8PathA, const std::string& utf8PathB);
+// True when the path names the file that fd reads or writes.
+bool NamesFileOf(const std::string& utf8Path, int fd);
+// True when the path names an existing file that may not be written: no
+// write permission bits, or on Windows the read-only attribute.
+bool IsExistingReadOnlyFile(const std::string& utf8Path);
+
+// The file a path finally names, its symbolic links followed.
+struct LinkTarget {
+  std::string path;
+  bool descriptor = false;  // a descriptor reached through /proc (/dev/stdout), not a file
+};
+LinkTarget FollowLinks(const std::string& utf8Path);
+// Where a path's file name begins: after its last folder separator.
+size_t FileNameStart(const std::string& utf8Path);
+
+// Removal of a new file when the process is stopped: by SIGINT, SIGTERM or
+// SIGHUP, or on Windows by Ctrl+C, Ctrl+Break or closing the console. One
+// file of the process at a time: TakeStopRemoval() is false while another
+// run holds it (a signal the process ignores stays ignored).
+bool TakeStopRemoval();
+// CreateNew, and when armed the new file is the one removed on a stop, with
+// no stop coming between the two.
+int CreateNewRemovedOnStop(const std::string& utf8Path, bool armed);
+// Gives the stops back their earlier handling.
+void ReleaseStopRemoval();
 
 }  // namespace fileio

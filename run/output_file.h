@@ -43,5 +43,5 @@ class OutputFile {
   std::string newPath_;     // empty when writing in place
   std::string leftPath_;
   bool writesNewFile_ = false;
-  bool armed_ = false;  // the new file is removed on SIGINT, SIGTERM and SIGHUP
+  bool armed_ = false;  // the new file is removed when the process is stopped
 };

@@ -14,4 +14,4 @@ target_link_libraries(engine_tests PRIVATE morvex_engine morvex_test_support GTe
 # The real GDB files are read where they lie; the tests skip when they are absent.
 target_compile_definitions(engine_tests PRIVATE
   MORVEX_SAMPLES_DIR="${MORVEX_SAMPLES_DIR}")
-gtest_discover_tests(engine_tests DISCOVERY_TIMEOUT 60)
+morvex_add_gtest(engine_tests TIMEOUT 300 LABELS engine)

@@ -22,13 +22,13 @@ add_executable(run_tests
 )
 target_link_libraries(run_tests PRIVATE
   morvex_run morvex_run_test_helpers morvex_test_support GTest::gtest_main)
-gtest_discover_tests(run_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 LABELS run)
+morvex_add_gtest(run_tests TIMEOUT 300 LABELS run)
 
 add_executable(cli_tests run/cli_test.cpp)
 target_link_libraries(cli_tests PRIVATE morvex_run_test_helpers morvex_test_support GTest::gtest_main)
 target_compile_definitions(cli_tests PRIVATE MORVEX_CONVERT="$<TARGET_FILE:morvex-convert>")
 add_dependencies(cli_tests morvex-convert)
-gtest_discover_tests(cli_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 LABELS cli)
+morvex_add_gtest(cli_tests TIMEOUT 300 LABELS cli)
 
 # The peer check: GDB files made by gpsbabel, converted with morvex-convert and
 # read back by gpsbabel. Skips itself where gpsbabel is not installed.
@@ -38,7 +38,7 @@ target_compile_definitions(peer_tests PRIVATE
   MORVEX_CONVERT="$<TARGET_FILE:morvex-convert>"
   MORVEX_SAMPLES_DIR="${MORVEX_SAMPLES_DIR}")
 add_dependencies(peer_tests morvex-convert)
-gtest_discover_tests(peer_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 LABELS peer)
+morvex_add_gtest(peer_tests TIMEOUT 300 LABELS peer)
 
 # morvex-convert stopped by signals, run twice at once into one output, and
 # with its file calls failing through a preloaded shim of our own.
@@ -59,4 +59,4 @@ target_compile_definitions(stop_and_fault_tests PRIVATE
   MORVEX_FAULT_SHIM="$<TARGET_FILE:morvex_fault_shim>"
   MORVEX_FAULT_INPUT_SIZE="${fault_input_size}")
 add_dependencies(stop_and_fault_tests morvex-convert morvex-gdbgen morvex_fault_shim)
-gtest_discover_tests(stop_and_fault_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 LABELS fault)
+morvex_add_gtest(stop_and_fault_tests TIMEOUT 300 LABELS fault)
