@@ -24,8 +24,9 @@ target_link_libraries(run_tests PRIVATE
   morvex_run morvex_run_test_helpers morvex_test_support GTest::gtest_main)
 morvex_add_gtest(run_tests TIMEOUT 300 LABELS run)
 
-add_executable(cli_tests run/cli_test.cpp)
-target_link_libraries(cli_tests PRIVATE morvex_run_test_helpers morvex_test_support GTest::gtest_main)
+add_executable(cli_tests run/cli_test.cpp run/names_test.cpp)
+target_link_libraries(cli_tests PRIVATE
+  morvex_run morvex_run_test_helpers morvex_test_support GTest::gtest_main)
 target_compile_definitions(cli_tests PRIVATE MORVEX_CONVERT="$<TARGET_FILE:morvex-convert>")
 add_dependencies(cli_tests morvex-convert)
 morvex_add_gtest(cli_tests TIMEOUT 300 LABELS cli)
