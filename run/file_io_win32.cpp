@@ -103,13 +103,51 @@ bool InformationOf(HANDLE handle, BY_HANDLE_FILE_INFORMATION& info) {
          GetFileInformationByHandle(handle, &info) != 0;
 }
 
-// One file: the same volume and the same file index on it.
+bool IsZero(const FILE_ID_128& id) {
+  for (const BYTE byte : id.Identifier) {
+    if (byte != 0) return false;
+  }
+  return true;
+}
+
+// The full path the system gives an open file, for comparing files whose
+// file system has no file ids.
+std::wstring FinalPathOf(HANDLE handle) {
+  const DWORD size = GetFinalPathNameByHandleW(handle, nullptr, 0, FILE_NAME_NORMALIZED);
+  if (size == 0) return {};
+  std::wstring path(size, L'\0');
+  path.resize(GetFinalPathNameByHandleW(handle, path.data(), size, FILE_NAME_NORMALIZED));
+  return path;
+}
+
+bool SameFinalPath(HANDLE a, HANDLE b) {
+  const std::wstring pathA = FinalPathOf(a);
+  const std::wstring pathB = FinalPathOf(b);
+  return !pathA.empty() &&
+         CompareStringOrdinal(pathA.data(), static_cast<int>(pathA.size()), pathB.data(),
+                              static_cast<int>(pathB.size()), TRUE) == CSTR_EQUAL;
+}
+
+// One file: the same volume and the same file id on it. The 128-bit ids
+// first, which ReFS needs; then the 64-bit file index; a file system that
+// gives neither (some network shares give 0) is compared by final path.
 bool SameIdentity(HANDLE a, HANDLE b) {
   BY_HANDLE_FILE_INFORMATION infoA{};
   BY_HANDLE_FILE_INFORMATION infoB{};
-  return InformationOf(a, infoA) && InformationOf(b, infoB) &&
-         infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber &&
-         infoA.nFileIndexHigh == infoB.nFileIndexHigh && infoA.nFileIndexLow == infoB.nFileIndexLow;
+  if (!InformationOf(a, infoA) || !InformationOf(b, infoB)) return false;
+  FILE_ID_INFO idA{};
+  FILE_ID_INFO idB{};
+  if (GetFileInformationByHandleEx(a, FileIdInfo, &idA, sizeof idA) &&
+      GetFileInformationByHandleEx(b, FileIdInfo, &idB, sizeof idB) && !IsZero(idA.FileId)) {
+    return idA.VolumeSerialNumber == idB.VolumeSerialNumber &&
+           std::memcmp(idA.FileId.Identifier, idB.FileId.Identifier, sizeof idA.FileId) == 0;
+  }
+  if (infoA.nFileIndexHigh != 0 || infoA.nFileIndexLow != 0) {
+    return infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber &&
+           infoA.nFileIndexHigh == infoB.nFileIndexHigh &&
+           infoA.nFileIndexLow == infoB.nFileIndexLow;
+  }
+  return SameFinalPath(a, b);
 }
 
 }  // namespace
@@ -252,10 +290,7 @@ LinkTarget FollowLinks(const std::string& utf8Path) {
   }
   const FactsHandle file(utf8Path);
   if (!file.Opened()) return target;
-  const DWORD size = GetFinalPathNameByHandleW(file.Get(), nullptr, 0, FILE_NAME_NORMALIZED);
-  if (size == 0) return target;
-  std::wstring final(size, L'\0');
-  final.resize(GetFinalPathNameByHandleW(file.Get(), final.data(), size, FILE_NAME_NORMALIZED));
+  const std::wstring final = FinalPathOf(file.Get());
   if (!final.empty()) target.path = Utf8FromWide(final);
   return target;
 }
