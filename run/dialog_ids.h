@@ -9,6 +9,7 @@
 #define IDD_MAIN 102
 #define IDD_ABOUT 100
 #define IDI_PROGRAM 128
+#define IDB_ABOUT 129
 #define IDI_MAIN 130
 
 // The system headers of Windows define these two with the same values.
