@@ -90,7 +90,7 @@ int MainDialog::Run() {
                                          DialogProc, reinterpret_cast<LPARAM>(this));
   if (window == nullptr) return 1;
   const HACCEL keys = LoadAcceleratorsW(m_instance, MAKEINTRESOURCEW(IDD_MAIN));
-  MSG message;
+  MSG message{};
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     if (m_window != nullptr && keys != nullptr && TranslateAcceleratorW(m_window, keys, &message)) {
       continue;
@@ -109,10 +109,10 @@ INT_PTR CALLBACK MainDialog::DialogProc(HWND window, UINT message, WPARAM wParam
     dialog->m_window = window;
   }
   auto* dialog = reinterpret_cast<MainDialog*>(GetWindowLongPtrW(window, DWLP_USER));
-  return dialog != nullptr ? dialog->HandleMessage(message, wParam, lParam) : FALSE;
+  return dialog != nullptr ? dialog->HandleMessage(message, wParam) : FALSE;
 }
 
-INT_PTR MainDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/) {
+INT_PTR MainDialog::HandleMessage(UINT message, WPARAM wParam) {
   switch (message) {
     case WM_INITDIALOG:
       OnInitDialog();
