@@ -41,5 +41,7 @@
 #define IDC_OPTIONS_GROUP 1033
 #define IDC_MAX_VIAS_LABEL 1034
 #define IDC_LANGUAGE_GROUP 1035
+// The about box's picture.
+#define IDC_ABOUT_LOGO 1036
 
 #endif  // MORVEX_DIALOG_IDS_H

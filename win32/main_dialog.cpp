@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "about_box.h"
 #include "wide_text.h"
 
 namespace {
@@ -39,21 +40,6 @@ bool ControlContains(HWND dialog, int id, POINT clientPoint) {
   if (!GetWindowRect(GetDlgItem(dialog, id), &rect)) return false;
   MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(&rect), 2);
   return PtInRect(&rect, clientPoint) != FALSE;
-}
-
-INT_PTR CALLBACK AboutProc(HWND window, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
-  switch (message) {
-    case WM_INITDIALOG:
-      return TRUE;
-    case WM_COMMAND:
-      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-        EndDialog(window, LOWORD(wParam));
-        return TRUE;
-      }
-      return FALSE;
-    default:
-      return FALSE;
-  }
 }
 
 // The wait cursor for as long as it lives.
@@ -207,7 +193,7 @@ bool MainDialog::OnSysCommand(WPARAM command) {
 }
 
 void MainDialog::ShowAboutBox() {
-  DialogBoxParamW(m_instance, MAKEINTRESOURCEW(IDD_ABOUT), m_window, AboutProc, 0);
+  ::ShowAboutBox(m_instance, m_window);
 }
 
 void MainDialog::OnBrowse(bool save, int field) {
