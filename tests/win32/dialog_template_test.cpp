@@ -14,11 +14,14 @@
 
 namespace {
 
+// The predefined window classes, as a template names them.
+enum : WORD { kButton = 0x80, kEdit = 0x81, kStatic = 0x82 };
+
 struct DialogItem {
   int id = 0;
   DWORD style = 0;
-  std::wstring className;  // "Button", "Edit", "Static" for the predefined classes
-  RECT rect{};             // in dialog units
+  WORD windowClass = 0;  // a predefined class; 0 for a class given by name
+  RECT rect{};           // in dialog units
 };
 
 struct DialogTemplate {
@@ -27,12 +30,11 @@ struct DialogTemplate {
   std::wstring caption;
   std::wstring font;
   int pointSize = 0;
-  int width = 0;
-  int height = 0;
+  RECT rect{};
   std::vector<DialogItem> items;
 };
 
-// Reads an extended dialog template (DLGTEMPLATEEX) from the resources.
+// Reads the fields of an extended dialog template (DLGTEMPLATEEX) in turn.
 class TemplateReader {
  public:
   explicit TemplateReader(const BYTE* at) : m_at(at) {}
@@ -44,13 +46,21 @@ class TemplateReader {
     m_at += sizeof value;
     return value;
   }
-  // A string, or a 0xFFFF mark and an ordinal; the ordinal as its name.
-  std::wstring ReadNameOrOrdinal() {
-    const auto first = Read<WORD>();
-    if (first == 0xFFFF) return OrdinalName(Read<WORD>());
+  // A string, or a 0xFFFF mark and a number, which goes to ordinal.
+  std::wstring ReadNameOrOrdinal(WORD* ordinal = nullptr) {
     std::wstring text;
-    for (WORD c = first; c != 0; c = Read<WORD>()) text += static_cast<wchar_t>(c);
+    WORD c = Read<WORD>();
+    if (c == 0xFFFF) {
+      const auto number = Read<WORD>();
+      if (ordinal != nullptr) *ordinal = number;
+      return text;
+    }
+    for (; c != 0; c = Read<WORD>()) text += static_cast<wchar_t>(c);
     return text;
+  }
+  RECT ReadRect() {
+    const auto x = Read<short>(), y = Read<short>(), cx = Read<short>(), cy = Read<short>();
+    return {x, y, x + cx, y + cy};
   }
   void AlignToDword() {
     while (reinterpret_cast<std::uintptr_t>(m_at) % 4 != 0) ++m_at;
@@ -58,32 +68,17 @@ class TemplateReader {
   void Skip(size_t bytes) { m_at += bytes; }
 
  private:
-  static std::wstring OrdinalName(WORD ordinal) {
-    switch (ordinal) {
-      case 0x80:
-        return L"Button";
-      case 0x81:
-        return L"Edit";
-      case 0x82:
-        return L"Static";
-      default:
-        return L"#" + std::to_wstring(ordinal);
-    }
-  }
   const BYTE* m_at;
 };
 
 DialogItem ReadItem(TemplateReader& in) {
   in.AlignToDword();
   DialogItem item;
-  in.Read<DWORD>();  // help id
-  in.Read<DWORD>();  // extended style
+  in.Skip(2 * sizeof(DWORD));  // help id, extended style
   item.style = in.Read<DWORD>();
-  const auto x = in.Read<short>(), y = in.Read<short>();
-  const auto cx = in.Read<short>(), cy = in.Read<short>();
-  item.rect = {x, y, x + cx, y + cy};
+  item.rect = in.ReadRect();
   item.id = static_cast<int>(in.Read<DWORD>());
-  item.className = in.ReadNameOrOrdinal();
+  in.ReadNameOrOrdinal(&item.windowClass);
   in.ReadNameOrOrdinal();  // text
   in.Skip(in.Read<WORD>());
   return item;
@@ -94,15 +89,12 @@ DialogTemplate LoadDialogTemplate(int id) {
   if (found == nullptr) return {};
   TemplateReader in(static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found))));
   DialogTemplate dialog;
-  EXPECT_EQ(in.Read<WORD>(), 1);       // version
-  EXPECT_EQ(in.Read<WORD>(), 0xFFFF);  // the mark of the extended form
-  in.Read<DWORD>();                    // help id
+  EXPECT_EQ(in.Read<DWORD>(), 0xFFFF0001u);  // version 1 of the extended form
+  in.Skip(sizeof(DWORD));                    // help id
   dialog.exStyle = in.Read<DWORD>();
   dialog.style = in.Read<DWORD>();
   const auto count = in.Read<WORD>();
-  in.Skip(2 * sizeof(short));  // x, y
-  dialog.width = in.Read<short>();
-  dialog.height = in.Read<short>();
+  dialog.rect = in.ReadRect();
   in.ReadNameOrOrdinal();  // menu
   in.ReadNameOrOrdinal();  // class
   dialog.caption = in.ReadNameOrOrdinal();
@@ -122,46 +114,31 @@ const DialogItem* FindItem(const DialogTemplate& dialog, int id) {
   return nullptr;
 }
 
+bool IsFrame(const DialogItem& item) {
+  return item.windowClass == kButton && (item.style & BS_TYPEMASK) == BS_GROUPBOX;
+}
+
 bool Contains(const RECT& outer, const RECT& inner) {
   return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
          inner.bottom <= outer.bottom;
 }
 
-bool Overlap(const RECT& a, const RECT& b) {
-  RECT common;
-  return IntersectRect(&common, &a, &b) != FALSE;
-}
-
-// The class and button or edit style each kind of control must have.
-void ExpectKind(const DialogItem& item, ControlKind kind) {
-  const DWORD buttonType = item.style & BS_TYPEMASK;
-  switch (kind) {
-    case ControlKind::Frame:
-      EXPECT_TRUE(item.className == L"Button" && buttonType == BS_GROUPBOX) << item.id;
-      break;
-    case ControlKind::PathField:
-      EXPECT_TRUE(item.className == L"Edit" && (item.style & ES_AUTOHSCROLL) &&
-                  !(item.style & ES_NUMBER))
-          << item.id;
-      break;
-    case ControlKind::NumberField:
-      EXPECT_TRUE(item.className == L"Edit" && (item.style & ES_NUMBER) && (item.style & ES_RIGHT))
-          << item.id;
-      break;
-    case ControlKind::Button:
-      EXPECT_TRUE(item.className == L"Button" && buttonType == BS_PUSHBUTTON) << item.id;
-      break;
-    case ControlKind::DefaultButton:
-      EXPECT_TRUE(item.className == L"Button" && buttonType == BS_DEFPUSHBUTTON) << item.id;
-      break;
-    case ControlKind::Option:
-      EXPECT_TRUE(item.className == L"Button" && buttonType == BS_AUTORADIOBUTTON) << item.id;
-      break;
-    case ControlKind::Label:
-      EXPECT_EQ(item.className, L"Static") << item.id;
-      break;
-  }
-}
+// The class of each kind of control and the style bits that make it that kind.
+struct KindStyle {
+  ControlKind kind;
+  WORD windowClass;
+  DWORD mask;
+  DWORD bits;
+};
+const KindStyle kKindStyles[] = {
+    {ControlKind::Frame, kButton, BS_TYPEMASK, BS_GROUPBOX},
+    {ControlKind::PathField, kEdit, ES_AUTOHSCROLL | ES_NUMBER, ES_AUTOHSCROLL},
+    {ControlKind::NumberField, kEdit, ES_NUMBER | ES_RIGHT, ES_NUMBER | ES_RIGHT},
+    {ControlKind::Button, kButton, BS_TYPEMASK, BS_PUSHBUTTON},
+    {ControlKind::DefaultButton, kButton, BS_TYPEMASK, BS_DEFPUSHBUTTON},
+    {ControlKind::Option, kButton, BS_TYPEMASK, BS_AUTORADIOBUTTON},
+    {ControlKind::Label, kStatic, 0, 0},
+};
 
 TEST(MainDialogTemplate, HasTheModelsControlsInTableOrder) {
   const DialogTemplate dialog = LoadDialogTemplate(IDD_MAIN);
@@ -171,7 +148,11 @@ TEST(MainDialogTemplate, HasTheModelsControlsInTableOrder) {
     const ControlTemplate& control = controls[i];
     const DialogItem& item = dialog.items[i];
     ASSERT_EQ(item.id, control.id) << "control " << i;
-    ExpectKind(item, control.kind);
+    for (const KindStyle& kind : kKindStyles) {
+      if (kind.kind != control.kind) continue;
+      EXPECT_EQ(item.windowClass, kind.windowClass) << item.id;
+      EXPECT_EQ(item.style & kind.mask, kind.bits) << item.id;
+    }
     EXPECT_EQ((item.style & WS_TABSTOP) != 0, IsTabStop(control.kind)) << item.id;
     EXPECT_EQ((item.style & WS_GROUP) != 0, (control.style & kStartsGroup) != 0) << item.id;
     EXPECT_EQ((item.style & WS_DISABLED) != 0, (control.style & kDisabled) != 0) << item.id;
@@ -191,7 +172,6 @@ TEST(MainDialogTemplate, IsAFixedApplicationWindowInArial8) {
 
 TEST(MainDialogTemplate, ControlsSitInTheirFramesWithoutOverlapping) {
   const DialogTemplate dialog = LoadDialogTemplate(IDD_MAIN);
-  const RECT window{0, 0, dialog.width, dialog.height};
   const struct {
     int frame;
     std::vector<int> members;
@@ -204,48 +184,40 @@ TEST(MainDialogTemplate, ControlsSitInTheirFramesWithoutOverlapping) {
       {IDC_LANGUAGE_GROUP, {IDC_LANG_ENGLISH, IDC_LANG_DUTCH, IDC_LANG_GERMAN}},
   };
   for (const auto& frame : frames) {
-    const DialogItem* box = FindItem(dialog, frame.frame);
-    ASSERT_NE(box, nullptr);
+    ASSERT_NE(FindItem(dialog, frame.frame), nullptr);
     for (int member : frame.members) {
       ASSERT_NE(FindItem(dialog, member), nullptr) << member;
-      EXPECT_TRUE(Contains(box->rect, FindItem(dialog, member)->rect)) << member;
+      EXPECT_TRUE(Contains(FindItem(dialog, frame.frame)->rect, FindItem(dialog, member)->rect))
+          << member;
     }
   }
+  const RECT window{0, 0, dialog.rect.right - dialog.rect.left,
+                    dialog.rect.bottom - dialog.rect.top};
   std::vector<const DialogItem*> shown;  // the visible controls other than frames
   for (const DialogItem& item : dialog.items) {
     if (!(item.style & WS_VISIBLE)) continue;
     EXPECT_TRUE(Contains(window, item.rect)) << item.id;
-    if ((item.style & BS_TYPEMASK) != BS_GROUPBOX || item.className != L"Button") {
-      shown.push_back(&item);
-    }
+    if (!IsFrame(item)) shown.push_back(&item);
   }
   for (size_t i = 0; i < shown.size(); ++i) {
     for (size_t j = i + 1; j < shown.size(); ++j) {
-      EXPECT_FALSE(Overlap(shown[i]->rect, shown[j]->rect)) << shown[i]->id << " " << shown[j]->id;
+      RECT common;
+      EXPECT_FALSE(IntersectRect(&common, &shown[i]->rect, &shown[j]->rect))
+          << shown[i]->id << " " << shown[j]->id;
     }
   }
 }
 
-TEST(AboutBoxTemplate, ClosesWithItsDefaultOkButton) {
+TEST(ProgramResources, AboutBoxAboutStringAndF1) {
   const DialogTemplate about = LoadDialogTemplate(IDD_ABOUT);
   EXPECT_EQ(about.caption, L"About Morvex");
-  const DialogItem* ok = FindItem(about, IDOK);
-  ASSERT_NE(ok, nullptr);
-  EXPECT_EQ(ok->style & BS_TYPEMASK, static_cast<DWORD>(BS_DEFPUSHBUTTON));
-  EXPECT_TRUE(ok->style & WS_TABSTOP);
-  EXPECT_NE(FindResourceW(nullptr, MAKEINTRESOURCEW(IDB_ABOUT), MAKEINTRESOURCEW(2)), nullptr);
-}
+  ASSERT_NE(FindItem(about, IDOK), nullptr);
+  EXPECT_EQ(FindItem(about, IDOK)->style & BS_TYPEMASK, static_cast<DWORD>(BS_DEFPUSHBUTTON));
 
-TEST(ProgramResources, AboutStringAndF1MatchTheModel) {
   wchar_t text[64] = {};
   ASSERT_GT(LoadStringW(GetModuleHandleW(nullptr), IDS_ABOUT_MENU, text, 64), 0);
-  std::string utf8(
-      static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr)) -
-          1,
-      '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), static_cast<int>(utf8.size()) + 1, nullptr,
-                      nullptr);
-  EXPECT_EQ(utf8, AboutMenuText());
+  const std::string_view model = AboutMenuText();
+  EXPECT_EQ(std::wstring(text), std::wstring(model.begin(), model.end()));  // ASCII
 
   const HACCEL keys = LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN));
   ASSERT_NE(keys, nullptr);
