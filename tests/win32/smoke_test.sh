@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs the Windows morvex.exe under Wine on a virtual X display as a user
-# would: types an input and an output path, chooses Dutch and option 2,
+# would: types an input and an output path, chooses Dutch and option 6,
 # presses Enter for Convert, closes the completion box, checks that the output
 # equals what morvex-convert.exe makes of the same input, opens the about box
 # with F1, closes it with Escape and ends the program with Escape.
@@ -29,7 +29,7 @@ use_wine_prefix morvex-wine-smoke
 
 scratch=$(mktemp -d)
 trap 'wineserver -k 2>/dev/null; rm -rf "$scratch" "${wine_log:-}"' EXIT
-timeout 120 wine "$convert_exe" --option 2 --language nl --quiet "$input" "$scratch/expected.gdb" \
+timeout 120 wine "$convert_exe" --option 6 --language nl --quiet "$input" "$scratch/expected.gdb" \
   >/dev/null 2>&1 || fail "morvex-convert.exe could not convert $input"
 windows_input=$(winepath -w "$input")
 windows_output=$(winepath -w "$scratch")\\actual.gdb
@@ -40,7 +40,7 @@ xdotool type --delay 20 "$windows_input"
 xdotool key Tab Tab # its Browse button, then the output path
 xdotool type --delay 20 "$windows_output"
 click_dialog_unit 370 105 # Nederlands
-click_dialog_unit 20 106  # option 2, which keeps the focus
+click_dialog_unit 20 162  # option 6, which keeps the focus
 xdotool key Return        # on a radio button: Convert, the default button
 done_box=$(wait_window Klaar 600) || fail "no Dutch completion box ('Klaar') appeared"
 xdotool windowfocus --sync "$done_box" 2>/dev/null || true
@@ -54,4 +54,4 @@ cmp "$scratch/expected.gdb" "$scratch/actual.gdb" ||
 about=$(open_about_box) || exit 1
 close_about_box "$about" || exit 1
 quit_morvex
-echo "smoke test passed: converted in Dutch with option 2, about box, quit with Escape"
+echo "smoke test passed: converted in Dutch with option 6, about box, quit with Escape"
