@@ -9,6 +9,7 @@
 #define IDD_MAIN 102
 #define IDD_ABOUT 100
 #define IDI_PROGRAM 128
+#define IDB_ABOUT 129
 #define IDI_MAIN 130
 
 // The system headers of Windows define these two with the same values.
@@ -40,5 +41,7 @@
 #define IDC_OPTIONS_GROUP 1033
 #define IDC_MAX_VIAS_LABEL 1034
 #define IDC_LANGUAGE_GROUP 1035
+// The about box's picture.
+#define IDC_ABOUT_LOGO 1036
 
 #endif  // MORVEX_DIALOG_IDS_H

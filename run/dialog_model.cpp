@@ -146,6 +146,17 @@ FileFilters GdbFileFilters() {
   return {{"GDB Files (*.gdb)", "All Files (*.*)"}, "gdb"};
 }
 
+std::string PipeSeparatedFilters(const FileFilters& filters) {
+  std::string list;
+  for (const std::string& name : filters.nameFilters) {
+    const size_t open = name.rfind('(');
+    const size_t close = name.rfind(')');
+    const bool hasPattern = open != std::string::npos && close != std::string::npos && open < close;
+    list += name + '|' + (hasPattern ? name.substr(open + 1, close - open - 1) : "*") + '|';
+  }
+  return list + '|';
+}
+
 std::span<const LanguageButton> LanguageButtons() {
   return kLanguageButtons;
 }

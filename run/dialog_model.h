@@ -54,6 +54,11 @@ struct FileFilters {
   std::string defaultSuffix;             // appended to a name typed without one
 };
 FileFilters GdbFileFilters();
+// The filters as one list of names and patterns, each followed by '|' and the
+// list by one more: "GDB Files (*.gdb)|*.gdb|...||". The pattern of a name is
+// what its last parentheses hold. A Windows file dialog takes this list with
+// every '|' made a NUL.
+std::string PipeSeparatedFilters(const FileFilters& filters);
 
 // Each language button and the language it selects.
 struct LanguageButton {

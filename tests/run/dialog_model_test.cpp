@@ -137,4 +137,21 @@ TEST(DialogModel, PickersOfferGdbFilesFirst) {
   EXPECT_EQ(filters.defaultSuffix, "gdb");
 }
 
+TEST(DialogModel, PipeSeparatedFiltersPairEachNameWithItsPattern) {
+  EXPECT_EQ(PipeSeparatedFilters(GdbFileFilters()),
+            "GDB Files (*.gdb)|*.gdb|All Files (*.*)|*.*||");
+  const struct {
+    std::vector<std::string> names;
+    std::string list;
+  } cases[] = {
+      {{}, "|"},
+      {{"Tracks (*.gdb *.gpx)"}, "Tracks (*.gdb *.gpx)|*.gdb *.gpx||"},
+      {{"Old (v1) (*.old)"}, "Old (v1) (*.old)|*.old||"},
+      {{"Everything"}, "Everything|*||"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(PipeSeparatedFilters({c.names, "gdb"}), c.list);
+  }
+}
+
 }  // namespace

@@ -1,0 +1,19 @@
+# Tests of the Windows window (win32/): its resources against the dialog
+# model, and a smoke test of morvex.exe under Wine on a virtual X display.
+# Included by tests/CMakeLists.txt.
+
+if(NOT WIN32 OR NOT TARGET morvex OR MORVEX_GUI)
+  return()
+endif()
+
+# The resource script is linked into the test program, which reads it back.
+add_executable(win32_resource_tests win32/dialog_template_test.cpp ${PROJECT_SOURCE_DIR}/win32/morvex.rc)
+target_link_libraries(win32_resource_tests PRIVATE morvex_run GTest::gtest_main)
+morvex_add_gtest(win32_resource_tests TIMEOUT 300 LABELS win32)
+
+# Skips itself (77) where Wine, Xvfb or xdotool are missing.
+if(CMAKE_HOST_UNIX AND CMAKE_CROSSCOMPILING_EMULATOR)
+  add_test(NAME win32.smoke COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/win32/smoke_test.sh
+    $<TARGET_FILE:morvex> $<TARGET_FILE:morvex-convert> ${PROJECT_SOURCE_DIR}/examples/example.gdb)
+  set_tests_properties(win32.smoke PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77 LABELS win32)
+endif()

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Runs the Windows morvex.exe under Wine on a virtual X display as a user
+# would: types an input and an output path, chooses Dutch and option 6,
+# presses Enter for Convert, closes the completion box, checks that the output
+# equals what morvex-convert.exe makes of the same input, opens the about box
+# with F1, closes it with Escape and ends the program with Escape.
+#
+# Usage: smoke_test.sh MORVEX_EXE MORVEX_CONVERT_EXE INPUT_GDB
+# Ends with status 77 (skipped) where Wine, Xvfb or xdotool are missing.
+set -u
+
+if [ "${1:-}" != "--inside" ]; then
+  [ $# -eq 3 ] || { echo "usage: smoke_test.sh MORVEX_EXE MORVEX_CONVERT_EXE INPUT_GDB" >&2; exit 2; }
+  for tool in wine winepath wineserver xvfb-run Xvfb xauth xdotool; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+      echo "SKIP: the smoke test needs $tool (scripts/install-deps)"
+      exit 77
+    fi
+  done
+  exec timeout 280 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+    bash "$0" --inside "$@"
+fi
+exe=$2
+convert_exe=$3
+input=$(cd "$(dirname "$4")" && pwd)/$(basename "$4")
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/wine_window.sh"
+use_wine_prefix morvex-wine-smoke
+
+scratch=$(mktemp -d)
+trap 'wineserver -k 2>/dev/null; rm -rf "$scratch" "${wine_log:-}"' EXIT
+timeout 120 wine "$convert_exe" --option 6 --language nl --quiet "$input" "$scratch/expected.gdb" \
+  >/dev/null 2>&1 || fail "morvex-convert.exe could not convert $input"
+windows_input=$(winepath -w "$input")
+windows_output=$(winepath -w "$scratch")\\actual.gdb
+
+start_morvex "$exe"
+# The focus starts in the input path, the first tab stop.
+xdotool type --delay 20 "$windows_input"
+xdotool key Tab Tab # its Browse button, then the output path
+xdotool type --delay 20 "$windows_output"
+click_dialog_unit 370 105 # Nederlands
+click_dialog_unit 20 162  # option 6, which keeps the focus
+xdotool key Return        # on a radio button: Convert, the default button
+done_box=$(wait_window Klaar 600) || fail "no Dutch completion box ('Klaar') appeared"
+xdotool windowfocus --sync "$done_box" 2>/dev/null || true
+xdotool key Return
+wait_window_gone Klaar 300 || fail "the completion box stayed open"
+
+[ -f "$scratch/actual.gdb" ] || fail "no output file was written"
+cmp "$scratch/expected.gdb" "$scratch/actual.gdb" ||
+  fail "the window's output differs from morvex-convert.exe's"
+
+about=$(open_about_box) || exit 1
+close_about_box "$about" || exit 1
+quit_morvex
+echo "smoke test passed: converted in Dutch with option 6, about box, quit with Escape"

@@ -1,0 +1,274 @@
+#include "main_dialog.h"
+
+#include <commdlg.h>
+
+#include <algorithm>
+
+#include "about_box.h"
+#include "wide_text.h"
+
+namespace {
+
+// Room for any path the system's calls take, long paths included.
+constexpr DWORD kPathCapacity = 32768;
+
+HICON LoadIconOfSize(HINSTANCE instance, int id, int widthMetric, int heightMetric) {
+  return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON,
+                                       GetSystemMetrics(widthMetric),
+                                       GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR));
+}
+
+// The model's filter list as the file dialogs take it: NUL for every '|'.
+std::wstring FileDialogFilter() {
+  std::wstring filter = WideFromUtf8(PipeSeparatedFilters(GdbFileFilters()));
+  std::replace(filter.begin(), filter.end(), L'|', L'\0');
+  return filter;
+}
+
+// The one file, not a folder, that a drop carries; empty for anything else.
+std::wstring DroppedFile(HDROP drop) {
+  if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) != 1) return {};
+  std::wstring path(DragQueryFileW(drop, 0, nullptr, 0) + 1, L'\0');
+  path.resize(DragQueryFileW(drop, 0, path.data(), static_cast<UINT>(path.size())));
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
+  return path;
+}
+
+bool ControlContains(HWND dialog, int id, POINT clientPoint) {
+  RECT rect;
+  if (!GetWindowRect(GetDlgItem(dialog, id), &rect)) return false;
+  MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(&rect), 2);
+  return PtInRect(&rect, clientPoint) != FALSE;
+}
+
+// The wait cursor for as long as it lives.
+class WaitCursor {
+ public:
+  WaitCursor() : m_previous(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+  ~WaitCursor() { SetCursor(m_previous); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+
+ private:
+  HCURSOR m_previous;
+};
+
+}  // namespace
+
+MainDialog::MainDialog(HINSTANCE instance)
+    : m_instance(instance),
+      m_bigIcon(LoadIconOfSize(instance, IDI_MAIN, SM_CXICON, SM_CYICON)),
+      m_smallIcon(LoadIconOfSize(instance, IDI_MAIN, SM_CXSMICON, SM_CYSMICON)) {}
+
+MainDialog::~MainDialog() {
+  if (m_bigIcon != nullptr) DestroyIcon(m_bigIcon);
+  if (m_smallIcon != nullptr) DestroyIcon(m_smallIcon);
+}
+
+// A modeless dialog with a loop of its own, so that F1 can go through the
+// accelerator table before the dialog manager takes Tab, Enter and Escape.
+// The WM_HELP that the system makes of F1 is left alone: the key's release
+// reaches the about box just opened, whose WM_HELP goes on to its owner, this
+// window, and would open a second about box.
+int MainDialog::Run() {
+  const HWND window = CreateDialogParamW(m_instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr,
+                                         DialogProc, reinterpret_cast<LPARAM>(this));
+  if (window == nullptr) return 1;
+  const HACCEL keys = LoadAcceleratorsW(m_instance, MAKEINTRESOURCEW(IDD_MAIN));
+  MSG message{};
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (m_window != nullptr && keys != nullptr && TranslateAcceleratorW(m_window, keys, &message)) {
+      continue;
+    }
+    if (m_window != nullptr && IsDialogMessageW(m_window, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return static_cast<int>(message.wParam);
+}
+
+INT_PTR CALLBACK MainDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    auto* dialog = reinterpret_cast<MainDialog*>(lParam);
+    SetWindowLongPtrW(window, DWLP_USER, lParam);
+    dialog->m_window = window;
+  }
+  auto* dialog = reinterpret_cast<MainDialog*>(GetWindowLongPtrW(window, DWLP_USER));
+  return dialog != nullptr ? dialog->HandleMessage(message, wParam) : FALSE;
+}
+
+INT_PTR MainDialog::HandleMessage(UINT message, WPARAM wParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      OnInitDialog();
+      return TRUE;  // the focus goes to the first tab stop, the input path
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), HIWORD(wParam));
+      return TRUE;
+    case WM_SYSCOMMAND:
+      return OnSysCommand(wParam) ? TRUE : FALSE;
+    case WM_DROPFILES:
+      OnDropFiles(reinterpret_cast<HDROP>(wParam));
+      return TRUE;
+    case WM_DESTROY:
+      m_window = nullptr;
+      PostQuitMessage(0);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+void MainDialog::OnInitDialog() {
+  AddAboutToSystemMenu();
+  SendMessageW(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon));
+  SendMessageW(m_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
+  ShowTemplateState();
+  // Checking raises no click: the texts, the language and the disabled
+  // via-point controls stay as the template made them.
+  CheckDlgButton(m_window, m_model.CheckedOptionButton(), BST_CHECKED);
+  CheckDlgButton(m_window, m_model.CheckedLanguageButton(), BST_CHECKED);
+  SetDlgItemInt(m_window, IDC_MAX_VIAS, kDefaultViaCount, FALSE);
+  DragAcceptFiles(m_window, TRUE);
+  // An elevated window takes drops from the user's file manager too.
+  for (UINT allowed : {UINT{WM_DROPFILES}, UINT{WM_COPYDATA}, UINT{0x0049}}) {
+    ChangeWindowMessageFilterEx(m_window, allowed, MSGFLT_ALLOW, nullptr);
+  }
+}
+
+void MainDialog::AddAboutToSystemMenu() {
+  const HMENU menu = GetSystemMenu(m_window, FALSE);
+  const std::wstring about = WideFromUtf8(AboutMenuText());
+  if (menu == nullptr || about.empty()) return;
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(menu, MF_STRING, IDM_ABOUT, about.c_str());
+}
+
+// The caption and every control's text, enabled state and visibility as the
+// model's table has them.
+void MainDialog::ShowTemplateState() {
+  SetWindowTextW(m_window, WideFromUtf8(DialogCaption()).c_str());
+  for (const ControlTemplate& item : DialogControls()) {
+    SetItemText(item.id, item.text);
+    if (item.style & kHidden) ShowWindow(GetDlgItem(m_window, item.id), SW_HIDE);
+  }
+  ShowEnabledState();
+}
+
+void MainDialog::ShowEnabledState() {
+  for (const ControlTemplate& item : DialogControls()) {
+    EnableWindow(GetDlgItem(m_window, item.id), m_model.IsEnabled(item.id) ? TRUE : FALSE);
+  }
+}
+
+void MainDialog::OnCommand(int id, int notification) {
+  if (id == IDM_ABOUT) {  // F1
+    ShowAboutBox();
+    return;
+  }
+  if (id == IDCANCEL) {  // Quit, Escape and the close box
+    DestroyWindow(m_window);
+    return;
+  }
+  if (notification != BN_CLICKED) return;
+  if (id == IDC_BROWSE_INPUT) {
+    OnBrowse(false, IDC_INPUT_PATH);
+  } else if (id == IDC_BROWSE_OUTPUT) {
+    OnBrowse(true, IDC_OUTPUT_PATH);
+  } else if (id == IDC_CONVERT) {
+    OnConvert();
+  } else if (OptionOfButton(id) != 0) {
+    OnOptionClicked();
+  } else if (id >= IDC_LANG_ENGLISH && id <= IDC_LANG_FRENCH) {
+    OnLanguageClicked();
+  }
+}
+
+// The system uses the low four bits of a command internally.
+bool MainDialog::OnSysCommand(WPARAM command) {
+  if ((command & 0xFFF0) != IDM_ABOUT) return false;
+  ShowAboutBox();
+  return true;
+}
+
+void MainDialog::ShowAboutBox() {
+  ::ShowAboutBox(m_instance, m_window);
+}
+
+void MainDialog::OnBrowse(bool save, int field) {
+  const std::wstring filter = FileDialogFilter();
+  const std::wstring extension = WideFromUtf8(GdbFileFilters().defaultSuffix);
+  std::wstring path(kPathCapacity, L'\0');
+  OPENFILENAMEW request{};
+  request.lStructSize = sizeof request;
+  request.hwndOwner = m_window;
+  request.lpstrFilter = filter.c_str();
+  request.nFilterIndex = 1;
+  request.lpstrFile = path.data();
+  request.nMaxFile = kPathCapacity;
+  request.lpstrDefExt = extension.c_str();
+  request.Flags = OFN_HIDEREADONLY | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+  if (!(save ? GetSaveFileNameW(&request) : GetOpenFileNameW(&request))) return;
+  path.resize(path.find(L'\0'));
+  SetDlgItemTextW(m_window, field, path.c_str());
+}
+
+void MainDialog::OnConvert() {
+  // A button checked without a click counts too.
+  m_model.CheckOption(CheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6));
+  const RunRequest request =
+      m_model.Request(ItemText(IDC_INPUT_PATH), ItemText(IDC_OUTPUT_PATH), ItemText(IDC_MAX_VIAS));
+  WindowReporter reporter([this](const WindowMessage& message) { ShowMessage(message); });
+  const WaitCursor wait;
+  RunConversion(request, reporter);
+}
+
+void MainDialog::ShowMessage(const WindowMessage& message) {
+  const UINT icon = message.style == MessageStyle::Exclamation ? MB_ICONEXCLAMATION : 0;
+  MessageBoxW(m_window, WideFromUtf8(message.text).c_str(), WideFromUtf8(message.title).c_str(),
+              MB_OK | icon);
+}
+
+void MainDialog::OnOptionClicked() {
+  m_model.CheckOption(CheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6));
+  ShowEnabledState();
+}
+
+void MainDialog::OnLanguageClicked() {
+  SetTexts(m_model.OnLanguageClicked(CheckedRadioButton(IDC_LANG_ENGLISH, IDC_LANG_FRENCH)));
+}
+
+// A file dropped on the output frame names the output, anywhere else the input.
+void MainDialog::OnDropFiles(HDROP drop) {
+  const std::wstring path = DroppedFile(drop);
+  POINT point{};
+  const bool onOutput =
+      DragQueryPoint(drop, &point) && ControlContains(m_window, IDC_OUTPUT_GROUP, point);
+  DragFinish(drop);
+  if (path.empty()) return;
+  SetDlgItemTextW(m_window, onOutput ? IDC_OUTPUT_PATH : IDC_INPUT_PATH, path.c_str());
+}
+
+void MainDialog::SetTexts(const std::vector<ControlText>& texts) {
+  for (const ControlText& item : texts) SetItemText(item.id, item.text);
+}
+
+void MainDialog::SetItemText(int id, std::string_view utf8) {
+  SetDlgItemTextW(m_window, id, WideFromUtf8(utf8).c_str());
+}
+
+std::string MainDialog::ItemText(int id) const {
+  const HWND control = GetDlgItem(m_window, id);
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+  text.resize(
+      static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+  return Utf8FromWide(text);
+}
+
+int MainDialog::CheckedRadioButton(int first, int last) const {
+  for (int id = first; id <= last; ++id) {
+    if (IsDlgButtonChecked(m_window, id) == BST_CHECKED) return id;
+  }
+  return 0;
+}

@@ -1,0 +1,54 @@
+// The converter window of the native Windows program: the dialog IDD_MAIN of
+// morvex.rc, its texts, checked buttons and enabled controls as the dialog
+// model (run/dialog_model.h) gives them, and its clicks forwarded to the model.
+#pragma once
+
+#include <windows.h>
+
+#include <shellapi.h>  // needs windows.h first
+
+#include <string>
+#include <vector>
+
+#include "dialog_model.h"
+
+class MainDialog {
+ public:
+  explicit MainDialog(HINSTANCE instance);
+  ~MainDialog();
+  MainDialog(const MainDialog&) = delete;
+  MainDialog& operator=(const MainDialog&) = delete;
+
+  // Shows the window and runs it until it is closed; returns the exit status.
+  int Run();
+
+ private:
+  static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  INT_PTR HandleMessage(UINT message, WPARAM wParam);
+
+  void OnInitDialog();
+  void OnCommand(int id, int notification);
+  bool OnSysCommand(WPARAM command);
+  void OnDropFiles(HDROP drop);
+
+  void OnBrowse(bool save, int field);
+  void OnConvert();
+  void OnOptionClicked();
+  void OnLanguageClicked();
+  void ShowAboutBox();
+
+  void AddAboutToSystemMenu();
+  void ShowTemplateState();
+  void ShowEnabledState();
+  void SetTexts(const std::vector<ControlText>& texts);
+  void SetItemText(int id, std::string_view utf8);
+  std::string ItemText(int id) const;
+  int CheckedRadioButton(int first, int last) const;
+  void ShowMessage(const WindowMessage& message);
+
+  HINSTANCE m_instance;
+  HWND m_window = nullptr;
+  HICON m_bigIcon = nullptr;
+  HICON m_smallIcon = nullptr;
+  DialogModel m_model;
+};
