@@ -5,8 +5,13 @@ if(NOT UNIX)
   return()
 endif()
 
-# Scratch folders, file modes, child processes and GPX files for the three programs below.
-add_library(morvex_run_test_helpers STATIC run/test_fs.cpp run/process.cpp run/gpx.cpp)
+# Scratch folders, file modes, child processes and GPX files for the programs below.
+add_library(morvex_run_test_helpers STATIC run/test_fs.cpp run/gpx.cpp)
+if(WIN32)
+  target_sources(morvex_run_test_helpers PRIVATE run/process_win32.cpp)
+else()
+  target_sources(morvex_run_test_helpers PRIVATE run/process_posix.cpp)
+endif()
 target_include_directories(morvex_run_test_helpers PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/run)
 target_compile_definitions(morvex_run_test_helpers PRIVATE MORVEX_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 
