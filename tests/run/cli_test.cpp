@@ -300,6 +300,23 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"UnknownFlag", {"--fast", "IN", "OUT"}, "--fast"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+std::string Utf8Of(const fs::path& path) {
+  const std::u8string utf8 = path.u8string();
+  return std::string(utf8.begin(), utf8.end());
+}
+
+// File names reach the run whole: blanks, quotes and letters beyond ASCII.
+// (On Windows the command line is quoted, and read back as UTF-16.)
+TEST_F(CliTest, FileNamesReachTheRunWhole) {
+  const fs::path in = dir.Path() / u8"in put ‘Café’ ß'.gdb";
+  const fs::path out = dir.Path() / u8"out ø中  .gdb";
+  fs::copy_file(input, in);
+  const ProcessResult result = Convert({"-q", Utf8Of(in), Utf8Of(out)});
+  ASSERT_EQ(result.exitStatus, kCompleted) << result.err;
+  ASSERT_EQ(Convert({"-q", input.string(), output.string()}).exitStatus, kCompleted);
+  EXPECT_EQ(ReadFile(out), ReadFile(output));
+}
+
 TEST_F(CliTest, DoubleDashEndsTheOptions) {
   // A file whose name begins with a dash.
   const fs::path dashed = dir / "-in.gdb";
