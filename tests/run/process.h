@@ -31,6 +31,7 @@ struct StandardStreams {
   bool errorClosed = false;
   std::string outputFile;          // standard output on this file (emptied) instead of captured
   bool readFirstLineOnly = false;  // the reader closes standard output's pipe after one line
+  bool outputUnread = false;       // standard output's pipe has no reader from the start
 };
 ProcessResult RunProgram(const std::vector<std::string>& argv, const StandardStreams& streams);
 #endif

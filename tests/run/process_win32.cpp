@@ -139,6 +139,7 @@ ProcessResult RunProgram(const std::vector<std::string>& argv, const StandardStr
                       : streams.mergeOutput ? out.write.Get()
                                             : err.write.Get();
 
+  if (streams.outputUnread) out.read.Close();
   std::wstring line = CommandLine(argv);
   PROCESS_INFORMATION started{};
   const bool ok = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
