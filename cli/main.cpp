@@ -164,7 +164,10 @@ int main(int argc, char** argv) {
   // message, so stdio must pass them on at once: otherwise, with both streams
   // sent to one file or pipe, the messages come before the lines they follow.
   std::setvbuf(stdout, nullptr, _IONBF, 0);
-  FileOutputStream trace(stdout, 1 << 14);
+  // Descriptor 1, not stdout's: on Windows the stream of a standard handle
+  // missing at start keeps the descriptor -2 after PrepareStandardStreams has
+  // put descriptor 1 on NUL.
+  FileOutputStream trace(1, 1 << 14);
   // An output on standard output takes it alone.
   if (!args.quiet && !IsStandardOutput(args.request.outputPath)) args.request.trace = &trace;
   StandardErrorReporter reporter(args.request.trace, args.request.language);

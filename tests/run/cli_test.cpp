@@ -20,6 +20,10 @@ constexpr int kCompleted = 0;
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
 
+// Absolute, with its drive on Windows: the build's path has none there, and a
+// test moves the current folder to the temporary folder, on another drive.
+const std::string kConvert = fs::absolute(MORVEX_CONVERT).string();
+
 class CliTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -29,7 +33,7 @@ class CliTest : public ::testing::Test {
   }
 
   static ProcessResult Convert(std::vector<std::string> args, bool merge = false) {
-    args.insert(args.begin(), MORVEX_CONVERT);
+    args.insert(args.begin(), kConvert);
     return RunProgram(args, merge);
   }
 
@@ -296,6 +300,23 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"UnknownFlag", {"--fast", "IN", "OUT"}, "--fast"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+std::string Utf8Of(const fs::path& path) {
+  const std::u8string utf8 = path.u8string();
+  return std::string(utf8.begin(), utf8.end());
+}
+
+// File names reach the run whole: blanks, quotes and letters beyond ASCII.
+// (On Windows the command line is quoted, and read back as UTF-16.)
+TEST_F(CliTest, FileNamesReachTheRunWhole) {
+  const fs::path in = dir.Path() / u8"in put ‘Café’ ß'.gdb";
+  const fs::path out = dir.Path() / u8"out ø中  .gdb";
+  fs::copy_file(input, in);
+  const ProcessResult result = Convert({"-q", Utf8Of(in), Utf8Of(out)});
+  ASSERT_EQ(result.exitStatus, kCompleted) << result.err;
+  ASSERT_EQ(Convert({"-q", input.string(), output.string()}).exitStatus, kCompleted);
+  EXPECT_EQ(ReadFile(out), ReadFile(output));
+}
+
 TEST_F(CliTest, DoubleDashEndsTheOptions) {
   // A file whose name begins with a dash.
   const fs::path dashed = dir / "-in.gdb";
@@ -317,11 +338,20 @@ TEST_F(CliTest, DoubleDashEndsTheOptions) {
          << " were expected, first difference at byte " << (at.first - actual.begin());
 }
 
+#ifdef _WIN32
+// Windows has no sh: the streams the scripts below set up are set up by
+// RunProgram there.
+ProcessResult ConvertWith(const StandardStreams& streams, std::vector<std::string> args) {
+  args.insert(args.begin(), kConvert);
+  return RunProgram(args, streams);
+}
+#else
 // Runs the script with sh, morvex-convert as $0 and the arguments after it.
 ProcessResult ConvertInShell(const std::string& script, std::vector<std::string> args) {
-  args.insert(args.begin(), {"sh", "-c", script, MORVEX_CONVERT});
+  args.insert(args.begin(), {"sh", "-c", script, kConvert});
   return RunProgram(args);
 }
+#endif
 
 // Standard streams that are closed, broken or the output itself, with an
 // input whose trace fills the trace's buffer many times over and outgrows a
@@ -350,22 +380,33 @@ class CliStreamsTest : public CliTest {
 TEST_F(CliStreamsTest, ClosedStandardDescriptorsNeverCarryTheFiles) {
   struct Case {
     const char* redirections;
+    bool stdinOpen;
     bool stdoutOpen;
     bool stderrOpen;
   };
   const Case cases[] = {
-      {"<&-", true, true},
-      {">&-", false, true},
-      {"2>&-", true, false},
-      {"<&- >&-", false, true},
-      {"<&- 2>&-", true, false},
-      {">&- 2>&-", false, false},
-      {"<&- >&- 2>&-", false, false},
+      {"<&-", false, true, true},
+      {">&-", true, false, true},
+      {"2>&-", true, true, false},
+      {"<&- >&-", false, false, true},
+      {"<&- 2>&-", false, true, false},
+      {">&- 2>&-", true, false, false},
+      {"<&- >&- 2>&-", false, false, false},
   };
   for (const Case& c : cases) {
     fs::remove(output);
-    const ProcessResult result = ConvertInShell(std::string("exec \"$0\" \"$@\" ") + c.redirections,
-                                                {"--option", "5", input.string(), output.string()});
+    const std::vector<std::string> args = {"--option", "5", input.string(), output.string()};
+#ifdef _WIN32
+    // A closed stream is a program started without that standard handle.
+    StandardStreams streams;
+    streams.inputClosed = !c.stdinOpen;
+    streams.outputClosed = !c.stdoutOpen;
+    streams.errorClosed = !c.stderrOpen;
+    const ProcessResult result = ConvertWith(streams, args);
+#else
+    const ProcessResult result =
+        ConvertInShell(std::string("exec \"$0\" \"$@\" ") + c.redirections, args);
+#endif
     EXPECT_EQ(result.exitStatus, kCompleted) << c.redirections;
     EXPECT_TRUE(SameBytes(ReadFile(output), normal)) << c.redirections;
     EXPECT_TRUE(SameBytes(result.out, c.stdoutOpen ? normalRun.out : "")) << c.redirections;
@@ -374,11 +415,19 @@ TEST_F(CliStreamsTest, ClosedStandardDescriptorsNeverCarryTheFiles) {
 }
 
 TEST_F(CliStreamsTest, ReaderThatStopsEndsTheTraceNotTheRun) {
+#ifdef _WIN32
+  StandardStreams streams;
+  streams.readFirstLineOnly = true;
+  const ProcessResult result =
+      ConvertWith(streams, {"--option", "5", input.string(), output.string()});
+  EXPECT_EQ(result.exitStatus, kCompleted);
+#else
   const fs::path status = dir / "status";
   const ProcessResult result =
       ConvertInShell("s=$1; shift; { \"$0\" \"$@\"; echo $? >\"$s\"; } | head -1",
                      {status.string(), "--option", "5", input.string(), output.string()});
   EXPECT_EQ(ReadFile(status), "0\n");
+#endif
   EXPECT_TRUE(SameBytes(ReadFile(output), normal));
   EXPECT_EQ(result.out, "D 1\n");
   // Said once, before the first message after the trace stopped.
@@ -387,21 +436,33 @@ TEST_F(CliStreamsTest, ReaderThatStopsEndsTheTraceNotTheRun) {
 }
 
 TEST_F(CliStreamsTest, OutputOnStandardOutputTakesItAlone) {
+#ifndef _WIN32
+  // Windows has no path that names standard output.
   const ProcessResult named = Convert({"--option", "5", input.string(), "/dev/stdout"});
   EXPECT_EQ(named.exitStatus, kCompleted);
   EXPECT_TRUE(SameBytes(named.out, normal));
   EXPECT_EQ(named.err, normalRun.err);
+#endif
 
   // Standard output sent to the output file itself.
+#ifdef _WIN32
+  StandardStreams streams;
+  streams.outputFile = output.string();
+  const ProcessResult same =
+      ConvertWith(streams, {"--option", "5", input.string(), output.string()});
+#else
   const ProcessResult same = ConvertInShell("exec \"$0\" \"$@\" >\"$4\"",
                                             {"--option", "5", input.string(), output.string()});
+#endif
   EXPECT_EQ(same.exitStatus, kCompleted);
   EXPECT_TRUE(SameBytes(ReadFile(output), normal));
   EXPECT_EQ(same.err, normalRun.err);
 }
 
 TEST_F(CliTest, StoppedTraceIsToldInTheChosenLanguage) {
+#ifndef _WIN32
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+#endif
   const std::pair<const char*, const char*> cases[] = {
       {"en",
        "Trace: standard output could not be written; the conversion went on\n"
@@ -414,8 +475,15 @@ TEST_F(CliTest, StoppedTraceIsToldInTheChosenLanguage) {
        "weiter\nFertig: GDB Datei Konvertierung komplett\n"},
   };
   for (const auto& [language, err] : cases) {
-    const ProcessResult result = ConvertInShell(
-        "exec \"$0\" \"$@\" >/dev/full", {"--language", language, input.string(), output.string()});
+    const std::vector<std::string> args = {"--language", language, input.string(), output.string()};
+#ifdef _WIN32
+    // Windows has no full device: a pipe without a reader fails every write.
+    StandardStreams streams;
+    streams.outputUnread = true;
+    const ProcessResult result = ConvertWith(streams, args);
+#else
+    const ProcessResult result = ConvertInShell("exec \"$0\" \"$@\" >/dev/full", args);
+#endif
     EXPECT_EQ(result.exitStatus, kCompleted) << language;
     EXPECT_EQ(result.err, err);
   }
