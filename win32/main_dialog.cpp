@@ -130,6 +130,7 @@ void MainDialog::OnInitDialog() {
   CheckDlgButton(m_window, m_model.CheckedOptionButton(), BST_CHECKED);
   CheckDlgButton(m_window, m_model.CheckedLanguageButton(), BST_CHECKED);
   SetDlgItemInt(m_window, IDC_MAX_VIAS, kDefaultViaCount, FALSE);
+  if (!m_startInput.empty()) SetDlgItemTextW(m_window, IDC_INPUT_PATH, m_startInput.c_str());
   DragAcceptFiles(m_window, TRUE);
   // An elevated window takes drops from the user's file manager too.
   for (UINT allowed : {UINT{WM_DROPFILES}, UINT{WM_COPYDATA}, UINT{0x0049}}) {

@@ -8,6 +8,7 @@
 #include <shellapi.h>  // needs windows.h first
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dialog_model.h"
@@ -19,6 +20,8 @@ class MainDialog {
   MainDialog(const MainDialog&) = delete;
   MainDialog& operator=(const MainDialog&) = delete;
 
+  // The input path the window shows at start (a file opened with the program).
+  void SetInputPath(std::wstring path) { m_startInput = std::move(path); }
   // Shows the window and runs it until it is closed; returns the exit status.
   int Run();
 
@@ -51,4 +54,5 @@ class MainDialog {
   HICON m_bigIcon = nullptr;
   HICON m_smallIcon = nullptr;
   DialogModel m_model;
+  std::wstring m_startInput;
 };

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the Windows morvex.exe under Wine on a virtual X display as a user
-# would: types an input and an output path, chooses Dutch and option 6,
+# would: opens it on the input file (as "Open with" does), types an output
+# path, chooses Dutch and option 6,
 # presses Enter for Convert, closes the completion box, checks that the output
 # equals what morvex-convert.exe makes of the same input, opens the about box
 # with F1, closes it with Escape and ends the program with Escape.
@@ -34,9 +35,9 @@ timeout 120 wine "$convert_exe" --option 6 --language nl --quiet "$input" "$scra
 windows_input=$(winepath -w "$input")
 windows_output=$(winepath -w "$scratch")\\actual.gdb
 
-start_morvex "$exe"
-# The focus starts in the input path, the first tab stop.
-xdotool type --delay 20 "$windows_input"
+# Started on a file, the window shows it as the input path; the focus starts
+# there, the first tab stop.
+start_morvex "$exe" "$windows_input"
 xdotool key Tab Tab # its Browse button, then the output path
 xdotool type --delay 20 "$windows_output"
 click_dialog_unit 370 105 # Nederlands

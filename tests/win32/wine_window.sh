@@ -54,7 +54,7 @@ wait_window_gone() {
 # Starts morvex.exe ($1) and sets main to its window.
 start_morvex() {
   wine_log=$(mktemp)
-  wine "$1" >"$wine_log" 2>&1 &
+  wine "$@" >"$wine_log" 2>&1 &
   wine_pid=$!
   main=$(wait_window "$caption" 1200) || fail "no window named '$caption' appeared"
   xdotool windowfocus --sync "$main" 2>/dev/null || true
