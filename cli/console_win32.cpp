@@ -6,25 +6,9 @@
 #include <cstdlib>
 
 #include "console.h"
+#include "wide_text.h"
 
 namespace {
-
-std::wstring WideFromUtf8(const std::string& utf8) {
-  const int size = static_cast<int>(utf8.size());
-  const int wideSize = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-  std::wstring wide(static_cast<size_t>(wideSize > 0 ? wideSize : 0), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), wideSize);
-  return wide;
-}
-
-std::string Utf8FromWide(const wchar_t* wide) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 1) return {};
-  std::string utf8(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8.data(), size, nullptr, nullptr);
-  utf8.pop_back();  // the terminating NUL
-  return utf8;
-}
 
 bool IsConsole(HANDLE handle) {
   DWORD mode = 0;

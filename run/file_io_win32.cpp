@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "file_io.h"
+#include "wide_text.h"
 
 namespace fileio {
 
@@ -51,16 +52,6 @@ std::wstring WidePath(const std::string& utf8) {
   std::wstring wide(static_cast<size_t>(wideSize), L'\0');
   MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, wide.data(), wideSize);
   return wide.size() < kLongPathFrom ? wide : LongForm(wide);
-}
-
-std::string Utf8FromWide(const std::wstring& wide) {
-  if (wide.empty()) return {};
-  const int size = static_cast<int>(wide.size());
-  const int utf8Size =
-      WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<size_t>(std::max(utf8Size, 0)), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), utf8Size, nullptr, nullptr);
-  return utf8;
 }
 
 HANDLE HandleOf(int fd) {

@@ -8,19 +8,11 @@
 #include <thread>
 
 #include "process.h"
+#include "wide_text.h"
 
 namespace runtest {
 
 namespace {
-
-std::wstring Wide(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  const int size = static_cast<int>(utf8.size());
-  const int wideSize = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-  std::wstring wide(static_cast<size_t>(wideSize), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), wideSize);
-  return wide;
-}
 
 // One argument as the C runtime reads it back: in quotes when it is empty or
 // holds a blank or a quote; a quote and the backslashes before it, or before
@@ -47,7 +39,7 @@ std::wstring CommandLine(const std::vector<std::string>& argv) {
   std::wstring line;
   for (const std::string& arg : argv) {
     if (!line.empty()) line += L' ';
-    line += Quoted(Wide(arg));
+    line += Quoted(WideFromUtf8(arg));
   }
   return line;
 }
@@ -124,8 +116,9 @@ ProcessResult RunProgram(const std::vector<std::string>& argv, bool mergeOutput)
 
 ProcessResult RunProgram(const std::vector<std::string>& argv, const StandardStreams& streams) {
   const Handle nul = OpenInherited(L"NUL", false);
-  const Handle outFile =
-      streams.outputFile.empty() ? Handle() : OpenInherited(Wide(streams.outputFile).c_str(), true);
+  const Handle outFile = streams.outputFile.empty()
+                             ? Handle()
+                             : OpenInherited(WideFromUtf8(streams.outputFile).c_str(), true);
   Pipe out;
   Pipe err;
   STARTUPINFOW startup{};
@@ -167,7 +160,7 @@ ProcessResult RunProgram(const std::vector<std::string>& argv, const StandardStr
 
 bool HaveProgram(const std::string& name) {
   wchar_t found[MAX_PATH];
-  return SearchPathW(nullptr, Wide(name).c_str(), L".exe", MAX_PATH, found, nullptr) != 0;
+  return SearchPathW(nullptr, WideFromUtf8(name).c_str(), L".exe", MAX_PATH, found, nullptr) != 0;
 }
 
 }  // namespace runtest

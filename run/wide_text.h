@@ -1,5 +1,5 @@
-// UTF-8, the text of the model and the run, to and from UTF-16, the text of
-// the system's window calls.
+// Windows only: UTF-8, the text of the model and the run, to and from UTF-16,
+// the text of the system's calls.
 #pragma once
 
 #include <string>
