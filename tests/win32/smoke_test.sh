@@ -43,7 +43,7 @@ xdotool type --delay 20 "$windows_output"
 click_dialog_unit 370 105 # Nederlands
 click_dialog_unit 20 162  # option 6, which keeps the focus
 xdotool key Return        # on a radio button: Convert, the default button
-done_box=$(wait_window Klaar 600) || fail "no Dutch completion box ('Klaar') appeared"
+done_box=$(wait_window Klaar 1200) || fail "no Dutch completion box ('Klaar') appeared"
 xdotool windowfocus --sync "$done_box" 2>/dev/null || true
 xdotool key Return
 wait_window_gone Klaar 300 || fail "the completion box stayed open"

@@ -23,7 +23,8 @@ fail() {
 }
 
 use_wine_prefix() {
-  export WINEPREFIX=${TMPDIR:-/tmp}/$1
+  export WINEPREFIX=$here/../../build-windows/wine/$1
+  mkdir -p "$(dirname "$WINEPREFIX")"
   trap 'wineserver -k 2>/dev/null; [ -n "${wine_log:-}" ] && rm -f "$wine_log"' EXIT
   . "$here/../../scripts/wine-env"
 }
