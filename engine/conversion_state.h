@@ -51,6 +51,8 @@ struct ConversionCounts {
   uint64_t tracksSkipped = 0;        // tracks left out at the waypoint number limit
   uint64_t recordsUnchanged = 0;     // records copied byte for byte
   uint64_t recordsDamaged = 0;       // records with the damaged message
+
+  bool operator==(const ConversionCounts&) const = default;
 };
 
 struct ConversionState {
