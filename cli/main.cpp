@@ -1,6 +1,7 @@
 // morvex-convert: the conversion run from the command line. The arguments make
-// the run's request; messages go to standard error as "Title: text", the
-// engine's trace lines to standard output.
+// the run's request; messages go to standard error as "Title: text" (the
+// summary of a completed run as a line of its own after the completion
+// message), the engine's trace lines to standard output.
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -128,6 +129,13 @@ class StandardErrorReporter final : public RunReporter {
   void ShowMessage(const std::string& text, const std::string& title, MessageStyle) override {
     NoteStoppedTrace();
     Print(title.c_str(), text.c_str());
+  }
+
+  // The summary is a line of its own, under its own title.
+  void ShowCompletion(const std::string& text, const std::string& title,
+                      const std::string& summaryText, const std::string& summaryTitle) override {
+    ShowMessage(text, title, MessageStyle::Plain);
+    if (!summaryText.empty()) Print(summaryTitle.c_str(), summaryText.c_str());
   }
 
   // The run flushes the trace before every message, so a failed write is

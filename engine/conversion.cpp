@@ -17,6 +17,9 @@ ConversionResult ConvertGdb(ConversionState& state, const ConversionSettings& se
     result.inputEnded = type == kInputEnded;
     result.reachedEnd = type == kEndRecord;
     const bool goOn = observer == nullptr || observer->OnRecord(type, state);
-    if (result.inputEnded || result.reachedEnd || !goOn) return result;
+    if (result.inputEnded || result.reachedEnd || !goOn) {
+      result.counts = state.counts;
+      return result;
+    }
   }
 }

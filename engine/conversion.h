@@ -28,6 +28,7 @@ struct ConversionResult {
   bool reachedEnd = false;      // the end record was converted
   bool inputEnded = false;      // the input ended before the end record
   uint32_t records = 0;         // ConvertRecord calls made
+  ConversionCounts counts;      // the state's counts when the conversion ended
 };
 
 // Starts state with settings and converts input into output. Does not flush

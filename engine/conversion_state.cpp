@@ -13,6 +13,7 @@
 
 void StartConversion(ConversionState& state, const ConversionSettings& settings) {
   state.settings = settings;
+  state.counts = {};
   state.gdbVersion = 0;
   state.waypointSerial = 1;
   state.recordNumber = 0;

@@ -36,8 +36,29 @@ struct WaypointPosition {
   int32_t longitude;
 };
 
+// What a run did to the records after the header, the end record not counted.
+// Every such record is counted once as converted (a route, a track), as
+// reclassified, as skipped or as copied unchanged; a damaged record is
+// counted there too, and once more as damaged.
+struct ConversionCounts {
+  uint64_t routesToTracks = 0;       // routes replaced by a track each
+  uint64_t trackPointsMade = 0;      // points of those tracks
+  uint64_t tracksToRoutes = 0;       // tracks replaced by routes (by none for a track of no points)
+  uint64_t routesMade = 0;           // routes made from them
+  uint64_t waypointsMade = 0;        // via waypoints made for those routes
+  uint64_t viasReclassified = 0;     // waypoints and route entries whose class or marker changed
+  uint64_t recordsReclassified = 0;  // records holding such via points
+  uint64_t tracksSkipped = 0;        // tracks left out at the waypoint number limit
+  uint64_t recordsUnchanged = 0;     // records copied byte for byte
+  uint64_t recordsDamaged = 0;       // records with the damaged message
+
+  bool operator==(const ConversionCounts&) const = default;
+};
+
 struct ConversionState {
   ConversionSettings settings;  // set by StartConversion
+  // Set to zero by StartConversion, raised as the records are done.
+  ConversionCounts counts;
 
   // GDB version letter 'k', 'l' or 'm' of the file. Set by CopyFileHeader.
   uint8_t gdbVersion = 0;

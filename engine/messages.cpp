@@ -9,7 +9,8 @@ struct MessageRow {
   MessageText german;
 };
 
-constexpr char kInfo[] = "Info";
+constexpr char kInfo[] = "Info";  // The parts of the summary line have no title of their own.
+constexpr const char* kPartOfSummary = nullptr;
 
 constexpr MessageRow kMessages[] = {
     {MessageId::kInputPathEmpty,
@@ -94,23 +95,107 @@ constexpr MessageRow kMessages[] = {
      {"standaarduitvoer kon niet worden geschreven; de conversie ging door", "Trace"},
      {"Die Standardausgabe konnte nicht geschrieben werden; die Konvertierung lief weiter",
       "Trace"}},
+    {MessageId::kSummary, {"%s.", "Summary"}, {"%s.", "Samenvatting"}, {"%s.", "Zusammenfassung"}},
+    {MessageId::kSummaryRoutesToTracks,
+     {"%s became %s (%s)", kPartOfSummary},
+     {"%s omgezet in %s (%s)", kPartOfSummary},
+     {"%s in %s umgewandelt (%s)", kPartOfSummary}},
+    {MessageId::kSummaryTracksToRoutes,
+     {"%s became %s with %s", kPartOfSummary},
+     {"%s omgezet in %s met %s", kPartOfSummary},
+     {"%s in %s mit %s umgewandelt", kPartOfSummary}},
+    {MessageId::kNothingNoRoutes,
+     {"Nothing to convert: the file has no routes", kPartOfSummary},
+     {"Niets te converteren: het bestand bevat geen routes", kPartOfSummary},
+     {"Nichts zu konvertieren: die Datei enth\xC3\xA4lt keine Routen", kPartOfSummary}},
+    {MessageId::kNothingNoTracks,
+     {"Nothing to convert: the file has no tracks", kPartOfSummary},
+     {"Niets te converteren: het bestand bevat geen tracks", kPartOfSummary},
+     {"Nichts zu konvertieren: die Datei enth\xC3\xA4lt keine Tracks", kPartOfSummary}},
+    {MessageId::kNothingNoAutoVias,
+     {"Nothing to convert: the file has no auto-generated via points", kPartOfSummary},
+     {"Niets te converteren: het bestand bevat geen automatisch-gegenereerde viapunten",
+      kPartOfSummary},
+     {"Nichts zu konvertieren: die Datei enth\xC3\xA4lt keine automatisch erzeugten "
+      "Zwischenpunkte",
+      kPartOfSummary}},
 };
+
+struct CountedRow {
+  CountedId id;
+  CountedText english;
+  CountedText dutch;
+  CountedText german;
+};
+
+constexpr CountedRow kCounted[] = {
+    {CountedId::kRoutes, {"route", "routes"}, {"route", "routes"}, {"Route", "Routen"}},
+    {CountedId::kTracks, {"track", "tracks"}, {"track", "tracks"}, {"Track", "Tracks"}},
+    {CountedId::kPoints, {"point", "points"}, {"punt", "punten"}, {"Punkt", "Punkte"}},
+    {CountedId::kNewWaypoints,
+     {"new waypoint", "new waypoints"},
+     {"nieuw waypoint", "nieuwe waypoints"},
+     {"neuen Wegpunkt", "neuen Wegpunkten"}},
+    {CountedId::kViasToUserVias,
+     {"auto-generated via point became a user waypoint via",
+      "auto-generated via points became user waypoint vias"},
+     {"automatisch-gegenereerd viapunt omgezet in een gebruikers waypoint via",
+      "automatisch-gegenereerde viapunten omgezet in gebruikers waypoint vias"},
+     {"automatisch erzeugter Zwischenpunkt in einen User-Zwischenpunkt umgewandelt",
+      "automatisch erzeugte Zwischenpunkte in User-Zwischenpunkte umgewandelt"}},
+    {CountedId::kViasToHiddenVias,
+     {"auto-generated via point became a hidden via point",
+      "auto-generated via points became hidden via points"},
+     {"automatisch-gegenereerd viapunt omgezet in een verborgen viapunt",
+      "automatisch-gegenereerde viapunten omgezet in verborgen viapunten"},
+     {"automatisch erzeugter Zwischenpunkt in einen versteckten Zwischenpunkt umgewandelt",
+      "automatisch erzeugte Zwischenpunkte in versteckte Zwischenpunkte umgewandelt"}},
+    {CountedId::kTracksSkipped,
+     {"track skipped", "tracks skipped"},
+     {"track overgeslagen", "tracks overgeslagen"},
+     {"Track \xC3\xBC"
+      "bersprungen",
+      "Tracks \xC3\xBC"
+      "bersprungen"}},
+    {CountedId::kRecordsUnchanged,
+     {"record copied unchanged", "records copied unchanged"},
+     {"record ongewijzigd gekopieerd", "records ongewijzigd gekopieerd"},
+     {"Datensatz unver\xC3\xA4ndert kopiert", "Datens\xC3\xA4tze unver\xC3\xA4ndert kopiert"}},
+    {CountedId::kRecordsDamaged,
+     {"record damaged", "records damaged"},
+     {"record beschadigd", "records beschadigd"},
+     {"Datensatz besch\xC3\xA4"
+      "digt",
+      "Datens\xC3\xA4tze besch\xC3\xA4"
+      "digt"}},
+};
+
+template <class Row>
+auto InLanguage(const Row& row, Language language) -> decltype(row.english) {
+  switch (language) {
+    case Language::kEnglish:
+      return row.english;
+    case Language::kDutch:
+      return row.dutch;
+    case Language::kGerman:
+      return row.german;
+    default:
+      return {nullptr, nullptr};
+  }
+}
 
 }  // namespace
 
 MessageText TextFor(MessageId id, Language language) {
   for (const MessageRow& row : kMessages) {
-    if (row.id != id) continue;
-    switch (language) {
-      case Language::kEnglish:
-        return row.english;
-      case Language::kDutch:
-        return row.dutch;
-      case Language::kGerman:
-        return row.german;
-      default:
-        return {nullptr, nullptr};
-    }
+    if (row.id == id) return InLanguage(row, language);
+  }
+  return {nullptr, nullptr};
+}
+
+CountedText CountedTextFor(CountedId id, Language language) {
+  for (const CountedRow& row : kCounted) {
+    if (row.id == id) return InLanguage(row, language);
   }
   return {nullptr, nullptr};
 }

@@ -28,6 +28,15 @@ enum class MessageId {
   kRecordDamaged,  // "%u": the record's number
   // The command line: the trace on standard output stopped, the run did not.
   kTraceWriteFailed,
+  // The summary line of a completed run (see summary.h): "%s" its parts,
+  // joined by "; ". The title is the command line's.
+  kSummary,
+  // Its first part: "%s" a count and its noun (CountedText), in this order.
+  kSummaryRoutesToTracks,  // routes, tracks, points
+  kSummaryTracksToRoutes,  // tracks, routes, new waypoints
+  kNothingNoRoutes,
+  kNothingNoTracks,
+  kNothingNoAutoVias,
 };
 
 struct MessageText {
@@ -38,3 +47,25 @@ struct MessageText {
 // The message in English, Dutch or German; both null for the fourth language,
 // which has no texts.
 MessageText TextFor(MessageId id, Language language);
+
+// What follows a count in the summary line, singular and plural: a noun, or
+// a part of the line that is one count and its words.
+enum class CountedId {
+  kRoutes,
+  kTracks,
+  kPoints,
+  kNewWaypoints,
+  kViasToUserVias,
+  kViasToHiddenVias,
+  kTracksSkipped,
+  kRecordsUnchanged,
+  kRecordsDamaged,
+};
+
+struct CountedText {
+  const char* one;   // after a count of 1
+  const char* many;  // after any other count
+};
+
+// The words in English, Dutch or German; both null for the fourth language.
+CountedText CountedTextFor(CountedId id, Language language);

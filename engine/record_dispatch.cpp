@@ -12,11 +12,18 @@ void PassThrough(InputStream& input, OutputStream& output, uint32_t length, uint
   if (length > 0) CopyBytes(length, &output, input);
 }
 
+void CopyUnchanged(ConversionState& state, InputStream& input, OutputStream& output,
+                   uint32_t length, uint8_t type) {
+  PassThrough(input, output, length, type);
+  ++state.counts.recordsUnchanged;
+}
+
 // Waypoints and routes in modes 'R' and 'S': the frame and the name are
 // copied, the rest is walked with rewriting.
 void Reclassify(ConversionState& state, InputStream& input, OutputStream& output, uint32_t length,
                 uint8_t type, ConversionMode mode) {
   WriteRecordHeader(length, output, type);
+  const uint64_t viasBefore = state.counts.viasReclassified;
   RecordWalk walk(state, input, &output, length);
   if (walk.Text()) {
     if (type == record_type::kWaypoint) {
@@ -26,6 +33,11 @@ void Reclassify(ConversionState& state, InputStream& input, OutputStream& output
     }
   }
   walk.Finish();
+  if (state.counts.viasReclassified != viasBefore) {
+    ++state.counts.recordsReclassified;
+  } else {
+    ++state.counts.recordsUnchanged;
+  }
 }
 
 // "W 73": the type letter and the length. A type that is not an ASCII letter
@@ -58,8 +70,10 @@ int ConvertRecord(ConversionState& state, InputStream& input, OutputStream& outp
     ConvertRouteToTrack(state, input, output, length, mode);
   } else if (type == kTrack && IsTrackToRoute(mode)) {
     ConvertTrackToRoutes(state, input, output, length, mode);
-  } else {
+  } else if (type == kEnd) {
     PassThrough(input, output, length, static_cast<uint8_t>(type));
+  } else {
+    CopyUnchanged(state, input, output, length, static_cast<uint8_t>(type));
   }
   return input.AtEnd() ? kInputEnded : type;
 }

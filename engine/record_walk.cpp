@@ -10,6 +10,7 @@
 void RecordWalk::MarkDamaged() {
   ok_ = false;
   if (quiet_) return;
+  ++state_.counts.recordsDamaged;
   const char* format = TextFor(MessageId::kRecordDamaged, state_.settings.language).text;
   if (format != nullptr) {
     std::snprintf(state_.messageText, sizeof state_.messageText, format, state_.recordNumber);

@@ -141,12 +141,15 @@ void ConvertRouteToTrack(ConversionState& state, InputStream& input, OutputStrea
   }
   WriteRecordHeader(TrackLength(state, nameLength), output, record_type::kTrack);
   WriteTrackBody(state, output);
+  ++state.counts.routesToTracks;
+  state.counts.trackPointsMade += state.pointCount;
 }
 
 void PassThroughAfterName(RecordWalk& walk, OutputStream& output, uint32_t length, uint8_t type) {
   WriteRecordHeader(length, output, type);
   output.WriteBlock(reinterpret_cast<const uint8_t*>(walk.State().nameBuffer), walk.Consumed());
   walk.FinishTo(&output);
+  ++walk.State().counts.recordsUnchanged;
 }
 
 void CopyWaypointRecord(ConversionState& state, InputStream& input, OutputStream& output,
@@ -164,4 +167,5 @@ void CopyWaypointRecord(ConversionState& state, InputStream& input, OutputStream
     }
   }
   walk.Finish();
+  ++state.counts.recordsUnchanged;
 }

@@ -233,8 +233,10 @@ void ConvertTrackToRoutes(ConversionState& state, InputStream& input, OutputStre
   if (pointCount + state.waypointSerial > kMaxPoints) {
     Trace(state, "%s", kSkipTrace);
     SetSkipMessage(state, state.nameBuffer);
+    ++state.counts.tracksSkipped;
     return;
   }
+  ++state.counts.tracksToRoutes;
   if (pointCount == 0) return;
   char trackNamePart[kRouteNameTrackPart + 1];
   CopyTrackNamePart(state.gdbVersion, trackNamePart, state.nameBuffer);
@@ -244,6 +246,8 @@ void ConvertTrackToRoutes(ConversionState& state, InputStream& input, OutputStre
   for (uint32_t first = 0; first < pointCount; first += maxVias) {
     const uint32_t end = pointCount - first > maxVias ? first + maxVias : pointCount;
     WriteRouteChunk(state, output, trackNamePart, first, end, userVias);
+    ++state.counts.routesMade;
   }
   state.waypointSerial += pointCount;
+  state.counts.waypointsMade += pointCount;
 }

@@ -35,12 +35,18 @@ void WalkWaypointPrefix(RecordWalk& walk, PrefixRewrite rewrite) {
   if (!walk.Reserve(4)) return;
   const int classByte = walk.TakeByte();
   if (classByte == kEndOfInput) return;
-  walk.PutByte(ReclassifiedClass(static_cast<uint8_t>(classByte), *rewrite));
+  const uint8_t newClass = ReclassifiedClass(static_cast<uint8_t>(classByte), *rewrite);
+  walk.PutByte(newClass);
+  // A via point counts once, whether its class, its marker or both changed.
+  const bool classChanged = newClass != classByte;
+  if (classChanged) ++walk.State().counts.viasReclassified;
   if (!walk.Bytes(3) || !walk.Text() || !walk.Reserve(22) || !walk.Bytes(kMarkerOffset)) return;
   const int markerByte = walk.TakeByte();
   if (markerByte == kEndOfInput) return;
-  walk.PutByte(
-      ReclassifiedMarker(static_cast<uint8_t>(classByte), static_cast<uint8_t>(markerByte)));
+  const uint8_t newMarker =
+      ReclassifiedMarker(static_cast<uint8_t>(classByte), static_cast<uint8_t>(markerByte));
+  walk.PutByte(newMarker);
+  if (!classChanged && newMarker != markerByte) ++walk.State().counts.viasReclassified;
   walk.Bytes(22 - kMarkerOffset - 1);
 }
 

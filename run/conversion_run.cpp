@@ -15,6 +15,7 @@
 #include "messages.h"
 #include "output_file.h"
 #include "record_dispatch.h"
+#include "summary.h"
 
 namespace {
 
@@ -64,19 +65,23 @@ std::string WithFileLeft(const char* text, const std::string& left, Language lan
 }
 
 // Shows the outcome's message in the request's language and returns the
-// outcome. output: the run's output file, when it was opened.
+// outcome. output: the run's output file, when it was opened; summary: what a
+// completed run converted.
 RunOutcome Report(const RunRequest& request, RunReporter& reporter, RunOutcome outcome,
                   const OutputFile* output = nullptr,
-                  MessageStyle style = MessageStyle::Exclamation) {
+                  MessageStyle style = MessageStyle::Exclamation,
+                  const SummaryText* summary = nullptr) {
   FlushTrace(request);
   const bool newFile = output != nullptr && output->WritesNewFile();
   const MessageText text = TextFor(MessageFor(outcome, newFile), request.language);
   if (text.text == nullptr) return outcome;
-  if (output != nullptr && !output->LeftPath().empty()) {
-    reporter.ShowMessage(WithFileLeft(text.text, output->LeftPath(), request.language), text.title,
-                         style);
+  const std::string shown = output != nullptr && !output->LeftPath().empty()
+                                ? WithFileLeft(text.text, output->LeftPath(), request.language)
+                                : std::string(text.text);
+  if (outcome == RunOutcome::Completed && summary != nullptr) {
+    reporter.ShowCompletion(shown, text.title, summary->text, summary->title);
   } else {
-    reporter.ShowMessage(text.text, text.title, style);
+    reporter.ShowMessage(shown, text.title, style);
   }
   return outcome;
 }
@@ -147,10 +152,18 @@ RunOutcome ConvertFiles(const RunRequest& request, RunReporter& reporter,
   }
   const MessageStyle style =
       outcome == RunOutcome::Completed ? MessageStyle::Plain : MessageStyle::Exclamation;
-  return Report(request, reporter, outcome, &outputFile, style);
+  const SummaryText summary =
+      SummaryFor(result.counts, ModeForOption(request.option), request.language);
+  return Report(request, reporter, outcome, &outputFile, style, &summary);
 }
 
 }  // namespace
+
+void RunReporter::ShowCompletion(const std::string& text, const std::string& title,
+                                 const std::string& summaryText,
+                                 const std::string& /*summaryTitle*/) {
+  ShowMessage(summaryText.empty() ? text : text + "\n" + summaryText, title, MessageStyle::Plain);
+}
 
 RunOutcome RunConversion(const RunRequest& request, RunReporter& reporter) {
   reporter.OnStep(RunStep::kInputPath);

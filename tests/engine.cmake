@@ -9,6 +9,8 @@ add_executable(engine_tests
   engine_route_to_track_test.cpp
   engine_track_to_route_test.cpp
   engine_samples_test.cpp
+  engine_counts_test.cpp
+  engine_summary_test.cpp
 )
 target_link_libraries(engine_tests PRIVATE morvex_engine morvex_test_support GTest::gtest_main)
 # The real GDB files are read where they lie; the tests skip when they are absent.

@@ -51,6 +51,7 @@ RunResult Convert(const std::string& input, ConversionMode mode, const RunOption
   result.inputEnded = conversion.inputEnded;
   result.reachedEnd = conversion.reachedEnd;
   result.waypointSerial = state->waypointSerial;
+  result.counts = conversion.counts;
   result.output = out.Bytes();
   result.trace = trace.Bytes();
   if (result.reachedEnd) {

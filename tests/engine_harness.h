@@ -25,6 +25,16 @@ inline std::ostream& operator<<(std::ostream& out, ConversionMode mode) {
   return out << static_cast<char>(mode);
 }
 
+// Counts show field by field in test messages.
+inline void PrintTo(const ConversionCounts& c, std::ostream* out) {
+  *out << "{routesToTracks " << c.routesToTracks << ", trackPointsMade " << c.trackPointsMade
+       << ", tracksToRoutes " << c.tracksToRoutes << ", routesMade " << c.routesMade
+       << ", waypointsMade " << c.waypointsMade << ", viasReclassified " << c.viasReclassified
+       << ", recordsReclassified " << c.recordsReclassified << ", tracksSkipped " << c.tracksSkipped
+       << ", recordsUnchanged " << c.recordsUnchanged << ", recordsDamaged " << c.recordsDamaged
+       << "}";
+}
+
 namespace enginetest {
 
 struct StreamSizes {
@@ -44,6 +54,7 @@ struct RunResult {
   std::string output;
   std::string trace;
   uint32_t waypointSerial = 0;  // the running number at the end
+  ConversionCounts counts;      // what the run counted
   bool inputEnded = false;      // the last call returned kInputEnded
   bool reachedEnd = false;      // the last call returned the end record's letter
   bool runaway = false;         // more calls than the input has records: the run would not end

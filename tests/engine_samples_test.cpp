@@ -163,5 +163,59 @@ TEST_F(SamplesTest, TracksBecomeRoutes) {
   }
 }
 
+// The via points whose class or marker byte differs between two walks of
+// one file, and the records that hold them.
+struct Differences {
+  uint64_t vias = 0;
+  uint64_t records = 0;
+};
+Differences ReclassifiedVias(const FrameReport& in, const FrameReport& out) {
+  Differences found;
+  for (size_t r = 0; r < in.records.size(); ++r) {
+    const uint64_t before = found.vias;
+    const auto& entries = in.records[r].entries;
+    for (size_t e = 0; e < entries.size(); ++e) {
+      const auto& changed = out.records[r].entries[e];
+      if (changed.classByte != entries[e].classByte || changed.marker != entries[e].marker) {
+        ++found.vias;
+      }
+    }
+    if (found.vias != before) ++found.records;
+  }
+  return found;
+}
+
+// Every count against what the independent walk finds in the input and output.
+TEST_F(SamplesTest, CountsMatchTheFiles) {
+  for (const SampleCounts& sample : kSamples) {
+    const std::string input = Read(sample.file);
+    const FrameReport in = CheckFrames(input);
+    const uint64_t records = in.waypoints + in.routes + in.tracks + in.otherRecords;
+    for (ConversionMode mode : kAllModes) {
+      SCOPED_TRACE(testing::Message() << sample.file << ", mode " << mode);
+      const RunResult run = Convert(input, mode, WithMaxVias(25));
+      ASSERT_TRUE(Completed(run));
+      const FrameReport& out = run.frames;
+      ConversionCounts expected;
+      if (IsRouteToTrack(mode)) {
+        expected.routesToTracks = in.routes;
+        expected.trackPointsMade = out.trackPoints - in.trackPoints;
+        expected.recordsUnchanged = records - in.routes;
+      } else if (IsReclassifying(mode)) {
+        const Differences differences = ReclassifiedVias(in, out);
+        expected.viasReclassified = differences.vias;
+        expected.recordsReclassified = differences.records;
+        expected.recordsUnchanged = records - differences.records;
+      } else {
+        expected.tracksToRoutes = in.tracks;
+        expected.routesMade = out.routes - in.routes;
+        expected.waypointsMade = out.waypoints - in.waypoints;
+        expected.recordsUnchanged = records - in.tracks;
+      }
+      EXPECT_EQ(run.counts, expected);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace enginetest

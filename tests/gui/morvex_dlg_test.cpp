@@ -562,22 +562,26 @@ class TestMorvexDlg : public QObject {
         << QList<QStringList>{{"Keine Eingabe-Datei angegeben", "Datei Fehler", "!"}};
     QTest::newRow("English, completed")
         << int{IDC_LANG_ENGLISH} << int{IDC_OPTION_1} << "250" << plainFile
-        << QList<QStringList>{{"GDB file conversion completed", "Finished", ""}};
+        << QList<QStringList>{{"GDB file conversion completed\n"
+                               "Nothing to convert: the file has no routes.",
+                               "Finished", ""}};
     QTest::newRow("German, via count too small")
         << int{IDC_LANG_GERMAN} << int{IDC_OPTION_6} << "24" << plainFile
         << QList<QStringList>{{"Anzahl der Zwischenpunkte je Route ungültig", "Fehler", "!"}};
     QTest::newRow("Dutch, track skipped")
         << int{IDC_LANG_DUTCH} << int{IDC_OPTION_5} << "250" << longTrack
-        << QList<QStringList>{{"Kan niet meer dan 10000 trackpoints converteren,\n"
-                               "track \"Zürich\" overgeslagen.",
-                               "Info", "!"},
-                              {"GDB bestandsconversie voltooid", "Klaar", ""}};
+        << QList<QStringList>{
+               {"Kan niet meer dan 10000 trackpoints converteren,\n"
+                "track \"Zürich\" overgeslagen.",
+                "Info", "!"},
+               {"GDB bestandsconversie voltooid\n1 track overgeslagen.", "Klaar", ""}};
     QTest::newRow("German, track skipped")
         << int{IDC_LANG_GERMAN} << int{IDC_OPTION_6} << "1000" << longTrack
-        << QList<QStringList>{{"Kann nicht mehr als 10000 Trackpunkten konvertieren,\n"
-                               "track \"Zürich\" übersprungen.",
-                               "Info", "!"},
-                              {"GDB Datei Konvertierung komplett", "Fertig", ""}};
+        << QList<QStringList>{
+               {"Kann nicht mehr als 10000 Trackpunkten konvertieren,\n"
+                "track \"Zürich\" übersprungen.",
+                "Info", "!"},
+               {"GDB Datei Konvertierung komplett\n1 Track übersprungen.", "Fertig", ""}};
   }
 
   void conversion() {

@@ -24,6 +24,11 @@ constexpr int kUsage = 2;
 // test moves the current folder to the temporary folder, on another drive.
 const std::string kConvert = fs::absolute(MORVEX_CONVERT).string();
 
+// The example's two routes become tracks with option 1, the default.
+constexpr char kExampleCompleted[] =
+    "Finished: GDB file conversion completed\n"
+    "Summary: 2 routes became 2 tracks (7 points); 6 records copied unchanged.\n";
+
 class CliTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -59,7 +64,7 @@ class CliTest : public ::testing::Test {
 TEST_F(CliTest, CompletedRunTracesEveryRecordAndSaysSo) {
   const ProcessResult result = Convert({input.string(), output.string()});
   EXPECT_EQ(result.exitStatus, kCompleted);
-  EXPECT_EQ(result.err, "Finished: GDB file conversion completed\n");
+  EXPECT_EQ(result.err, kExampleCompleted);
   EXPECT_EQ(result.out, TraceOf(ReadFile(input)));
   // Option 1 by default: the example's two routes are now tracks.
   const gdbtest::FrameReport report = gdbtest::CheckFrames(ReadFile(output));
@@ -73,19 +78,25 @@ TEST_F(CliTest, QuietLeavesStandardOutputEmpty) {
     const ProcessResult result = Convert({quiet, input.string(), output.string()});
     EXPECT_EQ(result.exitStatus, kCompleted);
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "Finished: GDB file conversion completed\n");
+    EXPECT_EQ(result.err, kExampleCompleted);
   }
 }
 
 TEST_F(CliTest, OptionsReachTheRun) {
   const std::string original = ReadFile(input);
-  ASSERT_EQ(Convert({"--option", "3", "-q", input.string(), output.string()}).exitStatus,
-            kCompleted);
+  const ProcessResult copied = Convert({"--option", "3", "-q", input.string(), output.string()});
+  ASSERT_EQ(copied.exitStatus, kCompleted);
   EXPECT_EQ(ReadFile(output), original);  // nothing to reclassify in the example
+  EXPECT_EQ(copied.err,
+            "Finished: GDB file conversion completed\nSummary: Nothing to convert: the file has no "
+            "auto-generated via points; 8 records copied unchanged.\n");
 
-  ASSERT_EQ(Convert({"--option", "5", "--max-vias", "25", "-q", input.string(), output.string()})
-                .exitStatus,
-            kCompleted);
+  const ProcessResult made =
+      Convert({"--option", "5", "--max-vias", "25", "-q", input.string(), output.string()});
+  ASSERT_EQ(made.exitStatus, kCompleted);
+  EXPECT_EQ(made.err,
+            "Finished: GDB file conversion completed\nSummary: 1 track became 1 route with 25 new "
+            "waypoints; 7 records copied unchanged.\n");
   const gdbtest::FrameReport routes = gdbtest::CheckFrames(ReadFile(output));
   ASSERT_TRUE(routes.ok) << routes.error;
   EXPECT_EQ(routes.tracks, 0u);
@@ -119,11 +130,17 @@ TEST_P(CliLanguageTest, MessagesComeInTheChosenLanguage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Languages, CliLanguageTest,
-    ::testing::Values(LanguageCase{"en", "Finished: GDB file conversion completed\n",
+    ::testing::Values(LanguageCase{"en", kExampleCompleted,
                                    "File error: Input file is not in GDB format\n"},
-                      LanguageCase{"nl", "Klaar: GDB bestandsconversie voltooid\n",
+                      LanguageCase{"nl",
+                                   "Klaar: GDB bestandsconversie voltooid\n"
+                                   "Samenvatting: 2 routes omgezet in 2 tracks (7 punten); 6 "
+                                   "records ongewijzigd gekopieerd.\n",
                                    "Bestandsfout: Invoer bestand is niet in GDB formaat\n"},
-                      LanguageCase{"de", "Fertig: GDB Datei Konvertierung komplett\n",
+                      LanguageCase{"de",
+                                   "Fertig: GDB Datei Konvertierung komplett\n"
+                                   "Zusammenfassung: 2 Routen in 2 Tracks umgewandelt (7 Punkte); "
+                                   "6 Datensätze unverändert kopiert.\n",
                                    "Datei Fehler: Eingabe-Datei ist nicht im GDB Format\n"}),
     [](const auto& info) { return std::string(info.param.flag); });
 
@@ -211,7 +228,9 @@ TEST_F(CliTest, InfoMessagesGoToStandardErrorAfterTheirRecord) {
       trace.substr(0, third) +
       "Cannot convert more then 10000 trackpoints - track skipped\n"
       "Info: Cannot convert more then 10000 trackpoints,\ntrack \"Huge\" skipped.\n" +
-      trace.substr(third) + "Finished: GDB file conversion completed\n";
+      trace.substr(third) +
+      "Finished: GDB file conversion completed\n"
+      "Summary: 1 track skipped; 2 records copied unchanged.\n";
   EXPECT_EQ(result.out, expected);
 }
 
@@ -463,16 +482,19 @@ TEST_F(CliTest, StoppedTraceIsToldInTheChosenLanguage) {
 #ifndef _WIN32
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
 #endif
-  const std::pair<const char*, const char*> cases[] = {
-      {"en",
-       "Trace: standard output could not be written; the conversion went on\n"
-       "Finished: GDB file conversion completed\n"},
+  const std::pair<const char*, std::string> cases[] = {
+      {"en", "Trace: standard output could not be written; the conversion went on\n" +
+                 std::string(kExampleCompleted)},
       {"nl",
        "Trace: standaarduitvoer kon niet worden geschreven; de conversie ging door\n"
-       "Klaar: GDB bestandsconversie voltooid\n"},
+       "Klaar: GDB bestandsconversie voltooid\n"
+       "Samenvatting: 2 routes omgezet in 2 tracks (7 punten); 6 records ongewijzigd "
+       "gekopieerd.\n"},
       {"de",
        "Trace: Die Standardausgabe konnte nicht geschrieben werden; die Konvertierung lief "
-       "weiter\nFertig: GDB Datei Konvertierung komplett\n"},
+       "weiter\nFertig: GDB Datei Konvertierung komplett\n"
+       "Zusammenfassung: 2 Routen in 2 Tracks umgewandelt (7 Punkte); 6 Datensätze unverändert "
+       "kopiert.\n"},
   };
   for (const auto& [language, err] : cases) {
     const std::vector<std::string> args = {"--language", language, input.string(), output.string()};

@@ -73,10 +73,29 @@ const ExpectedMessage kOutputWriteFailed = {
     {"Fout bij het schrijven van het uitvoer bestand", "Bestandsfout"},
     {"Fehler beim Schreiben der Ausgabe-Datei", "Datei Fehler"},
     MessageStyle::Exclamation};
-const ExpectedMessage kCompleted = {{"GDB file conversion completed", "Finished"},
-                                    {"GDB bestandsconversie voltooid", "Klaar"},
-                                    {"GDB Datei Konvertierung komplett", "Fertig"},
-                                    MessageStyle::Plain};
+// The completion message and, on its last line, what the run did to the example.
+const ExpectedMessage kCompletedRoutesToTracks = {
+    {"GDB file conversion completed\n"
+     "2 routes became 2 tracks (7 points); 6 records copied unchanged.",
+     "Finished"},
+    {"GDB bestandsconversie voltooid\n"
+     "2 routes omgezet in 2 tracks (7 punten); 6 records ongewijzigd gekopieerd.",
+     "Klaar"},
+    {"GDB Datei Konvertierung komplett\n"
+     "2 Routen in 2 Tracks umgewandelt (7 Punkte); 6 Datensätze unverändert kopiert.",
+     "Fertig"},
+    MessageStyle::Plain};
+const ExpectedMessage kCompletedTracksToRoutes = {
+    {"GDB file conversion completed\n"
+     "1 track became 1 route with 25 new waypoints; 7 records copied unchanged.",
+     "Finished"},
+    {"GDB bestandsconversie voltooid\n"
+     "1 track omgezet in 1 route met 25 nieuwe waypoints; 7 records ongewijzigd gekopieerd.",
+     "Klaar"},
+    {"GDB Datei Konvertierung komplett\n"
+     "1 Track in 1 Route mit 25 neuen Wegpunkten umgewandelt; 7 Datensätze unverändert kopiert.",
+     "Fertig"},
+    MessageStyle::Plain};
 
 class WayOutTest;
 
@@ -220,14 +239,15 @@ const WayOut kWaysOut[] = {
        return true;
      },
      RunOutcome::OutputWriteFailed, &kOutputWriteFailed},
-    {"Completed", [](WayOutTest&) { return true; }, RunOutcome::Completed, &kCompleted},
+    {"Completed", [](WayOutTest&) { return true; }, RunOutcome::Completed,
+     &kCompletedRoutesToTracks},
     {"CompletedTracksToRoutes",
      [](WayOutTest& t) {
        t.Dialog().option = 6;
        t.Dialog().maxVias = "25";
        return true;
      },
-     RunOutcome::Completed, &kCompleted},
+     RunOutcome::Completed, &kCompletedTracksToRoutes},
 };
 
 TEST_P(WayOutTest, ShowsOneMessageAndLeavesNoFileOpen) {

@@ -1,0 +1,22 @@
+// The summary line of a completed run: what the conversion did to the
+// records, in the run's language, composed from the texts of messages.cpp.
+//
+//   "2 routes became 2 tracks (37 points); 120 records copied unchanged."
+//
+// The first part tells what the option converted, or that the file had
+// nothing to convert; records skipped, copied unchanged and damaged follow
+// when there are any.
+#pragma once
+
+#include <string>
+
+#include "conversion_state.h"
+#include "gdb_types.h"
+
+struct SummaryText {
+  std::string text;
+  std::string title;
+};
+
+// Both empty for a language without texts.
+SummaryText SummaryFor(const ConversionCounts& counts, ConversionMode mode, Language language);
