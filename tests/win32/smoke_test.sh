@@ -8,7 +8,8 @@
 # mnemonics to the output path and the input path, Tab through the path
 # controls to the options, an arrow to option 5, Tab to the via field (24,
 # refused) and to the languages, an arrow to English, Enter; Shift+Tab back to
-# the via field, 300, Enter; and Alt+Q ends the program.
+# the via field, 300, Enter. Escape ends the program; started once more, Alt+Q
+# ends it.
 #
 # Usage: smoke_test.sh MORVEX_EXE MORVEX_CONVERT_EXE INPUT_GDB
 # Ends with status 77 (skipped) where Wine, Xvfb or xdotool are missing.
@@ -92,6 +93,11 @@ wait_window_gone Finished 300 || fail "the completion box stayed open"
 cmp "$scratch/expected-keys.gdb" "$scratch/keys.gdb" ||
   fail "the keyboard run's output differs from morvex-convert.exe's (option 5, 300 vias, English)"
 
+quit_morvex
+
+# Started again, the English Quit's mnemonic ends it.
+rm -f "$wine_log"
+start_morvex "$exe"
 quit_morvex alt+q
 echo "smoke test passed: converted in Dutch with option 6 and from the keyboard in English" \
-  "with option 5, about box, quit with Alt+Q"
+  "with option 5, about box, quit with Escape and with Alt+Q"
