@@ -1,6 +1,7 @@
 #include "dialog_model.h"
 
 #include <array>
+#include <iterator>
 #include <utility>
 
 #include "text_utils.h"
@@ -12,31 +13,34 @@ using enum ControlKind;
 const char kCaption[] = "Morvex Version 3.1 - File Converter for Mapsource GDB files";
 const char kAboutMenu[] = "&About Morvex...";
 
+// Tab order: the two paths with their Browse buttons, the options with the
+// via-point field, the languages, then Convert and Quit. Convert starts a
+// group of its own so that the language buttons' group ends before it.
 const ControlTemplate kControls[] = {
-    {IDC_INPUT_GROUP, Frame, "Input File", 0},
+    {IDC_INPUT_GROUP, Frame, "&Input File", 0},
     {IDC_INPUT_PATH, PathField, "", 0},
     {IDC_BROWSE_INPUT, Button, "Browse...", 0},
-    {IDC_OUTPUT_GROUP, Frame, "Output File", 0},
+    {IDC_OUTPUT_GROUP, Frame, "&Output File", 0},
     {IDC_OUTPUT_PATH, PathField, "", 0},
     {IDC_BROWSE_OUTPUT, Button, "Browse...", 0},
-    {IDC_OPTIONS_GROUP, Frame, "Processing Options", 0},
-    {IDC_OPTION_1, Option, "1. Convert routes to tracks with all points", kStartsGroup},
-    {IDC_OPTION_2, Option, "2. Convert routes to tracks with via points only", 0},
-    {IDC_OPTION_3, Option, "3. Convert auto-generated route via points to user waypoint vias", 0},
-    {IDC_OPTION_4, Option, "4. Convert auto-generated route via points to hidden via points", 0},
-    {IDC_OPTION_5, Option, "5. Convert tracks to routes with user waypoint vias", 0},
-    {IDC_OPTION_6, Option, "6. Convert tracks to routes with hidden via points", 0},
-    {IDCANCEL, Button, "Quit", 0},
-    {IDC_CONVERT, DefaultButton, "Convert", 0},
+    {IDC_OPTIONS_GROUP, Frame, "&Processing Options", 0},
+    {IDC_OPTION_1, Option, "&1. Convert routes to tracks with all points", kStartsGroup},
+    {IDC_OPTION_2, Option, "&2. Convert routes to tracks with via points only", 0},
+    {IDC_OPTION_3, Option, "&3. Convert auto-generated route via points to user waypoint vias", 0},
+    {IDC_OPTION_4, Option, "&4. Convert auto-generated route via points to hidden via points", 0},
+    {IDC_OPTION_5, Option, "&5. Convert tracks to routes with user waypoint vias", 0},
+    {IDC_OPTION_6, Option, "&6. Convert tracks to routes with hidden via points", 0},
     {IDC_MAX_VIAS_LABEL, Label,
      "For options 5 and 6:\nMaximum number of via points per route (25-1000)",
      kStartsGroup | kDisabled},
     {IDC_MAX_VIAS, NumberField, "", kDisabled},
-    {IDC_LANGUAGE_GROUP, Frame, "Language", 0},
+    {IDC_LANGUAGE_GROUP, Frame, "&Language", 0},
     {IDC_LANG_ENGLISH, Option, "English", kStartsGroup},
     {IDC_LANG_DUTCH, Option, "Nederlands", 0},
     {IDC_LANG_GERMAN, Option, "Deutsch", 0},
     {IDC_LANG_FRENCH, Option, "Français", kHidden | kDisabled},
+    {IDC_CONVERT, DefaultButton, "&Convert", kStartsGroup},
+    {IDCANCEL, Button, "&Quit", 0},
 };
 
 struct TranslatedText {
@@ -47,40 +51,40 @@ struct TranslatedText {
 const TranslatedText kLanguageTexts[] = {
     {IDC_BROWSE_INPUT, {"Browse...", "Zoek...", "Suchen..."}},
     {IDC_BROWSE_OUTPUT, {"Browse...", "Zoek...", "Suchen..."}},
-    {IDC_CONVERT, {"Convert", "Converteer", "Konvertieren"}},
-    {IDCANCEL, {"Quit", "Exit", "Beenden"}},
-    {IDC_INPUT_GROUP, {"Input file", "Invoer bestand", "Eingabe-Datei"}},
-    {IDC_OUTPUT_GROUP, {"Output file", "Uitvoer bestand", "Ausgabe-Datei"}},
-    {IDC_OPTIONS_GROUP, {"Processing options", "Verwerkings opties", "Verarbeitungs Optionen"}},
+    {IDC_CONVERT, {"&Convert", "&Converteer", "&Konvertieren"}},
+    {IDCANCEL, {"&Quit", "&Exit", "&Beenden"}},
+    {IDC_INPUT_GROUP, {"&Input file", "&Invoer bestand", "&Eingabe-Datei"}},
+    {IDC_OUTPUT_GROUP, {"&Output file", "&Uitvoer bestand", "&Ausgabe-Datei"}},
+    {IDC_OPTIONS_GROUP, {"&Processing options", "&Verwerkings opties", "&Verarbeitungs Optionen"}},
     {IDC_MAX_VIAS_LABEL,
      {"For options 5 and 6:\nMaximum number of via points per route (25-1000)",
       "Voor opties 5 en 6:\nMaximum aantal viapunten per route (25-1000)",
       "Für Optionen 5 und 6:\nMaximale Anzahl der Zwischenpunkte je Route (25-1000)"}},
-    {IDC_LANGUAGE_GROUP, {"Language", "Taal", "Sprache"}},
+    {IDC_LANGUAGE_GROUP, {"&Language", "&Taal", "&Sprache"}},
     {IDC_OPTION_1,
-     {"1. Convert routes to tracks with all points",
-      "1. Converteer routes naar tracks met alle punten",
-      "1. Konvertiere Routen zu Tracks mit allen Punkten"}},
+     {"&1. Convert routes to tracks with all points",
+      "&1. Converteer routes naar tracks met alle punten",
+      "&1. Konvertiere Routen zu Tracks mit allen Punkten"}},
     {IDC_OPTION_2,
-     {"2. Convert routes to tracks with via points only",
-      "2. Converteer routes naar tracks met alleen viapunten",
-      "2. Konvertiere Routen zu Tracks nur mit den Zwischenpunkten"}},
+     {"&2. Convert routes to tracks with via points only",
+      "&2. Converteer routes naar tracks met alleen viapunten",
+      "&2. Konvertiere Routen zu Tracks nur mit den Zwischenpunkten"}},
     {IDC_OPTION_3,
-     {"3. Convert auto-generated route via points to user waypoint vias",
-      "3. Converteer automatisch-gegenereerde route viapunten naar gebruikers waypoint vias",
-      "3. Konvertiere automatisch erzeugte Zwischenpunkte zu User-Zwischenpunkten"}},
+     {"&3. Convert auto-generated route via points to user waypoint vias",
+      "&3. Converteer automatisch-gegenereerde route viapunten naar gebruikers waypoint vias",
+      "&3. Konvertiere automatisch erzeugte Zwischenpunkte zu User-Zwischenpunkten"}},
     {IDC_OPTION_4,
-     {"4. Convert auto-generated route via points to hidden via points",
-      "4. Converteer automatisch-gegenereerde route viapunten naar verborgen viapunten",
-      "4. Konvertiere automatisch erzeugte Zwischenpunkte zu versteckten Zwischenpunkten"}},
+     {"&4. Convert auto-generated route via points to hidden via points",
+      "&4. Converteer automatisch-gegenereerde route viapunten naar verborgen viapunten",
+      "&4. Konvertiere automatisch erzeugte Zwischenpunkte zu versteckten Zwischenpunkten"}},
     {IDC_OPTION_5,
-     {"5. Convert tracks to routes with user waypoint vias",
-      "5. Converteer tracks naar routes met gebruikers waypoint viapunten",
-      "5. Konvertiere Tracks zu Routen mit User-Zwischenpunkten"}},
+     {"&5. Convert tracks to routes with user waypoint vias",
+      "&5. Converteer tracks naar routes met gebruikers waypoint viapunten",
+      "&5. Konvertiere Tracks zu Routen mit User-Zwischenpunkten"}},
     {IDC_OPTION_6,
-     {"6. Convert tracks to routes with hidden via points",
-      "6. Converteer tracks naar routes met verborgen viapunten",
-      "6. Konvertiere Tracks zu Routen mit versteckten Zwischenpunkten"}},
+     {"&6. Convert tracks to routes with hidden via points",
+      "&6. Converteer tracks naar routes met verborgen viapunten",
+      "&6. Konvertiere Tracks zu Routen mit versteckten Zwischenpunkten"}},
 };
 
 const LanguageButton kLanguageButtons[] = {
@@ -117,6 +121,41 @@ std::string_view Trimmed(std::string_view text) {
   return text;
 }
 
+constexpr size_t kNotFound = static_cast<size_t>(-1);
+
+size_t IndexOf(int id) {
+  for (size_t i = 0; i < std::size(kControls); ++i) {
+    if (kControls[i].id == id) return i;
+  }
+  return kNotFound;
+}
+
+// The table indexes [first, end) of the control's radio group: the option
+// buttons from one that starts a group up to the next control that is no
+// option or starts a group itself. Any other control is a group of its own.
+std::pair<size_t, size_t> GroupSpan(size_t at) {
+  if (kControls[at].kind != Option) return {at, at + 1};
+  size_t first = at;
+  while ((kControls[first].style & kStartsGroup) == 0 && first > 0 &&
+         kControls[first - 1].kind == Option) {
+    --first;
+  }
+  size_t end = at + 1;
+  while (end < std::size(kControls) && kControls[end].kind == Option &&
+         (kControls[end].style & kStartsGroup) == 0) {
+    ++end;
+  }
+  return {first, end};
+}
+
+char AsciiUpper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool IsShown(const ControlTemplate& control) {
+  return (control.style & kHidden) == 0;
+}
+
 }  // namespace
 
 std::span<const ControlTemplate> DialogControls() {
@@ -130,8 +169,47 @@ const ControlTemplate* FindControl(int id) {
   return nullptr;
 }
 
-bool IsTabStop(ControlKind kind) {
-  return kind == PathField || kind == NumberField || kind == Button || kind == DefaultButton;
+bool IsTabStop(const ControlTemplate& control) {
+  switch (control.kind) {
+    case PathField:
+    case NumberField:
+    case Button:
+    case DefaultButton:
+      return true;
+    case Option:
+      return (control.style & kStartsGroup) != 0;
+    case Frame:
+    case Label:
+      return false;
+  }
+  return false;
+}
+
+std::vector<int> RadioGroupOf(int id) {
+  std::vector<int> group;
+  const size_t at = IndexOf(id);
+  if (at == kNotFound || kControls[at].kind != Option) return group;
+  const auto [first, end] = GroupSpan(at);
+  for (size_t i = first; i < end; ++i) group.push_back(kControls[i].id);
+  return group;
+}
+
+char MnemonicOf(std::string_view text) {
+  for (size_t i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] != '&') continue;
+    if (text[i + 1] != '&') return AsciiUpper(text[i + 1]);
+    ++i;  // "&&" is a plain '&'
+  }
+  return 0;
+}
+
+std::string WithoutMnemonic(std::string_view text) {
+  std::string shown;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '&' && i + 1 < text.size()) ++i;
+    shown += text[i];
+  }
+  return shown;
 }
 
 std::string_view DialogCaption() {
@@ -195,6 +273,54 @@ bool DialogModel::IsEnabled(int id) const {
   }
   const ControlTemplate* control = FindControl(id);
   return control != nullptr && (control->style & kDisabled) == 0;
+}
+
+std::vector<int> DialogModel::TabStops() const {
+  std::vector<int> stops;
+  for (const ControlTemplate& control : kControls) {
+    if (!IsShown(control) || !IsEnabled(control.id)) continue;
+    const bool stop = control.kind == Option ? control.id == CheckedOptionButton() ||
+                                                   control.id == CheckedLanguageButton()
+                                             : IsTabStop(control);
+    if (stop) stops.push_back(control.id);
+  }
+  return stops;
+}
+
+int DialogModel::NextTabStop(int fromId, bool next) const {
+  const std::vector<int> stops = TabStops();
+  if (stops.empty()) return 0;
+  const size_t at = IndexOf(fromId);
+  if (at == kNotFound) return next ? stops.front() : stops.back();
+  const auto [first, end] = GroupSpan(at);
+  if (next) {
+    for (int stop : stops) {
+      if (IndexOf(stop) >= end) return stop;
+    }
+    return stops.front();
+  }
+  for (auto stop = stops.rbegin(); stop != stops.rend(); ++stop) {
+    if (IndexOf(*stop) < first) return *stop;
+  }
+  return stops.back();
+}
+
+int DialogModel::NextInRadioGroup(int id, bool next) const {
+  const size_t at = IndexOf(id);
+  if (at == kNotFound || kControls[at].kind != Option) return 0;
+  const auto [first, end] = GroupSpan(at);
+  const size_t count = end - first;
+  for (size_t step = 1; step <= count; ++step) {
+    const size_t i = first + (at - first + (next ? step : count - step)) % count;
+    if (IsShown(kControls[i]) && IsEnabled(kControls[i].id)) return kControls[i].id;
+  }
+  return id;
+}
+
+int DialogModel::MnemonicTarget(int id) const {
+  const ControlTemplate* control = FindControl(id);
+  if (control == nullptr) return 0;
+  return control->kind == Frame ? NextTabStop(id, true) : id;
 }
 
 std::vector<ControlText> DialogModel::OnLanguageClicked(int buttonId) {

@@ -26,7 +26,7 @@ enum ControlStyle : unsigned {
 struct ControlTemplate {
   int id;
   ControlKind kind;
-  const char* text;  // UTF-8
+  const char* text;  // UTF-8; an '&' marks the next character as the mnemonic
   unsigned style;    // ControlStyle flags
 };
 
@@ -35,8 +35,19 @@ struct ControlTemplate {
 std::span<const ControlTemplate> DialogControls();
 // The control's template, or nullptr for an id the dialog does not have.
 const ControlTemplate* FindControl(int id);
-// Tab stops are the fields and the push buttons; radio buttons are none.
-bool IsTabStop(ControlKind kind);
+// Whether the template makes the control a tab stop: the fields, the push
+// buttons and the first button of each radio group. A window moves a group's
+// stop to its checked button (DialogModel::TabStops).
+bool IsTabStop(const ControlTemplate& control);
+// The buttons of the radio group that holds the button, in table order; none
+// for any other control.
+std::vector<int> RadioGroupOf(int id);
+
+// The mnemonic of a control text, upper case: the character after its single
+// '&' ("&&" shows one '&'); 0 when it has none.
+char MnemonicOf(std::string_view text);
+// The text as shown, without the '&' that marks its mnemonic.
+std::string WithoutMnemonic(std::string_view text);
 
 struct ControlText {
   int id;
@@ -91,6 +102,20 @@ class DialogModel {
   // Whether the window shows the control enabled; the via-point label and
   // field are only for options 5 and 6.
   bool IsEnabled(int id) const;
+
+  // The controls that Tab stops at now, in tab order: the enabled, visible
+  // fields and push buttons, and of each radio group its checked button.
+  std::vector<int> TabStops() const;
+  // The tab stop that Tab (next) or Shift+Tab leaves the control for; a radio
+  // button counts as its whole group. Wraps around.
+  int NextTabStop(int fromId, bool next) const;
+  // The button of the radio group that an arrow key moves to and checks: the
+  // next (or previous) enabled, visible one, wrapping around; 0 for a control
+  // in no group.
+  int NextInRadioGroup(int id, bool next) const;
+  // The control a control's mnemonic gives the focus to: a frame hands it on
+  // to the first tab stop after the frame, any other control takes it.
+  int MnemonicTarget(int id) const;
 
   // The option button now checked, by id (0 for none), whether by a click or not.
   void CheckOption(int buttonId) { m_option = OptionOfButton(buttonId); }

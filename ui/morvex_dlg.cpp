@@ -153,7 +153,11 @@ void CMorvexDlg::CreateControls() {
     if (item.kind != ControlKind::Option && (item.style & kStartsGroup)) radioGroup = nullptr;
     control->setEnabled(m_model.IsEnabled(item.id));
     if (item.style & kHidden) control->setVisible(false);
-    if (IsTabStop(item.kind)) {
+    // Arrow keys in the radio groups, mnemonics of the frames.
+    if (item.kind == ControlKind::Option || item.kind == ControlKind::Frame) {
+      control->installEventFilter(this);
+    }
+    if (IsTabStop(item)) {
       if (previousTabStop != nullptr) setTabOrder(previousTabStop, control);
       previousTabStop = control;
     }
@@ -389,24 +393,52 @@ void CMorvexDlg::OnLanguageClicked() {
   SetTexts(m_model.OnLanguageClicked(GetCheckedRadioButton(IDC_LANG_ENGLISH, IDC_LANG_FRENCH)));
 }
 
-// Tab and Shift+Tab go to the next enabled tab stop in template order. Qt on
-// its own would also stop at the checked button of each radio group.
+int CMorvexDlg::IdOf(const QWidget* control) const {
+  for (const auto& [id, widget] : m_controls) {
+    if (widget == control) return id;
+  }
+  return 0;
+}
+
+// Tab and Shift+Tab go to the model's next tab stop: a radio group is one
+// stop, its checked button.
 bool CMorvexDlg::focusNextPrevChild(bool next) {
-  const auto count = static_cast<int>(m_controls.size());
-  int at = next ? -1 : 0;
-  for (int i = 0; i < count; ++i) {
-    if (m_controls[static_cast<size_t>(i)].second == focusWidget()) at = i;
+  QWidget* target = GetDlgItem(m_model.NextTabStop(IdOf(focusWidget()), next));
+  if (target == nullptr) return false;
+  target->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+  return true;
+}
+
+// An arrow key on a radio button moves to the next button of its group and
+// checks it, as a click would.
+bool CMorvexDlg::MoveInRadioGroup(int id, const QKeyEvent& key) {
+  if ((key.modifiers() | Qt::KeypadModifier) != Qt::KeypadModifier) return false;
+  bool next = false;
+  switch (key.key()) {
+    case Qt::Key_Down:
+    case Qt::Key_Right:
+      next = true;
+      break;
+    case Qt::Key_Up:
+    case Qt::Key_Left:
+      break;
+    default:
+      return false;
   }
-  for (int step = 1; step <= count; ++step) {
-    const int i = ((at + (next ? step : -step)) % count + count) % count;
-    QWidget* control = m_controls[static_cast<size_t>(i)].second;
-    const int id = m_controls[static_cast<size_t>(i)].first;
-    if (IsTabStop(FindControl(id)->kind) && control->isEnabled() && control->isVisible()) {
-      control->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
-      return true;
-    }
-  }
-  return false;
+  auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(m_model.NextInRadioGroup(id, next)));
+  if (button == nullptr) return false;
+  button->setFocus(Qt::OtherFocusReason);
+  button->click();
+  return true;
+}
+
+// A frame's mnemonic focuses the control the model names; a group box of its
+// own would prefer the child that last had the focus.
+bool CMorvexDlg::FocusForMnemonic(int id) {
+  QWidget* target = GetDlgItem(m_model.MnemonicTarget(id));
+  if (target == nullptr) return false;
+  target->setFocus(Qt::ShortcutFocusReason);
+  return true;
 }
 
 void CMorvexDlg::contextMenuEvent(QContextMenuEvent* event) {
@@ -437,10 +469,20 @@ void CMorvexDlg::dropEvent(QDropEvent* event) {
   event->acceptProposedAction();
 }
 
-// The path fields take a dropped file as its path, not as the text of its URL,
-// and refuse any other URLs; dragged text they take as usual.
+// Arrow keys and mnemonics go through the model (see MoveInRadioGroup and
+// FocusForMnemonic). The path fields take a dropped file as its path, not as
+// the text of its URL, and refuse any other URLs; dragged text they take as
+// usual.
 bool CMorvexDlg::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
+  const int id = IdOf(qobject_cast<QWidget*>(watched));
+  if (type == QEvent::KeyPress && qobject_cast<QRadioButton*>(watched) != nullptr) {
+    return MoveInRadioGroup(id, *static_cast<QKeyEvent*>(event)) ||
+           QDialog::eventFilter(watched, event);
+  }
+  if (type == QEvent::Shortcut && qobject_cast<QGroupBox*>(watched) != nullptr) {
+    return FocusForMnemonic(id) || QDialog::eventFilter(watched, event);
+  }
   if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop) {
     return QDialog::eventFilter(watched, event);
   }

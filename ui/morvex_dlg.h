@@ -19,6 +19,7 @@
 #include "dialog_model.h"
 #include "dialog_prompts.h"
 
+class QKeyEvent;
 class QMenu;
 
 // Standard commands of the window menu, handled by the default processing.
@@ -90,6 +91,10 @@ class CMorvexDlg : public QDialog {
   void SetTemplateTexts();
   void SetTexts(const std::vector<ControlText>& texts);
   void ShowEnabledState();
+  // The id of a control of the dialog; 0 for any other widget.
+  int IdOf(const QWidget* control) const;
+  bool MoveInRadioGroup(int id, const QKeyEvent& key);
+  bool FocusForMnemonic(int id);
   void Browse(const FilePickerRequest& request, int field);
   void DefaultSysCommand(unsigned nID, qintptr lParam);
 

@@ -129,6 +129,7 @@ void MainDialog::OnInitDialog() {
   // via-point controls stay as the template made them.
   CheckDlgButton(m_window, m_model.CheckedOptionButton(), BST_CHECKED);
   CheckDlgButton(m_window, m_model.CheckedLanguageButton(), BST_CHECKED);
+  ShowRadioTabStops();
   SetDlgItemInt(m_window, IDC_MAX_VIAS, kDefaultViaCount, FALSE);
   if (!m_startInput.empty()) SetDlgItemTextW(m_window, IDC_INPUT_PATH, m_startInput.c_str());
   DragAcceptFiles(m_window, TRUE);
@@ -160,6 +161,20 @@ void MainDialog::ShowTemplateState() {
 void MainDialog::ShowEnabledState() {
   for (const ControlTemplate& item : DialogControls()) {
     EnableWindow(GetDlgItem(m_window, item.id), m_model.IsEnabled(item.id) ? TRUE : FALSE);
+  }
+}
+
+// Each radio group is one tab stop, its checked button. The buttons move the
+// stop themselves as they are checked; this keeps it where the model has it
+// whatever the system does.
+void MainDialog::ShowRadioTabStops() {
+  const std::vector<int> stops = m_model.TabStops();
+  for (const ControlTemplate& item : DialogControls()) {
+    if (item.kind != ControlKind::Option) continue;
+    const HWND button = GetDlgItem(m_window, item.id);
+    const LONG_PTR style = GetWindowLongPtrW(button, GWL_STYLE);
+    const bool stop = std::find(stops.begin(), stops.end(), item.id) != stops.end();
+    SetWindowLongPtrW(button, GWL_STYLE, stop ? style | WS_TABSTOP : style & ~WS_TABSTOP);
   }
 }
 
@@ -234,10 +249,12 @@ void MainDialog::ShowMessage(const WindowMessage& message) {
 void MainDialog::OnOptionClicked() {
   m_model.CheckOption(CheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6));
   ShowEnabledState();
+  ShowRadioTabStops();
 }
 
 void MainDialog::OnLanguageClicked() {
   SetTexts(m_model.OnLanguageClicked(CheckedRadioButton(IDC_LANG_ENGLISH, IDC_LANG_FRENCH)));
+  ShowRadioTabStops();
 }
 
 // A file dropped on the output frame names the output, anywhere else the input.

@@ -43,6 +43,7 @@ class MainDialog {
   void AddAboutToSystemMenu();
   void ShowTemplateState();
   void ShowEnabledState();
+  void ShowRadioTabStops();
   void SetTexts(const std::vector<ControlText>& texts);
   void SetItemText(int id, std::string_view utf8);
   std::string ItemText(int id) const;

@@ -105,15 +105,20 @@ const FixedText kFixedTexts[] = {
 
 // Every control, in template order.
 const int kAllControls[] = {
-    IDC_INPUT_GROUP,    IDC_INPUT_PATH,    IDC_BROWSE_INPUT,   IDC_OUTPUT_GROUP, IDC_OUTPUT_PATH,
-    IDC_BROWSE_OUTPUT,  IDC_OPTIONS_GROUP, IDC_OPTION_1,       IDC_OPTION_2,     IDC_OPTION_3,
-    IDC_OPTION_4,       IDC_OPTION_5,      IDC_OPTION_6,       IDCANCEL,         IDC_CONVERT,
-    IDC_MAX_VIAS_LABEL, IDC_MAX_VIAS,      IDC_LANGUAGE_GROUP, IDC_LANG_ENGLISH, IDC_LANG_DUTCH,
-    IDC_LANG_GERMAN,    IDC_LANG_FRENCH,
+    IDC_INPUT_GROUP,    IDC_INPUT_PATH,    IDC_BROWSE_INPUT, IDC_OUTPUT_GROUP,   IDC_OUTPUT_PATH,
+    IDC_BROWSE_OUTPUT,  IDC_OPTIONS_GROUP, IDC_OPTION_1,     IDC_OPTION_2,       IDC_OPTION_3,
+    IDC_OPTION_4,       IDC_OPTION_5,      IDC_OPTION_6,     IDC_MAX_VIAS_LABEL, IDC_MAX_VIAS,
+    IDC_LANGUAGE_GROUP, IDC_LANG_ENGLISH,  IDC_LANG_DUTCH,   IDC_LANG_GERMAN,    IDC_LANG_FRENCH,
+    IDC_CONVERT,        IDCANCEL,
 };
 
+// A control's text as shown, without the mark of its mnemonic.
 QString TextOf(const CMorvexDlg& dlg, int id) {
-  return QString::fromStdString(dlg.GetDlgItemText(id));
+  return QString::fromStdString(WithoutMnemonic(dlg.GetDlgItemText(id)));
+}
+
+QWidget* Focus() {
+  return QApplication::focusWidget();
 }
 
 // A click where a user would click: on the indicator of a radio button, in the
@@ -322,16 +327,16 @@ class TestMorvexDlg : public QObject {
     QCOMPARE(Dlg().CurrentLanguage(), Language::kEnglish);
   }
 
-  // Tab walks the fields and push buttons in template order; the radio
-  // buttons are no tab stops and the via-point field only while enabled.
+  // Tab walks the fields, the push buttons and each radio group's checked
+  // button in template order; the via-point field only while enabled.
   void tabOrder_data() {
     QTest::addColumn<int>("option");
     QTest::addColumn<QList<int>>("stops");
-    const QList<int> common{IDC_INPUT_PATH,    IDC_BROWSE_INPUT, IDC_OUTPUT_PATH,
-                            IDC_BROWSE_OUTPUT, IDCANCEL,         IDC_CONVERT};
-    QTest::newRow("option 1") << int{IDC_OPTION_1} << (common + QList<int>{IDC_INPUT_PATH});
+    const QList<int> paths{IDC_INPUT_PATH, IDC_BROWSE_INPUT, IDC_OUTPUT_PATH, IDC_BROWSE_OUTPUT};
+    const QList<int> last{IDC_LANG_ENGLISH, IDC_CONVERT, IDCANCEL, IDC_INPUT_PATH};
+    QTest::newRow("option 1") << int{IDC_OPTION_1} << (paths + QList<int>{IDC_OPTION_1} + last);
     QTest::newRow("option 6") << int{IDC_OPTION_6}
-                              << (common + QList<int>{IDC_MAX_VIAS, IDC_INPUT_PATH});
+                              << (paths + QList<int>{IDC_OPTION_6, IDC_MAX_VIAS} + last);
   }
 
   void tabOrder() {
@@ -349,10 +354,139 @@ class TestMorvexDlg : public QObject {
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
       QCOMPARE(QApplication::focusWidget(), Item(stops[i]));
     }
-    // From a clicked radio button, Tab goes on to the next tab stop after it.
+    // From a clicked radio button, Tab goes on to the next group.
     Click(Item(IDC_OPTION_2));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), Item(IDCANCEL));
+    QCOMPARE(QApplication::focusWidget(), Item(IDC_LANG_ENGLISH));
+  }
+
+  // A conversion from the keyboard alone: every control reached by Tab,
+  // Shift+Tab, the arrows and a mnemonic, Enter to convert.
+  void keyboardOnly() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString inputPath = dir.filePath(QStringLiteral("in.gdb"));
+    const QString outputPath = dir.filePath(QStringLiteral("out.gdb"));
+    const QByteArray input = QByteArray::fromStdString(gdbtest::GdbFile('l', {}));
+    QVERIFY(WriteFile(inputPath, input.toStdString()));
+    ShowActive();
+    const auto key = [](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+      QTest::keyClick(Focus(), key, modifiers);
+    };
+    QCOMPARE(Focus(), Item(IDC_INPUT_PATH));
+    QTest::keyClicks(Focus(), inputPath);
+    key(Qt::Key_Tab);
+    QCOMPARE(Focus(), Item(IDC_BROWSE_INPUT));
+    key(Qt::Key_Tab);
+    QTest::keyClicks(Focus(), outputPath);
+    QCOMPARE(TextOf(Dlg(), IDC_OUTPUT_PATH), outputPath);
+    key(Qt::Key_Tab);
+    QCOMPARE(Focus(), Item(IDC_BROWSE_OUTPUT));
+    key(Qt::Key_Tab);
+    QCOMPARE(Focus(), Item(IDC_OPTION_1));
+
+    // The arrows move through the group, checking as they go, and wrap.
+    const struct {
+      Qt::Key key;
+      int lands;
+    } arrows[] = {
+        {Qt::Key_Down, IDC_OPTION_2},     {Qt::Key_Right, IDC_OPTION_3},
+        {Qt::Key_Down, IDC_OPTION_4},     {Qt::Key_Down, IDC_OPTION_5},
+        {Qt::Key_Down, IDC_OPTION_6},     {Qt::Key_Down, IDC_OPTION_1},
+        {Qt::Key_Up, IDC_OPTION_6},       {Qt::Key_Left, IDC_OPTION_5},
+        {Qt::Key_Tab, IDC_MAX_VIAS},      {Qt::Key_Tab, IDC_LANG_ENGLISH},
+        {Qt::Key_Down, IDC_LANG_DUTCH},   {Qt::Key_Down, IDC_LANG_GERMAN},
+        {Qt::Key_Down, IDC_LANG_ENGLISH},  // past the hidden fourth button
+        {Qt::Key_Up, IDC_LANG_GERMAN},    {Qt::Key_Tab, IDC_CONVERT},
+        {Qt::Key_Tab, IDCANCEL},          {Qt::Key_Tab, IDC_INPUT_PATH},
+    };
+    for (const auto& arrow : arrows) {
+      key(arrow.key);
+      QCOMPARE(Focus(), Item(arrow.lands));
+      if (qobject_cast<QRadioButton*>(Focus())) {
+        QVERIFY(qobject_cast<QRadioButton*>(Focus())->isChecked());
+      }
+      QCOMPARE(Item(IDC_MAX_VIAS)->isEnabled(),
+               Dlg().GetCheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6) >= IDC_OPTION_5);
+    }
+    QCOMPARE(Dlg().CurrentLanguage(), Language::kGerman);
+    QCOMPARE(TextOf(Dlg(), IDC_CONVERT), QStringLiteral("Konvertieren"));
+
+    // Shift+Tab goes back the same way.
+    for (int id : {IDCANCEL, IDC_CONVERT, IDC_LANG_GERMAN, IDC_MAX_VIAS, IDC_OPTION_5,
+                   IDC_BROWSE_OUTPUT, IDC_OUTPUT_PATH}) {
+      key(Qt::Key_Backtab, Qt::ShiftModifier);
+      QCOMPARE(Focus(), Item(id));
+    }
+    key(Qt::Key_E, Qt::AltModifier);  // the German input frame: its field
+    QCOMPARE(Focus(), Item(IDC_INPUT_PATH));
+    QCOMPARE(TextOf(Dlg(), IDC_INPUT_PATH), inputPath);  // nothing typed into it
+    key(Qt::Key_V, Qt::AltModifier);                     // the options frame: the checked option
+    QCOMPARE(Focus(), Item(IDC_OPTION_5));
+    key(Qt::Key_Return);
+    QCOMPARE(m_prompts.messages.size(), size_t{1});
+    QCOMPARE(m_prompts.messages.front().title, QStringLiteral("Fertig"));
+    QCOMPARE(ReadFile(outputPath), input);
+    QVERIFY(Dlg().isVisible());
+  }
+
+  // Alt and a control's mnemonic: a frame hands the focus to its first tab
+  // stop, an option button is checked, Convert converts and Quit ends.
+  void mnemonics_data() {
+    QTest::addColumn<int>("language");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("lands");  // the control that takes the focus, or 0
+    QTest::addColumn<QString>("effect");
+    const struct {
+      const char* name;
+      int language;
+      std::array<int, 6> keys;  // input, output, options, language frames, Convert, Quit
+    } languages[] = {
+        {"English",
+         IDC_LANG_ENGLISH,
+         {Qt::Key_I, Qt::Key_O, Qt::Key_P, Qt::Key_L, Qt::Key_C, Qt::Key_Q}},
+        {"Dutch",
+         IDC_LANG_DUTCH,
+         {Qt::Key_I, Qt::Key_U, Qt::Key_V, Qt::Key_T, Qt::Key_C, Qt::Key_E}},
+        {"German",
+         IDC_LANG_GERMAN,
+         {Qt::Key_E, Qt::Key_A, Qt::Key_V, Qt::Key_S, Qt::Key_K, Qt::Key_B}},
+    };
+    for (const auto& l : languages) {
+      const auto row = [&l](const char* what) {
+        return &QTest::newRow(qPrintable(QStringLiteral("%1 %2").arg(l.name, what)));
+      };
+      *row("input frame") << l.language << l.keys[0] << int{IDC_INPUT_PATH} << "";
+      *row("output frame") << l.language << l.keys[1] << int{IDC_OUTPUT_PATH} << "";
+      *row("options frame") << l.language << l.keys[2] << int{IDC_OPTION_4} << "";
+      *row("language frame") << l.language << l.keys[3] << l.language << "";
+      *row("Convert") << l.language << l.keys[4] << 0 << "convert";
+      *row("Quit") << l.language << l.keys[5] << 0 << "quit";
+      *row("option 6") << l.language << int{Qt::Key_6} << int{IDC_OPTION_6} << "option 6";
+    }
+  }
+
+  void mnemonics() {
+    QFETCH(int, language);
+    QFETCH(int, key);
+    QFETCH(int, lands);
+    QFETCH(QString, effect);
+    ShowActive();
+    Click(Item(language));
+    Click(Item(IDC_OPTION_4));
+    Item(IDC_OUTPUT_PATH)->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(Focus(), static_cast<Qt::Key>(key), Qt::AltModifier);
+    if (lands != 0) QTRY_COMPARE(Focus(), Item(lands));
+    if (effect == "option 6") {
+      QTRY_COMPARE(Dlg().GetCheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6), int{IDC_OPTION_6});
+      QVERIFY(Item(IDC_MAX_VIAS)->isEnabled());
+    }
+    if (effect == "convert") QTRY_COMPARE(m_prompts.messages.size(), size_t{1});
+    if (effect == "quit") QTRY_VERIFY(!Dlg().isVisible());
+    if (effect != "convert") QVERIFY(m_prompts.messages.empty());
+    if (effect != "quit") QVERIFY(Dlg().isVisible());
+    QCOMPARE(TextOf(Dlg(), IDC_OUTPUT_PATH), QString());  // Alt+key typed nothing
+    QCOMPARE(Dlg().GetCheckedRadioButton(IDC_LANG_ENGLISH, IDC_LANG_FRENCH), language);
   }
 
   void viaFieldTakesDigitsOnly_data() {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <map>
 #include <set>
 
 namespace {
@@ -18,6 +20,155 @@ TEST(DialogModel, ControlIdsAreUniqueAndEveryTranslatedControlExists) {
     }
   }
   EXPECT_EQ(FindControl(IDOK), nullptr);
+}
+
+// The texts a window shows: the template's, then those of the language.
+std::map<int, std::string_view> ShownTexts(const Language* language) {
+  std::map<int, std::string_view> shown;
+  for (const ControlTemplate& control : DialogControls()) shown[control.id] = control.text;
+  if (language != nullptr) {
+    for (const ControlText& text : LanguageTexts(*language)) shown[text.id] = text.text;
+  }
+  return shown;
+}
+
+TEST(DialogModel, MnemonicsAreAssignedAndNeverCollideWithinALanguage) {
+  const struct {
+    int id;
+    std::array<char, 4> key;  // at start, in English, Dutch, German; 0 for none
+  } cases[] = {
+      {IDC_INPUT_GROUP, {'I', 'I', 'I', 'E'}},   {IDC_OUTPUT_GROUP, {'O', 'O', 'U', 'A'}},
+      {IDC_OPTIONS_GROUP, {'P', 'P', 'V', 'V'}}, {IDC_LANGUAGE_GROUP, {'L', 'L', 'T', 'S'}},
+      {IDC_CONVERT, {'C', 'C', 'C', 'K'}},       {IDCANCEL, {'Q', 'Q', 'E', 'B'}},
+      {IDC_OPTION_1, {'1', '1', '1', '1'}},      {IDC_OPTION_6, {'6', '6', '6', '6'}},
+      {IDC_BROWSE_INPUT, {0, 0, 0, 0}},          {IDC_BROWSE_OUTPUT, {0, 0, 0, 0}},
+  };
+  const Language languages[] = {Language::kEnglish, Language::kDutch, Language::kGerman};
+  for (size_t column = 0; column < 4; ++column) {
+    const auto shown = ShownTexts(column == 0 ? nullptr : &languages[column - 1]);
+    for (const auto& c : cases) {
+      EXPECT_EQ(MnemonicOf(shown.at(c.id)), c.key[column]) << c.id << " column " << column;
+    }
+    std::map<char, int> owner;
+    for (const auto& [id, text] : shown) {
+      const char key = MnemonicOf(text);
+      if (key == 0) continue;
+      const auto [other, fresh] = owner.emplace(key, id);
+      EXPECT_TRUE(fresh) << "'" << key << "' of " << id << " and " << other->second << ", column "
+                         << column;
+    }
+  }
+}
+
+TEST(DialogModel, MnemonicMarksComeOffForDisplay) {
+  const struct {
+    const char* text;
+    const char* shown;
+    char key;
+  } cases[] = {
+      {"&Convert", "Convert", 'C'},
+      {"Ein&gabe", "Eingabe", 'G'},
+      {"Browse...", "Browse...", 0},
+      {"Save && &quit", "Save & quit", 'Q'},
+      {"&1. Convert", "1. Convert", '1'},
+      {"end&", "end&", 0},
+      {"", "", 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(WithoutMnemonic(c.text), c.shown) << c.text;
+    EXPECT_EQ(MnemonicOf(c.text), c.key) << c.text;
+  }
+}
+
+TEST(DialogModel, TemplateTabStopsAndRadioGroups) {
+  std::vector<int> stops;
+  for (const ControlTemplate& control : DialogControls()) {
+    if (IsTabStop(control)) stops.push_back(control.id);
+  }
+  EXPECT_EQ(stops, (std::vector<int>{IDC_INPUT_PATH, IDC_BROWSE_INPUT, IDC_OUTPUT_PATH,
+                                     IDC_BROWSE_OUTPUT, IDC_OPTION_1, IDC_MAX_VIAS,
+                                     IDC_LANG_ENGLISH, IDC_CONVERT, IDCANCEL}));
+  const std::vector<int> options{IDC_OPTION_1, IDC_OPTION_2, IDC_OPTION_3,
+                                 IDC_OPTION_4, IDC_OPTION_5, IDC_OPTION_6};
+  const std::vector<int> languages{IDC_LANG_ENGLISH, IDC_LANG_DUTCH, IDC_LANG_GERMAN,
+                                   IDC_LANG_FRENCH};
+  EXPECT_EQ(RadioGroupOf(IDC_OPTION_1), options);
+  EXPECT_EQ(RadioGroupOf(IDC_OPTION_6), options);
+  EXPECT_EQ(RadioGroupOf(IDC_LANG_DUTCH), languages);
+  EXPECT_TRUE(RadioGroupOf(IDC_CONVERT).empty());
+  EXPECT_TRUE(RadioGroupOf(IDOK).empty());
+}
+
+// Tab walks the stops in order, a radio group by its checked button, and back.
+TEST(DialogModel, TabStopsFollowTheCheckedButtonsAndTheViaField) {
+  const struct {
+    int option;
+    int language;
+    std::vector<int> stops;
+  } cases[] = {
+      {IDC_OPTION_1,
+       IDC_LANG_ENGLISH,
+       {IDC_INPUT_PATH, IDC_BROWSE_INPUT, IDC_OUTPUT_PATH, IDC_BROWSE_OUTPUT, IDC_OPTION_1,
+        IDC_LANG_ENGLISH, IDC_CONVERT, IDCANCEL}},
+      {IDC_OPTION_6,
+       IDC_LANG_GERMAN,
+       {IDC_INPUT_PATH, IDC_BROWSE_INPUT, IDC_OUTPUT_PATH, IDC_BROWSE_OUTPUT, IDC_OPTION_6,
+        IDC_MAX_VIAS, IDC_LANG_GERMAN, IDC_CONVERT, IDCANCEL}},
+  };
+  for (const auto& c : cases) {
+    DialogModel model;
+    model.CheckOption(c.option);
+    model.OnLanguageClicked(c.language);
+    ASSERT_EQ(model.TabStops(), c.stops);
+    const size_t n = c.stops.size();
+    for (size_t i = 0; i < n; ++i) {
+      EXPECT_EQ(model.NextTabStop(c.stops[i], true), c.stops[(i + 1) % n]) << c.stops[i];
+      EXPECT_EQ(model.NextTabStop(c.stops[i], false), c.stops[(i + n - 1) % n]) << c.stops[i];
+    }
+    // An unchecked button counts as its group; a frame as the place it stands.
+    EXPECT_EQ(model.NextTabStop(IDC_OPTION_2, true), c.stops[5]);
+    EXPECT_EQ(model.NextTabStop(IDC_OPTION_2, false), IDC_BROWSE_OUTPUT);
+    EXPECT_EQ(model.NextTabStop(IDC_OPTIONS_GROUP, true), c.option);
+    EXPECT_EQ(model.NextTabStop(0, true), IDC_INPUT_PATH);
+    EXPECT_EQ(model.NextTabStop(0, false), IDCANCEL);
+  }
+}
+
+TEST(DialogModel, ArrowsMoveWithinTheRadioGroupAndWrap) {
+  const struct {
+    int from;
+    bool next;
+    int to;
+  } cases[] = {
+      {IDC_OPTION_1, true, IDC_OPTION_2},
+      {IDC_OPTION_5, true, IDC_OPTION_6},
+      {IDC_OPTION_6, true, IDC_OPTION_1},
+      {IDC_OPTION_1, false, IDC_OPTION_6},
+      {IDC_OPTION_4, false, IDC_OPTION_3},
+      {IDC_LANG_ENGLISH, true, IDC_LANG_DUTCH},
+      {IDC_LANG_GERMAN, true, IDC_LANG_ENGLISH},  // past the hidden fourth button
+      {IDC_LANG_ENGLISH, false, IDC_LANG_GERMAN},
+      {IDC_CONVERT, true, 0},
+      {IDC_MAX_VIAS, false, 0},
+  };
+  const DialogModel model;
+  for (const auto& c : cases) EXPECT_EQ(model.NextInRadioGroup(c.from, c.next), c.to) << c.from;
+}
+
+TEST(DialogModel, AFramesMnemonicFocusesTheFirstStopInIt) {
+  DialogModel model;
+  model.CheckOption(IDC_OPTION_4);
+  model.OnLanguageClicked(IDC_LANG_DUTCH);
+  const struct {
+    int id;
+    int target;
+  } cases[] = {
+      {IDC_INPUT_GROUP, IDC_INPUT_PATH}, {IDC_OUTPUT_GROUP, IDC_OUTPUT_PATH},
+      {IDC_OPTIONS_GROUP, IDC_OPTION_4}, {IDC_LANGUAGE_GROUP, IDC_LANG_DUTCH},
+      {IDC_CONVERT, IDC_CONVERT},        {IDCANCEL, IDCANCEL},
+      {IDC_OPTION_2, IDC_OPTION_2},      {IDOK, 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(model.MnemonicTarget(c.id), c.target) << c.id;
 }
 
 TEST(DialogModel, StartsWithOptionOneInEnglish) {
@@ -78,7 +229,7 @@ TEST(DialogModel, LanguageButtonsSetTheLanguageAndReturnItsTexts) {
     }
     ASSERT_EQ(texts.size(), 15u);
     EXPECT_EQ(texts[2].id, IDC_CONVERT);
-    EXPECT_EQ(texts[2].text, c.convert);
+    EXPECT_EQ(WithoutMnemonic(texts[2].text), c.convert);
   }
 }
 

@@ -153,11 +153,50 @@ TEST(MainDialogTemplate, HasTheModelsControlsInTableOrder) {
       EXPECT_EQ(item.windowClass, kind.windowClass) << item.id;
       EXPECT_EQ(item.style & kind.mask, kind.bits) << item.id;
     }
-    EXPECT_EQ((item.style & WS_TABSTOP) != 0, IsTabStop(control.kind)) << item.id;
+    EXPECT_EQ((item.style & WS_TABSTOP) != 0, IsTabStop(control)) << item.id;
     EXPECT_EQ((item.style & WS_GROUP) != 0, (control.style & kStartsGroup) != 0) << item.id;
     EXPECT_EQ((item.style & WS_DISABLED) != 0, (control.style & kDisabled) != 0) << item.id;
     EXPECT_EQ((item.style & WS_VISIBLE) == 0, (control.style & kHidden) != 0) << item.id;
   }
+}
+
+// The groups of the dialog manager, within which the arrow keys move: each
+// runs from a control with WS_GROUP (or the first control) up to the next one.
+std::vector<std::vector<const DialogItem*>> Groups(const DialogTemplate& dialog) {
+  std::vector<std::vector<const DialogItem*>> groups;
+  for (const DialogItem& item : dialog.items) {
+    if (groups.empty() || (item.style & WS_GROUP)) groups.emplace_back();
+    groups.back().push_back(&item);
+  }
+  return groups;
+}
+
+bool IsRadioButton(const DialogItem& item) {
+  return item.windowClass == kButton && (item.style & BS_TYPEMASK) == BS_AUTORADIOBUTTON;
+}
+
+// Each radio group of the model is a group of its own holding nothing but its
+// buttons, so that the arrows stay among them, and is one tab stop.
+TEST(MainDialogTemplate, EachRadioGroupIsAGroupOfItsOwnWithOneTabStop) {
+  const DialogTemplate dialog = LoadDialogTemplate(IDD_MAIN);
+  size_t radioButtons = 0;
+  for (const auto& group : Groups(dialog)) {
+    std::vector<int> ids;
+    int tabStops = 0;
+    for (const DialogItem* item : group) {
+      if (!IsRadioButton(*item)) continue;
+      ids.push_back(item->id);
+      if (item->style & WS_TABSTOP) ++tabStops;
+    }
+    if (ids.empty()) continue;
+    radioButtons += ids.size();
+    EXPECT_EQ(ids.size(), group.size()) << ids.front();
+    EXPECT_EQ(ids, RadioGroupOf(ids.front()));
+    EXPECT_EQ(tabStops, 1) << ids.front();
+    EXPECT_TRUE(group.front()->style & WS_TABSTOP) << ids.front();
+  }
+  EXPECT_EQ(radioButtons,
+            RadioGroupOf(IDC_OPTION_1).size() + RadioGroupOf(IDC_LANG_ENGLISH).size());
 }
 
 TEST(MainDialogTemplate, IsAFixedApplicationWindowInArial8) {

@@ -86,14 +86,15 @@ close_about_box() {
   wait_window_gone "$about_caption" 300 || fail "the about box stayed open after Escape"
 }
 
-# Escape ends the program; fails unless it ends with status 0 within 30 s.
+# Escape (or the key $1) ends the program; fails unless it ends with status 0
+# within 30 s.
 quit_morvex() {
   xdotool windowfocus --sync "$main" 2>/dev/null || true
-  xdotool key Escape
+  xdotool key "${1:-Escape}"
   i=0
   while kill -0 "$wine_pid" 2>/dev/null; do
     i=$((i + 1))
-    [ "$i" -lt 300 ] || fail "morvex still running after Escape"
+    [ "$i" -lt 300 ] || fail "morvex still running after ${1:-Escape}"
     sleep 0.1
   done
   wait "$wine_pid"
