@@ -107,10 +107,12 @@ RunOutcome Report(const RunRequest& request, RunReporter& reporter, RunOutcome o
   if (text.text == nullptr) return outcome;
   std::string lines = text.text;
   if (reason.path != nullptr) {
-    lines += "\n" + NamingLine(reason.line, *reason.path, request.language);
+    lines += '\n';
+    lines += NamingLine(reason.line, *reason.path, request.language);
   }
   if (output != nullptr && !output->LeftPath().empty()) {
-    lines += "\n" + NamingLine(MessageId::kNewFileLeft, output->LeftPath(), request.language);
+    lines += '\n';
+    lines += NamingLine(MessageId::kNewFileLeft, output->LeftPath(), request.language);
   }
   reporter.ShowMessage(lines, text.title, style);
   return outcome;

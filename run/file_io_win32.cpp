@@ -75,7 +75,6 @@ Failure FailureOf(DWORD error, const std::wstring* path) {
       return Failure::kReadOnly;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
-    case ERROR_DISK_QUOTA_EXCEEDED:
       return Failure::kDiskFull;
     default:
       return Failure::kOther;
