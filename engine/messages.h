@@ -22,6 +22,16 @@ enum class MessageId {
   kCompleted,
   // A line added to the outcome's message when the new file stayed; "%s": its path.
   kNewFileLeft,
+  // A line added to the message of a file that could not be opened, read or
+  // written, saying why; "%s": the file's path as the user gave it.
+  kFileNotFound,
+  kFolderNotFound,
+  kIsFolder,
+  kIsInputFile,
+  kIsReadOnly,
+  kPermissionDenied,
+  kDiskFull,
+  kSystemRefused,
   // The engine's messages after a record; the title is the per-record box's.
   kPointLimit,     // the same text in every language
   kTrackSkipped,   // "%s": the track's name

@@ -16,6 +16,7 @@ struct BlockMover::State {
     size_t moved = 0;
     uint64_t order = 0;  // when the block was started
     bool failed = false;
+    fileio::Failure failure = fileio::Failure::kNone;
   };
   static constexpr int kChannels = 2;
 
@@ -87,6 +88,11 @@ bool BlockMover::Failed(int channel) const {
   return state_->channels[channel].failed;
 }
 
+fileio::Failure BlockMover::FailureOf(int channel) const {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  return state_->channels[channel].failure;
+}
+
 namespace {
 
 // Moves one block; returns the bytes moved and whether the call failed.
@@ -126,6 +132,7 @@ void BlockMover::Run() {
     const size_t moved = MoveBlock(next->fd, next->direction, data, size, failed);
     lock.lock();
     next->moved = moved;
+    if (failed && !next->failed) next->failure = fileio::LastFailure();
     next->failed = next->failed || failed;
     next->data = nullptr;
     state.changed.notify_all();

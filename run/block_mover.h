@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "file_io.h"
+
 // A thread that reads and writes file streams' blocks in the background, one
 // block at a time in the order they were started, while the engine works on
 // the next block. A run's input and output share one, so that the engine takes
@@ -33,6 +35,8 @@ class BlockMover {
   // True once a read or write of the channel failed (sticky); a failed read
   // moved 0 bytes, as the end of the file does.
   bool Failed(int channel) const;
+  // Why the channel's first failed call failed; kNone while none has.
+  fileio::Failure FailureOf(int channel) const;
 
  private:
   struct State;

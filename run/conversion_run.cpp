@@ -56,32 +56,70 @@ void FlushTrace(const RunRequest& request) {
   if (request.trace != nullptr) request.trace->Flush();
 }
 
-// The message's text with a line naming the new file the run could not remove.
-std::string WithFileLeft(const char* text, const std::string& left, Language language) {
-  const char* line = TextFor(MessageId::kNewFileLeft, language).text;
-  std::vector<char> named(std::strlen(line) + left.size() + 1);
-  std::snprintf(named.data(), named.size(), line, left.c_str());
-  return std::string(text) + "\n" + named.data();
+// Why a file failed, and which: the line below the outcome's message.
+struct Reason {
+  const std::string* path = nullptr;  // as the request gives it; null: no line
+  MessageId line = MessageId::kSystemRefused;
+};
+
+MessageId ReasonLineFor(fileio::Failure failure) {
+  switch (failure) {
+    case fileio::Failure::kNotFound:
+      return MessageId::kFileNotFound;
+    case fileio::Failure::kFolderMissing:
+      return MessageId::kFolderNotFound;
+    case fileio::Failure::kIsFolder:
+      return MessageId::kIsFolder;
+    case fileio::Failure::kPermissionDenied:
+      return MessageId::kPermissionDenied;
+    case fileio::Failure::kReadOnly:
+      return MessageId::kIsReadOnly;
+    case fileio::Failure::kDiskFull:
+      return MessageId::kDiskFull;
+    case fileio::Failure::kNone:
+    case fileio::Failure::kOther:
+      break;
+  }
+  return MessageId::kSystemRefused;
+}
+
+Reason ReasonOf(const std::string& path, fileio::Failure failure) {
+  return {&path, ReasonLineFor(failure)};
+}
+
+// A line of the message that names a file: "%s" in the text is its path.
+std::string NamingLine(MessageId id, const std::string& path, Language language) {
+  const char* line = TextFor(id, language).text;
+  std::vector<char> named(std::strlen(line) + path.size() + 1);
+  std::snprintf(named.data(), named.size(), line, path.c_str());
+  return named.data();
 }
 
 // Shows the outcome's message in the request's language and returns the
-// outcome. output: the run's output file, when it was opened; summary: what a
-// completed run converted.
+// outcome. Below the message's text: why the file failed, when there is a
+// reason, then the new file the run could not remove. output: the run's output
+// file, when it was opened; summary: what a completed run converted.
 RunOutcome Report(const RunRequest& request, RunReporter& reporter, RunOutcome outcome,
-                  const OutputFile* output = nullptr,
+                  const Reason& reason = {}, const OutputFile* output = nullptr,
                   MessageStyle style = MessageStyle::Exclamation,
                   const SummaryText* summary = nullptr) {
   FlushTrace(request);
   const bool newFile = output != nullptr && output->WritesNewFile();
   const MessageText text = TextFor(MessageFor(outcome, newFile), request.language);
   if (text.text == nullptr) return outcome;
-  const std::string shown = output != nullptr && !output->LeftPath().empty()
-                                ? WithFileLeft(text.text, output->LeftPath(), request.language)
-                                : std::string(text.text);
+  std::string lines = text.text;
+  if (reason.path != nullptr) {
+    lines += '\n';
+    lines += NamingLine(reason.line, *reason.path, request.language);
+  }
+  if (output != nullptr && !output->LeftPath().empty()) {
+    lines += '\n';
+    lines += NamingLine(MessageId::kNewFileLeft, output->LeftPath(), request.language);
+  }
   if (outcome == RunOutcome::Completed && summary != nullptr) {
-    reporter.ShowCompletion(shown, text.title, summary->text, summary->title);
+    reporter.ShowCompletion(lines, text.title, summary->text, summary->title);
   } else {
-    reporter.ShowMessage(shown, text.title, style);
+    reporter.ShowMessage(lines, text.title, style);
   }
   return outcome;
 }
@@ -131,6 +169,8 @@ RunOutcome ConvertFiles(const RunRequest& request, RunReporter& reporter,
   ConversionResult result;
   bool written = false;
   bool readFailed = false;
+  fileio::Failure readFailure = fileio::Failure::kNone;
+  fileio::Failure writeFailure = fileio::Failure::kNone;
   {
     BlockMover mover;
     FileInputStream input(inputFd, kFileBuffer, readAhead ? &mover : nullptr);
@@ -139,11 +179,16 @@ RunOutcome ConvertFiles(const RunRequest& request, RunReporter& reporter,
     result = ConvertGdb(*state, settings, input, output, ModeForOption(request.option), &infoBoxes);
     written = output.Flush();
     readFailed = input.Failed();
+    readFailure = input.WhyFailed();
+    writeFailure = output.WhyFailed();
   }
   fileio::CloseFile(inputFd);
   RunOutcome outcome = OutcomeOf(result, readFailed, written);
   if (outcome == RunOutcome::Completed) {
-    if (!outputFile.Complete()) outcome = RunOutcome::OutputWriteFailed;
+    if (!outputFile.Complete()) {
+      outcome = RunOutcome::OutputWriteFailed;
+      writeFailure = outputFile.WhyFailed();
+    }
   } else if (outputFile.WritesNewFile()) {
     outputFile.Discard();
   } else {
@@ -152,9 +197,12 @@ RunOutcome ConvertFiles(const RunRequest& request, RunReporter& reporter,
   }
   const MessageStyle style =
       outcome == RunOutcome::Completed ? MessageStyle::Plain : MessageStyle::Exclamation;
+  Reason reason;
+  if (outcome == RunOutcome::InputReadFailed) reason = ReasonOf(request.inputPath, readFailure);
+  if (outcome == RunOutcome::OutputWriteFailed) reason = ReasonOf(request.outputPath, writeFailure);
   const SummaryText summary =
       SummaryFor(result.counts, ModeForOption(request.option), request.language);
-  return Report(request, reporter, outcome, &outputFile, style, &summary);
+  return Report(request, reporter, outcome, reason, &outputFile, style, &summary);
 }
 
 }  // namespace
@@ -172,11 +220,12 @@ RunOutcome RunConversion(const RunRequest& request, RunReporter& reporter) {
   }
   const int inputFd = fileio::OpenForReading(request.inputPath);
   if (inputFd == fileio::kNoFile) {
-    return Report(request, reporter, RunOutcome::InputOpenFailed);
+    return Report(request, reporter, RunOutcome::InputOpenFailed,
+                  ReasonOf(request.inputPath, fileio::LastFailure()));
   }
-  const auto refuse = [&](RunOutcome outcome) {
+  const auto refuse = [&](RunOutcome outcome, const Reason& reason = {}) {
     fileio::CloseFile(inputFd);
-    return Report(request, reporter, outcome);
+    return Report(request, reporter, outcome, reason);
   };
   reporter.OnStep(RunStep::kOutputPath);
   const std::string& outputPath = request.outputPath;
@@ -184,9 +233,11 @@ RunOutcome RunConversion(const RunRequest& request, RunReporter& reporter) {
   // The output in place of the input would read and write one file; and
   // write permission does not stop every user from opening a file for
   // writing, so read-only outputs are refused by their bits.
-  if (fileio::IsSameFile(request.inputPath, outputPath) ||
-      fileio::IsExistingReadOnlyFile(outputPath)) {
-    return refuse(RunOutcome::OutputOpenFailed);
+  if (fileio::IsSameFile(request.inputPath, outputPath)) {
+    return refuse(RunOutcome::OutputOpenFailed, {&outputPath, MessageId::kIsInputFile});
+  }
+  if (fileio::IsExistingReadOnlyFile(outputPath)) {
+    return refuse(RunOutcome::OutputOpenFailed, {&outputPath, MessageId::kIsReadOnly});
   }
   ConversionSettings settings;
   settings.language = request.language;
@@ -199,7 +250,9 @@ RunOutcome RunConversion(const RunRequest& request, RunReporter& reporter) {
     }
   }
   OutputFile outputFile;
-  if (!outputFile.Open(outputPath)) return refuse(RunOutcome::OutputOpenFailed);
+  if (!outputFile.Open(outputPath)) {
+    return refuse(RunOutcome::OutputOpenFailed, ReasonOf(outputPath, outputFile.WhyFailed()));
+  }
   return ConvertFiles(request, reporter, settings, inputFd, outputFile,
                       fileio::IsRegularFile(inputFd));
 }

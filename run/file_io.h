@@ -14,6 +14,20 @@ namespace fileio {
 
 constexpr int kNoFile = -1;
 
+// Why a file call failed, in the few kinds a user is told of. Each call below
+// that fails records its kind for the calling thread: LastFailure() reads it.
+enum class Failure {
+  kNone,
+  kNotFound,          // the file does not exist (its folder does)
+  kFolderMissing,     // a folder of the path does not exist
+  kIsFolder,          // the path names a folder where a file was wanted
+  kPermissionDenied,  // the user may not open or make the file
+  kReadOnly,          // a read-only file, or a file system mounted read-only
+  kDiskFull,          // no room left on the disk (or over the user's quota)
+  kOther,             // any other refusal of the system
+};
+Failure LastFailure();
+
 // Opens an existing file for reading; kNoFile on failure. Refuses folders.
 int OpenForReading(const std::string& utf8Path);
 // Opens a file for writing from its start, creating it when it does not
@@ -23,6 +37,8 @@ int OpenForWriting(const std::string& utf8Path);
 // AlreadyExists() telling a name collision.
 int CreateNew(const std::string& utf8Path);
 bool AlreadyExists();
+// The calls that follow record a failure too: ReadSome, WriteAll, SyncFile,
+// CloseFile and MoveIntoPlace.
 
 // Reads what the file has now, up to size bytes, without waiting to fill the
 // buffer (a pipe's writer may hold it open after the last record). Returns

@@ -21,6 +21,7 @@ namespace fileio {
 
 namespace {
 thread_local bool lastWasCollision = false;
+thread_local Failure lastFailure = Failure::kNone;
 
 constexpr fs::perms kWriteBits =
     fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
@@ -29,16 +30,59 @@ constexpr int kMostLinksFollowed = 40;
 fs::path PathFromUtf8(const std::string& utf8) {
   return fs::path(std::u8string(utf8.begin(), utf8.end()));
 }
+
+// ENOENT says nothing of which part of the path is missing: the folder the
+// file would be in tells.
+bool FolderOfExists(const std::string& utf8Path) {
+  const size_t nameStart = FileNameStart(utf8Path);
+  if (nameStart == 0) return true;
+  struct stat info {};
+  return ::stat(utf8Path.substr(0, nameStart).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+Failure FailureOf(int error, const std::string* utf8Path) {
+  switch (error) {
+    case ENOENT:
+      return utf8Path == nullptr || FolderOfExists(*utf8Path) ? Failure::kNotFound
+                                                              : Failure::kFolderMissing;
+    case ENOTDIR:
+      return Failure::kFolderMissing;
+    case EISDIR:
+      return Failure::kIsFolder;
+    case EACCES:
+    case EPERM:
+      return Failure::kPermissionDenied;
+    case EROFS:
+      return Failure::kReadOnly;
+    case ENOSPC:
+    case EDQUOT:
+      return Failure::kDiskFull;
+    default:
+      return Failure::kOther;
+  }
+}
+
+// Records how the call went: failed tells, errno says why. Returns !failed.
+bool Record(bool failed, const std::string* utf8Path = nullptr) {
+  lastFailure = failed ? FailureOf(errno, utf8Path) : Failure::kNone;
+  return !failed;
+}
 }  // namespace
+
+Failure LastFailure() {
+  return lastFailure;
+}
 
 int OpenForReading(const std::string& utf8Path) {
   int fd = kNoFile;
   do {
     fd = ::open(utf8Path.c_str(), O_RDONLY | O_CLOEXEC);
   } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return kNoFile;
+  if (!Record(fd < 0, &utf8Path)) return kNoFile;
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+  const bool statted = Record(::fstat(fd, &info) != 0);
+  if (!statted || S_ISDIR(info.st_mode)) {
+    if (statted) lastFailure = Failure::kIsFolder;
     ::close(fd);
     return kNoFile;
   }
@@ -50,7 +94,7 @@ int OpenForWriting(const std::string& utf8Path) {
   do {
     fd = ::open(utf8Path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   } while (fd < 0 && errno == EINTR);
-  return fd < 0 ? kNoFile : fd;
+  return Record(fd < 0, &utf8Path) ? fd : kNoFile;
 }
 
 int CreateNew(const std::string& utf8Path) {
@@ -59,7 +103,7 @@ int CreateNew(const std::string& utf8Path) {
     fd = ::open(utf8Path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   } while (fd < 0 && errno == EINTR);
   lastWasCollision = fd < 0 && errno == EEXIST;
-  return fd < 0 ? kNoFile : fd;
+  return Record(fd < 0, &utf8Path) ? fd : kNoFile;
 }
 
 bool AlreadyExists() {
@@ -71,6 +115,7 @@ int64_t ReadSome(int fd, uint8_t* buffer, size_t size) {
   do {
     got = ::read(fd, buffer, size);
   } while (got < 0 && errno == EINTR);
+  Record(got < 0);
   return got;
 }
 
@@ -79,9 +124,12 @@ size_t WriteAll(int fd, const uint8_t* data, size_t size) {
   while (done < size) {
     const ssize_t wrote = ::write(fd, data + done, size - done);
     if (wrote < 0 && errno == EINTR) continue;
-    if (wrote <= 0) break;
+    // A write of nothing without an error: the device has no room.
+    if (wrote == 0) errno = ENOSPC;
+    if (!Record(wrote <= 0)) break;
     done += static_cast<size_t>(wrote);
   }
+  if (size == 0) lastFailure = Failure::kNone;
   return done;
 }
 
@@ -90,12 +138,12 @@ bool SyncFile(int fd) {
   do {
     result = ::fsync(fd);
   } while (result != 0 && errno == EINTR);
-  return result == 0;
+  return Record(result != 0);
 }
 
 bool CloseFile(int fd) {
   // After an interrupted close the descriptor is gone on Linux: not retried.
-  return ::close(fd) == 0 || errno == EINTR;
+  return Record(::close(fd) != 0 && errno != EINTR);
 }
 
 void CopyModeAndOwner(const std::string& utf8Path, int fd) {
@@ -110,7 +158,7 @@ void CopyModeAndOwner(const std::string& utf8Path, int fd) {
 }
 
 bool MoveIntoPlace(const std::string& utf8From, const std::string& utf8To) {
-  return std::rename(utf8From.c_str(), utf8To.c_str()) == 0;
+  return Record(std::rename(utf8From.c_str(), utf8To.c_str()) != 0, &utf8To);
 }
 
 bool RemoveFile(const std::string& utf8Path) {

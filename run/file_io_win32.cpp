@@ -18,6 +18,7 @@ namespace fileio {
 namespace {
 
 thread_local bool lastWasCollision = false;
+thread_local Failure lastFailure = Failure::kNone;
 
 // Paths from this length on take the \\?\ form, which reaches past the old
 // limit of 260 characters (less 12 for a folder and the name of a new file).
@@ -52,6 +53,46 @@ std::wstring WidePath(const std::string& utf8) {
   std::wstring wide(static_cast<size_t>(wideSize), L'\0');
   MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, wide.data(), wideSize);
   return wide.size() < kLongPathFrom ? wide : LongForm(wide);
+}
+
+bool IsFolder(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// path: the call's path, when it had one; a folder refuses access as a file.
+Failure FailureOf(DWORD error, const std::wstring* path) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+      return Failure::kNotFound;
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+      return Failure::kFolderMissing;
+    case ERROR_ACCESS_DENIED:
+      return path != nullptr && IsFolder(*path) ? Failure::kIsFolder : Failure::kPermissionDenied;
+    case ERROR_WRITE_PROTECT:
+      return Failure::kReadOnly;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return Failure::kDiskFull;
+    default:
+      return Failure::kOther;
+  }
+}
+
+// Records how the call went: failed tells, GetLastError says why. Returns
+// !failed.
+bool Record(bool failed, const std::wstring* path = nullptr) {
+  lastFailure = failed ? FailureOf(GetLastError(), path) : Failure::kNone;
+  return !failed;
+}
+
+// A path that is not valid UTF-8 names no file.
+std::wstring RecordedWidePath(const std::string& utf8) {
+  std::wstring path = WidePath(utf8);
+  lastFailure = path.empty() ? Failure::kNotFound : Failure::kNone;
+  return path;
 }
 
 HANDLE HandleOf(int fd) {
@@ -143,22 +184,27 @@ bool SameIdentity(HANDLE a, HANDLE b) {
 
 }  // namespace
 
+Failure LastFailure() {
+  return lastFailure;
+}
+
 int OpenForReading(const std::string& utf8Path) {
-  const std::wstring path = WidePath(utf8Path);
+  const std::wstring path = RecordedWidePath(utf8Path);
   if (path.empty()) return kNoFile;
   // Without backup semantics a folder does not open.
-  return DescriptorFor(CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
-                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr),
-                       _O_RDONLY);
+  const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  Record(handle == INVALID_HANDLE_VALUE, &path);
+  return DescriptorFor(handle, _O_RDONLY);
 }
 
 int OpenForWriting(const std::string& utf8Path) {
-  const std::wstring path = WidePath(utf8Path);
+  const std::wstring path = RecordedWidePath(utf8Path);
   if (path.empty()) return kNoFile;
   const HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle != INVALID_HANDLE_VALUE && GetFileType(handle) == FILE_TYPE_DISK &&
-      !SetEndOfFile(handle)) {
+  if (!Record(handle == INVALID_HANDLE_VALUE, &path)) return kNoFile;
+  if (GetFileType(handle) == FILE_TYPE_DISK && !Record(!SetEndOfFile(handle))) {
     CloseHandle(handle);
     return kNoFile;
   }
@@ -167,7 +213,7 @@ int OpenForWriting(const std::string& utf8Path) {
 
 int CreateNew(const std::string& utf8Path) {
   lastWasCollision = false;
-  const std::wstring path = WidePath(utf8Path);
+  const std::wstring path = RecordedWidePath(utf8Path);
   if (path.empty()) return kNoFile;
   // Shared for deletion, so that a stop of the process can remove it while
   // it is open.
@@ -177,6 +223,7 @@ int CreateNew(const std::string& utf8Path) {
   const DWORD error = GetLastError();
   lastWasCollision = handle == INVALID_HANDLE_VALUE &&
                      (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS);
+  Record(handle == INVALID_HANDLE_VALUE, &path);
   return DescriptorFor(handle, _O_WRONLY);
 }
 
@@ -187,30 +234,40 @@ bool AlreadyExists() {
 int64_t ReadSome(int fd, uint8_t* buffer, size_t size) {
   DWORD got = 0;
   const DWORD asked = static_cast<DWORD>(std::min<size_t>(size, kMostPerCall));
-  if (ReadFile(HandleOf(fd), buffer, asked, &got, nullptr)) return got;
+  if (Record(!ReadFile(HandleOf(fd), buffer, asked, &got, nullptr))) return got;
   // A pipe whose writer has closed it has ended, as a file does.
   const DWORD error = GetLastError();
-  return error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF ? 0 : -1;
+  if (error != ERROR_BROKEN_PIPE && error != ERROR_HANDLE_EOF) return -1;
+  lastFailure = Failure::kNone;
+  return 0;
 }
 
 size_t WriteAll(int fd, const uint8_t* data, size_t size) {
   const HANDLE handle = HandleOf(fd);
   size_t done = 0;
+  lastFailure = Failure::kNone;
   while (done < size) {
     DWORD wrote = 0;
     const DWORD asked = static_cast<DWORD>(std::min<size_t>(size - done, kMostPerCall));
-    if (!WriteFile(handle, data + done, asked, &wrote, nullptr) || wrote == 0) break;
+    if (!Record(!WriteFile(handle, data + done, asked, &wrote, nullptr))) break;
+    // A write of nothing without an error: the device has no room.
+    if (wrote == 0) {
+      lastFailure = Failure::kDiskFull;
+      break;
+    }
     done += wrote;
   }
   return done;
 }
 
 bool SyncFile(int fd) {
-  return FlushFileBuffers(HandleOf(fd)) != 0;
+  return Record(!FlushFileBuffers(HandleOf(fd)));
 }
 
 bool CloseFile(int fd) {
-  return _close(fd) == 0;
+  const bool closed = _close(fd) == 0;
+  lastFailure = closed ? Failure::kNone : Failure::kOther;
+  return closed;
 }
 
 // The replace keeps the replaced file's attributes and security itself.
@@ -218,16 +275,18 @@ void CopyModeAndOwner(const std::string&, int) {}
 
 bool MoveIntoPlace(const std::string& utf8From, const std::string& utf8To) {
   const std::wstring from = WidePath(utf8From);
-  const std::wstring to = WidePath(utf8To);
+  const std::wstring to = RecordedWidePath(utf8To);
   if (from.empty() || to.empty()) return false;
   if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES &&
       ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
                    nullptr)) {
+    lastFailure = Failure::kNone;
     return true;
   }
   // A new output, or a file system where ReplaceFileW fails: a plain move.
-  return MoveFileExW(from.c_str(), to.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  return Record(
+      !MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
+      &to);
 }
 
 bool RemoveFile(const std::string& utf8Path) {

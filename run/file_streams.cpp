@@ -25,6 +25,7 @@ bool FileInputStream::Fill() {
   if (mover_ != nullptr) return FillAhead();
   const int64_t got = fileio::ReadSome(fd_, buffer_.get(), bufferSize_);
   failed_ = got < 0;
+  if (failed_) failure_ = fileio::LastFailure();
   if (got <= 0) return false;
   SetWindow(buffer_.get(), buffer_.get() + got);
   return true;
@@ -39,6 +40,7 @@ bool FileInputStream::FillAhead() {
   if (got == 0) {
     ahead_ = nullptr;
     failed_ = mover_->Failed(channel_);
+    failure_ = mover_->FailureOf(channel_);
     return false;
   }
   SetWindow(ready, ready + got);
@@ -69,7 +71,11 @@ FileOutputStream::~FileOutputStream() {
 }
 
 bool FileOutputStream::Drain(const uint8_t* data, size_t size) {
-  if (mover_ == nullptr) return fileio::WriteAll(fd_, data, size) == size;
+  if (mover_ == nullptr) {
+    if (fileio::WriteAll(fd_, data, size) == size) return true;
+    if (failure_ == fileio::Failure::kNone) failure_ = fileio::LastFailure();
+    return false;
+  }
   if (!Settle()) return false;
   // The mover only reads the block it writes.
   mover_->Start(channel_, const_cast<uint8_t*>(data), size);
@@ -81,5 +87,6 @@ bool FileOutputStream::Settle() {
   if (mover_ == nullptr || pending_ == 0) return true;
   const bool written = mover_->Wait(channel_) == pending_;
   pending_ = 0;
+  if (!written && failure_ == fileio::Failure::kNone) failure_ = mover_->FailureOf(channel_);
   return written;
 }

@@ -9,6 +9,7 @@
 
 #include "block_mover.h"
 #include "byte_stream.h"
+#include "file_io.h"
 
 // Reads a file descriptor opened for reading, from where it stands. The
 // caller keeps ownership. With a mover, the next block is read while the
@@ -22,6 +23,8 @@ class FileInputStream final : public InputStream {
   ~FileInputStream() override;
   // True once a read has failed (sticky).
   bool Failed() const { return failed_; }
+  // Why the read failed; kNone while none has.
+  fileio::Failure WhyFailed() const { return failure_; }
 
  private:
   bool Fill() override;
@@ -33,6 +36,7 @@ class FileInputStream final : public InputStream {
   int channel_ = -1;
   uint8_t* ahead_ = nullptr;  // the buffer being read in the background
   bool failed_ = false;
+  fileio::Failure failure_ = fileio::Failure::kNone;
 };
 
 // Writes to a file descriptor opened for writing; the caller keeps ownership
@@ -46,6 +50,8 @@ class FileOutputStream final : public OutputStream {
   // keeps its order with the stream's bytes.
   explicit FileOutputStream(std::FILE* file, size_t bufferSize = kDefaultStreamBuffer);
   ~FileOutputStream() override;
+  // Why the first failed write failed; kNone while none has.
+  fileio::Failure WhyFailed() const { return failure_; }
 
  private:
   bool Drain(const uint8_t* data, size_t size) override;
@@ -54,4 +60,5 @@ class FileOutputStream final : public OutputStream {
   BlockMover* mover_ = nullptr;  // null: writes in the caller's thread
   int channel_ = -1;
   size_t pending_ = 0;  // bytes of the block being written in the background
+  fileio::Failure failure_ = fileio::Failure::kNone;
 };

@@ -45,7 +45,14 @@ bool OutputFile::Open(const std::string& utf8OutputPath) {
     return true;
   }
   if (facts.exists && (inPlaceOnly || facts.writable)) {
+    // Why it could not be opened in place tells more than why no file could
+    // be made beside it.
+    failure_ = fileio::Failure::kNone;
     fd_ = fileio::OpenForWriting(utf8OutputPath);
+    if (fd_ == fileio::kNoFile) NoteFailure();
+  }
+  if (fd_ == fileio::kNoFile && failure_ == fileio::Failure::kNone) {
+    failure_ = fileio::Failure::kOther;
   }
   return fd_ != fileio::kNoFile;
 }
@@ -61,10 +68,17 @@ bool OutputFile::OpenNewFileBeside(const std::string& target) {
       writesNewFile_ = true;
       return true;
     }
-    if (!fileio::AlreadyExists()) break;
+    if (!fileio::AlreadyExists()) {
+      NoteFailure();
+      break;
+    }
   }
   Disarm();
   return false;
+}
+
+void OutputFile::NoteFailure() {
+  if (failure_ == fileio::Failure::kNone) failure_ = fileio::LastFailure();
 }
 
 void OutputFile::Disarm() {
@@ -75,6 +89,7 @@ void OutputFile::Disarm() {
 bool OutputFile::Close() {
   if (fd_ == fileio::kNoFile) return true;
   const bool closed = fileio::CloseFile(fd_);
+  if (!closed) NoteFailure();
   fd_ = fileio::kNoFile;
   return closed;
 }
@@ -82,8 +97,10 @@ bool OutputFile::Close() {
 bool OutputFile::Complete() {
   if (newPath_.empty()) return Close();
   const bool synced = fileio::SyncFile(fd_);
+  if (!synced) NoteFailure();
   const bool closed = Close() && synced;
   if (!closed || !fileio::MoveIntoPlace(newPath_, targetPath_)) {
+    if (closed) NoteFailure();
     Discard();
     return false;
   }

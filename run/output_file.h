@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "file_io.h"
+
 class OutputFile {
  public:
   OutputFile() = default;
@@ -30,12 +32,16 @@ class OutputFile {
   // removed: LeftPath() names it.
   bool Discard();
   const std::string& LeftPath() const { return leftPath_; }
+  // Why Open or Complete failed: the system's word on the first failed call.
+  fileio::Failure WhyFailed() const { return failure_; }
 
  private:
   bool OpenNewFileBeside(const std::string& target);
   bool Close();
   // Gives the stop signals back their earlier handlers.
   void Disarm();
+  // Keeps the failure of the call that just failed, unless one came before.
+  void NoteFailure();
 
   int fd_ = -1;
   std::string outputPath_;  // as given
@@ -44,4 +50,5 @@ class OutputFile {
   std::string leftPath_;
   bool writesNewFile_ = false;
   bool armed_ = false;  // the new file is removed when the process is stopped
+  fileio::Failure failure_ = fileio::Failure::kNone;
 };

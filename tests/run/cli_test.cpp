@@ -107,6 +107,8 @@ struct LanguageCase {
   const char* flag;
   const char* completed;
   const char* notGdb;
+  const char* outputOpenFailed;  // the message's lines; the reason's line follows
+  const char* folderMissing;     // the reason, after the path
 };
 
 void PrintTo(const LanguageCase& c, std::ostream* out) {
@@ -128,20 +130,36 @@ TEST_P(CliLanguageTest, MessagesComeInTheChosenLanguage) {
   EXPECT_EQ(refused.err, GetParam().notGdb);
 }
 
+TEST_P(CliLanguageTest, TheReasonComesOnALineOfItsOwn) {
+  WriteFile(input, ReadFile(ExampleGdb()));
+  const std::string nowhere = (dir / "no-such" / "out.gdb").string();
+  const ProcessResult refused = Convert({"--language", GetParam().flag, input.string(), nowhere});
+  EXPECT_EQ(refused.exitStatus, kFailed);
+  EXPECT_EQ(refused.err, GetParam().outputOpenFailed + nowhere + GetParam().folderMissing);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Languages, CliLanguageTest,
-    ::testing::Values(LanguageCase{"en", kExampleCompleted,
-                                   "File error: Input file is not in GDB format\n"},
-                      LanguageCase{"nl",
-                                   "Klaar: GDB bestandsconversie voltooid\n"
-                                   "Samenvatting: 2 routes omgezet in 2 tracks (7 punten); 6 "
-                                   "records ongewijzigd gekopieerd.\n",
-                                   "Bestandsfout: Invoer bestand is niet in GDB formaat\n"},
-                      LanguageCase{"de",
-                                   "Fertig: GDB Datei Konvertierung komplett\n"
-                                   "Zusammenfassung: 2 Routen in 2 Tracks umgewandelt (7 Punkte); "
-                                   "6 Datensätze unverändert kopiert.\n",
-                                   "Datei Fehler: Eingabe-Datei ist nicht im GDB Format\n"}),
+    ::testing::Values(
+        LanguageCase{"en", kExampleCompleted, "File error: Input file is not in GDB format\n",
+                     "File error: Cannot open output file\nSame file as input or Read-Only?\n",
+                     ": the folder does not exist\n"},
+        LanguageCase{"nl",
+                     "Klaar: GDB bestandsconversie voltooid\n"
+                     "Samenvatting: 2 routes omgezet in 2 tracks (7 punten); 6 "
+                     "records ongewijzigd gekopieerd.\n",
+                     "Bestandsfout: Invoer bestand is niet in GDB formaat\n",
+                     "Bestandsfout: Kan het uitvoer bestand niet openen\n"
+                     "Zelfde bestand als invoer of Read-Only?\n",
+                     ": de map bestaat niet\n"},
+        LanguageCase{"de",
+                     "Fertig: GDB Datei Konvertierung komplett\n"
+                     "Zusammenfassung: 2 Routen in 2 Tracks umgewandelt (7 Punkte); "
+                     "6 Datensätze unverändert kopiert.\n",
+                     "Datei Fehler: Eingabe-Datei ist nicht im GDB Format\n",
+                     "Datei Fehler: Kann Ausgabe-Datei nicht öffnen\n"
+                     "Gleiche Datei wie Eingabe-Datei oder Nur Lesen\n",
+                     ": der Ordner existiert nicht\n"}),
     [](const auto& info) { return std::string(info.param.flag); });
 
 TEST_F(CliTest, FailedRunsExitWithOne) {
@@ -156,12 +174,14 @@ TEST_F(CliTest, FailedRunsExitWithOne) {
   const std::vector<Case> cases = {
       {"missing input",
        {(dir / "none.gdb").string(), output.string()},
-       "File error: Cannot open input file\n"},
+       "File error: Cannot open input file\n" + (dir / "none.gdb").string() +
+           ": the file does not exist\n"},
       {"empty input path", {"", output.string()}, "File error: No input file specified\n"},
       {"empty output path", {input.string(), ""}, "File error: No output file specified\n"},
       {"output is input",
        {input.string(), input.string()},
-       "File error: Cannot open output file\nSame file as input or Read-Only?\n"},
+       "File error: Cannot open output file\nSame file as input or Read-Only?\n" + input.string() +
+           ": is the input file\n"},
       {"end record missing",
        {cut.string(), output.string()},
        "File error: Input file ends before its end record - no output written\n"},
@@ -208,7 +228,8 @@ TEST_F(CliTest, FullDeviceIsAWriteErrorNotASuccess) {
   for (const char* option : {"1", "3", "5"}) {
     const ProcessResult result = Convert({"-q", "--option", option, input.string(), "/dev/full"});
     EXPECT_EQ(result.exitStatus, kFailed) << "option " << option;
-    EXPECT_EQ(result.err, "File error: Error writing output file\n") << "option " << option;
+    EXPECT_EQ(result.err, "File error: Error writing output file\n/dev/full: the disk is full\n")
+        << "option " << option;
   }
 }
 

@@ -269,6 +269,9 @@ TEST(DialogModel, RunMessagesReachTheWindowFitForIt) {
       {"Done.", "Done."},
       {"Name \xF8\x80 here", "Name \uFFFD here"},
       {"bad \xFF byte", "bad \uFFFD byte"},
+      // A reason's line: the break stays, a control in the path does not.
+      {"Cannot open input file\n/tmp/a\x01z.gdb: the file does not exist",
+       "Cannot open input file\n/tmp/a\uFFFDz.gdb: the file does not exist"},
   };
   std::vector<WindowMessage> shown;
   WindowReporter reporter([&shown](const WindowMessage& message) { shown.push_back(message); });

@@ -2,6 +2,7 @@
 // fault tests of morvex-convert. Chosen by the environment:
 //   MORVEX_FAULT_CALL    open, read, write, fsync, rename, close or unlink
 //   MORVEX_FAULT_AT      which call of that kind fails, from 1 (0: none)
+//   MORVEX_FAULT_ALSO    a second kind, whose first call fails too
 //   MORVEX_FAULT_UNDER   only files under this folder count
 //   MORVEX_FAULT_COUNTS  a file to write the calls counted, one kind a line,
 //                        when the process exits
@@ -30,6 +31,7 @@ constexpr int kMostDescriptors = 4096;
 struct Settings {
   int kind = -1;
   long at = 0;
+  int alsoKind = -1;
   const char* under = nullptr;
   size_t underLength = 0;
   const char* countsPath = nullptr;
@@ -41,8 +43,10 @@ std::atomic<bool> gTracked[kMostDescriptors];
 
 __attribute__((constructor)) void ReadSettings() {
   const char* call = std::getenv("MORVEX_FAULT_CALL");
-  for (int kind = 0; call != nullptr && kind < kKinds; ++kind) {
-    if (std::strcmp(call, kNames[kind]) == 0) gSettings.kind = kind;
+  const char* also = std::getenv("MORVEX_FAULT_ALSO");
+  for (int kind = 0; kind < kKinds; ++kind) {
+    if (call != nullptr && std::strcmp(call, kNames[kind]) == 0) gSettings.kind = kind;
+    if (also != nullptr && std::strcmp(also, kNames[kind]) == 0) gSettings.alsoKind = kind;
   }
   if (const char* at = std::getenv("MORVEX_FAULT_AT")) gSettings.at = std::atol(at);
   gSettings.under = std::getenv("MORVEX_FAULT_UNDER");
@@ -71,7 +75,8 @@ bool IsTracked(int fd) {
 // Counts a call; true when this one is to fail (errno is then set).
 bool Fails(Kind kind) {
   const long number = ++gCounts[kind];
-  if (kind != gSettings.kind || number != gSettings.at) return false;
+  const bool chosen = kind == gSettings.kind && number == gSettings.at;
+  if (!chosen && (kind != gSettings.alsoKind || number != 1)) return false;
   errno = kErrors[kind];
   return true;
 }

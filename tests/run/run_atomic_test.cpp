@@ -206,7 +206,8 @@ TEST_F(AtomicOutputTest, AFullDiskLeavesTheOutputWhole) {
   umount2(disk.c_str(), MNT_DETACH);
   EXPECT_EQ(outcome, RunOutcome::OutputWriteFailed);
   ASSERT_EQ(dialog.boxes.size(), 1u);
-  EXPECT_EQ(dialog.boxes[0].text, "Error writing output file - no output written");
+  EXPECT_EQ(dialog.boxes[0].text, "Error writing output file - no output written\n" +
+                                      dialog.outputPath + ": the disk is full");
   EXPECT_EQ(left, kOldOutput);
   EXPECT_EQ(names, std::vector<std::string>{"out.gdb"});
 #endif

@@ -97,6 +97,37 @@ const ExpectedMessage kCompletedTracksToRoutes = {
      "Fertig"},
     MessageStyle::Plain};
 
+// The line below the message that says why a file failed, after its path.
+struct ReasonLine {
+  const char* english;
+  const char* dutch;
+  const char* german;
+};
+
+const ReasonLine kFileMissing = {": the file does not exist", ": het bestand bestaat niet",
+                                 ": die Datei existiert nicht"};
+const ReasonLine kFolderMissing = {": the folder does not exist", ": de map bestaat niet",
+                                   ": der Ordner existiert nicht"};
+const ReasonLine kIsFolder = {": is a folder", ": is een map", ": ist ein Ordner"};
+const ReasonLine kIsInput = {": is the input file", ": is het invoer bestand",
+                             ": ist die Eingabe-Datei"};
+const ReasonLine kReadOnly = {": is read-only", ": is Read-Only", ": ist schreibgeschützt"};
+const ReasonLine kPermissionDenied = {": permission denied", ": toegang geweigerd",
+                                      ": Zugriff verweigert"};
+const ReasonLine kDiskFull = {": the disk is full", ": de schijf is vol",
+                              ": der Datenträger ist voll"};
+const ReasonLine kSystemRefused = {": the system refused it", ": het systeem weigerde het",
+                                   ": das System hat es verweigert"};
+
+// The file a reason line names.
+enum class Named { kNone, kInput, kOutput };
+
+#ifdef _WIN32
+constexpr bool kWindows = true;
+#else
+constexpr bool kWindows = false;
+#endif
+
 class WayOutTest;
 
 struct WayOut {
@@ -105,6 +136,8 @@ struct WayOut {
   std::function<bool(WayOutTest&)> setUp;
   RunOutcome outcome;
   const ExpectedMessage* message;
+  Named named = Named::kNone;
+  const ReasonLine* reason = nullptr;
 };
 
 void PrintTo(const WayOut& way, std::ostream* out) {
@@ -137,13 +170,30 @@ const WayOut kWaysOut[] = {
        t.Dialog().inputPath = (t.Dir() / "no-such.gdb").string();
        return true;
      },
-     RunOutcome::InputOpenFailed, &kInputOpenFailed},
+     RunOutcome::InputOpenFailed, &kInputOpenFailed, Named::kInput, &kFileMissing},
+    {"InputFolderMissing",
+     [](WayOutTest& t) {
+       t.Dialog().inputPath = (t.Dir() / "no-such" / "in.gdb").string();
+       return true;
+     },
+     RunOutcome::InputOpenFailed, &kInputOpenFailed, Named::kInput, &kFolderMissing},
     {"InputIsFolder",
      [](WayOutTest& t) {
        t.Dialog().inputPath = t.Dir().Path().string();
        return true;
      },
-     RunOutcome::InputOpenFailed, &kInputOpenFailed},
+     RunOutcome::InputOpenFailed, &kInputOpenFailed, Named::kInput, &kIsFolder},
+    {"InputUnreadable",
+     [](WayOutTest& t) {
+       // Root reads it all the same; Windows has no bits that stop reading.
+       if (IsRoot() || kWindows) return false;
+       const fs::path locked = t.Dir() / "locked.gdb";
+       WriteFile(locked, ExampleBytes());
+       SetMode(locked, 0200);
+       t.Dialog().inputPath = locked.string();
+       return true;
+     },
+     RunOutcome::InputOpenFailed, &kInputOpenFailed, Named::kInput, &kPermissionDenied},
     {"OutputPathEmpty",
      [](WayOutTest& t) {
        t.Dialog().outputPath.clear();
@@ -155,26 +205,37 @@ const WayOut kWaysOut[] = {
        t.Dialog().outputPath = t.Dialog().inputPath;
        return true;
      },
-     RunOutcome::OutputOpenFailed, &kOutputOpenFailed},
+     RunOutcome::OutputOpenFailed, &kOutputOpenFailed, Named::kOutput, &kIsInput},
     {"OutputReadOnly",
      [](WayOutTest& t) {
        WriteFile(t.Output(), "keep");
        SetMode(t.Output(), 0444);
        return true;
      },
-     RunOutcome::OutputOpenFailed, &kOutputOpenFailed},
+     RunOutcome::OutputOpenFailed, &kOutputOpenFailed, Named::kOutput, &kReadOnly},
     {"OutputIsFolder",
      [](WayOutTest& t) {
        t.Dialog().outputPath = t.Dir().Path().string();
        return true;
      },
-     RunOutcome::OutputOpenFailed, &kOutputOpenFailed},
+     RunOutcome::OutputOpenFailed, &kOutputOpenFailed, Named::kOutput, &kIsFolder},
     {"OutputFolderMissing",
      [](WayOutTest& t) {
        t.Dialog().outputPath = (t.Dir() / "no-such" / "out.gdb").string();
        return true;
      },
-     RunOutcome::OutputOpenFailed, &kOutputOpenFailed},
+     RunOutcome::OutputOpenFailed, &kOutputOpenFailed, Named::kOutput, &kFolderMissing},
+    {"OutputFolderClosed",
+     [](WayOutTest& t) {
+       // Root makes files there all the same; Windows has no such bits.
+       if (IsRoot() || kWindows) return false;
+       const fs::path closed = t.Dir() / "closed";
+       fs::create_directory(closed);
+       SetMode(closed, 0555);
+       t.Dialog().outputPath = (closed / "out.gdb").string();
+       return true;
+     },
+     RunOutcome::OutputOpenFailed, &kOutputOpenFailed, Named::kOutput, &kPermissionDenied},
     {"ViaCountTooSmall",
      [](WayOutTest& t) {
        t.Dialog().option = 5;
@@ -231,14 +292,14 @@ const WayOut kWaysOut[] = {
        t.Dialog().inputPath = "/proc/self/mem";
        return fs::exists("/proc/self/mem");
      },
-     RunOutcome::InputReadFailed, &kInputReadFailed},
+     RunOutcome::InputReadFailed, &kInputReadFailed, Named::kInput, &kSystemRefused},
     {"OutputDeviceFull",
      [](WayOutTest& t) {
        if (!fs::exists("/dev/full")) return false;
        t.Dialog().outputPath = "/dev/full";
        return true;
      },
-     RunOutcome::OutputWriteFailed, &kOutputWriteFailed},
+     RunOutcome::OutputWriteFailed, &kOutputWriteFailed, Named::kOutput, &kDiskFull},
     {"Completed", [](WayOutTest&) { return true; }, RunOutcome::Completed,
      &kCompletedRoutesToTracks},
     {"CompletedTracksToRoutes",
@@ -249,6 +310,22 @@ const WayOut kWaysOut[] = {
      },
      RunOutcome::Completed, &kCompletedTracksToRoutes},
 };
+
+// The message's text, and below it the path and the reason, when the way
+// names a file.
+std::string ExpectedText(const WayOut& way, Language language, const FakeDialog& dialog) {
+  const bool english = language == Language::kEnglish;
+  const bool dutch = language == Language::kDutch;
+  const MessageText& message = english ? way.message->english
+                               : dutch ? way.message->dutch
+                                       : way.message->german;
+  if (way.named == Named::kNone) return message.text;
+  const std::string& path = way.named == Named::kInput ? dialog.inputPath : dialog.outputPath;
+  const char* reason = english ? way.reason->english
+                       : dutch ? way.reason->dutch
+                               : way.reason->german;
+  return std::string(message.text) + "\n" + path + reason;
+}
 
 TEST_P(WayOutTest, ShowsOneMessageAndLeavesNoFileOpen) {
   const auto& [way, language] = GetParam();
@@ -267,7 +344,7 @@ TEST_P(WayOutTest, ShowsOneMessageAndLeavesNoFileOpen) {
                                   : language == Language::kDutch ? way.message->dutch
                                                                  : way.message->german;
     ASSERT_EQ(dialog.boxes.size(), 1u);
-    EXPECT_EQ(dialog.boxes[0].text, expected.text);
+    EXPECT_EQ(dialog.boxes[0].text, ExpectedText(way, language, dialog));
     EXPECT_EQ(dialog.boxes[0].title, expected.title);
     EXPECT_EQ(dialog.boxes[0].style, way.message->style);
   }

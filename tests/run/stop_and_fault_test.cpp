@@ -249,6 +249,12 @@ const char* const kFailureMessages[] = {
     "File error: Error reading input file - no output written\n",
     "File error: Error writing output file - no output written\n",
 };
+// The reasons of the shim's errors: EACCES, EIO and ENOSPC.
+const char* const kFailureReasons[] = {
+    ": permission denied\n",
+    ": the system refused it\n",
+    ": the disk is full\n",
+};
 
 // A folder with a generated input and an output, and runs of morvex-convert
 // on them with the fault shim preloaded.
@@ -271,8 +277,10 @@ class FaultRunner {
   const std::string& CompletedErr() const { return completedErr_; }
   const fs::path& Dir() const { return dir_.Path(); }
 
-  // Runs with the atth call of the kind failing over an existing output.
-  ProcessResult RunFailing(const std::string& call, long at, const std::string& countsTo = "") {
+  // Runs with the atth call of the kind failing over an existing output, and
+  // the first call of the kind also, when one is named.
+  ProcessResult RunFailing(const std::string& call, long at, const std::string& countsTo = "",
+                           const std::string& also = "") {
     WriteFile(output_, kOldOutput);
     const char* asan = std::getenv("ASAN_OPTIONS");
     std::vector<std::string> environment = {
@@ -284,6 +292,7 @@ class FaultRunner {
         "ASAN_OPTIONS=" + std::string(asan == nullptr ? "" : asan) + ":verify_asan_link_order=0",
     };
     if (!countsTo.empty()) environment.push_back("MORVEX_FAULT_COUNTS=" + countsTo);
+    if (!also.empty()) environment.push_back("MORVEX_FAULT_ALSO=" + also);
     return RunWithEnvironment({MORVEX_CONVERT, "-q", input_.string(), output_.string()},
                               environment);
   }
@@ -296,12 +305,23 @@ class FaultRunner {
       EXPECT_EQ(ReadFile(output_), expected_) << what;
     } else {
       EXPECT_EQ(result.exitStatus, kFailed) << what;
-      EXPECT_NE(std::find(std::begin(kFailureMessages), std::end(kFailureMessages), result.err),
-                std::end(kFailureMessages))
-          << what << ": " << result.err;
+      EXPECT_TRUE(IsFailureReport(result.err)) << what << ": " << result.err;
       EXPECT_EQ(ReadFile(output_), kOldOutput) << what;
     }
     EXPECT_EQ(FileNames(dir_.Path()), (std::vector<std::string>{"in.gdb", "out.gdb"})) << what;
+  }
+
+  // One of the failure messages, and below it the input or the output and
+  // the reason.
+  bool IsFailureReport(const std::string& err) const {
+    for (const char* message : kFailureMessages) {
+      for (const fs::path& file : {input_, output_}) {
+        for (const char* reason : kFailureReasons) {
+          if (err == message + file.string() + reason) return true;
+        }
+      }
+    }
+    return false;
   }
 
   // True when the sanitizer runtime refuses the preloaded shim.
@@ -319,20 +339,26 @@ class FaultRunner {
 };
 
 TEST(FaultTest, EachKindOfCallFailingOnce) {
+  enum Named { kNone, kInput, kOutput };
   struct Case {
     const char* call;
     long at;
     const char* err;  // null: the run completes
+    Named named;      // the file the reason's line names
+    const char* reason;
   };
+  const char* const kOpenFailed = "File error: Cannot open input file\n";
+  const char* const kReadFailed = "File error: Error reading input file - no output written\n";
+  const char* const kWriteFailed = "File error: Error writing output file - no output written\n";
   const Case cases[] = {
-      {"open", 1, "File error: Cannot open input file\n"},
-      {"open", 2, nullptr},  // no new file: the output is written in place
-      {"read", 1, "File error: Error reading input file - no output written\n"},
-      {"write", 1, "File error: Error writing output file - no output written\n"},
-      {"fsync", 1, "File error: Error writing output file - no output written\n"},
-      {"rename", 1, "File error: Error writing output file - no output written\n"},
-      {"close", 1, nullptr},  // the input's: nothing lost
-      {"close", 2, "File error: Error writing output file - no output written\n"},
+      {"open", 1, kOpenFailed, kInput, ": permission denied\n"},
+      {"open", 2, nullptr, kNone, ""},  // no new file: the output is written in place
+      {"read", 1, kReadFailed, kInput, ": the system refused it\n"},
+      {"write", 1, kWriteFailed, kOutput, ": the disk is full\n"},
+      {"fsync", 1, kWriteFailed, kOutput, ": the system refused it\n"},
+      {"rename", 1, kWriteFailed, kOutput, ": the system refused it\n"},
+      {"close", 1, nullptr, kNone, ""},  // the input's: nothing lost
+      {"close", 2, kWriteFailed, kOutput, ": the system refused it\n"},
   };
   FaultRunner runner(7);
   if (runner.ShimRefused()) GTEST_SKIP() << "the sanitizer runtime refuses the preloaded shim";
@@ -340,7 +366,10 @@ TEST(FaultTest, EachKindOfCallFailingOnce) {
     const std::string what = std::string(c.call) + " " + std::to_string(c.at);
     const ProcessResult result = runner.RunFailing(c.call, c.at);
     EXPECT_EQ(result.exitStatus, c.err == nullptr ? 0 : kFailed) << what;
-    EXPECT_EQ(result.err, c.err == nullptr ? runner.CompletedErr() : c.err) << what;
+    const fs::path& named = c.named == kInput ? runner.Input() : runner.Output();
+    const std::string err =
+        c.err == nullptr ? runner.CompletedErr() : c.err + named.string() + c.reason;
+    EXPECT_EQ(result.err, err) << what;
     runner.ExpectWholeOrUntouched(result, what);
   }
 }
@@ -360,6 +389,22 @@ TEST(FaultTest, AFileThatCannotBeRemovedIsNamed) {
             "File error: Input file ends before its end record - no output written\n"
             "The unfinished file " +
                 left + " could not be removed\n");
+  EXPECT_EQ(ReadFile(runner.Output()), kOldOutput);
+}
+
+TEST(FaultTest, TheReasonComesBeforeTheFileLeft) {
+  FaultRunner runner(7);
+  const ProcessResult result = runner.RunFailing("write", 1, "", "unlink");
+  if (result.err.find("Sanitizer") != std::string::npos) GTEST_SKIP() << "shim refused";
+  EXPECT_EQ(result.exitStatus, kFailed);
+  std::string left;
+  for (const std::string& name : FileNames(runner.Dir())) {
+    if (name.find(".out.gdb.morvex-") == 0) left = (runner.Dir() / name).string();
+  }
+  ASSERT_FALSE(left.empty()) << result.err;
+  EXPECT_EQ(result.err, "File error: Error writing output file - no output written\n" +
+                            runner.Output().string() + ": the disk is full\nThe unfinished file " +
+                            left + " could not be removed\n");
   EXPECT_EQ(ReadFile(runner.Output()), kOldOutput);
 }
 
