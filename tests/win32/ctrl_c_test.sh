@@ -8,6 +8,9 @@ set -euo pipefail
 convert=$1
 input=$2
 root=$(cd "$(dirname "$0")/../.." && pwd)
+# A prefix of its own: a Ctrl+C may reach every program of a Wine
+# server's console.
+export WINEPREFIX=$root/build-windows/wine/ctrl-c
 source "$root/scripts/wine-env"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/morvex-ctrl-c.XXXXXX")

@@ -7,6 +7,9 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "$1" && pwd)
+# A prefix of its own: the test changes the registry and waits for every
+# program of its Wine server to end.
+export WINEPREFIX=$root/build-windows/wine/installer
 source "$root/scripts/wine-env"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/morvex-installer.XXXXXX")
