@@ -148,12 +148,52 @@ std::pair<size_t, size_t> GroupSpan(size_t at) {
   return {first, end};
 }
 
+char AsciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 char AsciiUpper(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 bool IsShown(const ControlTemplate& control) {
   return (control.style & kHidden) == 0;
+}
+
+// Both separators on every system: a window may be shown a Windows path
+// anywhere.
+bool IsFolderSeparator(char c) {
+  return c == '/' || c == '\\';
+}
+
+// What the option's run writes, as the suggested name says it.
+std::string_view OutputKindOfOption(int option) {
+  switch (option) {
+    case 1:
+    case 2:
+      return "tracks";
+    case 3:
+    case 4:
+      return "vias";
+    case 5:
+    case 6:
+      return "routes";
+    default:
+      return {};
+  }
+}
+
+// The path without a final ".gdb" in any case, unless that would leave the
+// file no name.
+std::string_view WithoutGdbExtension(std::string_view path) {
+  constexpr std::string_view kExtension = ".gdb";
+  if (path.size() <= kExtension.size()) return path;
+  const std::string_view tail = path.substr(path.size() - kExtension.size());
+  for (size_t i = 0; i < kExtension.size(); ++i) {
+    if (AsciiLower(tail[i]) != kExtension[i]) return path;
+  }
+  const std::string_view base = path.substr(0, path.size() - kExtension.size());
+  return IsFolderSeparator(base.back()) ? path : base;
 }
 
 }  // namespace
@@ -256,6 +296,13 @@ int OptionOfButton(int id) {
   return id >= IDC_OPTION_1 && id <= IDC_OPTION_6 ? id - IDC_OPTION_1 + 1 : 0;
 }
 
+std::string SuggestedOutputPath(std::string_view inputPath, int option) {
+  const std::string_view kind = OutputKindOfOption(option);
+  if (inputPath.empty() || IsFolderSeparator(inputPath.back()) || kind.empty()) return {};
+  std::string suggestion(WithoutGdbExtension(inputPath));
+  return suggestion.append("-").append(kind).append(".gdb");
+}
+
 int DialogModel::CheckedOptionButton() const {
   return m_option == 0 ? 0 : IDC_OPTION_1 + m_option - 1;
 }
@@ -330,6 +377,23 @@ std::vector<ControlText> DialogModel::OnLanguageClicked(int buttonId) {
     return LanguageTexts(button.language);
   }
   return {};
+}
+
+std::optional<std::string> DialogModel::OnInputChanged(std::string_view inputPath,
+                                                       std::string_view currentOutput) {
+  m_inputPath = inputPath;
+  return Suggest(currentOutput);
+}
+
+std::optional<std::string> DialogModel::OnOptionChanged(std::string_view currentOutput) {
+  return Suggest(currentOutput);
+}
+
+std::optional<std::string> DialogModel::Suggest(std::string_view currentOutput) {
+  if (!currentOutput.empty() && currentOutput != m_lastSuggestion) return std::nullopt;
+  m_lastSuggestion = SuggestedOutputPath(m_inputPath, m_option);
+  if (m_lastSuggestion == currentOutput) return std::nullopt;
+  return m_lastSuggestion;
 }
 
 RunRequest DialogModel::Request(std::string inputPath, std::string outputPath,

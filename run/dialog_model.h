@@ -6,6 +6,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -87,6 +88,12 @@ bool HasOwnTexts(Language language);
 // The processing option an option button stands for, 1 to 6; 0 for any other id.
 int OptionOfButton(int id);
 
+// The output path suggested for an input and an option: the input's name
+// without its .gdb extension (in any case), a dash, what the option makes and
+// ".gdb", in the input's folder as the input spells it. Empty for an empty
+// input, one that ends in a folder separator, or no option.
+std::string SuggestedOutputPath(std::string_view inputPath, int option);
+
 // The via-point maximum the field shows at start.
 inline constexpr unsigned kDefaultViaCount = 250;
 
@@ -123,6 +130,15 @@ class DialogModel {
   // texts to set, none when the language has none of its own.
   std::vector<ControlText> OnLanguageClicked(int buttonId);
 
+  // The input path chosen (typed, picked, dropped or given at start) and the
+  // option changed (after CheckOption), with the output field's text: the
+  // text the output field is to show now, or nothing to leave it as it is.
+  // An output field that is empty or still shows the last suggestion takes
+  // the new one; any other text is the user's and stays.
+  std::optional<std::string> OnInputChanged(std::string_view inputPath,
+                                            std::string_view currentOutput);
+  std::optional<std::string> OnOptionChanged(std::string_view currentOutput);
+
   // Where the runs' trace lines go; null (at start) for none. Not owned.
   void SetTraceOutput(OutputStream* trace) { m_trace = trace; }
 
@@ -130,7 +146,11 @@ class DialogModel {
   RunRequest Request(std::string inputPath, std::string outputPath, std::string_view viaText) const;
 
  private:
+  std::optional<std::string> Suggest(std::string_view currentOutput);
+
   int m_option = 1;
+  std::string m_inputPath;
+  std::string m_lastSuggestion;
   Language m_language = Language::kEnglish;
   OutputStream* m_trace = nullptr;
 };

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <map>
+#include <optional>
 #include <set>
 
 namespace {
@@ -305,6 +306,74 @@ TEST(DialogModel, PipeSeparatedFiltersPairEachNameWithItsPattern) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(PipeSeparatedFilters({c.names, "gdb"}), c.list);
+  }
+}
+
+TEST(DialogModel, SuggestedOutputNamesWhatTheOptionMakesBesideTheInput) {
+  const struct {
+    std::string_view input;
+    int option;
+    std::string_view suggested;
+  } cases[] = {
+      {"/home/ann/trip.gdb", 1, "/home/ann/trip-tracks.gdb"},
+      {"/home/ann/trip.gdb", 2, "/home/ann/trip-tracks.gdb"},
+      {"/home/ann/trip.gdb", 3, "/home/ann/trip-vias.gdb"},
+      {"/home/ann/trip.gdb", 4, "/home/ann/trip-vias.gdb"},
+      {"/home/ann/trip.gdb", 5, "/home/ann/trip-routes.gdb"},
+      {"/home/ann/trip.gdb", 6, "/home/ann/trip-routes.gdb"},
+      {"C:\\trips\\trip.gdb", 1, "C:\\trips\\trip-tracks.gdb"},
+      {"C:/Trips\\Trip.GDB", 5, "C:/Trips\\Trip-routes.gdb"},
+      {"trip.Gdb", 3, "trip-vias.gdb"},
+      {"/data/trip", 1, "/data/trip-tracks.gdb"},
+      {"/data/trip.gpx", 4, "/data/trip.gpx-vias.gdb"},
+      {"/data/trip.gdb.bak", 6, "/data/trip.gdb.bak-routes.gdb"},
+      {"/data/.gdb", 1, "/data/.gdb-tracks.gdb"},
+      {"/data.gdb/", 1, ""},
+      {"C:\\trips\\", 1, ""},
+      {"", 1, ""},
+      {"/data/trip.gdb", 0, ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(SuggestedOutputPath(c.input, c.option), c.suggested)
+        << c.input << " option " << c.option;
+  }
+}
+
+TEST(DialogModel, SuggestionsFillTheOutputUntilTheUserTypesOne) {
+  // Each step is an event with the output field's text at that moment; the
+  // field is then set to what the model returns, if anything.
+  enum Event { kInput, kOption, kUserTypes };
+  const struct {
+    Event event;
+    std::string_view text;  // the input path, the option button's number, or what the user types
+    std::optional<std::string_view> shown;  // what the model sets; nothing to leave the field
+  } steps[] = {
+      {kInput, "C:\\trips\\trip.gdb", "C:\\trips\\trip-tracks.gdb"},
+      {kOption, "3", "C:\\trips\\trip-vias.gdb"},
+      {kOption, "4", std::nullopt},  // the same suggestion again
+      {kInput, "/srv/walk.GDB", "/srv/walk-vias.gdb"},
+      {kUserTypes, "/srv/mine.gdb", std::nullopt},
+      {kOption, "6", std::nullopt},
+      {kInput, "/srv/other.gdb", std::nullopt},
+      {kUserTypes, "", std::nullopt},  // emptied: suggestions again
+      {kOption, "5", "/srv/other-routes.gdb"},
+      {kInput, "", ""},  // the suggestion goes with the input
+      {kInput, "/srv/run", "/srv/run-routes.gdb"},
+  };
+  DialogModel model;
+  std::string output;
+  for (const auto& step : steps) {
+    std::optional<std::string> set;
+    if (step.event == kUserTypes) {
+      output = step.text;
+    } else if (step.event == kOption) {
+      model.CheckOption(IDC_OPTION_1 + (step.text[0] - '1'));
+      set = model.OnOptionChanged(output);
+    } else {
+      set = model.OnInputChanged(step.text, output);
+    }
+    EXPECT_EQ(set, step.shown) << step.text;
+    if (set) output = *set;
   }
 }
 
