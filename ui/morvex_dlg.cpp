@@ -93,7 +93,11 @@ CMorvexDlg::CMorvexDlg(QWidget* parent) : QDialog(parent) {
   if (OnInitDialog()) GetDlgItem(IDC_INPUT_PATH)->setFocus(Qt::OtherFocusReason);
 }
 
-CMorvexDlg::~CMorvexDlg() = default;
+// A field deleted with the focus loses it after this class's part of the
+// dialog is gone: none of its events may reach eventFilter then.
+CMorvexDlg::~CMorvexDlg() {
+  for (const auto& [id, control] : m_controls) control->removeEventFilter(this);
+}
 
 void CMorvexDlg::SetPrompts(DialogPrompts* prompts) {
   static QtDialogPrompts qtPrompts;
@@ -370,8 +374,22 @@ void CMorvexDlg::OnBrowseOutput() {
 
 void CMorvexDlg::Browse(const FilePickerRequest& request, int field) {
   if (const std::optional<QString> path = m_prompts->PickFile(this, request)) {
-    SetDlgItemText(field, *path);
+    ChoosePath(field, *path);
   }
+}
+
+void CMorvexDlg::ChoosePath(int field, const QString& path) {
+  SetDlgItemText(field, path);
+  if (field == IDC_INPUT_PATH) OnInputChanged();
+}
+
+void CMorvexDlg::OnInputChanged() {
+  ShowSuggestedOutput(
+      m_model.OnInputChanged(GetDlgItemText(IDC_INPUT_PATH), GetDlgItemText(IDC_OUTPUT_PATH)));
+}
+
+void CMorvexDlg::ShowSuggestedOutput(const std::optional<std::string>& output) {
+  if (output) SetDlgItemText(IDC_OUTPUT_PATH, QString::fromStdString(*output));
 }
 
 void CMorvexDlg::OnConvert() {
@@ -387,6 +405,7 @@ void CMorvexDlg::OnConvert() {
 void CMorvexDlg::OnOptionClicked() {
   m_model.CheckOption(GetCheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6));
   ShowEnabledState();
+  ShowSuggestedOutput(m_model.OnOptionChanged(GetDlgItemText(IDC_OUTPUT_PATH)));
 }
 
 void CMorvexDlg::OnLanguageClicked() {
@@ -465,14 +484,14 @@ void CMorvexDlg::dropEvent(QDropEvent* event) {
   if (path.isEmpty()) return;
   const bool output =
       GetDlgItem(IDC_OUTPUT_GROUP)->geometry().contains(event->position().toPoint());
-  SetDlgItemText(output ? IDC_OUTPUT_PATH : IDC_INPUT_PATH, path);
+  ChoosePath(output ? IDC_OUTPUT_PATH : IDC_INPUT_PATH, path);
   event->acceptProposedAction();
 }
 
 // Arrow keys and mnemonics go through the model (see MoveInRadioGroup and
-// FocusForMnemonic). The path fields take a dropped file as its path, not as
-// the text of its URL, and refuse any other URLs; dragged text they take as
-// usual.
+// FocusForMnemonic); leaving the input field hands its path to the model. The path fields take a
+// dropped file as its path, not as the text of its URL, and refuse any other URLs; dragged text
+// they take as usual.
 bool CMorvexDlg::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
   const int id = IdOf(qobject_cast<QWidget*>(watched));
@@ -483,6 +502,7 @@ bool CMorvexDlg::eventFilter(QObject* watched, QEvent* event) {
   if (type == QEvent::Shortcut && qobject_cast<QGroupBox*>(watched) != nullptr) {
     return FocusForMnemonic(id) || QDialog::eventFilter(watched, event);
   }
+  if (type == QEvent::FocusOut && id == IDC_INPUT_PATH) OnInputChanged();
   if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop) {
     return QDialog::eventFilter(watched, event);
   }
@@ -497,7 +517,7 @@ bool CMorvexDlg::eventFilter(QObject* watched, QEvent* event) {
   }
   if (type == QEvent::Drop) {
     for (int id : {IDC_INPUT_PATH, IDC_OUTPUT_PATH}) {
-      if (GetDlgItem(id) == watched) SetDlgItemText(id, path);
+      if (GetDlgItem(id) == watched) ChoosePath(id, path);
     }
   }
   drop->acceptProposedAction();

@@ -11,6 +11,7 @@
 #include <QDialog>
 #include <QIcon>
 #include <QString>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -72,6 +73,8 @@ class CMorvexDlg : public QDialog {
   void OnConvert();
   void OnOptionClicked();
   void OnLanguageClicked();
+  // The input path chosen: left after typing, picked, or dropped.
+  void OnInputChanged();
 
  protected:
   void contextMenuEvent(QContextMenuEvent* event) override;
@@ -96,6 +99,10 @@ class CMorvexDlg : public QDialog {
   bool MoveInRadioGroup(int id, const QKeyEvent& key);
   bool FocusForMnemonic(int id);
   void Browse(const FilePickerRequest& request, int field);
+  // Sets a path field as a picker or a drop fills it.
+  void ChoosePath(int field, const QString& path);
+  // Shows the output path the model suggests, if it has a new one.
+  void ShowSuggestedOutput(const std::optional<std::string>& output);
   void DefaultSysCommand(unsigned nID, qintptr lParam);
 
   QIcon m_hIcon;                                     // window icon, loaded at construction

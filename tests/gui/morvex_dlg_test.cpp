@@ -924,6 +924,55 @@ class TestMorvexDlg : public QObject {
     QCOMPARE(TextOf(Dlg(), IDC_OUTPUT_PATH), filled == IDC_OUTPUT_PATH ? path : "old out");
   }
 
+  // Once the input is chosen the output field suggests a name beside it for
+  // what the option makes, and follows the option; a typed output stays.
+  void outputSuggestion_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("typed") << "typed";
+    QTest::newRow("picked") << "picked";
+    QTest::newRow("dropped") << "dropped";
+  }
+
+  void outputSuggestion() {
+    QFETCH(QString, how);
+    const QString input = QDir::toNativeSeparators(QStringLiteral("/data/trips/trip.GDB"));
+    const QString suggested = QDir::toNativeSeparators(QStringLiteral("/data/trips/trip-%1.gdb"));
+    const auto output = [this] { return TextOf(Dlg(), IDC_OUTPUT_PATH); };
+    ShowActive();
+    if (how == "typed") {
+      QTest::keyClicks(Item(IDC_INPUT_PATH), input);
+      QCOMPARE(output(), QString());  // not while typing
+      QTest::keyClick(Item(IDC_INPUT_PATH), Qt::Key_Tab);
+    } else if (how == "picked") {
+      m_prompts.pickerAnswers.push_back(input);
+      Click(Item(IDC_BROWSE_INPUT));
+    } else {
+      QMimeData mime;
+      mime.setUrls({QUrl::fromLocalFile(QStringLiteral("/data/trips/trip.GDB"))});
+      QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(Item(IDC_INPUT_PATH), &enter);
+      QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(Item(IDC_INPUT_PATH), &drop);
+    }
+    QCOMPARE(TextOf(Dlg(), IDC_INPUT_PATH), input);
+    QCOMPARE(output(), suggested.arg("tracks"));
+    Click(Item(IDC_OPTION_4));
+    QCOMPARE(output(), suggested.arg("vias"));
+    Click(Item(IDC_OPTION_5));
+    QCOMPARE(output(), suggested.arg("routes"));
+
+    QLineEdit* field = Field(IDC_OUTPUT_PATH);
+    field->selectAll();
+    QTest::keyClicks(field, QStringLiteral("mine.gdb"));
+    Click(Item(IDC_OPTION_1));
+    QCOMPARE(output(), QStringLiteral("mine.gdb"));
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Delete);
+    Click(Item(IDC_OPTION_3));
+    QCOMPARE(output(), suggested.arg("vias"));
+    QVERIFY(m_prompts.messages.empty());
+  }
+
   // In every language each control has at least the room its text needs and
   // no two controls overlap. The test runs at scale 1 and at scale 2.
   void layoutFits_data() {
