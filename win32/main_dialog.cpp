@@ -131,7 +131,7 @@ void MainDialog::OnInitDialog() {
   CheckDlgButton(m_window, m_model.CheckedLanguageButton(), BST_CHECKED);
   ShowRadioTabStops();
   SetDlgItemInt(m_window, IDC_MAX_VIAS, kDefaultViaCount, FALSE);
-  if (!m_startInput.empty()) SetDlgItemTextW(m_window, IDC_INPUT_PATH, m_startInput.c_str());
+  if (!m_startInput.empty()) ChoosePath(IDC_INPUT_PATH, m_startInput);
   DragAcceptFiles(m_window, TRUE);
   // An elevated window takes drops from the user's file manager too.
   for (UINT allowed : {UINT{WM_DROPFILES}, UINT{WM_COPYDATA}, UINT{0x0049}}) {
@@ -187,6 +187,10 @@ void MainDialog::OnCommand(int id, int notification) {
     DestroyWindow(m_window);
     return;
   }
+  if (id == IDC_INPUT_PATH && notification == EN_KILLFOCUS) {
+    OnInputChanged();
+    return;
+  }
   if (notification != BN_CLICKED) return;
   if (id == IDC_BROWSE_INPUT) {
     OnBrowse(false, IDC_INPUT_PATH);
@@ -227,7 +231,7 @@ void MainDialog::OnBrowse(bool save, int field) {
   request.Flags = OFN_HIDEREADONLY | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
   if (!(save ? GetSaveFileNameW(&request) : GetOpenFileNameW(&request))) return;
   path.resize(path.find(L'\0'));
-  SetDlgItemTextW(m_window, field, path.c_str());
+  ChoosePath(field, path);
 }
 
 void MainDialog::OnConvert() {
@@ -250,6 +254,7 @@ void MainDialog::OnOptionClicked() {
   m_model.CheckOption(CheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6));
   ShowEnabledState();
   ShowRadioTabStops();
+  ShowSuggestedOutput(m_model.OnOptionChanged(ItemText(IDC_OUTPUT_PATH)));
 }
 
 void MainDialog::OnLanguageClicked() {
@@ -265,7 +270,20 @@ void MainDialog::OnDropFiles(HDROP drop) {
       DragQueryPoint(drop, &point) && ControlContains(m_window, IDC_OUTPUT_GROUP, point);
   DragFinish(drop);
   if (path.empty()) return;
-  SetDlgItemTextW(m_window, onOutput ? IDC_OUTPUT_PATH : IDC_INPUT_PATH, path.c_str());
+  ChoosePath(onOutput ? IDC_OUTPUT_PATH : IDC_INPUT_PATH, path);
+}
+
+void MainDialog::ChoosePath(int field, const std::wstring& path) {
+  SetDlgItemTextW(m_window, field, path.c_str());
+  if (field == IDC_INPUT_PATH) OnInputChanged();
+}
+
+void MainDialog::OnInputChanged() {
+  ShowSuggestedOutput(m_model.OnInputChanged(ItemText(IDC_INPUT_PATH), ItemText(IDC_OUTPUT_PATH)));
+}
+
+void MainDialog::ShowSuggestedOutput(const std::optional<std::string>& output) {
+  if (output) SetItemText(IDC_OUTPUT_PATH, *output);
 }
 
 void MainDialog::SetTexts(const std::vector<ControlText>& texts) {

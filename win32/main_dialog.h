@@ -7,6 +7,7 @@
 
 #include <shellapi.h>  // needs windows.h first
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -38,6 +39,8 @@ class MainDialog {
   void OnConvert();
   void OnOptionClicked();
   void OnLanguageClicked();
+  // The input path chosen: left after typing, picked, dropped or given at start.
+  void OnInputChanged();
   void ShowAboutBox();
 
   void AddAboutToSystemMenu();
@@ -45,6 +48,10 @@ class MainDialog {
   void ShowEnabledState();
   void ShowRadioTabStops();
   void SetTexts(const std::vector<ControlText>& texts);
+  // Sets a path field as a picker or a drop fills it.
+  void ChoosePath(int field, const std::wstring& path);
+  // Shows the output path the model suggests, if it has a new one.
+  void ShowSuggestedOutput(const std::optional<std::string>& output);
   void SetItemText(int id, std::string_view utf8);
   std::string ItemText(int id) const;
   int CheckedRadioButton(int first, int last) const;

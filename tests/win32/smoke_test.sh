@@ -8,8 +8,9 @@
 # mnemonics to the output path and the input path, Tab through the path
 # controls to the options, an arrow to option 5, Tab to the via field (24,
 # refused) and to the languages, an arrow to English, Enter; the languages'
-# mnemonic and Shift+Tab back to the via field, 300, Enter. Escape ends the program; started once more, Alt+Q
-# ends it.
+# mnemonic and Shift+Tab back to the via field, 300, Enter. Escape ends the
+# program. Started on a copy of the file, option 6 and Enter write the output
+# the window suggests beside it. Started once more, Alt+Q ends it.
 #
 # Usage: smoke_test.sh MORVEX_EXE MORVEX_CONVERT_EXE INPUT_GDB
 # Ends with status 77 (skipped) where Wine, Xvfb or xdotool are missing.
@@ -104,9 +105,28 @@ cmp "$scratch/expected-keys.gdb" "$scratch/keys.gdb" ||
 
 quit_morvex
 
+# Started on a copy of the file with no output typed, the window converts to
+# the name it suggests beside the input, which follows the option: option 6
+# makes routes.
+cp "$input" "$scratch/trip.gdb"
+timeout 120 wine "$convert_exe" --option 6 --language en --quiet "$input" \
+  "$scratch/expected-routes.gdb" >/dev/null 2>&1 || fail "morvex-convert.exe could not convert $input"
+rm -f "$wine_log"
+start_morvex "$exe" "$(winepath -w "$scratch/trip.gdb")"
+click_dialog_unit 20 162 # option 6, which keeps the focus
+xdotool key Return       # Convert
+done_box=$(wait_window Finished 1200) || fail "no completion box ('Finished') for the suggested output"
+xdotool windowfocus --sync "$done_box" 2>/dev/null || true
+xdotool key Return
+wait_window_gone Finished 300 || fail "the completion box stayed open"
+[ -f "$scratch/trip-routes.gdb" ] || fail "nothing was written to the suggested trip-routes.gdb"
+cmp "$scratch/expected-routes.gdb" "$scratch/trip-routes.gdb" ||
+  fail "the output at the suggested name differs from morvex-convert.exe's (option 6, English)"
+quit_morvex
+
 # Started again, the English Quit's mnemonic ends it.
 rm -f "$wine_log"
 start_morvex "$exe"
 quit_morvex alt+q
-echo "smoke test passed: converted in Dutch with option 6 and from the keyboard in English" \
-  "with option 5, about box, quit with Escape and with Alt+Q"
+echo "smoke test passed: converted in Dutch with option 6, from the keyboard in English" \
+  "with option 5 and to the suggested output, about box, quit with Escape and with Alt+Q"
