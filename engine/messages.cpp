@@ -11,6 +11,7 @@ struct MessageRow {
 
 constexpr char kInfo[] = "Info";  // The parts of the summary line have no title of their own.
 constexpr const char* kPartOfSummary = nullptr;
+constexpr const char* kPartOfBox = nullptr;
 
 constexpr MessageRow kMessages[] = {
     {MessageId::kInputPathEmpty,
@@ -151,6 +152,14 @@ constexpr MessageRow kMessages[] = {
      {"Nichts zu konvertieren: die Datei enth\xC3\xA4lt keine automatisch erzeugten "
       "Zwischenpunkte",
       kPartOfSummary}},
+    {MessageId::kShowNoMoreMessages,
+     {"Show no more messages for this conversion", kPartOfBox},
+     {"Geen berichten meer tonen voor deze conversie", kPartOfBox},
+     {"Keine weiteren Meldungen f\xC3\xBCr diese Konvertierung anzeigen", kPartOfBox}},
+    {MessageId::kMessagesNotShown,
+     {"%u more messages were not shown.", kPartOfBox},
+     {"%u andere berichten zijn niet getoond.", kPartOfBox},
+     {"%u weitere Meldungen wurden nicht angezeigt.", kPartOfBox}},
 };
 
 struct CountedRow {

@@ -47,6 +47,11 @@ enum class MessageId {
   kNothingNoRoutes,
   kNothingNoTracks,
   kNothingNoAutoVias,
+  // A window's record message: the text of its check box, and the line the
+  // run's last box adds when the check box silenced messages ("%u": how many).
+  // Neither has a title.
+  kShowNoMoreMessages,
+  kMessagesNotShown,
 };
 
 struct MessageText {

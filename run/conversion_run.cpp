@@ -137,7 +137,7 @@ class InfoBoxes final : public RecordObserver {
     // A record cut short by the end of the input ends the run without its box.
     if (result != kInputEnded && state.messagePending == 1) {
       FlushTrace(request_);
-      reporter_.ShowMessage(state.messageText, "Info", MessageStyle::Exclamation);
+      reporter_.ShowRecordMessage(state.messageText, "Info", MessageStyle::Exclamation);
     }
     return true;
   }
@@ -214,6 +214,7 @@ void RunReporter::ShowCompletion(const std::string& text, const std::string& tit
 }
 
 RunOutcome RunConversion(const RunRequest& request, RunReporter& reporter) {
+  reporter.OnRunStart(request);
   reporter.OnStep(RunStep::kInputPath);
   if (request.inputPath.empty()) {
     return Report(request, reporter, RunOutcome::InputPathEmpty);

@@ -40,11 +40,19 @@ class RunReporter {
   // TextForTerminal in text_utils.h).
   virtual void ShowMessage(const std::string& text, const std::string& title,
                            MessageStyle style) = 0;
+  // A message the engine left after a record, in an "Info" box; by default
+  // shown as any other message.
+  virtual void ShowRecordMessage(const std::string& text, const std::string& title,
+                                 MessageStyle style) {
+    ShowMessage(text, title, style);
+  }
   // The completion message and, under its own title, the summary of what the
   // run converted (summaryText empty when there is none). By default one box:
   // the summary as the message's last line.
   virtual void ShowCompletion(const std::string& text, const std::string& title,
                               const std::string& summaryText, const std::string& summaryTitle);
+  // A run begins; a reporter that serves several runs starts afresh.
+  virtual void OnRunStart(const RunRequest& /*request*/) {}
   // The run has come to a step; nothing to do for most reporters.
   virtual void OnStep(RunStep /*step*/) {}
 };

@@ -1,9 +1,12 @@
 #include "dialog_model.h"
 
 #include <array>
+#include <cstdio>
+#include <cstring>
 #include <iterator>
 #include <utility>
 
+#include "messages.h"
 #include "text_utils.h"
 
 namespace {
@@ -194,6 +197,18 @@ std::string_view WithoutGdbExtension(std::string_view path) {
   }
   const std::string_view base = path.substr(0, path.size() - kExtension.size());
   return IsFolderSeparator(base.back()) ? path : base;
+}
+
+// The line below a run's last box that counts the messages a check box
+// silenced, with its line break; empty when there were none.
+std::string NotShownLine(unsigned notShown, Language language) {
+  const char* line = TextFor(MessageId::kMessagesNotShown, language).text;
+  if (notShown == 0 || line == nullptr) return {};
+  std::vector<char> counted(std::strlen(line) + 12);
+  std::snprintf(counted.data(), counted.size(), line, notShown);
+  std::string shown(1, '\n');
+  shown += counted.data();
+  return shown;
 }
 
 }  // namespace
@@ -409,10 +424,30 @@ RunRequest DialogModel::Request(std::string inputPath, std::string outputPath,
 }
 
 WindowMessage ForWindow(std::string_view text, std::string_view title, MessageStyle style) {
-  return {TextForWindow(text), TextForWindow(title), style};
+  return {TextForWindow(text), TextForWindow(title), style, {}};
+}
+
+void WindowReporter::OnRunStart(const RunRequest& request) {
+  m_language = request.language;
+  m_silenced = false;
+  m_notShown = 0;
+}
+
+void WindowReporter::ShowRecordMessage(const std::string& text, const std::string& title,
+                                       MessageStyle style) {
+  if (m_silenced) {
+    ++m_notShown;
+    return;
+  }
+  WindowMessage message = ForWindow(text, title, style);
+  const char* checkBox = TextFor(MessageId::kShowNoMoreMessages, m_language).text;
+  if (checkBox != nullptr) message.checkBoxText = checkBox;
+  m_silenced = m_show(message) && !message.checkBoxText.empty();
 }
 
 void WindowReporter::ShowMessage(const std::string& text, const std::string& title,
                                  MessageStyle style) {
-  m_show(ForWindow(text, title, style));
+  WindowMessage message = ForWindow(text, title, style);
+  message.text += NotShownLine(m_notShown, m_language);
+  m_show(message);
 }

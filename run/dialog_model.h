@@ -160,19 +160,30 @@ struct WindowMessage {
   std::string text;
   std::string title;
   MessageStyle style;
+  std::string checkBoxText;  // the box's check box, below its text; empty for none
 };
 
 // A message of the run or the window made fit for a window (see TextForWindow).
 WindowMessage ForWindow(std::string_view text, std::string_view title, MessageStyle style);
 
-// Shows the run's messages through a window's message box.
+// Shows the run's messages through a window's message box. Each record
+// message's box has a check box; once it is checked, the run's later record
+// messages are only counted, and the box that ends the run says how many.
 class WindowReporter final : public RunReporter {
  public:
-  using ShowFunction = std::function<void(const WindowMessage&)>;
+  // Shows the box and returns whether its check box was checked when it closed.
+  using ShowFunction = std::function<bool(const WindowMessage&)>;
   explicit WindowReporter(ShowFunction show) : m_show(std::move(show)) {}
 
+  void OnRunStart(const RunRequest& request) override;
+  void ShowRecordMessage(const std::string& text, const std::string& title,
+                         MessageStyle style) override;
+  // The box that ends the run.
   void ShowMessage(const std::string& text, const std::string& title, MessageStyle style) override;
 
  private:
   ShowFunction m_show;
+  Language m_language = Language::kEnglish;
+  bool m_silenced = false;
+  unsigned m_notShown = 0;
 };

@@ -17,4 +17,9 @@ if(CMAKE_HOST_UNIX AND CMAKE_CROSSCOMPILING_EMULATOR)
     $<TARGET_FILE:morvex> $<TARGET_FILE:morvex-convert> ${PROJECT_SOURCE_DIR}/examples/example.gdb)
   # Alone, so that a loaded machine loses none of the typed keys.
   set_tests_properties(win32.smoke PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77 LABELS win32 RUN_SERIAL ON)
+  # The generator (bench/) is built with the tests; it writes this test's input.
+  add_test(NAME win32.info_boxes COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/win32/info_boxes_test.sh
+    $<TARGET_FILE:morvex> $<TARGET_FILE:morvex-gdbgen>)
+  set_tests_properties(win32.info_boxes PROPERTIES
+    TIMEOUT 300 SKIP_RETURN_CODE 77 LABELS win32 RUN_SERIAL ON)
 endif()

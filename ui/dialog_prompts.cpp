@@ -1,12 +1,13 @@
 #include "dialog_prompts.h"
 
+#include <QCheckBox>
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 
 void ConfigureMessageBox(QMessageBox& box, const QString& text, const QString& title,
-                         MessageStyle style) {
+                         MessageStyle style, const QString& checkBoxText) {
   box.setWindowTitle(title);
   // Messages may carry names read from a GDB file: never let them turn into markup.
   box.setTextFormat(Qt::PlainText);
@@ -16,6 +17,7 @@ void ConfigureMessageBox(QMessageBox& box, const QString& text, const QString& t
   box.setDefaultButton(QMessageBox::Ok);
   box.setEscapeButton(QMessageBox::Ok);
   box.setWindowModality(Qt::ApplicationModal);
+  if (!checkBoxText.isEmpty()) box.setCheckBox(new QCheckBox(checkBoxText, &box));
 }
 
 void ConfigureFilePicker(QFileDialog& picker, const FilePickerRequest& request) {
@@ -33,11 +35,12 @@ void ConfigureFilePicker(QFileDialog& picker, const FilePickerRequest& request) 
   picker.setWindowModality(Qt::ApplicationModal);
 }
 
-void QtDialogPrompts::ShowMessage(QWidget* owner, const QString& text, const QString& title,
-                                  MessageStyle style) {
+bool QtDialogPrompts::ShowMessage(QWidget* owner, const QString& text, const QString& title,
+                                  MessageStyle style, const QString& checkBoxText) {
   QMessageBox box(owner);
-  ConfigureMessageBox(box, text, title, style);
+  ConfigureMessageBox(box, text, title, style, checkBoxText);
   box.exec();
+  return box.checkBox() != nullptr && box.checkBox()->isChecked();
 }
 
 std::optional<QString> QtDialogPrompts::PickFile(QWidget* owner, const FilePickerRequest& request) {

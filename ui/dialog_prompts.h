@@ -28,9 +28,11 @@ class DialogPrompts {
  public:
   virtual ~DialogPrompts() = default;
 
-  // A modal box owned by owner, with one OK button; returns when it is closed.
-  virtual void ShowMessage(QWidget* owner, const QString& text, const QString& title,
-                           MessageStyle style) = 0;
+  // A modal box owned by owner, with one OK button and, unless checkBoxText
+  // is empty, a check box below its text. Returns when it is closed: whether
+  // the check box was checked.
+  virtual bool ShowMessage(QWidget* owner, const QString& text, const QString& title,
+                           MessageStyle style, const QString& checkBoxText) = 0;
   // The full path of the chosen file, or nothing when the picker was cancelled.
   virtual std::optional<QString> PickFile(QWidget* owner, const FilePickerRequest& request) = 0;
   // Runs dialog modally and returns the code it ended with.
@@ -39,13 +41,13 @@ class DialogPrompts {
 
 class QtDialogPrompts : public DialogPrompts {
  public:
-  void ShowMessage(QWidget* owner, const QString& text, const QString& title,
-                   MessageStyle style) override;
+  bool ShowMessage(QWidget* owner, const QString& text, const QString& title, MessageStyle style,
+                   const QString& checkBoxText) override;
   std::optional<QString> PickFile(QWidget* owner, const FilePickerRequest& request) override;
   int RunModal(QDialog& dialog) override;
 };
 
 // The settings QtDialogPrompts gives its boxes, apart for the tests.
 void ConfigureMessageBox(QMessageBox& box, const QString& text, const QString& title,
-                         MessageStyle style);
+                         MessageStyle style, const QString& checkBoxText = {});
 void ConfigureFilePicker(QFileDialog& picker, const FilePickerRequest& request);

@@ -318,9 +318,10 @@ void CMorvexDlg::MessageBox(const std::string& text, const std::string& title, M
   ShowWindowMessage(ForWindow(text, title, style));
 }
 
-void CMorvexDlg::ShowWindowMessage(const WindowMessage& message) {
-  m_prompts->ShowMessage(this, QString::fromStdString(message.text),
-                         QString::fromStdString(message.title), message.style);
+bool CMorvexDlg::ShowWindowMessage(const WindowMessage& message) {
+  return m_prompts->ShowMessage(this, QString::fromStdString(message.text),
+                                QString::fromStdString(message.title), message.style,
+                                QString::fromStdString(message.checkBoxText));
 }
 
 bool CMorvexDlg::OnInitDialog() {
@@ -398,7 +399,8 @@ void CMorvexDlg::OnConvert() {
   const RunRequest request =
       m_model.Request(GetDlgItemText(IDC_INPUT_PATH), GetDlgItemText(IDC_OUTPUT_PATH),
                       GetDlgItemText(IDC_MAX_VIAS));
-  WindowReporter reporter([this](const WindowMessage& message) { ShowWindowMessage(message); });
+  WindowReporter reporter(
+      [this](const WindowMessage& message) { return ShowWindowMessage(message); });
   RunConversion(request, reporter);
 }
 

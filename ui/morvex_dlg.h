@@ -86,7 +86,8 @@ class CMorvexDlg : public QDialog {
 
  private:
   // A message box, its texts already fit for a window.
-  void ShowWindowMessage(const WindowMessage& message);
+  // Returns whether the box's check box was checked.
+  bool ShowWindowMessage(const WindowMessage& message);
 
   void CreateControls();
   void LayOutControls();

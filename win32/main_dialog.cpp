@@ -1,5 +1,6 @@
 #include "main_dialog.h"
 
+#include <commctrl.h>
 #include <commdlg.h>
 
 #include <algorithm>
@@ -40,6 +41,37 @@ bool ControlContains(HWND dialog, int id, POINT clientPoint) {
   if (!GetWindowRect(GetDlgItem(dialog, id), &rect)) return false;
   MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(&rect), 2);
   return PtInRect(&rect, clientPoint) != FALSE;
+}
+
+void ShowMessageBox(HWND owner, const WindowMessage& message) {
+  const UINT icon = message.style == MessageStyle::Exclamation ? MB_ICONEXCLAMATION : 0;
+  MessageBoxW(owner, WideFromUtf8(message.text).c_str(), WideFromUtf8(message.title).c_str(),
+              MB_OK | icon);
+}
+
+// A box like ShowMessageBox's with a check box below its text: a task dialog
+// and its verification check box. Returns whether it was checked. Should the
+// task dialog fail, the message still shows, in a box without the check box.
+bool ShowTaskDialog(HWND owner, const WindowMessage& message) {
+  const std::wstring text = WideFromUtf8(message.text);
+  const std::wstring title = WideFromUtf8(message.title);
+  const std::wstring checkBox = WideFromUtf8(message.checkBoxText);
+  TASKDIALOGCONFIG config{};
+  config.cbSize = sizeof(config);
+  config.hwndParent = owner;
+  // Escape closes it, as it closes a message box with one OK button.
+  config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW;
+  config.dwCommonButtons = TDCBF_OK_BUTTON;
+  config.pszWindowTitle = title.c_str();
+  config.pszMainIcon = message.style == MessageStyle::Exclamation ? TD_WARNING_ICON : nullptr;
+  config.pszContent = text.c_str();
+  config.pszVerificationText = checkBox.c_str();
+  BOOL checked = FALSE;
+  if (FAILED(TaskDialogIndirect(&config, nullptr, nullptr, &checked))) {
+    ShowMessageBox(owner, message);
+    return false;
+  }
+  return checked != FALSE;
 }
 
 // The wait cursor for as long as it lives.
@@ -239,15 +271,15 @@ void MainDialog::OnConvert() {
   m_model.CheckOption(CheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6));
   const RunRequest request =
       m_model.Request(ItemText(IDC_INPUT_PATH), ItemText(IDC_OUTPUT_PATH), ItemText(IDC_MAX_VIAS));
-  WindowReporter reporter([this](const WindowMessage& message) { ShowMessage(message); });
+  WindowReporter reporter([this](const WindowMessage& message) { return ShowMessage(message); });
   const WaitCursor wait;
   RunConversion(request, reporter);
 }
 
-void MainDialog::ShowMessage(const WindowMessage& message) {
-  const UINT icon = message.style == MessageStyle::Exclamation ? MB_ICONEXCLAMATION : 0;
-  MessageBoxW(m_window, WideFromUtf8(message.text).c_str(), WideFromUtf8(message.title).c_str(),
-              MB_OK | icon);
+bool MainDialog::ShowMessage(const WindowMessage& message) {
+  if (!message.checkBoxText.empty()) return ShowTaskDialog(m_window, message);
+  ShowMessageBox(m_window, message);
+  return false;
 }
 
 void MainDialog::OnOptionClicked() {

@@ -55,7 +55,8 @@ class MainDialog {
   void SetItemText(int id, std::string_view utf8);
   std::string ItemText(int id) const;
   int CheckedRadioButton(int first, int last) const;
-  void ShowMessage(const WindowMessage& message);
+  // Returns whether the box's check box was checked.
+  bool ShowMessage(const WindowMessage& message);
 
   HINSTANCE m_instance;
   HWND m_window = nullptr;

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -134,10 +135,14 @@ void Click(QWidget* control) {
 
 // A track too long to convert: 10000 distinct points leave no running number
 // for it. Its name is code page 1252, as in a version 'l' file.
-std::string LongTrackFile() {
-  gdbtest::Track track("Z\xFCrich");
+gdbtest::Track LongTrack(const std::string& name) {
+  gdbtest::Track track(name);
   for (int32_t i = 0; i < 10000; ++i) track.Point({0x10000000 + i, 0x20000000 + i});
-  return gdbtest::GdbFile('l', {gdbtest::TrackRecord(track)});
+  return track;
+}
+
+std::string LongTrackFile() {
+  return gdbtest::GdbFile('l', {gdbtest::TrackRecord(LongTrack("Z\xFCrich"))});
 }
 
 bool WriteFile(const QString& path, const std::string& bytes) {
@@ -755,6 +760,55 @@ class TestMorvexDlg : public QObject {
     QCOMPARE(TextOf(Dlg(), IDC_INPUT_PATH), input.isEmpty() ? QString() : inputPath);
     QCOMPARE(Dlg().GetCheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6), option);
     if (boxes.last()[1] == "Finished") QCOMPARE(ReadFile(outputPath), input);
+  }
+
+  // Checking the second "Info" box's check box hides the other three; the
+  // completion box counts them, and the next run shows its boxes again.
+  void checkBoxSilencesTheRun() {
+    std::vector<std::string> records;
+    for (const char* name : {"A", "B", "C", "D", "E"}) {
+      records.push_back(gdbtest::TrackRecord(LongTrack(name)));
+    }
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString inputPath = dir.filePath(QStringLiteral("in.gdb"));
+    QVERIFY(WriteFile(inputPath, gdbtest::GdbFile('l', records)));
+    ShowActive();
+    Click(Item(IDC_OPTION_5));
+    QTest::keyClicks(Item(IDC_INPUT_PATH), inputPath);
+    QTest::keyClicks(Item(IDC_OUTPUT_PATH), dir.filePath(QStringLiteral("out.gdb")));
+    m_prompts.checkBoxCheckedFrom = 2;
+
+    Click(Item(IDC_CONVERT));
+
+    const QString checkBox = QStringLiteral("Show no more messages for this conversion");
+    QCOMPARE(m_prompts.messages.size(), size_t{3});
+    QVERIFY(m_prompts.messages[1].text.contains(QStringLiteral("\"B\"")));
+    QCOMPARE(m_prompts.messages[0].checkBoxText, checkBox);
+    QCOMPARE(m_prompts.messages[1].checkBoxText, checkBox);
+    QCOMPARE(m_prompts.messages[2].title, QStringLiteral("Finished"));
+    QVERIFY(m_prompts.messages[2].text.endsWith(
+        QStringLiteral("skipped.\n3 more messages were not shown.")));
+    QCOMPARE(m_prompts.messages[2].checkBoxText, QString());
+
+    m_prompts.messages.clear();
+    m_prompts.checkBoxCheckedFrom = 0;
+    Click(Item(IDC_CONVERT));
+    QCOMPARE(m_prompts.messages.size(), size_t{6});
+    QVERIFY(!m_prompts.messages[5].text.contains(QStringLiteral("not shown")));
+  }
+
+  void messageBoxCheckBox() {
+    QMessageBox plain(m_dlg.get());
+    ConfigureMessageBox(plain, QStringLiteral("Done"), QStringLiteral("Finished"),
+                        MessageStyle::Plain);
+    QVERIFY(plain.checkBox() == nullptr);
+    QMessageBox info(m_dlg.get());
+    ConfigureMessageBox(info, QStringLiteral("skipped"), QStringLiteral("Info"),
+                        MessageStyle::Exclamation, QStringLiteral("Show no more"));
+    QVERIFY(info.checkBox() != nullptr);
+    QCOMPARE(info.checkBox()->text(), QStringLiteral("Show no more"));
+    QVERIFY(!info.checkBox()->isChecked());
   }
 
   // Enter in a field or on a radio button presses Convert, the default button.

@@ -19,11 +19,15 @@ class RecordingPrompts : public DialogPrompts {
     QString title;
     MessageStyle style;
     QWidget* owner;
+    QString checkBoxText;
   };
 
-  void ShowMessage(QWidget* owner, const QString& text, const QString& title,
-                   MessageStyle style) override {
-    messages.push_back({text, title, style, owner});
+  // Records the box; its check box counts as checked from the message
+  // numbered checkBoxCheckedFrom on (from 1; 0 for never).
+  bool ShowMessage(QWidget* owner, const QString& text, const QString& title, MessageStyle style,
+                   const QString& checkBoxText) override {
+    messages.push_back({text, title, style, owner, checkBoxText});
+    return checkBoxCheckedFrom != 0 && messages.size() >= checkBoxCheckedFrom;
   }
 
   // Answers with the next of pickerAnswers; nothing (cancel) once they run out.
@@ -45,6 +49,7 @@ class RecordingPrompts : public DialogPrompts {
   }
 
   std::vector<Message> messages;
+  size_t checkBoxCheckedFrom = 0;
   std::vector<FilePickerRequest> pickerRequests;
   std::vector<QWidget*> pickerOwners;
   std::deque<std::optional<QString>> pickerAnswers;

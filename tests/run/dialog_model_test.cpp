@@ -275,7 +275,10 @@ TEST(DialogModel, RunMessagesReachTheWindowFitForIt) {
        "Cannot open input file\n/tmp/a\uFFFDz.gdb: the file does not exist"},
   };
   std::vector<WindowMessage> shown;
-  WindowReporter reporter([&shown](const WindowMessage& message) { shown.push_back(message); });
+  WindowReporter reporter([&shown](const WindowMessage& message) {
+    shown.push_back(message);
+    return false;
+  });
   for (const auto& c : cases) {
     reporter.ShowMessage(c.text, c.text, MessageStyle::Plain);
     ASSERT_FALSE(shown.empty());
@@ -375,6 +378,90 @@ TEST(DialogModel, SuggestionsFillTheOutputUntilTheUserTypesOne) {
     EXPECT_EQ(set, step.shown) << step.text;
     if (set) output = *set;
   }
+}
+
+// A window whose user checks the check box of the record box numbered checkAt
+// (from 1; 0 for never) and records every box.
+struct CheckingWindow {
+  explicit CheckingWindow(size_t checkAt) : checkAt(checkAt) {}
+  size_t checkAt;
+  std::vector<WindowMessage> shown;
+  WindowReporter::ShowFunction Show() {
+    return [this](const WindowMessage& message) {
+      shown.push_back(message);
+      return shown.size() == checkAt;
+    };
+  }
+};
+
+RunRequest RequestIn(Language language) {
+  RunRequest request;
+  request.language = language;
+  return request;
+}
+
+TEST(WindowReporter, CheckedBoxSilencesTheRestOfTheRunAndTheLastBoxCountsThem) {
+  CheckingWindow window(2);
+  WindowReporter reporter(window.Show());
+  reporter.OnRunStart(RequestIn(Language::kEnglish));
+  for (int i = 1; i <= 5; ++i) {
+    reporter.ShowRecordMessage("track " + std::to_string(i), "Info", MessageStyle::Exclamation);
+  }
+  reporter.ShowCompletion("Done.", "Ready", "2 tracks", "Summary");
+  ASSERT_EQ(window.shown.size(), 3u);
+  for (size_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(window.shown[i].text, "track " + std::to_string(i + 1));
+    EXPECT_EQ(window.shown[i].checkBoxText, "Show no more messages for this conversion");
+  }
+  EXPECT_EQ(window.shown[2].text, "Done.\n2 tracks\n3 more messages were not shown.");
+  EXPECT_EQ(window.shown[2].checkBoxText, "");
+
+  // A new run shows its messages again and counts none.
+  window.shown.clear();
+  reporter.OnRunStart(RequestIn(Language::kEnglish));
+  reporter.ShowRecordMessage("track 6", "Info", MessageStyle::Exclamation);
+  reporter.ShowMessage("Error writing output file", "File error", MessageStyle::Exclamation);
+  ASSERT_EQ(window.shown.size(), 2u);
+  EXPECT_EQ(window.shown[0].text, "track 6");
+  EXPECT_EQ(window.shown[1].text, "Error writing output file");
+}
+
+TEST(WindowReporter, CheckBoxAndCountSpeakTheRunsLanguage) {
+  const struct {
+    Language language;
+    std::string checkBox;
+    std::string lastLine;  // of a failure after one silenced message
+  } cases[] = {
+      {Language::kEnglish, "Show no more messages for this conversion",
+       "1 more messages were not shown."},
+      {Language::kDutch, "Geen berichten meer tonen voor deze conversie",
+       "1 andere berichten zijn niet getoond."},
+      {Language::kGerman, "Keine weiteren Meldungen f\xC3\xBCr diese Konvertierung anzeigen",
+       "1 weitere Meldungen wurden nicht angezeigt."},
+  };
+  for (const auto& c : cases) {
+    CheckingWindow window(1);
+    WindowReporter reporter(window.Show());
+    reporter.OnRunStart(RequestIn(c.language));
+    reporter.ShowRecordMessage("first", "Info", MessageStyle::Exclamation);
+    reporter.ShowRecordMessage("second", "Info", MessageStyle::Exclamation);
+    reporter.ShowMessage("Failed", "File error", MessageStyle::Exclamation);
+    ASSERT_EQ(window.shown.size(), 2u);
+    EXPECT_EQ(window.shown[0].checkBoxText, c.checkBox);
+    EXPECT_EQ(window.shown[1].text, "Failed\n" + c.lastLine);
+    EXPECT_EQ(window.shown[1].style, MessageStyle::Exclamation);
+  }
+}
+
+// The fourth language has no texts: no check box, so nothing can be silenced.
+TEST(WindowReporter, WithoutACheckBoxTextEveryMessageShows) {
+  CheckingWindow window(1);
+  WindowReporter reporter(window.Show());
+  reporter.OnRunStart(RequestIn(Language::kFourth));
+  reporter.ShowRecordMessage("first", "Info", MessageStyle::Exclamation);
+  reporter.ShowRecordMessage("second", "Info", MessageStyle::Exclamation);
+  ASSERT_EQ(window.shown.size(), 2u);
+  EXPECT_EQ(window.shown[0].checkBoxText, "");
 }
 
 }  // namespace
