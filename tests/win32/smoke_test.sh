@@ -16,22 +16,15 @@
 # Ends with status 77 (skipped) where Wine, Xvfb or xdotool are missing.
 set -u
 
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/wine_window.sh"
 if [ "${1:-}" != "--inside" ]; then
   [ $# -eq 3 ] || { echo "usage: smoke_test.sh MORVEX_EXE MORVEX_CONVERT_EXE INPUT_GDB" >&2; exit 2; }
-  for tool in wine winepath wineserver xvfb-run Xvfb xauth xdotool; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-      echo "SKIP: the smoke test needs $tool (scripts/install-deps)"
-      exit 77
-    fi
-  done
-  exec timeout 280 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
-    bash "$0" --inside "$@"
+  run_inside_virtual_display "$0" "$@"
 fi
 exe=$2
 convert_exe=$3
 input=$(cd "$(dirname "$4")" && pwd)/$(basename "$4")
-here=$(cd "$(dirname "$0")" && pwd)
-. "$here/wine_window.sh"
 use_wine_prefix morvex-wine-smoke
 
 scratch=$(mktemp -d)

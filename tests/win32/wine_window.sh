@@ -12,6 +12,22 @@ about_caption='About Morvex'
 dialog_width=440
 dialog_height=229
 
+# Outside the virtual display: checks the tools and runs the script ($1)
+# again inside one, with "--inside" before its arguments; ends with 77
+# (skipped) where a tool is missing.
+run_inside_virtual_display() {
+  script=$1
+  shift
+  for tool in wine winepath wineserver xvfb-run Xvfb xauth xdotool; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+      echo "SKIP: $(basename "$script") needs $tool (scripts/install-deps)"
+      exit 77
+    fi
+  done
+  exec timeout 280 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+    bash "$script" --inside "$@"
+}
+
 fail() {
   echo "FAIL: $*" >&2
   if [ -n "${wine_log:-}" ] && [ -s "$wine_log" ]; then
