@@ -374,16 +374,21 @@ TEST(FaultTest, EachKindOfCallFailingOnce) {
   }
 }
 
+// The new file a run left beside the output; empty when there is none.
+std::string NewFileLeftIn(const fs::path& dir) {
+  for (const std::string& name : FileNames(dir)) {
+    if (name.find(".out.gdb.morvex-") == 0) return (dir / name).string();
+  }
+  return {};
+}
+
 TEST(FaultTest, AFileThatCannotBeRemovedIsNamed) {
   FaultRunner runner(7);
   WriteFile(runner.Input(), ReadFile(runner.Input()).substr(0, 1000000));
   const ProcessResult result = runner.RunFailing("unlink", 1);
   if (result.err.find("Sanitizer") != std::string::npos) GTEST_SKIP() << "shim refused";
   EXPECT_EQ(result.exitStatus, kFailed);
-  std::string left;
-  for (const std::string& name : FileNames(runner.Dir())) {
-    if (name.find(".out.gdb.morvex-") == 0) left = (runner.Dir() / name).string();
-  }
+  const std::string left = NewFileLeftIn(runner.Dir());
   ASSERT_FALSE(left.empty()) << result.err;
   EXPECT_EQ(result.err,
             "File error: Input file ends before its end record - no output written\n"
@@ -397,10 +402,7 @@ TEST(FaultTest, TheReasonComesBeforeTheFileLeft) {
   const ProcessResult result = runner.RunFailing("write", 1, "", "unlink");
   if (result.err.find("Sanitizer") != std::string::npos) GTEST_SKIP() << "shim refused";
   EXPECT_EQ(result.exitStatus, kFailed);
-  std::string left;
-  for (const std::string& name : FileNames(runner.Dir())) {
-    if (name.find(".out.gdb.morvex-") == 0) left = (runner.Dir() / name).string();
-  }
+  const std::string left = NewFileLeftIn(runner.Dir());
   ASSERT_FALSE(left.empty()) << result.err;
   EXPECT_EQ(result.err, "File error: Error writing output file - no output written\n" +
                             runner.Output().string() + ": the disk is full\nThe unfinished file " +
