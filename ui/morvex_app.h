@@ -2,10 +2,18 @@
 // window and ends the program when it is closed.
 #pragma once
 
+#include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 class OutputStream;
 class QWidget;
+
+// The file the program was started with, from its arguments (the program
+// first, Qt's own options already taken out): the first argument, made
+// absolute from the current folder; any further ones are ignored. Empty for
+// none.
+QString FileToOpen(const QStringList& arguments);
 
 class CMorvexApp {
   Q_DISABLE_COPY(CMorvexApp)
@@ -14,8 +22,9 @@ class CMorvexApp {
   CMorvexApp() = default;
   virtual ~CMorvexApp();
 
-  // Runs the converter window modally. Returns false: when the window has
-  // closed, the program ends without an event loop of its own.
+  // Runs the converter window modally, on the file of the command line if
+  // any. Returns false: when the window has closed, the program ends without
+  // an event loop of its own.
   virtual bool InitInstance();
 
   // Where the window's runs write their trace lines; not owned.

@@ -389,6 +389,10 @@ void CMorvexDlg::OnInputChanged() {
       m_model.OnInputChanged(GetDlgItemText(IDC_INPUT_PATH), GetDlgItemText(IDC_OUTPUT_PATH)));
 }
 
+void CMorvexDlg::SetInputPath(const QString& path) {
+  if (!path.isEmpty()) ChoosePath(IDC_INPUT_PATH, path);
+}
+
 void CMorvexDlg::ShowSuggestedOutput(const std::optional<std::string>& output) {
   if (output) SetDlgItemText(IDC_OUTPUT_PATH, QString::fromStdString(*output));
 }

@@ -64,6 +64,9 @@ class CMorvexDlg : public QDialog {
   Language CurrentLanguage() const { return m_model.CurrentLanguage(); }
   // Where the runs' trace lines go; null (at start) for none. Not owned.
   void SetTraceOutput(OutputStream* trace) { m_model.SetTraceOutput(trace); }
+  // The input path the program was started with, taken as a picked one: an
+  // empty output field gets the suggested name. No effect for an empty path.
+  void SetInputPath(const QString& path);
 
   // The event table's handlers.
   bool OnInitDialog();

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,6 +29,7 @@
 #include "dialog_ids.h"
 #include "gdb_builder.h"
 #include "gdb_types.h"
+#include "morvex_app.h"
 #include "morvex_dlg.h"
 #include "recording_prompts.h"
 
@@ -985,6 +987,7 @@ class TestMorvexDlg : public QObject {
     QTest::newRow("typed") << "typed";
     QTest::newRow("picked") << "picked";
     QTest::newRow("dropped") << "dropped";
+    QTest::newRow("given at start") << "given at start";
   }
 
   void outputSuggestion() {
@@ -1000,6 +1003,8 @@ class TestMorvexDlg : public QObject {
     } else if (how == "picked") {
       m_prompts.pickerAnswers.push_back(input);
       Click(Item(IDC_BROWSE_INPUT));
+    } else if (how == "given at start") {
+      Dlg().SetInputPath(input);
     } else {
       QMimeData mime;
       mime.setUrls({QUrl::fromLocalFile(QStringLiteral("/data/trips/trip.GDB"))});
@@ -1025,6 +1030,44 @@ class TestMorvexDlg : public QObject {
     Click(Item(IDC_OPTION_3));
     QCOMPARE(output(), suggested.arg("vias"));
     QVERIFY(m_prompts.messages.empty());
+  }
+
+  // The file of the command line: the first argument, absolute.
+  void fileToOpen_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("file");
+    const QString here = QDir::currentPath();
+    const auto native = [](const QString& path) { return QDir::toNativeSeparators(path); };
+    QTest::newRow("none") << QStringList{"morvex"} << QString();
+    QTest::newRow("empty") << QStringList{"morvex", ""} << QString();
+    QTest::newRow("absolute") << QStringList{"morvex", "/data/trip.gdb"}
+                              << native("/data/trip.gdb");
+    QTest::newRow("relative") << QStringList{"morvex", "trips/trip.gdb"}
+                              << native(here + "/trips/trip.gdb");
+    QTest::newRow("up a folder") << QStringList{"morvex", "../trip.gdb"}
+                                 << native(QDir::cleanPath(here + "/../trip.gdb"));
+    QTest::newRow("several") << QStringList{"morvex", "/data/a.gdb", "/data/b.gdb"}
+                             << native("/data/a.gdb");
+  }
+
+  void fileToOpen() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, file);
+    QCOMPARE(FileToOpen(arguments), file);
+  }
+
+  // Through a link to a folder elsewhere, ".." stays: it leads to the parent
+  // of the link's target.
+  void fileToOpenThroughLink() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QDir(dir.path()).mkpath("far/away") && QDir(dir.path()).mkpath("near"));
+    QVERIFY(QFile::link(dir.filePath("far/away"), dir.filePath("near/link")));
+    QVERIFY(WriteFile(dir.filePath("far/trip.gdb"), "x"));
+    const QString path = dir.filePath("near/link/../trip.gdb");
+    QCOMPARE(FileToOpen({"morvex", path}), QDir::toNativeSeparators(path));
+    QCOMPARE(QFileInfo(FileToOpen({"morvex", path})).canonicalFilePath(),
+             QFileInfo(dir.filePath("far/trip.gdb")).canonicalFilePath());
   }
 
   // In every language each control has at least the room its text needs and
