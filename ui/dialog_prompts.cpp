@@ -4,7 +4,10 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QMessageBox>
+#include <QScreen>
 
 void ConfigureMessageBox(QMessageBox& box, const QString& text, const QString& title,
                          MessageStyle style, const QString& checkBoxText) {
@@ -12,6 +15,24 @@ void ConfigureMessageBox(QMessageBox& box, const QString& text, const QString& t
   // Messages may carry names read from a GDB file: never let them turn into markup.
   box.setTextFormat(Qt::PlainText);
   box.setText(text);
+  // Qt's box wraps a text wider than 500 pixels (or half the screen), inside its
+  // lines too: a summary line or a path would break in the middle, a path at
+  // any hyphen. Each line keeps the room it needs, within the widest box Qt
+  // makes; a wider one has its text broken anywhere, not only at spaces.
+  const QScreen* screen = box.screen();
+  auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+  if (screen != nullptr && label != nullptr) {
+    box.ensurePolished();
+    const QFontMetrics metrics = label->fontMetrics();
+    int widest = 0;
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+      widest = qMax(widest, metrics.horizontalAdvance(line) + 1);
+    }
+    const int screenWidth = screen->availableGeometry().width();
+    const int widestBox = screenWidth <= 1024 ? screenWidth : qMin(screenWidth - 480, 1000);
+    const int iconAndMargins = 200;
+    label->setMinimumWidth(qMin(widest, widestBox - iconAndMargins));
+  }
   box.setIcon(style == MessageStyle::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon);
   box.setStandardButtons(QMessageBox::Ok);
   box.setDefaultButton(QMessageBox::Ok);

@@ -653,6 +653,31 @@ class TestMorvexDlg : public QObject {
     QCOMPARE(box.parentWidget(), static_cast<QWidget*>(m_dlg.get()));
   }
 
+  // A line that fits on the screen stays one line: a summary, a path with its
+  // reason. A longer one is wrapped, inside a box that stays on the screen.
+  void messageBoxKeepsLines() {
+    const QStringList lines = {
+        QStringLiteral("GDB file conversion completed"),
+        QStringLiteral("2 routes became 2 tracks (37 points); 120 records copied unchanged."),
+        QStringLiteral("/home/anna/trips/2027/alps-2027-tracks.gdb: the folder does not exist"),
+    };
+    for (const QString& tail : {QString(), QStringLiteral("\n") + QString(400, QLatin1Char('x'))}) {
+      QMessageBox box(m_dlg.get());
+      ConfigureMessageBox(box, lines.join(QLatin1Char('\n')) + tail, QStringLiteral("Finished"),
+                          MessageStyle::Exclamation);
+      box.show();
+      QApplication::processEvents();
+      auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+      QVERIFY(label != nullptr);
+      for (const QString& line : lines) {
+        QVERIFY2(label->width() >= label->fontMetrics().horizontalAdvance(line), qPrintable(line));
+      }
+      QVERIFY(box.width() <= box.screen()->availableGeometry().width());
+      QVERIFY(label->geometry().right() < box.width());
+      box.close();
+    }
+  }
+
   // The run's texts are UTF-8; controls, the marks of a name's unsafe
   // characters and bytes that are no character show as U+FFFD.
   void messageText_data() {
