@@ -1,13 +1,19 @@
-// Writes pictures of the converter window in English, Dutch and German and of
-// the about box, for a look at the layout. Usage: morvex_screenshots DIR [SUFFIX]
+// Writes pictures of the converter window in English, Dutch and German, of
+// the boxes that end a run there (completed, with its summary, and an error
+// with its reason) and of the about box, for a look at the layout.
+// Usage: morvex_screenshots DIR [SUFFIX]
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QTemporaryDir>
 #include <cstdio>
+#include <utility>
 
 #include "about_dlg.h"
 #include "dialog_ids.h"
+#include "dialog_prompts.h"
 #include "morvex_dlg.h"
 
 namespace {
@@ -21,6 +27,27 @@ bool Save(QWidget& window, const QString& path) {
   std::printf("%s\n", qPrintable(path));
   return true;
 }
+
+// Shows each message box of a run as QtDialogPrompts would, saves a picture
+// of it and closes it: the run's last box is the picture left at path.
+class PicturePrompts : public DialogPrompts {
+ public:
+  bool ShowMessage(QWidget* owner, const QString& text, const QString& title, MessageStyle style,
+                   const QString& checkBoxText) override {
+    QMessageBox box(owner);
+    ConfigureMessageBox(box, text, title, style, checkBoxText);
+    box.show();
+    ok = Save(box, path) && ok;
+    ++boxes;
+    return false;
+  }
+  std::optional<QString> PickFile(QWidget*, const FilePickerRequest&) override { return {}; }
+  int RunModal(QDialog& dialog) override { return dialog.exec(); }
+
+  QString path;
+  int boxes = 0;
+  bool ok = true;
+};
 
 }  // namespace
 
@@ -52,6 +79,35 @@ int main(int argc, char* argv[]) {
     dlg.SetDlgItemText(IDC_INPUT_PATH, QStringLiteral("/home/anna/trips/alps-2026.gdb"));
     ok = Save(dlg, dir.filePath(QString::fromLatin1(shot.name) + suffix + ".png")) && ok;
   }
+
+  // The last box of a run: a run of option 1 on the example that completes,
+  // and one whose output folder does not exist.
+  QTemporaryDir scratch;
+  PicturePrompts prompts;
+  dlg.SetPrompts(&prompts);
+  static_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_OPTION_1))->click();
+  dlg.SetDlgItemText(IDC_INPUT_PATH, QStringLiteral(MORVEX_EXAMPLE_GDB));
+  const QString missingFolder = QStringLiteral("/home/anna/trips/2027/alps-2027-tracks.gdb");
+  const std::pair<int, QString> languages[] = {
+      {IDC_LANG_ENGLISH, "en"}, {IDC_LANG_DUTCH, "nl"}, {IDC_LANG_GERMAN, "de"}};
+  for (const auto& [button, language] : languages) {
+    static_cast<QAbstractButton*>(dlg.GetDlgItem(button))->click();
+    const auto run = [&](const QString& output, const QString& name) {
+      dlg.SetDlgItemText(IDC_OUTPUT_PATH, output);
+      prompts.path = dir.filePath(name + "-" + language + suffix + ".png");
+      prompts.boxes = 0;
+      dlg.OnConvert();
+      if (prompts.boxes == 0) {
+        std::fprintf(stderr, "no box for %s\n", qPrintable(prompts.path));
+        ok = false;
+      }
+    };
+    run(scratch.filePath(QStringLiteral("example-tracks.gdb")), QStringLiteral("done"));
+    run(missingFolder, QStringLiteral("error"));
+  }
+  ok = prompts.ok && ok;
+  dlg.SetPrompts(nullptr);
+
   CAboutDlg about(&dlg);
   about.show();
   ok = Save(about, dir.filePath("about" + suffix + ".png")) && ok;

@@ -2,9 +2,12 @@
 # Writes pictures of the Windows morvex.exe, run under Wine on a virtual X
 # display, to OUT_DIR: the window in English, Dutch and German and the about
 # box (win32-main-en.png, win32-main-nl.png, win32-main-de.png,
-# win32-about.png), at 96 DPI and at 192 DPI (the @2x files). The pictures
-# show the windows' client areas: with no window manager on the display,
-# nobody draws the frames.
+# win32-about.png), and in each language the box of a run of option 1 on
+# examples/example.gdb that completed, with its summary (win32-done-en.png,
+# ...), and the box of a run refused for an output folder that does not exist,
+# with the reason (win32-error-en.png, ...); at 96 DPI and at 192 DPI (the @2x
+# files). The pictures show the windows' client areas: with no window manager
+# on the display, nobody draws the frames.
 #
 # Usage: screenshots.sh PATH_TO_MORVEX_EXE OUT_DIR
 # Needs Debian's wine, xvfb, xauth, xdotool, x11-apps (xwd) and netpbm.
@@ -41,6 +44,59 @@ set_dpi() {
   wineserver -w
 }
 
+example=$here/../../examples/example.gdb
+scratch=$(mktemp -d)
+trap 'wineserver -k 2>/dev/null; rm -rf "$scratch" "${wine_log:-}"' EXIT
+cp "$example" "$scratch/example.gdb"
+windows_input=$(winepath -w "$scratch/example.gdb")
+windows_scratch=$(winepath -w "$scratch")
+# A folder that is not there in the prefix.
+missing_folder_output='C:\users\anna\trips\2027\alps-2027-tracks.gdb'
+
+# The language's mnemonics: input path, output path, Convert.
+mnemonics() {
+  case $1 in
+    en) echo "alt+i alt+o alt+c" ;;
+    nl) echo "alt+i alt+u alt+c" ;;
+    de) echo "alt+e alt+a alt+k" ;;
+  esac
+}
+
+# Types the input and output paths into the window and converts; captures the
+# box that ends the run, named $4, to $5, and closes it.
+convert_and_capture() { # LANGUAGE INPUT OUTPUT BOX_TITLE FILE
+  set -- "$@" $(mnemonics "$1")
+  xdotool windowfocus --sync "$main" 2>/dev/null || true
+  sleep 0.5
+  xdotool key --delay 150 "$6"
+  xdotool type --delay 10 "$2"
+  xdotool key --delay 150 "$7"
+  xdotool type --delay 10 "$3"
+  xdotool key --delay 150 "$8"
+  box=$(wait_window "$4" 600) || fail "no box '$4' appeared for $5"
+  sleep 0.5
+  capture "$box" "$5"
+  xdotool windowfocus --sync "$box" 2>/dev/null || true
+  xdotool key Return
+  wait_window_gone "$4" 300 || fail "the box '$4' stayed open"
+}
+
+# The boxes that end a run, in each language: completed and refused.
+capture_boxes() { # SUFFIX
+  for language in en nl de; do
+    case $language in
+      en) click_dialog_unit 370 92; done_title=Finished; error_title='File error' ;;
+      nl) click_dialog_unit 370 105; done_title=Klaar; error_title=Bestandsfout ;;
+      de) click_dialog_unit 370 118; done_title=Fertig; error_title='Datei Fehler' ;;
+    esac
+    convert_and_capture "$language" "$windows_input" "$windows_scratch\\example-tracks-$language$1.gdb" \
+      "$done_title" "win32-done-$language$1.png"
+    [ -f "$scratch/example-tracks-$language$1.gdb" ] || fail "the run in $language wrote nothing"
+    convert_and_capture "$language" "$windows_input" "$missing_folder_output" \
+      "$error_title" "win32-error-$language$1.png"
+  done
+}
+
 for scale in 1 2; do
   suffix=$([ "$scale" -eq 2 ] && echo @2x)
   set_dpi $((96 * scale))
@@ -53,5 +109,6 @@ for scale in 1 2; do
   about=$(open_about_box) || exit 1
   capture "$about" "win32-about$suffix.png"
   close_about_box "$about" || exit 1
+  capture_boxes "$suffix"
   quit_morvex
 done
