@@ -12,15 +12,22 @@
 
 namespace {
 
-// The file the program was started with ("Open with" on a .gdb file), or
-// empty.
+// The file the program was started with ("Open with" on a .gdb file), made
+// absolute from the current folder, or empty. Of several, the first.
 std::wstring FileToOpen() {
   int count = 0;
   wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
   if (arguments == nullptr) return {};
-  const std::wstring file = count == 2 ? arguments[1] : L"";
+  std::wstring file = count >= 2 ? arguments[1] : L"";
   LocalFree(arguments);
-  return file;
+  if (file.empty()) return file;
+  const DWORD size = GetFullPathNameW(file.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return file;
+  std::wstring full(size, L'\0');
+  const DWORD length = GetFullPathNameW(file.c_str(), size, full.data(), nullptr);
+  if (length == 0 || length >= size) return file;
+  full.resize(length);
+  return full;
 }
 
 }  // namespace

@@ -98,14 +98,16 @@ cmp "$scratch/expected-keys.gdb" "$scratch/keys.gdb" ||
 
 quit_morvex
 
-# Started on a copy of the file with no output typed, the window converts to
-# the name it suggests beside the input, which follows the option: option 6
-# makes routes.
+# Started on a copy of the file with no output typed, named from its own
+# folder, the window converts to the name it suggests beside the input, which
+# follows the option: option 6 makes routes.
 cp "$input" "$scratch/trip.gdb"
 timeout 120 wine "$convert_exe" --option 6 --language en --quiet "$input" \
   "$scratch/expected-routes.gdb" >/dev/null 2>&1 || fail "morvex-convert.exe could not convert $input"
 rm -f "$wine_log"
-start_morvex "$exe" "$(winepath -w "$scratch/trip.gdb")"
+cd "$scratch" || fail "cannot enter $scratch"
+start_morvex "$exe" trip.gdb
+cd "$OLDPWD" || fail "cannot return to $OLDPWD"
 click_dialog_unit 20 162 # option 6, which keeps the focus
 xdotool key Return       # Convert
 done_box=$(wait_window Finished 1200) || fail "no completion box ('Finished') for the suggested output"
