@@ -22,7 +22,7 @@ if [ "${1:-}" != "--inside" ]; then
   [ $# -eq 3 ] || { echo "usage: smoke_test.sh MORVEX_EXE MORVEX_CONVERT_EXE INPUT_GDB" >&2; exit 2; }
   run_inside_virtual_display "$0" "$@"
 fi
-exe=$2
+exe=$(cd "$(dirname "$2")" && pwd)/$(basename "$2") # started from another folder below
 convert_exe=$3
 input=$(cd "$(dirname "$4")" && pwd)/$(basename "$4")
 use_wine_prefix morvex-wine-smoke
