@@ -65,14 +65,14 @@ mnemonics() {
 # Types the input and output paths into the window and converts; captures the
 # box that ends the run, named $4, to $5, and closes it.
 convert_and_capture() { # LANGUAGE INPUT OUTPUT BOX_TITLE FILE
-  set -- "$@" $(mnemonics "$1")
+  read -r input_key output_key convert_key <<<"$(mnemonics "$1")"
   xdotool windowfocus --sync "$main" 2>/dev/null || true
   sleep 0.5
-  xdotool key --delay 150 "$6"
+  xdotool key --delay 150 "$input_key"
   xdotool type --delay 10 "$2"
-  xdotool key --delay 150 "$7"
+  xdotool key --delay 150 "$output_key"
   xdotool type --delay 10 "$3"
-  xdotool key --delay 150 "$8"
+  xdotool key --delay 150 "$convert_key"
   box=$(wait_window "$4" 600) || fail "no box '$4' appeared for $5"
   sleep 0.5
   capture "$box" "$5"
