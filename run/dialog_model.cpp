@@ -90,6 +90,31 @@ const TranslatedText kLanguageTexts[] = {
       "&6. Konvertiere Tracks zu Routen mit versteckten Zwischenpunkten"}},
 };
 
+const TranslatedText kFilterNames[] = {
+    {0, {"GDB Files (*.gdb)", "GDB bestanden (*.gdb)", "GDB-Dateien (*.gdb)"}},
+    {0, {"All Files (*.*)", "Alle bestanden (*.*)", "Alle Dateien (*.*)"}},
+};
+
+const TranslatedText kAboutTexts[] = {
+    {IDC_ABOUT_VERSION, {"Morvex version 3", "Morvex versie 3", "Morvex Version 3"}},
+    {IDC_ABOUT_CREDIT,
+     {"Written by the Morvex developers", "Geschreven door de Morvex ontwikkelaars",
+      "Geschrieben von den Morvex-Entwicklern"}},
+    {IDC_ABOUT_RIGHTS,
+     {"Copyright \u00A9 2026 the Morvex developers",
+      "Copyright \u00A9 2026 de Morvex ontwikkelaars",
+      "Copyright \u00A9 2026 die Morvex-Entwickler"}},
+    {IDC_ABOUT_THANKS,
+     {"Thanks to everyone who tried the conversions and sent us their GDB files.\nCheck a "
+      "converted file in your mapping program before you rely on it.",
+      "Dank aan iedereen die de conversies heeft geprobeerd en ons zijn GDB bestanden stuurde.\n"
+      "Controleer een geconverteerd bestand in uw kaart programma voordat u erop vertrouwt.",
+      "Danke an alle, die die Konvertierungen ausprobiert und uns ihre GDB-Dateien geschickt "
+      "haben.\nPr\u00FCfen Sie eine konvertierte Datei in Ihrem Kartenprogramm, bevor Sie sich "
+      "darauf verlassen."}},
+    {IDOK, {"OK", "OK", "OK"}},
+};
+
 const LanguageButton kLanguageButtons[] = {
     {IDC_LANG_ENGLISH, Language::kEnglish},
     {IDC_LANG_DUTCH, Language::kDutch},
@@ -211,6 +236,18 @@ std::string NotShownLine(unsigned notShown, Language language) {
   return shown;
 }
 
+bool HasTexts(Language language) {
+  return language == Language::kEnglish || language == Language::kDutch ||
+         language == Language::kGerman;
+}
+
+// The column of the language in a TranslatedText; English for a language
+// without texts of its own.
+size_t ColumnOf(Language language) {
+  if (!HasTexts(language)) return 0;
+  return static_cast<size_t>(language) - static_cast<size_t>(Language::kEnglish);
+}
+
 }  // namespace
 
 std::span<const ControlTemplate> DialogControls() {
@@ -275,8 +312,12 @@ std::string_view AboutMenuText() {
   return kAboutMenu;
 }
 
-FileFilters GdbFileFilters() {
-  return {{"GDB Files (*.gdb)", "All Files (*.*)"}, "gdb"};
+FileFilters GdbFileFilters(Language language) {
+  FileFilters filters{{}, "gdb"};
+  for (const TranslatedText& name : kFilterNames) {
+    filters.nameFilters.emplace_back(name.text[ColumnOf(language)]);
+  }
+  return filters;
 }
 
 std::string PipeSeparatedFilters(const FileFilters& filters) {
@@ -295,16 +336,30 @@ std::span<const LanguageButton> LanguageButtons() {
 }
 
 bool HasOwnTexts(Language language) {
-  return language == Language::kEnglish || language == Language::kDutch ||
-         language == Language::kGerman;
+  return HasTexts(language);
 }
 
 std::vector<ControlText> LanguageTexts(Language language) {
   std::vector<ControlText> texts;
   if (!HasOwnTexts(language)) return texts;
-  const auto column = static_cast<size_t>(language) - static_cast<size_t>(Language::kEnglish);
-  for (const TranslatedText& item : kLanguageTexts) texts.push_back({item.id, item.text[column]});
+  for (const TranslatedText& item : kLanguageTexts) {
+    texts.push_back({item.id, item.text[ColumnOf(language)]});
+  }
   return texts;
+}
+
+std::vector<ControlText> AboutTexts(Language language) {
+  std::vector<ControlText> texts;
+  for (const TranslatedText& item : kAboutTexts) {
+    texts.push_back({item.id, item.text[ColumnOf(language)]});
+  }
+  return texts;
+}
+
+std::string_view LocaleName(Language language) {
+  if (!HasOwnTexts(language)) return {};
+  constexpr std::array<std::string_view, 3> kNames = {"en", "nl", "de"};
+  return kNames[ColumnOf(language)];
 }
 
 int OptionOfButton(int id) {

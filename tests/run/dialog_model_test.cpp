@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <map>
 #include <optional>
@@ -293,6 +294,51 @@ TEST(DialogModel, PickersOfferGdbFilesFirst) {
   EXPECT_EQ(filters.nameFilters,
             (std::vector<std::string>{"GDB Files (*.gdb)", "All Files (*.*)"}));
   EXPECT_EQ(filters.defaultSuffix, "gdb");
+}
+
+TEST(DialogModel, FilterNamesSpeakTheLanguageAndKeepTheirPatterns) {
+  const struct {
+    Language language;
+    const char* list;
+  } cases[] = {
+      {Language::kEnglish, "GDB Files (*.gdb)|*.gdb|All Files (*.*)|*.*||"},
+      {Language::kDutch, "GDB bestanden (*.gdb)|*.gdb|Alle bestanden (*.*)|*.*||"},
+      {Language::kGerman, "GDB-Dateien (*.gdb)|*.gdb|Alle Dateien (*.*)|*.*||"},
+      {Language::kFourth, "GDB Files (*.gdb)|*.gdb|All Files (*.*)|*.*||"},
+  };
+  for (const auto& c : cases) {
+    const FileFilters filters = GdbFileFilters(c.language);
+    EXPECT_EQ(PipeSeparatedFilters(filters), c.list);
+    EXPECT_EQ(filters.defaultSuffix, "gdb");
+  }
+}
+
+// The about box: every language names the same controls, OK stays OK and the
+// version and year stay as they are; a language of no texts shows English.
+TEST(DialogModel, AboutTextsPerLanguage) {
+  const struct {
+    Language language;
+    const char* version;
+    const char* credit;
+  } cases[] = {
+      {Language::kEnglish, "Morvex version 3", "Written by the Morvex developers"},
+      {Language::kDutch, "Morvex versie 3", "Geschreven door de Morvex ontwikkelaars"},
+      {Language::kGerman, "Morvex Version 3", "Geschrieben von den Morvex-Entwicklern"},
+      {Language::kFourth, "Morvex version 3", "Written by the Morvex developers"},
+  };
+  for (const auto& c : cases) {
+    std::map<int, std::string_view> texts;
+    for (const ControlText& text : AboutTexts(c.language)) texts[text.id] = text.text;
+    EXPECT_EQ(texts.size(), 5u);
+    EXPECT_EQ(texts[IDC_ABOUT_VERSION], c.version);
+    EXPECT_EQ(texts[IDC_ABOUT_CREDIT], c.credit);
+    EXPECT_TRUE(texts[IDC_ABOUT_RIGHTS].starts_with("Copyright \u00A9 2026 "));
+    EXPECT_EQ(std::count(texts[IDC_ABOUT_THANKS].begin(), texts[IDC_ABOUT_THANKS].end(), '\n'), 1);
+    EXPECT_EQ(texts[IDOK], "OK");
+  }
+  EXPECT_EQ(LocaleName(Language::kDutch), "nl");
+  EXPECT_EQ(LocaleName(Language::kGerman), "de");
+  EXPECT_EQ(LocaleName(Language::kFourth), "");
 }
 
 TEST(DialogModel, PipeSeparatedFiltersPairEachNameWithItsPattern) {
