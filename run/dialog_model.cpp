@@ -107,11 +107,10 @@ const TranslatedText kAboutTexts[] = {
     {IDC_ABOUT_THANKS,
      {"Thanks to everyone who tried the conversions and sent us their GDB files.\nCheck a "
       "converted file in your mapping program before you rely on it.",
-      "Dank aan iedereen die de conversies heeft geprobeerd en ons zijn GDB bestanden stuurde.\n"
-      "Controleer een geconverteerd bestand in uw kaart programma voordat u erop vertrouwt.",
-      "Danke an alle, die die Konvertierungen ausprobiert und uns ihre GDB-Dateien geschickt "
-      "haben.\nPr\u00FCfen Sie eine konvertierte Datei in Ihrem Kartenprogramm, bevor Sie sich "
-      "darauf verlassen."}},
+      "Dank aan iedereen die de conversies probeerde en ons GDB bestanden stuurde.\nControleer "
+      "een geconverteerd bestand eerst in uw kaart programma.",
+      "Danke an alle, die die Konvertierungen testeten und uns GDB-Dateien schickten.\nPr\u00FCfen "
+      "Sie eine konvertierte Datei in Ihrem Kartenprogramm, bevor Sie ihr vertrauen."}},
     {IDOK, {"OK", "OK", "OK"}},
 };
 
