@@ -36,6 +36,9 @@ install(TARGETS morvex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(UNIX AND NOT APPLE)
   install(FILES ${CMAKE_CURRENT_LIST_DIR}/resources/morvex.desktop
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  # The type of GDB files, so that "Open with" offers Morvex for them.
+  install(FILES ${CMAKE_CURRENT_LIST_DIR}/resources/morvex-gdb.xml
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
   foreach(size 16 32 64)
     install(FILES ${CMAKE_CURRENT_LIST_DIR}/resources/program-${size}.png
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
