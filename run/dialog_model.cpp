@@ -235,15 +235,10 @@ std::string NotShownLine(unsigned notShown, Language language) {
   return shown;
 }
 
-bool HasTexts(Language language) {
-  return language == Language::kEnglish || language == Language::kDutch ||
-         language == Language::kGerman;
-}
-
 // The column of the language in a TranslatedText; English for a language
 // without texts of its own.
 size_t ColumnOf(Language language) {
-  if (!HasTexts(language)) return 0;
+  if (!HasOwnTexts(language)) return 0;
   return static_cast<size_t>(language) - static_cast<size_t>(Language::kEnglish);
 }
 
@@ -335,7 +330,8 @@ std::span<const LanguageButton> LanguageButtons() {
 }
 
 bool HasOwnTexts(Language language) {
-  return HasTexts(language);
+  return language == Language::kEnglish || language == Language::kDutch ||
+         language == Language::kGerman;
 }
 
 std::vector<ControlText> LanguageTexts(Language language) {
