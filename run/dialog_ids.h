@@ -41,7 +41,11 @@
 #define IDC_OPTIONS_GROUP 1033
 #define IDC_MAX_VIAS_LABEL 1034
 #define IDC_LANGUAGE_GROUP 1035
-// The about box's picture.
+// The about box's picture and texts.
 #define IDC_ABOUT_LOGO 1036
+#define IDC_ABOUT_VERSION 1037
+#define IDC_ABOUT_CREDIT 1038
+#define IDC_ABOUT_RIGHTS 1039
+#define IDC_ABOUT_THANKS 1040
 
 #endif  // MORVEX_DIALOG_IDS_H

@@ -90,6 +90,30 @@ const TranslatedText kLanguageTexts[] = {
       "&6. Konvertiere Tracks zu Routen mit versteckten Zwischenpunkten"}},
 };
 
+const TranslatedText kFilterNames[] = {
+    {0, {"GDB Files (*.gdb)", "GDB bestanden (*.gdb)", "GDB-Dateien (*.gdb)"}},
+    {0, {"All Files (*.*)", "Alle bestanden (*.*)", "Alle Dateien (*.*)"}},
+};
+
+const TranslatedText kAboutTexts[] = {
+    {IDC_ABOUT_VERSION, {"Morvex version 3", "Morvex versie 3", "Morvex Version 3"}},
+    {IDC_ABOUT_CREDIT,
+     {"Written by the Morvex developers", "Geschreven door de Morvex ontwikkelaars",
+      "Geschrieben von den Morvex-Entwicklern"}},
+    {IDC_ABOUT_RIGHTS,
+     {"Copyright \u00A9 2026 the Morvex developers",
+      "Copyright \u00A9 2026 de Morvex ontwikkelaars",
+      "Copyright \u00A9 2026 die Morvex-Entwickler"}},
+    {IDC_ABOUT_THANKS,
+     {"Thanks to everyone who tried the conversions and sent us their GDB files.\nCheck a "
+      "converted file in your mapping program before you rely on it.",
+      "Dank aan iedereen die de conversies probeerde en ons GDB bestanden stuurde.\nControleer "
+      "een geconverteerd bestand eerst in uw kaart programma.",
+      "Danke an alle, die die Konvertierungen testeten und uns GDB-Dateien schickten.\nPr\u00FCfen "
+      "Sie eine konvertierte Datei in Ihrem Kartenprogramm, bevor Sie ihr vertrauen."}},
+    {IDOK, {"OK", "OK", "OK"}},
+};
+
 const LanguageButton kLanguageButtons[] = {
     {IDC_LANG_ENGLISH, Language::kEnglish},
     {IDC_LANG_DUTCH, Language::kDutch},
@@ -211,6 +235,13 @@ std::string NotShownLine(unsigned notShown, Language language) {
   return shown;
 }
 
+// The column of the language in a TranslatedText; English for a language
+// without texts of its own.
+size_t ColumnOf(Language language) {
+  if (!HasOwnTexts(language)) return 0;
+  return static_cast<size_t>(language) - static_cast<size_t>(Language::kEnglish);
+}
+
 }  // namespace
 
 std::span<const ControlTemplate> DialogControls() {
@@ -275,8 +306,12 @@ std::string_view AboutMenuText() {
   return kAboutMenu;
 }
 
-FileFilters GdbFileFilters() {
-  return {{"GDB Files (*.gdb)", "All Files (*.*)"}, "gdb"};
+FileFilters GdbFileFilters(Language language) {
+  FileFilters filters{{}, "gdb"};
+  for (const TranslatedText& name : kFilterNames) {
+    filters.nameFilters.emplace_back(name.text[ColumnOf(language)]);
+  }
+  return filters;
 }
 
 std::string PipeSeparatedFilters(const FileFilters& filters) {
@@ -302,9 +337,24 @@ bool HasOwnTexts(Language language) {
 std::vector<ControlText> LanguageTexts(Language language) {
   std::vector<ControlText> texts;
   if (!HasOwnTexts(language)) return texts;
-  const auto column = static_cast<size_t>(language) - static_cast<size_t>(Language::kEnglish);
-  for (const TranslatedText& item : kLanguageTexts) texts.push_back({item.id, item.text[column]});
+  for (const TranslatedText& item : kLanguageTexts) {
+    texts.push_back({item.id, item.text[ColumnOf(language)]});
+  }
   return texts;
+}
+
+std::vector<ControlText> AboutTexts(Language language) {
+  std::vector<ControlText> texts;
+  for (const TranslatedText& item : kAboutTexts) {
+    texts.push_back({item.id, item.text[ColumnOf(language)]});
+  }
+  return texts;
+}
+
+std::string_view LocaleName(Language language) {
+  if (!HasOwnTexts(language)) return {};
+  constexpr std::array<std::string_view, 3> kNames = {"en", "nl", "de"};
+  return kNames[ColumnOf(language)];
 }
 
 int OptionOfButton(int id) {

@@ -65,7 +65,9 @@ struct FileFilters {
   std::vector<std::string> nameFilters;  // the first one is selected
   std::string defaultSuffix;             // appended to a name typed without one
 };
-FileFilters GdbFileFilters();
+// The filters with their names in the language; in English for a language
+// without texts of its own.
+FileFilters GdbFileFilters(Language language = Language::kEnglish);
 // The filters as one list of names and patterns, each followed by '|' and the
 // list by one more: "GDB Files (*.gdb)|*.gdb|...||". The pattern of a name is
 // what its last parentheses hold. A Windows file dialog takes this list with
@@ -84,6 +86,14 @@ std::span<const LanguageButton> LanguageButtons();
 // language.
 std::vector<ControlText> LanguageTexts(Language language);
 bool HasOwnTexts(Language language);
+
+// The texts of the about box in the language, control by control: the
+// version, the credit line, the rights notice, the thanks across its foot and
+// OK; English for a language without texts of its own. Its caption stays.
+std::vector<ControlText> AboutTexts(Language language);
+// The locale name of the language ("en", "nl", "de"); empty for a language
+// without texts of its own.
+std::string_view LocaleName(Language language);
 
 // The processing option an option button stands for, 1 to 6; 0 for any other id.
 int OptionOfButton(int id);

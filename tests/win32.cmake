@@ -11,6 +11,21 @@ add_executable(win32_resource_tests win32/dialog_template_test.cpp ${PROJECT_SOU
 target_link_libraries(win32_resource_tests PRIVATE morvex_run GTest::gtest_main)
 morvex_add_gtest(win32_resource_tests TIMEOUT 300 LABELS win32)
 
+# The about box and the file pickers, opened in each language: windows need a
+# display, so the program runs on a virtual one.
+add_executable(win32_language_tests win32/language_test.cpp ${PROJECT_SOURCE_DIR}/win32/morvex.rc
+  ${PROJECT_SOURCE_DIR}/win32/about_box.cpp ${PROJECT_SOURCE_DIR}/win32/file_picker.cpp)
+target_include_directories(win32_language_tests PRIVATE ${PROJECT_SOURCE_DIR}/win32)
+target_compile_definitions(win32_language_tests PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+target_link_libraries(win32_language_tests PRIVATE morvex_run comdlg32 GTest::gtest_main)
+if(CMAKE_HOST_UNIX AND CMAKE_CROSSCOMPILING_EMULATOR)
+  # Skipped (77) where Xvfb is missing.
+  add_test(NAME win32_language_tests COMMAND sh -c
+    "command -v xvfb-run >/dev/null || exit 77; exec xvfb-run -a -s '-screen 0 1280x1024x24 -nolisten tcp' \"$0\" \"$1\""
+    ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:win32_language_tests>)
+  set_tests_properties(win32_language_tests PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77 LABELS win32)
+endif()
+
 # Skips itself (77) where Wine, Xvfb or xdotool are missing.
 if(CMAKE_HOST_UNIX AND CMAKE_CROSSCOMPILING_EMULATOR)
   add_test(NAME win32.smoke COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/win32/smoke_test.sh

@@ -6,9 +6,20 @@
 #include <QLayout>
 #include <QPushButton>
 
+#include "dialog_ids.h"
+#include "dialog_model.h"
 #include "morvex_resources.h"
 
 namespace {
+
+QString AboutText(const std::vector<ControlText>& texts, int id) {
+  for (const ControlText& item : texts) {
+    if (item.id == id) {
+      return QString::fromUtf8(item.text.data(), static_cast<qsizetype>(item.text.size()));
+    }
+  }
+  return {};
+}
 
 QLabel* TextLine(const QString& text, const char* name, QWidget* parent) {
   auto* label = new QLabel(text, parent);
@@ -21,8 +32,9 @@ QLabel* TextLine(const QString& text, const char* name, QWidget* parent) {
 
 // The logo at the top left; to its right the version, the credit line and the
 // rights notice; OK at the top right; the two-line credit across the foot.
-CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+CAboutDlg::CAboutDlg(QWidget* parent, Language language) : QDialog(parent) {
   InitMorvexResources();
+  const std::vector<ControlText> texts = AboutTexts(language);
   setWindowTitle(QStringLiteral("About Morvex"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -32,26 +44,19 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   logo->setPixmap(QIcon(QStringLiteral(":/morvex/about-logo.png")).pixmap(QSize(78, 48)));
   logo->setFixedSize(78, 48);
 
-  auto* ok = new QPushButton(QStringLiteral("OK"), this);
+  auto* ok = new QPushButton(AboutText(texts, IDOK), this);
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
   auto* grid = new QGridLayout(this);
   grid->setHorizontalSpacing(grid->horizontalSpacing() * 3);
   grid->addWidget(logo, 0, 0, 3, 1, Qt::AlignTop | Qt::AlignLeft);
-  grid->addWidget(TextLine(QStringLiteral("Morvex version 3"), "version", this), 0, 1);
-  grid->addWidget(TextLine(QStringLiteral("Written by the Morvex developers"), "credit", this), 1,
-                  1);
-  grid->addWidget(
-      TextLine(QStringLiteral("Copyright \u00A9 2026 the Morvex developers"), "rights", this), 2,
-      1);
+  grid->addWidget(TextLine(AboutText(texts, IDC_ABOUT_VERSION), "version", this), 0, 1);
+  grid->addWidget(TextLine(AboutText(texts, IDC_ABOUT_CREDIT), "credit", this), 1, 1);
+  grid->addWidget(TextLine(AboutText(texts, IDC_ABOUT_RIGHTS), "rights", this), 2, 1);
   grid->addWidget(ok, 0, 2, Qt::AlignTop);
   grid->setRowMinimumHeight(3, grid->verticalSpacing() * 2);
-  grid->addWidget(TextLine(QStringLiteral("Thanks to everyone who tried the conversions and sent "
-                                          "us their GDB files.\nCheck a converted file in your "
-                                          "mapping program before you rely on it."),
-                           "credits", this),
-                  4, 0, 1, 3);
+  grid->addWidget(TextLine(AboutText(texts, IDC_ABOUT_THANKS), "credits", this), 4, 0, 1, 3);
   grid->setSizeConstraint(QLayout::SetFixedSize);
   ok->setFocus(Qt::OtherFocusReason);
 }

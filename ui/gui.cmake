@@ -13,6 +13,8 @@ add_library(morvex_gui STATIC
   ${CMAKE_CURRENT_LIST_DIR}/morvex_dlg.h
   ${CMAKE_CURRENT_LIST_DIR}/morvex_resources.cpp
   ${CMAKE_CURRENT_LIST_DIR}/morvex_resources.h
+  ${CMAKE_CURRENT_LIST_DIR}/qt_translations.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/qt_translations.h
   ${CMAKE_CURRENT_LIST_DIR}/resources/morvex.qrc
 )
 set_target_properties(morvex_gui PROPERTIES AUTOMOC ON AUTORCC ON)
@@ -34,6 +36,9 @@ install(TARGETS morvex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(UNIX AND NOT APPLE)
   install(FILES ${CMAKE_CURRENT_LIST_DIR}/resources/morvex.desktop
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  # The type of GDB files, so that "Open with" offers Morvex for them.
+  install(FILES ${CMAKE_CURRENT_LIST_DIR}/resources/morvex-gdb.xml
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
   foreach(size 16 32 64)
     install(FILES ${CMAKE_CURRENT_LIST_DIR}/resources/program-${size}.png
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps

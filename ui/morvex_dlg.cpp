@@ -35,8 +35,8 @@ QString FromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-FilePickerRequest GdbPicker(FilePickerRequest::Kind kind) {
-  const FileFilters filters = GdbFileFilters();
+FilePickerRequest GdbPicker(FilePickerRequest::Kind kind, Language language) {
+  const FileFilters filters = GdbFileFilters(language);
   FilePickerRequest request{kind, {}, QString::fromStdString(filters.defaultSuffix)};
   for (const std::string& filter : filters.nameFilters) {
     request.nameFilters << QString::fromStdString(filter);
@@ -65,6 +65,18 @@ QString DraggedFile(const QMimeData* mime) {
   const QString path = urls.first().toLocalFile();
   if (path.isEmpty() || QFileInfo(path).isDir()) return {};
   return QDir::toNativeSeparators(path);
+}
+
+// Takes a drop as a copy whatever the source proposes: a source that is told
+// the file was moved deletes it. A source that can only move is refused.
+bool AcceptAsCopy(QDropEvent* event) {
+  if (!event->possibleActions().testFlag(Qt::CopyAction)) {
+    event->ignore();
+    return false;
+  }
+  event->setDropAction(Qt::CopyAction);
+  event->accept();
+  return true;
 }
 
 }  // namespace
@@ -345,7 +357,7 @@ bool CMorvexDlg::OnInitDialog() {
 
 void CMorvexDlg::OnSysCommand(unsigned nID, qintptr lParam) {
   if ((nID & 0xFFF0) == static_cast<unsigned>(IDM_ABOUT)) {
-    CAboutDlg about(this);
+    CAboutDlg about(this, m_model.CurrentLanguage());
     m_prompts->RunModal(about);
   } else {
     DefaultSysCommand(nID, lParam);
@@ -366,11 +378,11 @@ void CMorvexDlg::DefaultSysCommand(unsigned nID, qintptr /*lParam*/) {
 }
 
 void CMorvexDlg::OnBrowseInput() {
-  Browse(GdbPicker(kOpen), IDC_INPUT_PATH);
+  Browse(GdbPicker(kOpen, m_model.CurrentLanguage()), IDC_INPUT_PATH);
 }
 
 void CMorvexDlg::OnBrowseOutput() {
-  Browse(GdbPicker(kSave), IDC_OUTPUT_PATH);
+  Browse(GdbPicker(kSave, m_model.CurrentLanguage()), IDC_OUTPUT_PATH);
 }
 
 void CMorvexDlg::Browse(const FilePickerRequest& request, int field) {
@@ -416,6 +428,7 @@ void CMorvexDlg::OnOptionClicked() {
 
 void CMorvexDlg::OnLanguageClicked() {
   SetTexts(m_model.OnLanguageClicked(GetCheckedRadioButton(IDC_LANG_ENGLISH, IDC_LANG_FRENCH)));
+  m_qtTexts.Use(m_model.CurrentLanguage());
 }
 
 int CMorvexDlg::IdOf(const QWidget* control) const {
@@ -482,16 +495,19 @@ void CMorvexDlg::keyPressEvent(QKeyEvent* event) {
 
 // A file dropped on the output frame names the output, anywhere else the input.
 void CMorvexDlg::dragEnterEvent(QDragEnterEvent* event) {
-  if (!DraggedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+  if (!DraggedFile(event->mimeData()).isEmpty()) AcceptAsCopy(event);
+}
+
+void CMorvexDlg::dragMoveEvent(QDragMoveEvent* event) {
+  if (!DraggedFile(event->mimeData()).isEmpty()) AcceptAsCopy(event);
 }
 
 void CMorvexDlg::dropEvent(QDropEvent* event) {
   const QString path = DraggedFile(event->mimeData());
-  if (path.isEmpty()) return;
+  if (path.isEmpty() || !AcceptAsCopy(event)) return;
   const bool output =
       GetDlgItem(IDC_OUTPUT_GROUP)->geometry().contains(event->position().toPoint());
   ChoosePath(output ? IDC_OUTPUT_PATH : IDC_INPUT_PATH, path);
-  event->acceptProposedAction();
 }
 
 // Arrow keys and mnemonics go through the model (see MoveInRadioGroup and
@@ -521,11 +537,10 @@ bool CMorvexDlg::eventFilter(QObject* watched, QEvent* event) {
     drop->ignore();  // folders, several files, web addresses: not as text either
     return true;
   }
-  if (type == QEvent::Drop) {
+  if (AcceptAsCopy(drop) && type == QEvent::Drop) {
     for (int id : {IDC_INPUT_PATH, IDC_OUTPUT_PATH}) {
       if (GetDlgItem(id) == watched) ChoosePath(id, path);
     }
   }
-  drop->acceptProposedAction();
   return true;
 }

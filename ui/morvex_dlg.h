@@ -19,6 +19,7 @@
 #include "conversion_run.h"
 #include "dialog_model.h"
 #include "dialog_prompts.h"
+#include "qt_translations.h"
 
 class QKeyEvent;
 class QMenu;
@@ -83,6 +84,7 @@ class CMorvexDlg : public QDialog {
   void contextMenuEvent(QContextMenuEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   bool focusNextPrevChild(bool next) override;
@@ -114,4 +116,5 @@ class CMorvexDlg : public QDialog {
   QMenu* m_systemMenu = nullptr;
   DialogPrompts* m_prompts = nullptr;
   DialogModel m_model;
+  QtTranslations m_qtTexts;  // Qt's own texts in the model's language
 };

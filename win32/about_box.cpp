@@ -1,6 +1,8 @@
 #include "about_box.h"
 
 #include "dialog_ids.h"
+#include "dialog_model.h"
+#include "wide_text.h"
 
 namespace {
 
@@ -38,11 +40,20 @@ HBITMAP ScaleLogoToDpi(HWND box) {
   return scaled;
 }
 
+// What the box is opened with, and the scaled logo it leaves to delete.
+struct AboutBoxState {
+  Language language;
+  HBITMAP scaledLogo = nullptr;
+};
+
 INT_PTR CALLBACK AboutProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_INITDIALOG:
-      *reinterpret_cast<HBITMAP*>(lParam) = ScaleLogoToDpi(box);
+    case WM_INITDIALOG: {
+      auto* state = reinterpret_cast<AboutBoxState*>(lParam);
+      SetAboutTexts(box, state->language);
+      state->scaledLogo = ScaleLogoToDpi(box);
       return TRUE;  // the focus goes to OK
+    }
     case WM_COMMAND:
       if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
         EndDialog(box, LOWORD(wParam));
@@ -56,9 +67,15 @@ INT_PTR CALLBACK AboutProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam)
 
 }  // namespace
 
-void ShowAboutBox(HINSTANCE instance, HWND owner) {
-  HBITMAP scaledLogo = nullptr;
+void ShowAboutBox(HINSTANCE instance, HWND owner, Language language) {
+  AboutBoxState state{language};
   DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_ABOUT), owner, AboutProc,
-                  reinterpret_cast<LPARAM>(&scaledLogo));
-  if (scaledLogo != nullptr) DeleteObject(scaledLogo);
+                  reinterpret_cast<LPARAM>(&state));
+  if (state.scaledLogo != nullptr) DeleteObject(state.scaledLogo);
+}
+
+void SetAboutTexts(HWND box, Language language) {
+  for (const ControlText& item : AboutTexts(language)) {
+    SetDlgItemTextW(box, item.id, WideFromUtf8(item.text).c_str());
+  }
 }

@@ -6,24 +6,15 @@
 #include <algorithm>
 
 #include "about_box.h"
+#include "file_picker.h"
 #include "wide_text.h"
 
 namespace {
-
-// Room for any path the system's calls take, long paths included.
-constexpr DWORD kPathCapacity = 32768;
 
 HICON LoadIconOfSize(HINSTANCE instance, int id, int widthMetric, int heightMetric) {
   return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON,
                                        GetSystemMetrics(widthMetric),
                                        GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR));
-}
-
-// The model's filter list as the file dialogs take it: NUL for every '|'.
-std::wstring FileDialogFilter() {
-  std::wstring filter = WideFromUtf8(PipeSeparatedFilters(GdbFileFilters()));
-  std::replace(filter.begin(), filter.end(), L'|', L'\0');
-  return filter;
 }
 
 // The one file, not a folder, that a drop carries; empty for anything else.
@@ -245,25 +236,12 @@ bool MainDialog::OnSysCommand(WPARAM command) {
 }
 
 void MainDialog::ShowAboutBox() {
-  ::ShowAboutBox(m_instance, m_window);
+  ::ShowAboutBox(m_instance, m_window, m_model.CurrentLanguage());
 }
 
 void MainDialog::OnBrowse(bool save, int field) {
-  const std::wstring filter = FileDialogFilter();
-  const std::wstring extension = WideFromUtf8(GdbFileFilters().defaultSuffix);
-  std::wstring path(kPathCapacity, L'\0');
-  OPENFILENAMEW request{};
-  request.lStructSize = sizeof request;
-  request.hwndOwner = m_window;
-  request.lpstrFilter = filter.c_str();
-  request.nFilterIndex = 1;
-  request.lpstrFile = path.data();
-  request.nMaxFile = kPathCapacity;
-  request.lpstrDefExt = extension.c_str();
-  request.Flags = OFN_HIDEREADONLY | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
-  if (!(save ? GetSaveFileNameW(&request) : GetOpenFileNameW(&request))) return;
-  path.resize(path.find(L'\0'));
-  ChoosePath(field, path);
+  GdbFilePicker picker(m_window, save, m_model.CurrentLanguage());
+  if (const std::optional<std::wstring> path = picker.Run()) ChoosePath(field, *path);
 }
 
 void MainDialog::OnConvert() {

@@ -1,5 +1,4 @@
 // The about box, headless: its texts, its picture and the ways to close it.
-#include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -7,14 +6,14 @@
 #include <memory>
 
 #include "about_dlg.h"
-#include "dialog_ids.h"
-#include "morvex_dlg.h"
+#include "gdb_types.h"
+
+Q_DECLARE_METATYPE(Language)
 
 class TestAboutDlg : public QObject {
   Q_OBJECT
 
  private:
-  std::unique_ptr<CMorvexDlg> m_owner;  // the converter window, for a box opened from it
   std::unique_ptr<CAboutDlg> m_about;
 
   QLabel* Line(const char* name) { return m_about->findChild<QLabel*>(QLatin1String(name)); }
@@ -25,34 +24,41 @@ class TestAboutDlg : public QObject {
 
   void cleanup() {
     m_about.reset();
-    m_owner.reset();
     QCOMPARE(QApplication::topLevelWidgets().size(), 0);
   }
 
-  // The same box in every language of the converter window it is opened from.
+  // The box in each language; its caption stays.
   void contents_data() {
-    QTest::addColumn<int>("languageButton");
-    QTest::newRow("English") << int{IDC_LANG_ENGLISH};
-    QTest::newRow("Dutch") << int{IDC_LANG_DUTCH};
-    QTest::newRow("German") << int{IDC_LANG_GERMAN};
+    QTest::addColumn<Language>("language");
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<QString>("credit");
+    QTest::addColumn<QString>("thanks");  // the start of the two-line credit
+    QTest::newRow("English") << Language::kEnglish << "Morvex version 3"
+                             << "Written by the Morvex developers"
+                             << "Thanks to everyone";
+    QTest::newRow("Dutch") << Language::kDutch << "Morvex versie 3"
+                           << "Geschreven door de Morvex ontwikkelaars"
+                           << "Dank aan iedereen";
+    QTest::newRow("German") << Language::kGerman << "Morvex Version 3"
+                            << "Geschrieben von den Morvex-Entwicklern"
+                            << "Danke an alle";
   }
 
   void contents() {
-    QFETCH(int, languageButton);
-    m_owner = std::make_unique<CMorvexDlg>();
-    auto* button = qobject_cast<QAbstractButton*>(m_owner->GetDlgItem(languageButton));
-    QVERIFY(button != nullptr);
-    button->click();
-    QCOMPARE(m_owner->GetCheckedRadioButton(IDC_LANG_ENGLISH, IDC_LANG_GERMAN), languageButton);
-    m_about = std::make_unique<CAboutDlg>(m_owner.get());
+    QFETCH(Language, language);
+    QFETCH(QString, version);
+    QFETCH(QString, credit);
+    QFETCH(QString, thanks);
+    m_about = std::make_unique<CAboutDlg>(nullptr, language);
     QCOMPARE(m_about->windowTitle(), QStringLiteral("About Morvex"));
     for (const char* name : {"version", "credit", "rights", "credits"}) {
       QVERIFY2(Line(name) != nullptr, name);
       QCOMPARE(Line(name)->textFormat(), Qt::PlainText);
     }
-    QCOMPARE(Line("version")->text(), QStringLiteral("Morvex version 3"));
-    QVERIFY(!Line("credit")->text().isEmpty());
-    QVERIFY(Line("rights")->text().contains(QStringLiteral("Copyright")));
+    QCOMPARE(Line("version")->text(), version);
+    QCOMPARE(Line("credit")->text(), credit);
+    QVERIFY(Line("rights")->text().startsWith(QStringLiteral("Copyright \u00A9 2026 ")));
+    QVERIFY(Line("credits")->text().startsWith(thanks));
     QCOMPARE(Line("credits")->text().count(QLatin1Char('\n')), 1);  // two lines
 
     const QPixmap logo = Line("logo")->pixmap();
@@ -92,8 +98,18 @@ class TestAboutDlg : public QObject {
     QCOMPARE(m_about->result(), result);
   }
 
-  // Nothing is cut off and nothing overlaps, at scale 1 and at scale 2.
+  // Nothing is cut off and nothing overlaps, in every language, at scale 1
+  // and at scale 2.
+  void layoutFits_data() {
+    QTest::addColumn<Language>("language");
+    QTest::newRow("English") << Language::kEnglish;
+    QTest::newRow("Dutch") << Language::kDutch;
+    QTest::newRow("German") << Language::kGerman;
+  }
+
   void layoutFits() {
+    QFETCH(Language, language);
+    m_about = std::make_unique<CAboutDlg>(nullptr, language);
     m_about->show();
     QApplication::processEvents();
     QList<QWidget*> parts;

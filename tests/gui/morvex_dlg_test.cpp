@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -631,6 +632,52 @@ class TestMorvexDlg : public QObject {
     QVERIFY(!picker.isVisible());
   }
 
+  // The pickers' filter names and Qt's own texts (here the standard menu of
+  // a path field) follow the language buttons.
+  void languageOfPickersAndStandardMenu_data() {
+    QTest::addColumn<QList<int>>("clicks");
+    QTest::addColumn<QStringList>("filters");
+    QTest::addColumn<QString>("copy");  // the menu's Copy item, without its key
+    QTest::addColumn<QString>("qmFile");
+    const QStringList english{QStringLiteral("GDB Files (*.gdb)"),
+                              QStringLiteral("All Files (*.*)")};
+    QTest::newRow("Dutch") << QList<int>{IDC_LANG_DUTCH}
+                           << QStringList{"GDB bestanden (*.gdb)", "Alle bestanden (*.*)"}
+                           << QStringLiteral("&Kopi\u00EBren") << "qtbase_nl.qm";
+    QTest::newRow("German") << QList<int>{IDC_LANG_GERMAN}
+                            << QStringList{"GDB-Dateien (*.gdb)", "Alle Dateien (*.*)"}
+                            << QStringLiteral("&Kopieren") << "qtbase_de.qm";
+    QTest::newRow("Dutch then German") << QList<int>{IDC_LANG_DUTCH, IDC_LANG_GERMAN}
+                                       << QStringList{"GDB-Dateien (*.gdb)", "Alle Dateien (*.*)"}
+                                       << QStringLiteral("&Kopieren") << "qtbase_de.qm";
+    QTest::newRow("German then English") << QList<int>{IDC_LANG_GERMAN, IDC_LANG_ENGLISH} << english
+                                         << QStringLiteral("&Copy") << QString();
+  }
+
+  void languageOfPickersAndStandardMenu() {
+    QFETCH(QList<int>, clicks);
+    QFETCH(QStringList, filters);
+    QFETCH(QString, copy);
+    QFETCH(QString, qmFile);
+    ShowActive();
+    for (int id : clicks) Click(Item(id));
+    Click(Item(IDC_BROWSE_INPUT));
+    Click(Item(IDC_BROWSE_OUTPUT));
+    QCOMPARE(m_prompts.pickerRequests.size(), size_t{2});
+    for (const FilePickerRequest& request : m_prompts.pickerRequests) {
+      QCOMPARE(request.nameFilters, filters);
+    }
+
+    const QString translations = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!qmFile.isEmpty() && !QFile::exists(translations + QLatin1Char('/') + qmFile)) {
+      QSKIP(qPrintable(qmFile + QStringLiteral(" is not installed in ") + translations));
+    }
+    const std::unique_ptr<QMenu> menu(Field(IDC_INPUT_PATH)->createStandardContextMenu());
+    QStringList texts;
+    for (const QAction* action : menu->actions()) texts << action->text().section('\t', 0, 0);
+    QVERIFY2(texts.contains(copy), qPrintable(texts.join(QStringLiteral(", "))));
+  }
+
   void messageBoxSettings_data() {
     QTest::addColumn<MessageStyle>("style");
     QTest::addColumn<int>("icon");
@@ -909,11 +956,13 @@ class TestMorvexDlg : public QObject {
     Click(Item(IDC_OPTION_5));
     Dlg().SetDlgItemText(IDC_INPUT_PATH, QStringLiteral("a.gdb"));
     QString title;
+    QString version;
     QWidget* owner = nullptr;
     m_prompts.onModal = [&](QDialog& about) {
       title = about.windowTitle();
       owner = about.parentWidget();
       QVERIFY(qobject_cast<CAboutDlg*>(&about) != nullptr);
+      if (auto* line = about.findChild<QLabel*>(QStringLiteral("version"))) version = line->text();
     };
 
     if (how == "item") {
@@ -938,6 +987,7 @@ class TestMorvexDlg : public QObject {
     QCOMPARE(m_prompts.modalRuns.size(), size_t{opens ? 1u : 0u});
     if (opens) {
       QCOMPARE(title, QStringLiteral("About Morvex"));
+      QCOMPARE(version, QStringLiteral("Morvex versie 3"));  // the window's language
       QCOMPARE(owner, static_cast<QWidget*>(m_dlg.get()));
     }
     // The dialog goes on as it was.
@@ -1003,6 +1053,51 @@ class TestMorvexDlg : public QObject {
     const QString path = QDir::toNativeSeparators(file);
     QCOMPARE(TextOf(Dlg(), IDC_INPUT_PATH), filled == IDC_INPUT_PATH ? path : "old in");
     QCOMPARE(TextOf(Dlg(), IDC_OUTPUT_PATH), filled == IDC_OUTPUT_PATH ? path : "old out");
+  }
+
+  // A drop is always a copy: a source told that the file moved would delete
+  // it. A source that can only move is refused.
+  void dropsAreCopies_data() {
+    QTest::addColumn<int>("target");
+    QTest::addColumn<int>("possible");
+    QTest::addColumn<bool>("accepted");
+    const int copyOrMove = Qt::CopyAction | Qt::MoveAction;
+    QTest::newRow("move offered on input field") << int{IDC_INPUT_PATH} << copyOrMove << true;
+    QTest::newRow("move offered on options frame") << int{IDC_OPTIONS_GROUP} << copyOrMove << true;
+    QTest::newRow("move only on input field")
+        << int{IDC_INPUT_PATH} << int{Qt::MoveAction} << false;
+    QTest::newRow("move only on options frame")
+        << int{IDC_OPTIONS_GROUP} << int{Qt::MoveAction} << false;
+  }
+
+  void dropsAreCopies() {
+    QFETCH(int, target);
+    QFETCH(int, possible);
+    QFETCH(bool, accepted);
+    const auto actions = static_cast<Qt::DropActions>(possible);
+    // A drag with Shift held proposes a move.
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QStringLiteral("/data/trips/trip.gdb"))});
+    ShowActive();
+    QWidget* receiver = Item(target);
+    while (!receiver->acceptDrops()) receiver = receiver->parentWidget();
+    const QPoint at = receiver->mapFrom(Dlg().window(), InDialog(Item(target)).center());
+
+    QDragEnterEvent enter(at, actions, &mime, Qt::LeftButton, Qt::ShiftModifier);
+    QApplication::sendEvent(receiver, &enter);
+    QDragMoveEvent move(at, actions, &mime, Qt::LeftButton, Qt::ShiftModifier);
+    QApplication::sendEvent(receiver, &move);
+    QDropEvent drop(QPointF(at), actions, &mime, Qt::LeftButton, Qt::ShiftModifier);
+    QApplication::sendEvent(receiver, &drop);
+    for (const QDropEvent* event :
+         {static_cast<QDropEvent*>(&enter), static_cast<QDropEvent*>(&move), &drop}) {
+      QCOMPARE(event->proposedAction(), Qt::MoveAction);  // what Shift asks for
+      QCOMPARE(event->isAccepted(), accepted);
+      if (accepted) QCOMPARE(event->dropAction(), Qt::CopyAction);
+    }
+    QCOMPARE(
+        TextOf(Dlg(), IDC_INPUT_PATH),
+        accepted ? QDir::toNativeSeparators(QStringLiteral("/data/trips/trip.gdb")) : QString());
   }
 
   // Once the input is chosen the output field suggests a name beside it for

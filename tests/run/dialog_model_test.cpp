@@ -295,6 +295,41 @@ TEST(DialogModel, PickersOfferGdbFilesFirst) {
   EXPECT_EQ(filters.defaultSuffix, "gdb");
 }
 
+TEST(DialogModel, FilterNamesSpeakTheLanguageAndKeepTheirPatterns) {
+  const struct {
+    Language language;
+    const char* list;
+  } cases[] = {
+      {Language::kEnglish, "GDB Files (*.gdb)|*.gdb|All Files (*.*)|*.*||"},
+      {Language::kDutch, "GDB bestanden (*.gdb)|*.gdb|Alle bestanden (*.*)|*.*||"},
+      {Language::kGerman, "GDB-Dateien (*.gdb)|*.gdb|Alle Dateien (*.*)|*.*||"},
+      {Language::kFourth, "GDB Files (*.gdb)|*.gdb|All Files (*.*)|*.*||"},
+  };
+  for (const auto& c : cases) {
+    const FileFilters filters = GdbFileFilters(c.language);
+    EXPECT_EQ(PipeSeparatedFilters(filters), c.list);
+    EXPECT_EQ(filters.defaultSuffix, "gdb");
+  }
+}
+
+// The about box names the same controls in every language; a language of no
+// texts of its own shows the English ones.
+TEST(DialogModel, AboutTextsPerLanguage) {
+  const auto ids = [](Language language) {
+    std::vector<int> ids;
+    for (const ControlText& text : AboutTexts(language)) ids.push_back(text.id);
+    return ids;
+  };
+  EXPECT_EQ(ids(Language::kEnglish), (std::vector<int>{IDC_ABOUT_VERSION, IDC_ABOUT_CREDIT,
+                                                       IDC_ABOUT_RIGHTS, IDC_ABOUT_THANKS, IDOK}));
+  EXPECT_EQ(ids(Language::kDutch), ids(Language::kEnglish));
+  EXPECT_EQ(ids(Language::kGerman), ids(Language::kEnglish));
+  EXPECT_EQ(AboutTexts(Language::kFourth)[0].text, AboutTexts(Language::kEnglish)[0].text);
+  EXPECT_EQ(LocaleName(Language::kDutch), "nl");
+  EXPECT_EQ(LocaleName(Language::kGerman), "de");
+  EXPECT_EQ(LocaleName(Language::kFourth), "");
+}
+
 TEST(DialogModel, PipeSeparatedFiltersPairEachNameWithItsPattern) {
   EXPECT_EQ(PipeSeparatedFilters(GdbFileFilters()),
             "GDB Files (*.gdb)|*.gdb|All Files (*.*)|*.*||");

@@ -1,0 +1,35 @@
+#include "file_picker.h"
+
+#include <algorithm>
+
+#include "dialog_model.h"
+#include "wide_text.h"
+
+namespace {
+
+// Room for any path the system's calls take, long paths included.
+constexpr DWORD kPathCapacity = 32768;
+
+}  // namespace
+
+GdbFilePicker::GdbFilePicker(HWND owner, bool save, Language language)
+    : m_save(save), m_path(kPathCapacity, L'\0') {
+  const FileFilters filters = GdbFileFilters(language);
+  // The model's filter list as the dialog takes it: NUL for every '|'.
+  m_filter = WideFromUtf8(PipeSeparatedFilters(filters));
+  std::replace(m_filter.begin(), m_filter.end(), L'|', L'\0');
+  m_extension = WideFromUtf8(filters.defaultSuffix);
+  m_request.lStructSize = sizeof m_request;
+  m_request.hwndOwner = owner;
+  m_request.lpstrFilter = m_filter.c_str();
+  m_request.nFilterIndex = 1;
+  m_request.lpstrFile = m_path.data();
+  m_request.nMaxFile = kPathCapacity;
+  m_request.lpstrDefExt = m_extension.c_str();
+  m_request.Flags = OFN_HIDEREADONLY | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+}
+
+std::optional<std::wstring> GdbFilePicker::Run() {
+  if (!(m_save ? GetSaveFileNameW(&m_request) : GetOpenFileNameW(&m_request))) return std::nullopt;
+  return m_path.substr(0, m_path.find(L'\0'));
+}
