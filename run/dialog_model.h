@@ -94,7 +94,7 @@ int OptionOfButton(int id);
 // input, one that ends in a folder separator, or no option.
 std::string SuggestedOutputPath(std::string_view inputPath, int option);
 
-// The via-point maximum the field shows at start.
+// The via-point maximum the field shows at the first start.
 inline constexpr unsigned kDefaultViaCount = 250;
 
 // What a window keeps from one start to the next. Each window stores the

@@ -1057,10 +1057,6 @@ class TestMorvexDlg : public QObject {
     QTest::addColumn<QString>("vias");
     QTest::newRow("first start, German")
         << QByteArray() << "de_DE" << int{IDC_LANG_GERMAN} << int{IDC_OPTION_1} << "250";
-    QTest::newRow("first start, Dutch")
-        << QByteArray() << "nl_BE" << int{IDC_LANG_DUTCH} << int{IDC_OPTION_1} << "250";
-    QTest::newRow("first start, French")
-        << QByteArray() << "fr_FR" << int{IDC_LANG_ENGLISH} << int{IDC_OPTION_1} << "250";
     QTest::newRow("stored English in a German locale")
         << QByteArray("[General]\nLanguage=en\nOption=5\nMaxVias=731\n") << "de_DE"
         << int{IDC_LANG_ENGLISH} << int{IDC_OPTION_5} << "731";
