@@ -160,6 +160,10 @@ constexpr MessageRow kMessages[] = {
      {"%u more messages were not shown.", kPartOfBox},
      {"%u andere berichten zijn niet getoond.", kPartOfBox},
      {"%u weitere Meldungen wurden nicht angezeigt.", kPartOfBox}},
+    {MessageId::kReplaceOutput,
+     {"Output file %s already exists.\nDo you want to replace it?", kInfo},
+     {"Uitvoer bestand %s bestaat al.\nWilt u het vervangen?", kInfo},
+     {"Ausgabe-Datei %s existiert bereits.\nSoll sie ersetzt werden?", kInfo}},
 };
 
 struct CountedRow {

@@ -52,6 +52,9 @@ enum class MessageId {
   // Neither has a title.
   kShowNoMoreMessages,
   kMessagesNotShown,
+  // A window's question before a run replaces an output file that exists;
+  // "%s": the output's path. Answered Yes or No.
+  kReplaceOutput,
 };
 
 struct MessageText {

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <utility>
 
+#include "decimal_field.h"
 #include "messages.h"
 #include "text_utils.h"
 
@@ -242,7 +243,122 @@ size_t ColumnOf(Language language) {
   return static_cast<size_t>(language) - static_cast<size_t>(Language::kEnglish);
 }
 
+// The names of the stored settings; a language is stored as its LocaleName.
+constexpr std::string_view kLanguageKey = "Language";
+constexpr std::string_view kOptionKey = "Option";
+constexpr std::string_view kViasKey = "MaxVias";
+constexpr std::string_view kInputFolderKey = "InputFolder";
+constexpr std::string_view kOutputFolderKey = "OutputFolder";
+constexpr std::string_view kSettingsSection = "[Morvex]";
+
+// A via maximum that a run takes: digits only, 25 to 1000.
+bool IsUsableViaText(std::string_view text) {
+  const DecimalField field = ParseDecimalField(text);
+  return field.kind == DecimalField::Kind::kNumber && field.value >= 25 && field.value <= 1000;
+}
+
+// Blanks and tabs around a name or value of a settings file.
+std::string_view TrimmedBlanks(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
+    text.remove_suffix(1);
+  }
+  return text;
+}
+
 }  // namespace
+
+Language LanguageForLocale(std::string_view locale) {
+  const std::string_view code = locale.substr(0, locale.find_first_of("_-.@"));
+  if (code.size() == 2 && AsciiLower(code[0]) == 'n' && AsciiLower(code[1]) == 'l') {
+    return Language::kDutch;
+  }
+  if (code.size() == 2 && AsciiLower(code[0]) == 'd' && AsciiLower(code[1]) == 'e') {
+    return Language::kGerman;
+  }
+  return Language::kEnglish;
+}
+
+std::vector<StoredSetting> StoredSettings(const DialogSettings& settings) {
+  return {
+      {kLanguageKey, std::string(LocaleName(settings.language))},
+      {kOptionKey, std::to_string(settings.option)},
+      {kViasKey, settings.viaText},
+      {kInputFolderKey, settings.inputFolder},
+      {kOutputFolderKey, settings.outputFolder},
+  };
+}
+
+DialogSettings SettingsFromStored(const StoredValue& stored, std::string_view locale) {
+  DialogSettings settings;
+  settings.language = LanguageForLocale(locale);
+  if (const std::optional<std::string> code = stored(kLanguageKey)) {
+    for (const LanguageButton& button : kLanguageButtons) {
+      if (HasOwnTexts(button.language) && LocaleName(button.language) == *code) {
+        settings.language = button.language;
+      }
+    }
+  }
+  const std::optional<std::string> option = stored(kOptionKey);
+  if (option && option->size() == 1 && (*option)[0] >= '1' && (*option)[0] <= '6') {
+    settings.option = (*option)[0] - '0';
+  }
+  const std::optional<std::string> vias = stored(kViasKey);
+  settings.viaText = vias && IsUsableViaText(*vias) ? *vias : std::to_string(kDefaultViaCount);
+  // A folder is a single line; anything else is no path a picker can open.
+  const auto folder = [&stored](std::string_view key) {
+    std::string path = stored(key).value_or(std::string());
+    return path.find_first_of("\r\n") == std::string::npos ? path : std::string();
+  };
+  settings.inputFolder = folder(kInputFolderKey);
+  settings.outputFolder = folder(kOutputFolderKey);
+  return settings;
+}
+
+std::string SettingsFileText(const DialogSettings& settings) {
+  std::string text(kSettingsSection);
+  text += '\n';
+  for (const StoredSetting& setting : StoredSettings(settings)) {
+    const bool oneLine = setting.value.find_first_of("\r\n") == std::string::npos;
+    text.append(setting.name).append("=").append(oneLine ? setting.value : "").append("\n");
+  }
+  return text;
+}
+
+DialogSettings SettingsFromFileText(std::string_view text, std::string_view locale) {
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a BOM an editor may add
+  std::vector<std::pair<std::string_view, std::string_view>> values;
+  bool inSection = false;
+  while (!text.empty()) {
+    const size_t end = text.find('\n');
+    const std::string_view line = TrimmedBlanks(text.substr(0, end));
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    if (line.starts_with('[')) {
+      inSection = line == kSettingsSection;
+      continue;
+    }
+    const size_t equals = line.find('=');
+    if (!inSection || equals == std::string_view::npos) continue;
+    values.emplace_back(TrimmedBlanks(line.substr(0, equals)),
+                        TrimmedBlanks(line.substr(equals + 1)));
+  }
+  return SettingsFromStored(
+      [&values](std::string_view name) -> std::optional<std::string> {
+        for (const auto& [key, value] : values) {
+          if (key == name) return std::string(value);
+        }
+        return std::nullopt;
+      },
+      locale);
+}
+
+std::string FolderOfPath(std::string_view path) {
+  const size_t last = path.find_last_of("/\\");
+  if (last == std::string_view::npos) return {};
+  const std::string_view folder = path.substr(0, last);
+  const bool root = folder.empty() || (folder.size() == 2 && folder[1] == ':');
+  return std::string(root ? path.substr(0, last + 1) : folder);
+}
 
 std::span<const ControlTemplate> DialogControls() {
   return kControls;
@@ -444,6 +560,48 @@ std::vector<ControlText> DialogModel::OnLanguageClicked(int buttonId) {
   return {};
 }
 
+std::vector<ControlText> DialogModel::RestoreSettings(const DialogSettings& settings) {
+  m_option = settings.option;
+  m_inputFolder = settings.inputFolder;
+  m_outputFolder = settings.outputFolder;
+  // English keeps the template's texts, as every start always showed them.
+  if (settings.language == m_language) return {};
+  for (const LanguageButton& button : kLanguageButtons) {
+    if (button.language == settings.language) return OnLanguageClicked(button.id);
+  }
+  return {};
+}
+
+DialogSettings DialogModel::Settings(std::string_view viaText) const {
+  return {m_language, m_option, std::string(Trimmed(viaText)), m_inputFolder, m_outputFolder};
+}
+
+std::string DialogModel::PickerFolder(
+    int field, std::string_view fieldPath,
+    const std::function<bool(const std::string&)>& isFolder) const {
+  std::string folder = FolderOfPath(Trimmed(fieldPath));
+  if (!folder.empty() && isFolder(folder)) return folder;
+  folder = field == IDC_INPUT_PATH ? m_inputFolder : m_outputFolder;
+  return !folder.empty() && isFolder(folder) ? folder : std::string();
+}
+
+void DialogModel::OnPathPicked(int field, std::string_view path) {
+  std::string folder = FolderOfPath(path);
+  if (field == IDC_OUTPUT_PATH) m_agreedOutput = path;
+  if (folder.empty()) return;
+  (field == IDC_INPUT_PATH ? m_inputFolder : m_outputFolder) = std::move(folder);
+}
+
+bool DialogModel::AsksBeforeReplacing(std::string_view outputPath, bool outputExists) const {
+  return outputExists && (m_agreedOutput.empty() || outputPath != m_agreedOutput);
+}
+
+void DialogModel::OnConvertStarted(std::string_view inputPath, std::string_view outputPath) {
+  if (std::string folder = FolderOfPath(inputPath); !folder.empty()) m_inputFolder = folder;
+  if (std::string folder = FolderOfPath(outputPath); !folder.empty()) m_outputFolder = folder;
+  m_agreedOutput = outputPath;
+}
+
 std::optional<std::string> DialogModel::OnInputChanged(std::string_view inputPath,
                                                        std::string_view currentOutput) {
   m_inputPath = inputPath;
@@ -475,6 +633,14 @@ RunRequest DialogModel::Request(std::string inputPath, std::string outputPath,
 
 WindowMessage ForWindow(std::string_view text, std::string_view title, MessageStyle style) {
   return {TextForWindow(text), TextForWindow(title), style, {}};
+}
+
+WindowMessage ReplaceQuestion(std::string_view outputPath, Language language) {
+  const MessageText question = TextFor(MessageId::kReplaceOutput, language);
+  if (question.text == nullptr) return {};
+  std::string text(question.text);
+  text.replace(text.find("%s"), 2, outputPath);
+  return ForWindow(text, question.title, MessageStyle::Exclamation);
 }
 
 void WindowReporter::OnRunStart(const RunRequest& request) {

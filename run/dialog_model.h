@@ -104,8 +104,44 @@ int OptionOfButton(int id);
 // input, one that ends in a folder separator, or no option.
 std::string SuggestedOutputPath(std::string_view inputPath, int option);
 
-// The via-point maximum the field shows at start.
+// The via-point maximum the field shows at the first start.
 inline constexpr unsigned kDefaultViaCount = 250;
+
+// What a window keeps from one start to the next. Each window stores the
+// values as texts under the names of StoredSettings, and reads them back
+// through SettingsFromStored, which puts a default in place of anything
+// missing or not understood: a damaged store never stops the window.
+struct DialogSettings {
+  Language language = Language::kEnglish;
+  int option = 1;            // 1 to 6
+  std::string viaText;       // the via field as it was left; a number a run takes
+  std::string inputFolder;   // where the last input was picked or converted; may be empty
+  std::string outputFolder;  // the same for the output
+};
+
+// The language of a locale name as the system gives it ("de_DE.UTF-8",
+// "nl-BE", "de"): Dutch or German where it is one of those, else English.
+Language LanguageForLocale(std::string_view locale);
+
+struct StoredSetting {
+  std::string_view name;
+  std::string value;  // UTF-8
+};
+std::vector<StoredSetting> StoredSettings(const DialogSettings& settings);
+// stored gives a value by its name, nothing where there is none. A store that
+// has no language yet (the first start) takes the locale's.
+using StoredValue = std::function<std::optional<std::string>(std::string_view name)>;
+DialogSettings SettingsFromStored(const StoredValue& stored, std::string_view locale);
+
+// The settings as the text of a small INI file, and read back from one: a
+// "[Morvex]" section of "name=value" lines, UTF-8. Lines that are no such
+// pair are passed over.
+std::string SettingsFileText(const DialogSettings& settings);
+DialogSettings SettingsFromFileText(std::string_view text, std::string_view locale);
+
+// The folder part of a path, up to its last separator ('/' or '\\'); a root
+// ("/", "C:\") keeps its separator. Empty for a path without a folder.
+std::string FolderOfPath(std::string_view path);
 
 // The state of one converter window, from its start as the template and the
 // first checked buttons make it.
@@ -149,6 +185,33 @@ class DialogModel {
                                             std::string_view currentOutput);
   std::optional<std::string> OnOptionChanged(std::string_view currentOutput);
 
+  // The settings of an earlier start: the language, the option and the last
+  // folders taken over, with the texts the language sets as a click on its
+  // button would set them; none for the language the window starts in, whose
+  // texts the template has. The window checks the buttons, shows the via
+  // text of the settings and the enabled state.
+  std::vector<ControlText> RestoreSettings(const DialogSettings& settings);
+  // The settings to keep, with the via field's text as the window shows it.
+  DialogSettings Settings(std::string_view viaText) const;
+
+  // The folder a path field's picker opens in: that of the field's path if
+  // it has one and it exists, else the last folder of that field (if it
+  // still exists); empty for the picker's own choice.
+  std::string PickerFolder(int field, std::string_view fieldPath,
+                           const std::function<bool(const std::string&)>& isFolder) const;
+  // A path field filled by its picker. The file's folder becomes the field's
+  // last folder; the Save picker has asked before replacing its file, so a
+  // Convert with that output unchanged does not ask again.
+  void OnPathPicked(int field, std::string_view path);
+  // Whether a Convert must ask before the run replaces the output: the file
+  // exists and the field's text is not one the user already agreed to (from
+  // the Save picker, or of an earlier Convert in this window). The text
+  // edited by hand counts as new, even when it started as a picked path.
+  bool AsksBeforeReplacing(std::string_view outputPath, bool outputExists) const;
+  // A run started with these paths: their folders become the last ones, and
+  // the output is agreed to.
+  void OnConvertStarted(std::string_view inputPath, std::string_view outputPath);
+
   // Where the runs' trace lines go; null (at start) for none. Not owned.
   void SetTraceOutput(OutputStream* trace) { m_trace = trace; }
 
@@ -160,6 +223,9 @@ class DialogModel {
 
   int m_option = 1;
   std::string m_inputPath;
+  std::string m_inputFolder;
+  std::string m_outputFolder;
+  std::string m_agreedOutput;  // the output the user agreed to replace; empty for none
   std::string m_lastSuggestion;
   Language m_language = Language::kEnglish;
   OutputStream* m_trace = nullptr;
@@ -175,6 +241,11 @@ struct WindowMessage {
 
 // A message of the run or the window made fit for a window (see TextForWindow).
 WindowMessage ForWindow(std::string_view text, std::string_view title, MessageStyle style);
+
+// The question a Convert asks before the run replaces the output that exists
+// (DialogModel::AsksBeforeReplacing), in the language; a Yes/No box. Empty
+// text for a language without texts, which asks nothing.
+WindowMessage ReplaceQuestion(std::string_view outputPath, Language language);
 
 // Shows the run's messages through a window's message box. Each record
 // message's box has a check box; once it is checked, the run's later record

@@ -41,6 +41,14 @@ void ConfigureMessageBox(QMessageBox& box, const QString& text, const QString& t
   if (!checkBoxText.isEmpty()) box.setCheckBox(new QCheckBox(checkBoxText, &box));
 }
 
+void ConfigureQuestionBox(QMessageBox& box, const QString& text, const QString& title,
+                          MessageStyle style) {
+  ConfigureMessageBox(box, text, title, style);
+  box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+  box.setDefaultButton(QMessageBox::No);
+  box.setEscapeButton(QMessageBox::No);
+}
+
 void ConfigureFilePicker(QFileDialog& picker, const FilePickerRequest& request) {
   const bool open = request.kind == FilePickerRequest::Kind::Open;
   picker.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
@@ -48,6 +56,7 @@ void ConfigureFilePicker(QFileDialog& picker, const FilePickerRequest& request) 
   picker.setNameFilters(request.nameFilters);
   if (!request.nameFilters.isEmpty()) picker.selectNameFilter(request.nameFilters.first());
   picker.setDefaultSuffix(request.defaultSuffix);
+  if (!request.folder.isEmpty()) picker.setDirectory(request.folder);
   picker.setOption(QFileDialog::DontConfirmOverwrite, false);
   // Qt's own picker adds the default suffix before it asks about replacing a
   // file; a desktop picker may ask about the name without it and then let the
@@ -62,6 +71,13 @@ bool QtDialogPrompts::ShowMessage(QWidget* owner, const QString& text, const QSt
   ConfigureMessageBox(box, text, title, style, checkBoxText);
   box.exec();
   return box.checkBox() != nullptr && box.checkBox()->isChecked();
+}
+
+bool QtDialogPrompts::AskYesNo(QWidget* owner, const QString& text, const QString& title,
+                               MessageStyle style) {
+  QMessageBox box(owner);
+  ConfigureQuestionBox(box, text, title, style);
+  return box.exec() == QMessageBox::Yes;
 }
 
 std::optional<QString> QtDialogPrompts::PickFile(QWidget* owner, const FilePickerRequest& request) {

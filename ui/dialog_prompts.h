@@ -22,6 +22,7 @@ struct FilePickerRequest {
   Kind kind = Kind::Open;
   QStringList nameFilters;  // the first one is selected
   QString defaultSuffix;    // appended to a name typed without one
+  QString folder;           // where the picker opens; empty for its own choice
 };
 
 class DialogPrompts {
@@ -33,6 +34,9 @@ class DialogPrompts {
   // the check box was checked.
   virtual bool ShowMessage(QWidget* owner, const QString& text, const QString& title,
                            MessageStyle style, const QString& checkBoxText) = 0;
+  // A modal Yes/No box owned by owner; returns whether Yes was chosen.
+  virtual bool AskYesNo(QWidget* owner, const QString& text, const QString& title,
+                        MessageStyle style) = 0;
   // The full path of the chosen file, or nothing when the picker was cancelled.
   virtual std::optional<QString> PickFile(QWidget* owner, const FilePickerRequest& request) = 0;
   // Runs dialog modally and returns the code it ended with.
@@ -43,6 +47,8 @@ class QtDialogPrompts : public DialogPrompts {
  public:
   bool ShowMessage(QWidget* owner, const QString& text, const QString& title, MessageStyle style,
                    const QString& checkBoxText) override;
+  bool AskYesNo(QWidget* owner, const QString& text, const QString& title,
+                MessageStyle style) override;
   std::optional<QString> PickFile(QWidget* owner, const FilePickerRequest& request) override;
   int RunModal(QDialog& dialog) override;
 };
@@ -50,4 +56,8 @@ class QtDialogPrompts : public DialogPrompts {
 // The settings QtDialogPrompts gives its boxes, apart for the tests.
 void ConfigureMessageBox(QMessageBox& box, const QString& text, const QString& title,
                          MessageStyle style, const QString& checkBoxText = {});
+// A box of ConfigureMessageBox's with Yes and No in place of OK; No is the
+// default, and Escape answers it.
+void ConfigureQuestionBox(QMessageBox& box, const QString& text, const QString& title,
+                          MessageStyle style);
 void ConfigureFilePicker(QFileDialog& picker, const FilePickerRequest& request);

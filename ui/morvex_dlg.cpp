@@ -13,11 +13,13 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QSettings>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <cstdint>
@@ -37,7 +39,7 @@ QString FromUtf8(std::string_view text) {
 
 FilePickerRequest GdbPicker(FilePickerRequest::Kind kind, Language language) {
   const FileFilters filters = GdbFileFilters(language);
-  FilePickerRequest request{kind, {}, QString::fromStdString(filters.defaultSuffix)};
+  FilePickerRequest request{kind, {}, QString::fromStdString(filters.defaultSuffix), {}};
   for (const std::string& filter : filters.nameFilters) {
     request.nameFilters << QString::fromStdString(filter);
   }
@@ -347,12 +349,40 @@ bool CMorvexDlg::OnInitDialog() {
     }
   }
   setWindowIcon(m_hIcon);
-  // Checking raises no click: the texts, the language and the disabled via-point
-  // controls stay as the template made them.
+  RestoreSettings();
+  return true;  // the focus goes to the first tab stop
+}
+
+// The language, option and via maximum of the last start, or of the locale
+// at the first. Checking raises no click: the texts and the enabled state are
+// set here as the clicks would set them.
+void CMorvexDlg::RestoreSettings() {
+  const QSettings store(QString::fromLatin1(kSettingsName), QString::fromLatin1(kSettingsName));
+  const DialogSettings settings = SettingsFromStored(
+      [&store](std::string_view name) -> std::optional<std::string> {
+        const QVariant value = store.value(FromUtf8(name));
+        if (!value.isValid()) return std::nullopt;
+        return value.toString().toStdString();
+      },
+      QLocale().name().toStdString());
+  SetTexts(m_model.RestoreSettings(settings));
   CheckDlgButton(m_model.CheckedOptionButton());
   CheckDlgButton(m_model.CheckedLanguageButton());
-  SetDlgItemInt(IDC_MAX_VIAS, kDefaultViaCount);
-  return true;  // the focus goes to the first tab stop
+  ShowEnabledState();
+  SetDlgItemText(IDC_MAX_VIAS, QString::fromStdString(settings.viaText));
+}
+
+void CMorvexDlg::SaveSettings() {
+  QSettings store(QString::fromLatin1(kSettingsName), QString::fromLatin1(kSettingsName));
+  for (const StoredSetting& setting :
+       StoredSettings(m_model.Settings(GetDlgItemText(IDC_MAX_VIAS)))) {
+    store.setValue(FromUtf8(setting.name), QString::fromStdString(setting.value));
+  }
+}
+
+void CMorvexDlg::done(int result) {
+  SaveSettings();
+  QDialog::done(result);
 }
 
 void CMorvexDlg::OnSysCommand(unsigned nID, qintptr lParam) {
@@ -385,9 +415,13 @@ void CMorvexDlg::OnBrowseOutput() {
   Browse(GdbPicker(kSave, m_model.CurrentLanguage()), IDC_OUTPUT_PATH);
 }
 
-void CMorvexDlg::Browse(const FilePickerRequest& request, int field) {
+void CMorvexDlg::Browse(FilePickerRequest request, int field) {
+  request.folder = QString::fromStdString(m_model.PickerFolder(
+      field, GetDlgItemText(field),
+      [](const std::string& folder) { return QFileInfo(QString::fromStdString(folder)).isDir(); }));
   if (const std::optional<QString> path = m_prompts->PickFile(this, request)) {
     ChoosePath(field, *path);
+    m_model.OnPathPicked(field, path->toStdString());
   }
 }
 
@@ -412,12 +446,24 @@ void CMorvexDlg::ShowSuggestedOutput(const std::optional<std::string>& output) {
 void CMorvexDlg::OnConvert() {
   // A button checked without a click counts too, as it always has.
   m_model.CheckOption(GetCheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6));
+  const std::string output = GetDlgItemText(IDC_OUTPUT_PATH);
+  if (!MayReplaceOutput(output)) return;
   const RunRequest request =
-      m_model.Request(GetDlgItemText(IDC_INPUT_PATH), GetDlgItemText(IDC_OUTPUT_PATH),
-                      GetDlgItemText(IDC_MAX_VIAS));
+      m_model.Request(GetDlgItemText(IDC_INPUT_PATH), output, GetDlgItemText(IDC_MAX_VIAS));
+  m_model.OnConvertStarted(request.inputPath, request.outputPath);
   WindowReporter reporter(
       [this](const WindowMessage& message) { return ShowWindowMessage(message); });
   RunConversion(request, reporter);
+  SaveSettings();
+}
+
+bool CMorvexDlg::MayReplaceOutput(const std::string& outputPath) {
+  const bool exists = QFileInfo(QString::fromStdString(outputPath)).isFile();
+  if (!m_model.AsksBeforeReplacing(outputPath, exists)) return true;
+  const WindowMessage question = ReplaceQuestion(outputPath, m_model.CurrentLanguage());
+  if (question.text.empty()) return true;
+  return m_prompts->AskYesNo(this, QString::fromStdString(question.text),
+                             QString::fromStdString(question.title), question.style);
 }
 
 void CMorvexDlg::OnOptionClicked() {

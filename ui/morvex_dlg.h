@@ -80,7 +80,14 @@ class CMorvexDlg : public QDialog {
   // The input path chosen: left after typing, picked, or dropped.
   void OnInputChanged();
 
+  // Where the settings are kept between starts: QSettings of organisation and
+  // application "Morvex", in the user's scope.
+  static constexpr char kSettingsName[] = "Morvex";
+
  protected:
+  // Every way of ending the dialog (Quit, Escape, the close box) keeps its
+  // settings.
+  void done(int result) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
@@ -104,7 +111,12 @@ class CMorvexDlg : public QDialog {
   int IdOf(const QWidget* control) const;
   bool MoveInRadioGroup(int id, const QKeyEvent& key);
   bool FocusForMnemonic(int id);
-  void Browse(const FilePickerRequest& request, int field);
+  void Browse(FilePickerRequest request, int field);
+  void RestoreSettings();
+  void SaveSettings();
+  // Whether the run may replace the output: no file there, the user agreed
+  // to it before, or says Yes now.
+  bool MayReplaceOutput(const std::string& outputPath);
   // Sets a path field as a picker or a drop fills it.
   void ChoosePath(int field, const QString& path);
   // Shows the output path the model suggests, if it has a new one.

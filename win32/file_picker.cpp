@@ -1,6 +1,7 @@
 #include "file_picker.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "dialog_model.h"
 #include "wide_text.h"
@@ -27,6 +28,11 @@ GdbFilePicker::GdbFilePicker(HWND owner, bool save, Language language)
   m_request.nMaxFile = kPathCapacity;
   m_request.lpstrDefExt = m_extension.c_str();
   m_request.Flags = OFN_HIDEREADONLY | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+}
+
+void GdbFilePicker::SetStartFolder(std::wstring folder) {
+  m_startFolder = std::move(folder);
+  m_request.lpstrInitialDir = m_startFolder.empty() ? nullptr : m_startFolder.c_str();
 }
 
 std::optional<std::wstring> GdbFilePicker::Run() {

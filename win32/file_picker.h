@@ -20,6 +20,8 @@ class GdbFilePicker {
 
   // The request as the system's dialog takes it; it points into the picker.
   OPENFILENAMEW& Request() { return m_request; }
+  // The folder the dialog opens in; empty leaves the choice to the system.
+  void SetStartFolder(std::wstring folder);
   // Shows the dialog: the chosen path, or nothing when it was cancelled.
   std::optional<std::wstring> Run();
 
@@ -28,5 +30,6 @@ class GdbFilePicker {
   std::wstring m_filter;
   std::wstring m_extension;
   std::wstring m_path;
+  std::wstring m_startFolder;
   OPENFILENAMEW m_request{};
 };

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
+#include <shlobj.h>
 
 #include <algorithm>
 
@@ -10,6 +11,9 @@
 #include "wide_text.h"
 
 namespace {
+
+// Room for any path the system's calls take, long paths included.
+constexpr DWORD kPathCapacity = 32768;
 
 HICON LoadIconOfSize(HINSTANCE instance, int id, int widthMetric, int heightMetric) {
   return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON,
@@ -63,6 +67,78 @@ bool ShowTaskDialog(HWND owner, const WindowMessage& message) {
     return false;
   }
   return checked != FALSE;
+}
+
+bool IsFolder(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(WideFromUtf8(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool IsFile(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(WideFromUtf8(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// The folder of the settings file: Morvex in the user's roaming application
+// data, as %APPDATA% names it; empty where there is none.
+std::wstring SettingsFolder() {
+  std::wstring folder(kPathCapacity, L'\0');
+  DWORD length = GetEnvironmentVariableW(L"APPDATA", folder.data(), kPathCapacity);
+  if (length == 0 || length >= kPathCapacity) {
+    folder.assign(MAX_PATH, L'\0');
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, folder.data()))) return {};
+    length = static_cast<DWORD>(folder.find(L'\0'));
+  }
+  folder.resize(length);
+  return folder.empty() ? folder : folder + L"\\Morvex";
+}
+
+std::wstring SettingsFile() {
+  const std::wstring folder = SettingsFolder();
+  return folder.empty() ? folder : folder + L"\\Morvex.ini";
+}
+
+// The settings file's text; empty where it cannot be read. Its settings are
+// a few short lines: anything longer than kMostSettingsBytes is no file of
+// ours, and only its start is read.
+std::string ReadSettingsFile() {
+  constexpr DWORD kMostSettingsBytes = 1 << 16;
+  const HANDLE file = CreateFileW(SettingsFile().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  std::string text(kMostSettingsBytes, '\0');
+  DWORD read = 0;
+  if (!ReadFile(file, text.data(), kMostSettingsBytes, &read, nullptr)) read = 0;
+  CloseHandle(file);
+  text.resize(read);
+  return text;
+}
+
+// Writes the file whole, through a new file that then takes its place, so
+// that a write cut short leaves the old settings.
+void WriteSettingsFile(const std::string& text) {
+  const std::wstring folder = SettingsFolder();
+  if (folder.empty()) return;
+  CreateDirectoryW(folder.c_str(), nullptr);  // fails harmlessly where it exists
+  const std::wstring path = SettingsFile();
+  const std::wstring fresh = path + L".new";
+  const HANDLE file = CreateFileW(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  const bool whole =
+      WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+      written == text.size();
+  CloseHandle(file);
+  if (!whole || !MoveFileExW(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    DeleteFileW(fresh.c_str());
+  }
+}
+
+std::string UserLocaleName() {
+  wchar_t name[LOCALE_NAME_MAX_LENGTH] = {};
+  if (GetUserDefaultLocaleName(name, LOCALE_NAME_MAX_LENGTH) == 0) return {};
+  return Utf8FromWide(name);
 }
 
 // The wait cursor for as long as it lives.
@@ -148,18 +224,30 @@ void MainDialog::OnInitDialog() {
   SendMessageW(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon));
   SendMessageW(m_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
   ShowTemplateState();
-  // Checking raises no click: the texts, the language and the disabled
-  // via-point controls stay as the template made them.
-  CheckDlgButton(m_window, m_model.CheckedOptionButton(), BST_CHECKED);
-  CheckDlgButton(m_window, m_model.CheckedLanguageButton(), BST_CHECKED);
-  ShowRadioTabStops();
-  SetDlgItemInt(m_window, IDC_MAX_VIAS, kDefaultViaCount, FALSE);
+  RestoreSettings();
   if (!m_startInput.empty()) ChoosePath(IDC_INPUT_PATH, m_startInput);
   DragAcceptFiles(m_window, TRUE);
   // An elevated window takes drops from the user's file manager too.
   for (UINT allowed : {UINT{WM_DROPFILES}, UINT{WM_COPYDATA}, UINT{0x0049}}) {
     ChangeWindowMessageFilterEx(m_window, allowed, MSGFLT_ALLOW, nullptr);
   }
+}
+
+// The language, option and via maximum of the last start, or of the locale
+// at the first. Checking raises no click: the texts and the enabled state are
+// set here as the clicks would set them.
+void MainDialog::RestoreSettings() {
+  const DialogSettings settings = SettingsFromFileText(ReadSettingsFile(), UserLocaleName());
+  SetTexts(m_model.RestoreSettings(settings));
+  CheckDlgButton(m_window, m_model.CheckedOptionButton(), BST_CHECKED);
+  CheckDlgButton(m_window, m_model.CheckedLanguageButton(), BST_CHECKED);
+  ShowEnabledState();
+  ShowRadioTabStops();
+  SetItemText(IDC_MAX_VIAS, settings.viaText);
+}
+
+void MainDialog::SaveSettings() {
+  WriteSettingsFile(SettingsFileText(m_model.Settings(ItemText(IDC_MAX_VIAS))));
 }
 
 void MainDialog::AddAboutToSystemMenu() {
@@ -207,6 +295,7 @@ void MainDialog::OnCommand(int id, int notification) {
     return;
   }
   if (id == IDCANCEL) {  // Quit, Escape and the close box
+    SaveSettings();
     DestroyWindow(m_window);
     return;
   }
@@ -241,17 +330,38 @@ void MainDialog::ShowAboutBox() {
 
 void MainDialog::OnBrowse(bool save, int field) {
   GdbFilePicker picker(m_window, save, m_model.CurrentLanguage());
-  if (const std::optional<std::wstring> path = picker.Run()) ChoosePath(field, *path);
+  const std::wstring folder = WideFromUtf8(m_model.PickerFolder(field, ItemText(field), IsFolder));
+  picker.SetStartFolder(folder);
+  const std::optional<std::wstring> path = picker.Run();
+  if (!path) return;
+  ChoosePath(field, *path);
+  m_model.OnPathPicked(field, Utf8FromWide(*path));
 }
 
 void MainDialog::OnConvert() {
   // A button checked without a click counts too.
   m_model.CheckOption(CheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6));
+  const std::string output = ItemText(IDC_OUTPUT_PATH);
+  if (!MayReplaceOutput(output)) return;
   const RunRequest request =
-      m_model.Request(ItemText(IDC_INPUT_PATH), ItemText(IDC_OUTPUT_PATH), ItemText(IDC_MAX_VIAS));
+      m_model.Request(ItemText(IDC_INPUT_PATH), output, ItemText(IDC_MAX_VIAS));
+  m_model.OnConvertStarted(request.inputPath, request.outputPath);
   WindowReporter reporter([this](const WindowMessage& message) { return ShowMessage(message); });
-  const WaitCursor wait;
-  RunConversion(request, reporter);
+  {
+    const WaitCursor wait;
+    RunConversion(request, reporter);
+  }
+  SaveSettings();
+}
+
+// A Yes/No box with No the default, so that Enter keeps the file.
+bool MainDialog::MayReplaceOutput(const std::string& outputPath) {
+  if (!m_model.AsksBeforeReplacing(outputPath, IsFile(outputPath))) return true;
+  const WindowMessage question = ReplaceQuestion(outputPath, m_model.CurrentLanguage());
+  if (question.text.empty()) return true;
+  return MessageBoxW(m_window, WideFromUtf8(question.text).c_str(),
+                     WideFromUtf8(question.title).c_str(),
+                     MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) == IDYES;
 }
 
 bool MainDialog::ShowMessage(const WindowMessage& message) {

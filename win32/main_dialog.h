@@ -37,6 +37,11 @@ class MainDialog {
 
   void OnBrowse(bool save, int field);
   void OnConvert();
+  // Whether the run may replace the output: no file there, the user agreed
+  // to it before, or says Yes now.
+  bool MayReplaceOutput(const std::string& outputPath);
+  void RestoreSettings();
+  void SaveSettings();
   void OnOptionClicked();
   void OnLanguageClicked();
   // The input path chosen: left after typing, picked, dropped or given at start.

@@ -12,11 +12,13 @@
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -168,6 +170,16 @@ class TestMorvexDlg : public QObject {
  private:
   std::unique_ptr<CMorvexDlg> m_dlg;
   RecordingPrompts m_prompts;
+  QTemporaryDir m_settingsHome;  // in place of the user's own settings
+
+  static QString SettingsFile() {
+    return QSettings(QStringLiteral("Morvex"), QStringLiteral("Morvex")).fileName();
+  }
+  // A dialog started afresh, as a restart of the program starts it.
+  void Restart() {
+    m_dlg = std::make_unique<CMorvexDlg>();
+    m_dlg->SetPrompts(&m_prompts);
+  }
 
   CMorvexDlg& Dlg() { return *m_dlg; }
   QWidget* Item(int id) { return m_dlg->GetDlgItem(id); }
@@ -189,10 +201,18 @@ class TestMorvexDlg : public QObject {
   }
 
  private slots:
+  void initTestCase() {
+    QVERIFY(m_settingsHome.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsHome.path());
+    QVERIFY(SettingsFile().startsWith(m_settingsHome.path()));
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+  }
+
+  // Each test starts as the very first start in an English locale.
   void init() {
     m_prompts = RecordingPrompts();
-    m_dlg = std::make_unique<CMorvexDlg>();
-    m_dlg->SetPrompts(&m_prompts);
+    QFile::remove(SettingsFile());
+    Restart();
   }
 
   void cleanup() {
@@ -1188,6 +1208,162 @@ class TestMorvexDlg : public QObject {
     QCOMPARE(FileToOpen({"morvex", path}), QDir::toNativeSeparators(path));
     QCOMPARE(QFileInfo(FileToOpen({"morvex", path})).canonicalFilePath(),
              QFileInfo(dir.filePath("far/trip.gdb")).canonicalFilePath());
+  }
+
+  // What a start shows: the settings file's values, checked, and the locale's
+  // language where the file names none.
+  void startFromSettings_data() {
+    QTest::addColumn<QByteArray>("file");  // null: no settings file yet
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<int>("language");
+    QTest::addColumn<int>("option");
+    QTest::addColumn<QString>("vias");
+    QTest::newRow("first start, German")
+        << QByteArray() << "de_DE" << int{IDC_LANG_GERMAN} << int{IDC_OPTION_1} << "250";
+    QTest::newRow("stored English in a German locale")
+        << QByteArray("[General]\nLanguage=en\nOption=5\nMaxVias=731\n") << "de_DE"
+        << int{IDC_LANG_ENGLISH} << int{IDC_OPTION_5} << "731";
+    QTest::newRow("damaged")
+        << QByteArray("\x01\xFF\n[General]\nLanguage=xx\nOption=9\nMaxVias=\"a, b\"\n[General")
+        << "nl_NL" << int{IDC_LANG_DUTCH} << int{IDC_OPTION_1} << "250";
+  }
+
+  void startFromSettings() {
+    QFETCH(QByteArray, file);
+    QFETCH(QString, locale);
+    QFETCH(int, language);
+    QFETCH(int, option);
+    QFETCH(QString, vias);
+    if (!file.isNull()) {
+      QDir().mkpath(QFileInfo(SettingsFile()).path());
+      QVERIFY(WriteFile(SettingsFile(), file.toStdString()));
+    }
+    QLocale::setDefault(QLocale(locale));
+    Restart();
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+
+    QCOMPARE(Dlg().GetCheckedRadioButton(IDC_LANG_ENGLISH, IDC_LANG_FRENCH), language);
+    QCOMPARE(static_cast<int>(Dlg().CurrentLanguage()), language - IDC_LANG_ENGLISH + 1);
+    // English starts with the template's texts.
+    const size_t column =
+        language == IDC_LANG_ENGLISH ? 0 : static_cast<size_t>(Dlg().CurrentLanguage());
+    for (const ControlTexts& item : kTexts) {
+      QCOMPARE(TextOf(Dlg(), item.id), QString::fromUtf8(item.text[column]));
+    }
+    QCOMPARE(Dlg().GetCheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6), option);
+    QCOMPARE(Item(IDC_MAX_VIAS)->isEnabled(), option >= IDC_OPTION_5);
+    QCOMPARE(TextOf(Dlg(), IDC_MAX_VIAS), vias);
+  }
+
+  // Quit keeps the language, option, via maximum and the pickers' folders for
+  // the next start; its pickers open there while their fields are empty.
+  void settingsRestoredAfterRestart() {
+    QTemporaryDir inputs;
+    QTemporaryDir outputs;
+    QVERIFY(inputs.isValid() && outputs.isValid());
+    ShowActive();
+    Click(Item(IDC_LANG_GERMAN));
+    Click(Item(IDC_OPTION_6));
+    Field(IDC_MAX_VIAS)->setText(QStringLiteral("500"));
+    m_prompts.pickerAnswers = {inputs.filePath(QStringLiteral("in.gdb")),
+                               outputs.filePath(QStringLiteral("out.gdb"))};
+    Click(Item(IDC_BROWSE_INPUT));
+    Click(Item(IDC_BROWSE_OUTPUT));
+    QCOMPARE(m_prompts.pickerRequests[0].folder, QString());  // nothing to go by yet
+    Click(Item(IDCANCEL));
+    QVERIFY(!Dlg().isVisible());
+
+    Restart();
+    ShowActive();
+    QCOMPARE(Dlg().CurrentLanguage(), Language::kGerman);
+    QCOMPARE(TextOf(Dlg(), IDC_CONVERT), QStringLiteral("Konvertieren"));
+    QCOMPARE(Dlg().GetCheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6), int{IDC_OPTION_6});
+    QVERIFY(Item(IDC_MAX_VIAS)->isEnabled());
+    QCOMPARE(TextOf(Dlg(), IDC_MAX_VIAS), QStringLiteral("500"));
+    QCOMPARE(TextOf(Dlg(), IDC_INPUT_PATH), QString());
+    QCOMPARE(TextOf(Dlg(), IDC_OUTPUT_PATH), QString());
+    m_prompts.pickerRequests.clear();
+    Click(Item(IDC_BROWSE_INPUT));
+    Click(Item(IDC_BROWSE_OUTPUT));
+    // A path in the field goes before the last folder.
+    Dlg().SetDlgItemText(IDC_INPUT_PATH, outputs.filePath(QStringLiteral("x.gdb")));
+    Click(Item(IDC_BROWSE_INPUT));
+    QCOMPARE(m_prompts.pickerRequests.size(), size_t{3});
+    QCOMPARE(m_prompts.pickerRequests[0].folder, inputs.path());
+    QCOMPARE(m_prompts.pickerRequests[1].folder, outputs.path());
+    QCOMPARE(m_prompts.pickerRequests[2].folder, outputs.path());
+  }
+
+  // Convert asks before it replaces an output file that exists, unless the
+  // path is the Save picker's, unchanged; No leaves the file as it was.
+  void replaceQuestion_data() {
+    QTest::addColumn<QString>("how");  // how the output path came into its field
+    QTest::addColumn<bool>("exists");
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<bool>("asked");
+    QTest::newRow("typed, No") << "typed" << true << false << true;
+    QTest::newRow("typed, Yes") << "typed" << true << true << true;
+    QTest::newRow("typed, new file") << "typed" << false << false << false;
+    QTest::newRow("Save picker") << "picked" << true << false << false;
+    QTest::newRow("Save picker, then edited, No") << "edited" << true << false << true;
+  }
+
+  void replaceQuestion() {
+    QFETCH(QString, how);
+    QFETCH(bool, exists);
+    QFETCH(bool, yes);
+    QFETCH(bool, asked);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString inputPath = dir.filePath(QStringLiteral("in.gdb"));
+    const QString outputPath = dir.filePath(QStringLiteral("out.gdb"));
+    const QByteArray input = QByteArray::fromStdString(gdbtest::GdbFile('l', {}));
+    const QByteArray old("old output");
+    QVERIFY(WriteFile(inputPath, input.toStdString()));
+    if (exists) QVERIFY(WriteFile(outputPath, old.toStdString()));
+    ShowActive();
+    Click(Item(IDC_LANG_DUTCH));
+    Dlg().SetDlgItemText(IDC_INPUT_PATH, inputPath);
+    if (how == "typed") {
+      QTest::keyClicks(Item(IDC_OUTPUT_PATH), outputPath);
+    } else {
+      m_prompts.pickerAnswers.push_back(how == "picked" ? outputPath : outputPath + "x");
+      Click(Item(IDC_BROWSE_OUTPUT));
+      if (how == "edited") QTest::keyClick(Item(IDC_OUTPUT_PATH), Qt::Key_Backspace);
+    }
+    m_prompts.questionAnswers.push_back(yes);
+
+    Click(Item(IDC_CONVERT));
+
+    QCOMPARE(m_prompts.questions.size(), size_t{asked ? 1u : 0u});
+    if (asked) {
+      const RecordingPrompts::Message& question = m_prompts.questions.front();
+      QCOMPARE(
+          question.text,
+          QStringLiteral("Uitvoer bestand %1 bestaat al.\nWilt u het vervangen?").arg(outputPath));
+      QCOMPARE(question.title, QStringLiteral("Info"));
+      QCOMPARE(question.owner, static_cast<QWidget*>(m_dlg.get()));
+    }
+    const bool runs = !asked || yes;
+    QCOMPARE(m_prompts.messages.size(), size_t{runs ? 1u : 0u});
+    QCOMPARE(ReadFile(outputPath), runs ? input : old);
+
+    // The output just converted into is not asked about again.
+    m_prompts.questions.clear();
+    m_prompts.questionAnswers.push_back(false);
+    Click(Item(IDC_CONVERT));
+    QCOMPARE(m_prompts.questions.size(), size_t{runs ? 0u : 1u});
+  }
+
+  void questionBoxSettings() {
+    QMessageBox box(m_dlg.get());
+    ConfigureQuestionBox(box, QStringLiteral("out.gdb <b>"), QStringLiteral("Info"),
+                         MessageStyle::Exclamation);
+    QCOMPARE(box.standardButtons(), QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(box.defaultButton(), box.button(QMessageBox::No));
+    QCOMPARE(box.escapeButton(), static_cast<QAbstractButton*>(box.button(QMessageBox::No)));
+    QCOMPARE(box.textFormat(), Qt::PlainText);
+    QVERIFY(box.checkBox() == nullptr);
   }
 
   // In every language each control has at least the room its text needs and

@@ -30,6 +30,17 @@ class RecordingPrompts : public DialogPrompts {
     return checkBoxCheckedFrom != 0 && messages.size() >= checkBoxCheckedFrom;
   }
 
+  // Records the question and answers with the next of questionAnswers; No
+  // once they run out.
+  bool AskYesNo(QWidget* owner, const QString& text, const QString& title,
+                MessageStyle style) override {
+    questions.push_back({text, title, style, owner, {}});
+    if (questionAnswers.empty()) return false;
+    const bool yes = questionAnswers.front();
+    questionAnswers.pop_front();
+    return yes;
+  }
+
   // Answers with the next of pickerAnswers; nothing (cancel) once they run out.
   std::optional<QString> PickFile(QWidget* owner, const FilePickerRequest& request) override {
     pickerRequests.push_back(request);
@@ -50,6 +61,8 @@ class RecordingPrompts : public DialogPrompts {
 
   std::vector<Message> messages;
   size_t checkBoxCheckedFrom = 0;
+  std::vector<Message> questions;
+  std::deque<bool> questionAnswers;
   std::vector<FilePickerRequest> pickerRequests;
   std::vector<QWidget*> pickerOwners;
   std::deque<std::optional<QString>> pickerAnswers;

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <utility>
@@ -60,6 +61,9 @@ int main(int argc, char* argv[]) {
   const QDir dir(QString::fromLocal8Bit(argv[1]));
   const QString suffix = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
   if (!QDir().mkpath(dir.path())) return 1;
+  // The pictures show a first start, whatever the user's own settings are.
+  const QTemporaryDir settingsHome;
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsHome.path());
 
   CMorvexDlg dlg;
   dlg.show();

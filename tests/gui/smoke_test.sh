@@ -25,7 +25,9 @@ fi
 
 morvex=$2
 log=$(mktemp)
-trap 'rm -f "$log"' EXIT
+# The settings the window keeps go here, not into the user's own.
+config=$(mktemp -d)
+trap 'rm -f "$log"; rm -rf "$config"' EXIT
 fail() {
   echo "FAIL: $*" >&2
   echo "--- morvex output ---" >&2
@@ -34,7 +36,7 @@ fail() {
   exit 1
 }
 
-QT_QPA_PLATFORM=xcb "$morvex" >"$log" 2>&1 &
+XDG_CONFIG_HOME=$config QT_QPA_PLATFORM=xcb "$morvex" >"$log" 2>&1 &
 pid=$!
 
 # Wait for the window to be mapped, or for the program to end without one.
@@ -70,4 +72,5 @@ status=$?
 if xwininfo -root -tree | grep -F "\"$caption\"" >/dev/null; then
   fail "window still there after the program ended"
 fi
+[ -f "$config/Morvex/Morvex.conf" ] || fail "no settings kept at Escape"
 echo "smoke test passed: window appeared, closed with Escape, status 0"

@@ -34,6 +34,8 @@ convert=$3
 input=$4
 scratch=$(mktemp -d)
 log=$scratch/morvex.log
+# The window starts as on a first start and keeps its settings in here.
+export XDG_CONFIG_HOME=$scratch/config
 wm_pid=
 pid=
 trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null; rm -rf "$scratch"' EXIT

@@ -499,4 +499,130 @@ TEST(WindowReporter, WithoutACheckBoxTextEveryMessageShows) {
   EXPECT_EQ(window.shown[0].checkBoxText, "");
 }
 
+// ---- Settings kept from one start to the next --------------------------------
+
+TEST(DialogSettings, LocaleGivesTheLanguageOfTheFirstStart) {
+  const struct {
+    const char* locale;
+    Language language;
+  } cases[] = {
+      {"de_DE.UTF-8", Language::kGerman}, {"de", Language::kGerman},
+      {"DE-at", Language::kGerman},       {"nl-BE", Language::kDutch},
+      {"nl_NL@euro", Language::kDutch},   {"fr_FR", Language::kEnglish},
+      {"C", Language::kEnglish},          {"", Language::kEnglish},
+      {"nds_DE", Language::kEnglish},     {"den", Language::kEnglish},
+  };
+  for (const auto& c : cases) EXPECT_EQ(LanguageForLocale(c.locale), c.language) << c.locale;
+}
+
+TEST(DialogSettings, StoredValuesAreCheckedAndWhatIsNotUnderstoodFallsBack) {
+  const struct {
+    const char* file;  // the settings file's text
+    const char* locale;
+    Language language;
+    int option;
+    const char* vias;
+    const char* inputFolder;
+  } cases[] = {
+      {"", "de_DE", Language::kGerman, 1, "250", ""},
+      {"[Morvex]\nLanguage=nl\nOption=6\nMaxVias=500\nInputFolder=C:\\trips\\alps\n", "de_DE",
+       Language::kDutch, 6, "500", "C:\\trips\\alps"},
+      {"\xEF\xBB\xBF[Morvex]\r\nLanguage = de\r\nOption=5\r\nMaxVias=1000\r\n", "C",
+       Language::kGerman, 5, "1000", ""},
+      {"[Morvex]\nLanguage=fr\nOption=7\nMaxVias=24\n", "nl_BE", Language::kDutch, 1, "250", ""},
+      {"[Morvex]\nLanguage=\nOption=0\nMaxVias=12a\n", "C", Language::kEnglish, 1, "250", ""},
+      {"[Morvex]\nOption=55\nMaxVias=4294967321\n", "C", Language::kEnglish, 1, "250", ""},
+      {"[Other]\nLanguage=de\nOption=3\n[Morvex]\nInputFolder=/a=b\n", "C", Language::kEnglish, 1,
+       "250", "/a=b"},
+      {"\x01\xFF garbage\n=\n[Morvex\nOption=", "C", Language::kEnglish, 1, "250", ""},
+  };
+  for (const auto& c : cases) {
+    const DialogSettings settings = SettingsFromFileText(c.file, c.locale);
+    EXPECT_EQ(settings.language, c.language) << c.file;
+    EXPECT_EQ(settings.option, c.option) << c.file;
+    EXPECT_EQ(settings.viaText, c.vias) << c.file;
+    EXPECT_EQ(settings.inputFolder, c.inputFolder) << c.file;
+  }
+}
+
+TEST(DialogSettings, WhatAWindowKeepsComesBack) {
+  DialogModel model;
+  model.OnLanguageClicked(IDC_LANG_GERMAN);
+  model.CheckOption(IDC_OPTION_6);
+  model.OnPathPicked(IDC_INPUT_PATH, "D:\\Trips\\Alps 2026\\day 1.gdb");
+  model.OnConvertStarted("D:\\Trips\\Alps 2026\\day 1.gdb", "/home/jo/out/day.gdb");
+  const DialogSettings kept = SettingsFromFileText(SettingsFileText(model.Settings(" 500 ")), "nl");
+
+  DialogModel next;
+  const std::vector<ControlText> texts = next.RestoreSettings(kept);
+  EXPECT_EQ(next.CurrentLanguage(), Language::kGerman);
+  EXPECT_EQ(next.CheckedOption(), 6);
+  EXPECT_TRUE(next.IsEnabled(IDC_MAX_VIAS));
+  EXPECT_EQ(kept.viaText, "500");
+  EXPECT_EQ(kept.inputFolder, "D:\\Trips\\Alps 2026");
+  EXPECT_EQ(kept.outputFolder, "/home/jo/out");
+  EXPECT_EQ(texts.size(), LanguageTexts(Language::kGerman).size());
+  EXPECT_TRUE(DialogModel().RestoreSettings(DialogSettings()).empty());  // the template's English
+}
+
+TEST(DialogSettings, PickersOpenInTheFieldsFolderElseTheLastOne) {
+  const std::set<std::string> folders = {"/data", "/data/trips", "/", "C:\\gps", "C:\\"};
+  const auto isFolder = [&folders](const std::string& path) { return folders.contains(path); };
+  DialogModel model;
+  model.OnPathPicked(IDC_INPUT_PATH, "/data/trips/a.gdb");
+  model.OnPathPicked(IDC_OUTPUT_PATH, "C:\\gps\\b.gdb");
+  const struct {
+    int field;
+    const char* fieldPath;
+    const char* folder;
+  } cases[] = {
+      {IDC_INPUT_PATH, "", "/data/trips"},
+      {IDC_INPUT_PATH, "/data/x.gdb", "/data"},
+      {IDC_INPUT_PATH, "/gone/x.gdb", "/data/trips"},  // a folder that does not exist
+      {IDC_INPUT_PATH, "x.gdb", "/data/trips"},
+      {IDC_INPUT_PATH, "/x.gdb", "/"},
+      {IDC_OUTPUT_PATH, "", "C:\\gps"},
+      {IDC_OUTPUT_PATH, "C:\\x.gdb", "C:\\"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(model.PickerFolder(c.field, c.fieldPath, isFolder), c.folder) << c.fieldPath;
+  }
+  model.OnConvertStarted("in.gdb", "/gone/out.gdb");  // the last folder no longer exists
+  EXPECT_EQ(model.PickerFolder(IDC_OUTPUT_PATH, "", isFolder), "");
+  EXPECT_EQ(DialogModel().PickerFolder(IDC_INPUT_PATH, "", isFolder), "");
+}
+
+TEST(ReplaceQuestion, AskedForAnExistingOutputNotFromTheSavePicker) {
+  const std::string picked = "/data/out.gdb";
+  const struct {
+    const char* name;
+    bool pick;
+    const char* output;  // the field's text at Convert
+    bool exists;
+    bool asks;
+  } cases[] = {
+      {"typed", false, "/data/out.gdb", true, true},
+      {"typed, no such file", false, "/data/out.gdb", false, false},
+      {"picked", true, "/data/out.gdb", true, false},
+      {"picked, then edited", true, "/data/out2.gdb", true, true},
+      {"picked, then edited, no such file", true, "/data/out2.gdb", false, false},
+  };
+  for (const auto& c : cases) {
+    DialogModel model;
+    if (c.pick) model.OnPathPicked(IDC_OUTPUT_PATH, picked);
+    EXPECT_EQ(model.AsksBeforeReplacing(c.output, c.exists), c.asks) << c.name;
+  }
+  // Once a run has started with it, the same output is not asked about again.
+  DialogModel model;
+  model.OnConvertStarted("in.gdb", "/data/out.gdb");
+  EXPECT_FALSE(model.AsksBeforeReplacing("/data/out.gdb", true));
+  EXPECT_TRUE(model.AsksBeforeReplacing("/data/other.gdb", true));
+
+  const WindowMessage question = ReplaceQuestion("C:\\a b.gdb", Language::kGerman);
+  EXPECT_EQ(question.text,
+            "Ausgabe-Datei C:\\a b.gdb existiert bereits.\nSoll sie ersetzt werden?");
+  EXPECT_EQ(question.title, "Info");
+  EXPECT_EQ(ReplaceQuestion("x", Language::kFourth).text, "");
+}
+
 }  // namespace

@@ -68,10 +68,18 @@ wait_window_gone() {
   done
 }
 
-# Starts morvex.exe ($1) and sets main to its window.
+# The folder of the settings morvex.exe keeps in the prefix (%APPDATA%\Morvex).
+settings_folder() {
+  echo "$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Morvex"
+}
+
+# Starts morvex.exe ($1) and sets main to its window. Each start is a first
+# start in an English locale, unless keep_settings is set (the settings of
+# the last start stay) or morvex_locale names another locale.
 start_morvex() {
+  [ -n "${keep_settings:-}" ] || rm -rf "$(settings_folder)"
   wine_log=$(mktemp)
-  wine "$@" >"$wine_log" 2>&1 &
+  LC_ALL=${morvex_locale:-C.UTF-8} wine "$@" >"$wine_log" 2>&1 &
   wine_pid=$!
   main=$(wait_window "$caption" 1200) || fail "no window named '$caption' appeared"
   xdotool windowfocus --sync "$main" 2>/dev/null || true
