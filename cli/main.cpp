@@ -23,8 +23,8 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
 constexpr char kUsage[] =
-    "Usage: morvex-convert [--option 1..6] [--max-vias N] [--language en|nl|de] [--quiet]\n"
-    "                      INPUT OUTPUT\n"
+    "Usage: morvex-convert [--option 1..6] [--max-vias N] [--one-route]\n"
+    "                      [--language en|nl|de] [--quiet] INPUT OUTPUT\n"
     "       morvex-convert --help | --version\n"
     "\n"
     "Converts the GDB file INPUT into OUTPUT.\n"
@@ -35,6 +35,8 @@ constexpr char kUsage[] =
     "  --option 5  tracks to routes with user waypoint vias\n"
     "  --option 6  tracks to routes with hidden via points\n"
     "  --max-vias N     most via points per generated route, 25 to 1000 (default 250)\n"
+    "  --one-route      options 5 and 6: each track one route, with the via points\n"
+    "                   that follow it best\n"
     "  --language L     language of the messages: en (default), nl or de\n"
     "  --quiet          no trace lines on standard output\n"
     "Exit status: 0 converted, 1 the conversion failed, 2 bad usage.\n";
@@ -91,6 +93,8 @@ std::optional<int> ParseArguments(const std::vector<std::string>& argv, Argument
     }
     if (arg == "--quiet" || arg == "-q") {
       args.quiet = true;
+    } else if (arg == "--one-route") {
+      args.request.oneRoute = true;
     } else if (arg == "--option") {
       const auto option = ParseOption(argv[++i]);
       if (!option)
@@ -111,6 +115,8 @@ std::optional<int> ParseArguments(const std::vector<std::string>& argv, Argument
   }
   if (positional < 2) return UsageError("both INPUT and OUTPUT are needed");
   if (positional > 2) return UsageError("too many file names");
+  if (args.request.oneRoute && args.request.option != 5 && args.request.option != 6)
+    return UsageError("--one-route goes with --option 5 or 6");
   return std::nullopt;
 }
 
