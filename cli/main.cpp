@@ -23,8 +23,8 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
 constexpr char kUsage[] =
-    "Usage: morvex-convert [--option 1..6] [--max-vias N] [--one-route]\n"
-    "                      [--language en|nl|de] [--quiet] INPUT OUTPUT\n"
+    "Usage: morvex-convert [--option 1..6] [--max-vias N] [--language en|nl|de] [--quiet]\n"
+    "                      INPUT OUTPUT\n"
     "       morvex-convert --help | --version\n"
     "\n"
     "Converts the GDB file INPUT into OUTPUT.\n"
@@ -35,11 +35,21 @@ constexpr char kUsage[] =
     "  --option 5  tracks to routes with user waypoint vias\n"
     "  --option 6  tracks to routes with hidden via points\n"
     "  --max-vias N     most via points per generated route, 25 to 1000 (default 250)\n"
-    "  --one-route      options 5 and 6: each track one route, with the via points\n"
-    "                   that follow it best\n"
     "  --language L     language of the messages: en (default), nl or de\n"
     "  --quiet          no trace lines on standard output\n"
     "Exit status: 0 converted, 1 the conversion failed, 2 bad usage.\n";
+
+// --help tells of --one-route too; the usage after a bad argument keeps the
+// shorter text that scripts have seen.
+constexpr char kOneRouteHelp[] =
+    "  --one-route      options 5 and 6: each track one route, with the via points\n"
+    "                   that follow it best\n";
+
+std::string HelpText() {
+  std::string text = kUsage;
+  text.insert(text.find("  --language"), kOneRouteHelp);
+  return text;
+}
 
 struct Arguments {
   RunRequest request;
@@ -84,7 +94,7 @@ std::optional<int> ParseArguments(const std::vector<std::string>& argv, Argument
     const bool takesValue = arg == "--option" || arg == "--max-vias" || arg == "--language";
     if (takesValue && i + 1 >= argc) return UsageError(arg + " needs a value");
     if (arg == "--help" || arg == "-h") {
-      std::fputs(kUsage, stdout);
+      std::fputs(HelpText().c_str(), stdout);
       return kExitCompleted;
     }
     if (arg == "--version") {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -10,6 +11,7 @@
 #include "engine_harness.h"
 #include "families.h"
 #include "gdb_builder.h"
+#include "one_route.h"
 #include "text_utils.h"
 
 namespace enginetest {
@@ -216,6 +218,118 @@ TEST_F(TrackToRouteTest, LongTrackIsSplitAndNumberedOn) {
     all.insert(all.end(), next.begin(), next.end());
     EXPECT_EQ(points, all) << "mode " << mode;
   }
+}
+
+// A winding track of distinct points some hundred metres apart.
+std::vector<FramePoint> Winding(size_t count, int32_t seed = 0) {
+  std::vector<FramePoint> points;
+  uint32_t state = 2463534242u + static_cast<uint32_t>(seed);
+  int32_t lat = 600000000, lon = 50000000 + seed;
+  for (size_t i = 0; i < count; ++i) {
+    state ^= state << 13, state ^= state >> 17, state ^= state << 5;
+    lat += static_cast<int32_t>(state % 20001) - 10000;
+    lon += 3000 + static_cast<int32_t>(state >> 20) % 5000;
+    points.push_back({lat, lon});
+  }
+  return points;
+}
+
+// The via points of the route records made from one track, and the largest
+// distance of the track's points from the route they make.
+struct MadeRoute {
+  std::vector<FramePoint> vias;
+  double farthestMetres = 0;
+};
+
+MadeRoute RouteOf(const RunResult& run, size_t routeIndex, const std::vector<FramePoint>& track) {
+  MadeRoute made;
+  size_t routes = 0;
+  std::vector<FramePoint> waypoints;
+  for (const FrameRecord& record : run.frames.records) {
+    if (record.type == 'W') waypoints.push_back(record.points.at(0));
+    if (record.type != 'R') continue;
+    if (routes++ == routeIndex) made.vias = waypoints;
+    waypoints.clear();
+  }
+  // The vias are track points in track order: walk the track along them.
+  size_t at = 0;
+  for (size_t v = 0; v < made.vias.size(); ++v) {
+    const size_t from = at;
+    while (at < track.size() && !(track[at] == made.vias[v])) ++at;
+    if (at == track.size()) {
+      ADD_FAILURE() << "via " << v << " is no later track point";
+      return made;
+    }
+    for (size_t i = from + 1; v > 0 && i < at; ++i) {
+      const FramePoint& a = track[from];
+      const FramePoint& b = track[at];
+      made.farthestMetres = std::max(
+          made.farthestMetres,
+          KeyToMetres(SegmentDistanceKey(track[i].lat, track[i].lon, a.lat, a.lon, b.lat, b.lon)));
+    }
+  }
+  EXPECT_EQ(at, track.size() - 1) << "the last via is the track's last point";
+  return made;
+}
+
+// One route per track: waypoints T0001... and a route "0001 Trip" as every
+// option 5 and 6 route is written, through at most 25 track points; the
+// running number goes on by the vias written, and a short track keeps all
+// its points.
+TEST_F(TrackToRouteTest, OneRoutePerTrack) {
+  const std::vector<FramePoint> trip = Winding(600);
+  const std::vector<FramePoint> next = Spread(10, 1);
+  for (char version : kAllVersions) {
+    for (ConversionMode mode : {kTracksToRoutesUserVias, kTracksToRoutesHiddenVias}) {
+      SCOPED_TRACE(testing::Message() << "version " << version << ", mode " << mode);
+      const std::string input = GdbFile(
+          version, {TrackRecord(TrackOf("Trip", trip)), TrackRecord(TrackOf("Next", next))});
+      const RunResult run = Convert(input, mode, OneRoute(25));
+      ASSERT_TRUE(Completed(run));
+      ASSERT_EQ(run.frames.routes, 2u);
+      const MadeRoute made = RouteOf(run, 0, trip);
+      ASSERT_EQ(made.vias.size(), 25u);
+      EXPECT_EQ(made.vias.front(), trip.front());
+      EXPECT_TRUE(
+          SameBytes(GdbFile(version, {ExpectedRoutes(made.vias, "Trip", 1, 25, version, mode) +
+                                      ExpectedRoutes(next, "Next", 26, 25, version, mode)}),
+                    run.output));
+      EXPECT_EQ(run.waypointSerial, 36u);
+      EXPECT_EQ(run.counts.waypointsMade, 35u);
+      EXPECT_EQ(run.counts.farthestPointMetres,
+                static_cast<uint64_t>(std::ceil(made.farthestMetres)));
+      if (version == 'm') ExpectSameWithTinyBuffers(input, mode, run, OneRoute(25));
+    }
+  }
+}
+
+// Vias are counted against the running number, so many long tracks fit; a
+// track of more points than the table holds is skipped as before.
+TEST_F(TrackToRouteTest, OneRouteGuardAndLongTracks) {
+  std::vector<std::string> records;
+  for (int i = 0; i < 10; ++i) {
+    records.push_back(
+        TrackRecord(TrackOf("Long" + std::to_string(i), Winding(i == 0 ? 10000 : 1500, i))));
+  }
+  records.push_back(TrackRecord(TrackOf("Short", Spread(999))));
+  records.push_back(TrackRecord(TrackOf("Huge", Winding(kMaxOneRoutePoints + 1))));
+  const RunResult run = Convert(GdbFile('l', records), kTracksToRoutesHiddenVias, OneRoute(1000));
+  ASSERT_TRUE(Completed(run));
+  std::vector<std::string> routeNames;
+  for (const FrameRecord& record : run.frames.records) {
+    if (record.type == 'R') routeNames.push_back(record.name);
+  }
+  EXPECT_EQ(routeNames, (std::vector<std::string>{
+                            "0001 Long0", "1001 Long1", "2001 Long2", "3001 Long3", "4001 Long4",
+                            "5001 Long5", "6001 Long6", "7001 Long7", "8001 Long8", "9001 Short"}));
+  EXPECT_EQ(run.waypointSerial, 10000u);
+  EXPECT_EQ(run.counts.tracksSkipped, 2u);
+  EXPECT_EQ(run.records[9].message,
+            "Cannot convert more then 10000 trackpoints,\ntrack \"Long9\" skipped.");
+  EXPECT_EQ(run.records[11].message,
+            "Cannot convert more then 10000 trackpoints,\ntrack \"Huge\" skipped.");
+  EXPECT_NE(run.trace.find("Route point limit reached - track truncated!\nCannot convert"),
+            std::string::npos);
 }
 
 TEST_F(TrackToRouteTest, TracksWithFewPoints) {
