@@ -2,8 +2,9 @@
 //
 // A dropped track point is measured from the route segment between the two
 // vias around it: its distance from the great-circle arc, or from the nearer
-// end when it lies beyond the arc. Distances are compared as squared chords
-// on the unit sphere, which grow with the angle.
+// end when it lies beyond the arc. Distances are compared as the square of
+// the sine of their angle (2 less that for angles beyond a right angle), which
+// grows with the angle and needs no square root.
 //
 // Up to kExactSearchPoints points the choice is exact: for every number of
 // vias, the best route to every point (minimising the largest distance).
@@ -101,27 +102,30 @@ double ChordSquared(const Vector& a, const Vector& b) {
 // A route segment from a to b, ready to measure points against.
 struct Segment {
   Vector a, b, normal;
-  double normalSquared;
+  double normalSquared, inverseNormalSquared;
   double ab;  // a . b
 
   Segment(const Vector& from, const Vector& to) : a(from), b(to) {
     normal = {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
     normalSquared = Dot(normal, normal);
+    inverseNormalSquared = normalSquared > 1e-30 ? 1 / normalSquared : 0;
     ab = Dot(a, b);
   }
 
-  ChordKey KeyOf(const Vector& p) const {
+  DistanceKey KeyOf(const Vector& p) const {
     const double pa = Dot(p, a), pb = Dot(p, b);
     // Ends that coincide (a closed loop), or lie too near for a plane
     // through them, measure from the end.
     if (normalSquared > 1e-30 && pb - ab * pa >= 0 && pa - ab * pb >= 0) {
       const double t = Dot(p, normal);
-      double s2 = t * t / normalSquared;  // sine squared of the angle off the arc
-      if (s2 > 1) s2 = 1;
-      return 2 * s2 / (1 + std::sqrt(1 - s2));
+      const double s2 = t * t * inverseNormalSquared;
+      return s2 < 1 ? s2 : 1;
     }
+    // A squared chord c spans an angle whose sine squared is c - c^2 / 4.
     const double toA = ChordSquared(p, a), toB = ChordSquared(p, b);
-    return toA < toB ? toA : toB;
+    const double c = toA < toB ? toA : toB;
+    const double s2 = c - c * c / 4;
+    return c <= 2 ? s2 : 2 - s2;
   }
 };
 
@@ -142,18 +146,18 @@ double ArcSine(double x) {
 struct Search {
   ConversionState::OneRouteTables& t;
   uint32_t count;  // points
-  ChordKey stopKey;
+  DistanceKey stopKey;
 
   Vector At(uint32_t i) const { return {t.x[i], t.y[i], t.z[i]}; }
 
   // The farthest point strictly between first and end from their segment:
   // its key, and its index through farthest (first when there is none).
-  ChordKey SpanKey(uint32_t first, uint32_t end, uint32_t* farthest = nullptr) const {
+  DistanceKey SpanKey(uint32_t first, uint32_t end, uint32_t* farthest = nullptr) const {
     const Segment segment(At(first), At(end));
-    ChordKey worst = -1;
+    DistanceKey worst = -1;
     uint32_t at = first;
     for (uint32_t i = first + 1; i < end; ++i) {
-      const ChordKey key = segment.KeyOf(At(i));
+      const DistanceKey key = segment.KeyOf(At(i));
       if (key > worst) worst = key, at = i;
     }
     if (farthest != nullptr) *farthest = at;
@@ -162,11 +166,11 @@ struct Search {
 
   // The same, stopping as soon as a point lies farther than limit; then more
   // than limit.
-  ChordKey SpanKeyUpTo(uint32_t first, uint32_t end, ChordKey limit) const {
+  DistanceKey SpanKeyUpTo(uint32_t first, uint32_t end, DistanceKey limit) const {
     const Segment segment(At(first), At(end));
-    ChordKey worst = 0;
+    DistanceKey worst = 0;
     for (uint32_t i = first + 1; i < end; ++i) {
-      const ChordKey key = segment.KeyOf(At(i));
+      const DistanceKey key = segment.KeyOf(At(i));
       if (key > worst) {
         worst = key;
         if (worst > limit) break;
@@ -180,24 +184,24 @@ struct Search {
   // points, evenly spread, and always at the point itself, so that runs of
   // points in a straight line do not make the drops quadratic.
   static constexpr uint32_t kSampled = 256;
-  ChordKey DropCost(uint32_t point) const {
+  DistanceKey DropCost(uint32_t point) const {
     const uint32_t first = t.before[point], end = t.after[point];
     if (end - first <= kSampled) return SpanKey(first, end);
     const Segment segment(At(first), At(end));
     const uint32_t stride = (end - first + kSampled - 1) / kSampled;
-    ChordKey worst = segment.KeyOf(At(point));
+    DistanceKey worst = segment.KeyOf(At(point));
     for (uint32_t i = first + stride; i < end; i += stride) {
-      const ChordKey key = segment.KeyOf(At(i));
+      const DistanceKey key = segment.KeyOf(At(i));
       if (key > worst) worst = key;
     }
     return worst;
   }
 
   // The largest key of the segments of a via list.
-  ChordKey RouteKey(const uint32_t* vias, uint32_t viaCount) const {
-    ChordKey worst = 0;
+  DistanceKey RouteKey(const uint32_t* vias, uint32_t viaCount) const {
+    DistanceKey worst = 0;
     for (uint32_t i = 0; i + 1 < viaCount; ++i) {
-      const ChordKey key = SpanKey(vias[i], vias[i + 1]);
+      const DistanceKey key = SpanKey(vias[i], vias[i + 1]);
       if (key > worst) worst = key;
     }
     return worst;
@@ -206,7 +210,7 @@ struct Search {
   uint32_t AddFarthest(uint32_t maxVias, uint32_t* vias);
   uint32_t DropCheapest(uint32_t maxVias, uint32_t* vias);
   void Improve(uint32_t* vias, uint32_t viaCount);
-  uint32_t Exact(uint32_t maxVias, uint32_t* vias, ChordKey bound);
+  uint32_t Exact(uint32_t maxVias, uint32_t* vias, DistanceKey bound);
 
   // Heap of kept points by drop cost, the cheapest, then the lowest index, on top.
   bool DropsBefore(uint32_t a, uint32_t b) const {
@@ -351,9 +355,9 @@ void Search::Improve(uint32_t* vias, uint32_t viaCount) {
       for (uint32_t step = 1; step <= kFarthestMove && !moved; ++step) {
         const uint32_t to = v == worst ? vias[v] + step : vias[v] - step;
         if (to <= low || to >= high) break;
-        const ChordKey left = SpanKeyUpTo(low, to, keys[worst]);
+        const DistanceKey left = SpanKeyUpTo(low, to, keys[worst]);
         if (left >= keys[worst]) continue;
-        const ChordKey right = SpanKeyUpTo(to, high, keys[worst]);
+        const DistanceKey right = SpanKeyUpTo(to, high, keys[worst]);
         if (right >= keys[worst]) continue;
         vias[v] = to;
         keys[v - 1] = left;
@@ -370,25 +374,25 @@ void Search::Improve(uint32_t* vias, uint32_t viaCount) {
 // smallest largest key of a route from point 0 to each point j, from the best
 // of k - 1 vias to some i < j and the span i-j. No route is worse than bound
 // (a choice already found), so spans beyond it are left out.
-uint32_t Search::Exact(uint32_t maxVias, uint32_t* vias, ChordKey bound) {
-  constexpr ChordKey kNone = 1e300;
+uint32_t Search::Exact(uint32_t maxVias, uint32_t* vias, DistanceKey bound) {
+  constexpr DistanceKey kNone = 1e300;
   for (uint32_t i = 0; i < count; ++i) {
     for (uint32_t j = i + 1; j < count; ++j) {
-      const ChordKey key = SpanKeyUpTo(i, j, bound);
+      const DistanceKey key = SpanKeyUpTo(i, j, bound);
       t.spanKey[i][j] = key > bound ? kNone : key;
     }
   }
   // best[j]: k - 1 vias up to j; next[j]: k vias. from[k][j]: the via before j.
   double best[kExactSearchPoints], next[kExactSearchPoints];
   for (uint32_t j = 0; j < count; ++j) best[j] = j == 0 ? kNone : t.spanKey[0][j];
-  ChordKey bestKey = best[count - 1];
+  DistanceKey bestKey = best[count - 1];
   uint32_t bestVias = 2;
   for (uint32_t k = 3; k <= maxVias && bestKey > stopKey; ++k) {
     for (uint32_t j = 0; j < count; ++j) {
       next[j] = kNone;
       t.from[k - 1][j] = 0;
       for (uint32_t i = 1; i < j; ++i) {
-        const ChordKey key = best[i] > t.spanKey[i][j] ? best[i] : t.spanKey[i][j];
+        const DistanceKey key = best[i] > t.spanKey[i][j] ? best[i] : t.spanKey[i][j];
         if (key < next[j]) next[j] = key, t.from[k - 1][j] = static_cast<uint8_t>(i);
       }
     }
@@ -412,18 +416,19 @@ uint32_t Search::Exact(uint32_t maxVias, uint32_t* vias, ChordKey bound) {
 
 }  // namespace
 
-ChordKey SegmentDistanceKey(int32_t pLat, int32_t pLon, int32_t aLat, int32_t aLon, int32_t bLat,
-                            int32_t bLon) {
+DistanceKey SegmentDistanceKey(int32_t pLat, int32_t pLon, int32_t aLat, int32_t aLon, int32_t bLat,
+                               int32_t bLon) {
   return Segment(UnitVector(aLat, aLon), UnitVector(bLat, bLon)).KeyOf(UnitVector(pLat, pLon));
 }
 
-double KeyToMetres(ChordKey key) {
-  const double chord = std::sqrt(key);
-  return 2 * ArcSine(chord / 2 < 1 ? chord / 2 : 1) * kEarthRadiusMetres;
+double KeyToMetres(DistanceKey key) {
+  const double angle =
+      key <= 1 ? ArcSine(std::sqrt(key)) : kPi - ArcSine(std::sqrt(key < 2 ? 2 - key : 0));
+  return angle * kEarthRadiusMetres;
 }
 
 uint32_t ChooseOneRouteVias(ConversionState& state, uint32_t maxVias, uint32_t* vias,
-                            ChordKey& farthest) {
+                            DistanceKey& farthest) {
   const uint32_t count = state.pointCount;
   farthest = 0;
   if (count <= maxVias || count <= 2) {
@@ -435,12 +440,13 @@ uint32_t ChooseOneRouteVias(ConversionState& state, uint32_t maxVias, uint32_t* 
     const Vector v = UnitVector(state.pointLat[i], state.pointLon[i]);
     t.x[i] = v.x, t.y[i] = v.y, t.z[i] = v.z;
   }
-  // 1 m as a key: the squared chord of the angle 1 m spans.
-  const double halfMetreSine = SinSmall(0.5 / kEarthRadiusMetres);
-  Search search{t, count, 4 * halfMetreSine * halfMetreSine};
+  // 1 m as a key.
+  const double metreSine = SinSmall(1 / kEarthRadiusMetres);
+  Search search{t, count, metreSine * metreSine};
   // A choice beats another when its farthest point is nearer, or, when both
   // are within 1 m, when it has fewer vias; the first found wins a tie.
-  const auto beats = [&search](ChordKey key, uint32_t vias, ChordKey otherKey, uint32_t otherVias) {
+  const auto beats = [&search](DistanceKey key, uint32_t vias, DistanceKey otherKey,
+                               uint32_t otherVias) {
     const bool within = key <= search.stopKey, otherWithin = otherKey <= search.stopKey;
     if (within && otherWithin) return vias < otherVias || (vias == otherVias && key < otherKey);
     if (within != otherWithin) return within;
@@ -451,10 +457,10 @@ uint32_t ChooseOneRouteVias(ConversionState& state, uint32_t maxVias, uint32_t* 
     for (uint32_t i = 0; i < otherCount; ++i) vias[i] = other[i];
   };
   uint32_t viaCount = search.AddFarthest(maxVias, vias);
-  ChordKey key = search.RouteKey(vias, viaCount);
+  DistanceKey key = search.RouteKey(vias, viaCount);
   if (key > search.stopKey) {
     const uint32_t otherCount = search.DropCheapest(maxVias, other);
-    const ChordKey otherKey = search.RouteKey(other, otherCount);
+    const DistanceKey otherKey = search.RouteKey(other, otherCount);
     if (beats(otherKey, otherCount, key, viaCount)) {
       takeOther(otherCount);
       viaCount = otherCount;
@@ -466,7 +472,7 @@ uint32_t ChooseOneRouteVias(ConversionState& state, uint32_t maxVias, uint32_t* 
     const uint32_t exactCount =
         search.Exact(maxVias, other, key > search.stopKey ? key : search.stopKey);
     if (exactCount > 0) {
-      const ChordKey exactKey = search.RouteKey(other, exactCount);
+      const DistanceKey exactKey = search.RouteKey(other, exactCount);
       if (beats(exactKey, exactCount, key, viaCount)) {
         takeOther(exactCount);
         viaCount = exactCount;

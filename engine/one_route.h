@@ -15,9 +15,10 @@ struct ConversionState;
 constexpr uint32_t kExactSearchPoints = 200;
 constexpr double kEarthRadiusMetres = 6371008.8;
 
-// A distance as the search compares them: the squared chord between a point
-// and its nearest point on the route, on the unit sphere.
-using ChordKey = double;
+// A distance as the search compares them, growing with the angle between a
+// point and its nearest point on the route: the square of its sine, or 2 less
+// that beyond a right angle.
+using DistanceKey = double;
 
 // Chooses at most maxVias vias among the first state.pointCount points of
 // the table (all of them when there are no more than maxVias), the first and
@@ -25,9 +26,9 @@ using ChordKey = double;
 // (room for maxVias). Returns how many; farthest receives the largest
 // distance of a dropped point from its route segment.
 uint32_t ChooseOneRouteVias(ConversionState& state, uint32_t maxVias, uint32_t* vias,
-                            ChordKey& farthest);
+                            DistanceKey& farthest);
 
 // The distance of point p from the route segment a-b, and a key in metres.
-ChordKey SegmentDistanceKey(int32_t pLat, int32_t pLon, int32_t aLat, int32_t aLon, int32_t bLat,
-                            int32_t bLon);
-double KeyToMetres(ChordKey key);
+DistanceKey SegmentDistanceKey(int32_t pLat, int32_t pLon, int32_t aLat, int32_t aLon, int32_t bLat,
+                               int32_t bLon);
+double KeyToMetres(DistanceKey key);

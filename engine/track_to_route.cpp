@@ -237,7 +237,7 @@ void ConvertTrackToRoutes(ConversionState& state, InputStream& input, OutputStre
   // One route per track: the table is cut down to the chosen vias, in track
   // order, and makes one chunk. A track longer than the table is skipped.
   bool tooLong = false;
-  ChordKey farthest = 0;
+  DistanceKey farthest = 0;
   if (state.settings.oneRoute) {
     if (maxVias > kMostOneRouteVias) maxVias = kMostOneRouteVias;
     if (maxVias < 2) maxVias = 2;

@@ -25,7 +25,7 @@ int32_t Semicircles(double degrees) {
   return static_cast<int32_t>(std::llround(degrees * 2147483648.0 / 180.0));
 }
 
-ChordKey Key(const Degrees& p, const Degrees& a, const Degrees& b) {
+DistanceKey Key(const Degrees& p, const Degrees& a, const Degrees& b) {
   return SegmentDistanceKey(Semicircles(p.lat), Semicircles(p.lon), Semicircles(a.lat),
                             Semicircles(a.lon), Semicircles(b.lat), Semicircles(b.lon));
 }
@@ -63,7 +63,7 @@ using Track = std::vector<Degrees>;
 
 struct Choice {
   std::vector<uint32_t> vias;
-  ChordKey key = 0;
+  DistanceKey key = 0;
 };
 
 class OneRouteTest : public EngineTest {
@@ -79,8 +79,8 @@ class OneRouteTest : public EngineTest {
 };
 
 // The largest key of a dropped point from the segment that spans it.
-ChordKey RouteKey(const Track& track, const std::vector<uint32_t>& vias) {
-  ChordKey worst = 0;
+DistanceKey RouteKey(const Track& track, const std::vector<uint32_t>& vias) {
+  DistanceKey worst = 0;
   for (size_t v = 0; v + 1 < vias.size(); ++v) {
     for (uint32_t i = vias[v] + 1; i < vias[v + 1]; ++i) {
       worst = std::max(worst, Key(track[i], track[vias[v]], track[vias[v + 1]]));
@@ -90,14 +90,14 @@ ChordKey RouteKey(const Track& track, const std::vector<uint32_t>& vias) {
 }
 
 // Adds the farthest point of all, one at a time.
-ChordKey TopDownKey(const Track& track, uint32_t maxVias) {
+DistanceKey TopDownKey(const Track& track, uint32_t maxVias) {
   std::vector<uint32_t> vias = {0, static_cast<uint32_t>(track.size() - 1)};
   while (vias.size() < maxVias) {
-    ChordKey worst = 0;
+    DistanceKey worst = 0;
     size_t at = 0, segment = 0;
     for (size_t v = 0; v + 1 < vias.size(); ++v) {
       for (uint32_t i = vias[v] + 1; i < vias[v + 1]; ++i) {
-        const ChordKey key = Key(track[i], track[vias[v]], track[vias[v + 1]]);
+        const DistanceKey key = Key(track[i], track[vias[v]], track[vias[v + 1]]);
         if (key > worst) worst = key, at = i, segment = v;
       }
     }
@@ -139,7 +139,7 @@ TEST_F(OneRouteTest, ExactSearchFindsTheBestOfEveryChoice) {
     const uint32_t maxVias = 2 + static_cast<uint32_t>(round % 4);
     const Track track = RandomWalk(random, count);
     SCOPED_TRACE(testing::Message() << "round " << round << ", " << count << " points");
-    ChordKey best = 1e300;
+    DistanceKey best = 1e300;
     const uint32_t interior = static_cast<uint32_t>(count - 2);
     for (uint32_t mask = 0; mask < (1u << interior); ++mask) {
       if (static_cast<uint32_t>(__builtin_popcount(mask)) + 2 > maxVias) continue;
