@@ -279,6 +279,7 @@ uint32_t Search::AddFarthest(uint32_t maxVias, uint32_t* vias) {
     heap[slot] = last;
     return top;
   };
+  if (count < 2) return 0;  // never here: the caller keeps short tracks whole
   for (uint32_t i = 0; i < count; ++i) t.kept[i] = 0;
   t.kept[0] = t.kept[count - 1] = 1;
   uint32_t kept = 2;
