@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <numbers>
 #include <random>
 #include <string>
 #include <vector>
@@ -31,7 +32,7 @@ DistanceKey Key(const Degrees& p, const Degrees& a, const Degrees& b) {
 }
 
 double Haversine(const Degrees& a, const Degrees& b) {
-  const double rad = M_PI / 180;
+  const double rad = std::numbers::pi / 180;
   const double s1 = std::sin((b.lat - a.lat) * rad / 2), s2 = std::sin((b.lon - a.lon) * rad / 2);
   const double h = s1 * s1 + std::cos(a.lat * rad) * std::cos(b.lat * rad) * s2 * s2;
   return 2 * kEarthRadiusMetres * std::asin(std::sqrt(h));
@@ -50,7 +51,11 @@ TEST(OneRouteDistanceTest, OnTheSphere) {
       {"ends that coincide", {0.001, 0}, {5, 5}, {5, 5}, Haversine({0.001, 0}, {5, 5})},
       {"across the date line", {10.001, -180}, {10, 179.99}, {10, -179.99}, 111.18},
       {"far south, large longitudes", {-60, -120}, {-60, -120}, {-60, -120}, 0},
-      {"a quarter of the globe", {0, 90}, {0, 0}, {0, 0}, kEarthRadiusMetres * M_PI / 2},
+      {"a quarter of the globe",
+       {0, 90},
+       {0, 0},
+       {0, 0},
+       kEarthRadiusMetres * std::numbers::pi / 2},
       {"the far side", {-45, 170}, {30, -20}, {30, -20}, Haversine({-45, 170}, {30, -20})},
   };
   for (const DistanceCase& c : cases) {
@@ -164,11 +169,12 @@ Track Shape(const char* kind, size_t count) {
     if (name == "straight") track.push_back({52 + f * 0.001, 4 + f * 0.002});
     if (name == "zig-zag") track.push_back({52 + (i % 10 < 5 ? i % 5 : 5 - i % 5) * 1e-4, 4 + f});
     if (name == "closed loop")
-      track.push_back({52 + 0.01 * std::sin(2 * M_PI * f), 4 + 0.015 * std::cos(2 * M_PI * f)});
+      track.push_back({52 + 0.01 * std::sin(2 * std::numbers::pi * f),
+                       4 + 0.015 * std::cos(2 * std::numbers::pi * f)});
     if (name == "back and forth")
       track.push_back({52 + (f < 0.5 ? 0 : 1e-4), 4 + 0.02 * (f < 0.5 ? 2 * f : 2 - 2 * f)});
     if (name == "sine over the prime meridian")
-      track.push_back({51.4 + 0.05 * std::sin(12 * M_PI * f), -0.3 + 0.6 * f});
+      track.push_back({51.4 + 0.05 * std::sin(12 * std::numbers::pi * f), -0.3 + 0.6 * f});
   }
   return track;
 }
