@@ -167,6 +167,9 @@ Track Shape(const char* kind, size_t count) {
     const double f = static_cast<double>(i) / static_cast<double>(count - (count > 1));
     const std::string name = kind;
     if (name == "straight") track.push_back({52 + f * 0.001, 4 + f * 0.002});
+    // Within 0.3 m of a line.
+    if (name == "noisy line")
+      track.push_back({52 + f * 0.001 + 2.7e-6 * std::sin(i * 12.9898), 4 + f * 0.002});
     if (name == "zig-zag") track.push_back({52 + (i % 10 < 5 ? i % 5 : 5 - i % 5) * 1e-4, 4 + f});
     if (name == "closed loop")
       track.push_back({52 + 0.01 * std::sin(2 * std::numbers::pi * f),
@@ -191,6 +194,11 @@ TEST_F(OneRouteTest, Shapes) {
       {"straight", 500, 25, 2, 1},
       {"straight", 1, 25, 1, 0},
       {"straight", 2, 25, 2, 0},
+      // Vias stop once every point lies within 1 m, on tracks of more than
+      // maxVias points only.
+      {"noisy line", 300, 100, 2, 1},
+      {"noisy line", 150, 25, 2, 1},
+      {"noisy line", 60, 100, 60, 0},
       {"zig-zag", 1000, 1000, 1000, 0},
       {"zig-zag", 150, 25, 0, 60},
       {"zig-zag", 3000, 1000, 0, 60},
@@ -220,33 +228,6 @@ TEST_F(OneRouteTest, Shapes) {
   const Choice choice = Choose(track, 25);
   EXPECT_TRUE(std::find(choice.vias.begin(), choice.vias.end(), 299u) != choice.vias.end() ||
               std::find(choice.vias.begin(), choice.vias.end(), 300u) != choice.vias.end());
-}
-
-// Vias stop once every point lies within 1 m, on tracks of more than
-// maxVias points only.
-TEST_F(OneRouteTest, OneMetreStop) {
-  struct StopCase {
-    size_t points;
-    uint32_t maxVias;
-    double noiseMetres;
-    size_t vias;
-  };
-  const StopCase cases[] = {{300, 100, 0.3, 2}, {150, 25, 0.3, 2}, {60, 100, 0.3, 60}};
-  std::mt19937 random(3);
-  for (const StopCase& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.points << " points, " << c.maxVias);
-    std::uniform_real_distribution<double> noise(-c.noiseMetres / 111195, c.noiseMetres / 111195);
-    Track track = Shape("straight", c.points);
-    for (Degrees& p : track) p.lat += noise(random);
-    const Choice choice = Choose(track, c.maxVias);
-    ExpectSound(track, c.maxVias, choice);
-    EXPECT_EQ(choice.vias.size(), c.vias);
-    EXPECT_LE(KeyToMetres(choice.key), 1);
-  }
-  // Beyond 1 m the vias go on: a zig-zag of 10 m needs more than a line.
-  Track track = Shape("zig-zag", 600);
-  const Choice choice = Choose(track, 100);
-  EXPECT_GT(choice.vias.size(), 50u);
 }
 
 TEST_F(OneRouteTest, RandomTracksKeepTheirPromise) {
