@@ -39,6 +39,18 @@ constexpr char kUsage[] =
     "  --quiet          no trace lines on standard output\n"
     "Exit status: 0 converted, 1 the conversion failed, 2 bad usage.\n";
 
+// --help tells of --one-route too; the usage after a bad argument keeps the
+// shorter text that scripts have seen.
+constexpr char kOneRouteHelp[] =
+    "  --one-route      options 5 and 6: each track one route, with the via points\n"
+    "                   that follow it best\n";
+
+std::string HelpText() {
+  std::string text = kUsage;
+  text.insert(text.find("  --language"), kOneRouteHelp);
+  return text;
+}
+
 struct Arguments {
   RunRequest request;
   bool quiet = false;
@@ -82,7 +94,7 @@ std::optional<int> ParseArguments(const std::vector<std::string>& argv, Argument
     const bool takesValue = arg == "--option" || arg == "--max-vias" || arg == "--language";
     if (takesValue && i + 1 >= argc) return UsageError(arg + " needs a value");
     if (arg == "--help" || arg == "-h") {
-      std::fputs(kUsage, stdout);
+      std::fputs(HelpText().c_str(), stdout);
       return kExitCompleted;
     }
     if (arg == "--version") {
@@ -91,6 +103,8 @@ std::optional<int> ParseArguments(const std::vector<std::string>& argv, Argument
     }
     if (arg == "--quiet" || arg == "-q") {
       args.quiet = true;
+    } else if (arg == "--one-route") {
+      args.request.oneRoute = true;
     } else if (arg == "--option") {
       const auto option = ParseOption(argv[++i]);
       if (!option)
@@ -111,6 +125,8 @@ std::optional<int> ParseArguments(const std::vector<std::string>& argv, Argument
   }
   if (positional < 2) return UsageError("both INPUT and OUTPUT are needed");
   if (positional > 2) return UsageError("too many file names");
+  if (args.request.oneRoute && args.request.option != 5 && args.request.option != 6)
+    return UsageError("--one-route goes with --option 5 or 6");
   return std::nullopt;
 }
 

@@ -42,6 +42,7 @@ void AppendPointToFullTable(ConversionState& state) {
   const char* text = TextFor(MessageId::kPointLimit, Language::kEnglish).text;
   Trace(state, "%s\n", text);
   SetMessage(state, text);
+  ++state.pointsRefused;
 }
 
 namespace {

@@ -1,5 +1,5 @@
 // The working state of one conversion and the point table in it. A run owns
-// one ConversionState (about 2 MB, fixed in size) and hands it to every
+// one ConversionState (about 6 MB, fixed in size) and hands it to every
 // engine call by reference; StartConversion readies it for a run. Two
 // conversions may run side by side, each on its own state.
 #pragma once
@@ -13,6 +13,9 @@
 class OutputStream;
 
 constexpr uint32_t kMaxPoints = 10000;
+// A run that makes one route per track holds longer tracks.
+constexpr uint32_t kMaxOneRoutePoints = 65536;
+constexpr uint32_t kMostOneRouteVias = 1000;
 constexpr size_t kMaxTextLength = 30000;  // longest name ReadText accepts, NUL excluded
 constexpr size_t kMessageSize = 256;
 
@@ -21,6 +24,8 @@ struct ConversionSettings {
   Language language = Language::kEnglish;  // of the messages
   uint32_t maxViasPerRoute = 250;          // for tracks to routes; the run keeps it in 25..1000
   OutputStream* trace = nullptr;           // where the trace lines go; null: none. Not owned.
+  // For tracks to routes: one route per track, its vias chosen to follow it.
+  bool oneRoute = false;
 };
 
 // Positions of the waypoint records met so far in a run, by name. A route
@@ -51,6 +56,9 @@ struct ConversionCounts {
   uint64_t tracksSkipped = 0;        // tracks left out at the waypoint number limit
   uint64_t recordsUnchanged = 0;     // records copied byte for byte
   uint64_t recordsDamaged = 0;       // records with the damaged message
+  // One route per track: the largest distance of a track point from its
+  // route, in whole metres rounded up.
+  uint64_t farthestPointMetres = 0;
 
   bool operator==(const ConversionCounts&) const = default;
 };
@@ -76,9 +84,35 @@ struct ConversionState {
   char nameBuffer[kMaxTextLength + 2] = {};
 
   // The point table: the points of one route or track, filled by AppendPoint.
+  // It holds kMaxPoints, or kMaxOneRoutePoints in a one-route run.
   uint32_t pointCount = 0;
-  int32_t pointLat[kMaxPoints] = {};
-  int32_t pointLon[kMaxPoints] = {};
+  int32_t pointLat[kMaxOneRoutePoints] = {};
+  int32_t pointLon[kMaxOneRoutePoints] = {};
+  // Points refused since the table was last emptied by ReadTrackPoints.
+  uint32_t pointsRefused = 0;
+
+  // The working tables of the via choice of one route per track (one_route.cpp).
+  struct OneRouteTables {
+    // The points as unit vectors.
+    double x[kMaxOneRoutePoints], y[kMaxOneRoutePoints], z[kMaxOneRoutePoints];
+    // Dropping points one by one: the kept neighbours, the cost of dropping
+    // each kept point, and a heap of the kept points by that cost.
+    uint32_t before[kMaxOneRoutePoints], after[kMaxOneRoutePoints];
+    double dropCost[kMaxOneRoutePoints];
+    uint32_t heap[kMaxOneRoutePoints], heapAt[kMaxOneRoutePoints];
+    // Adding points one by one: the segments by their farthest point.
+    struct Segment {
+      double key;
+      uint32_t first, end, farthest;
+    } segments[kMostOneRouteVias];
+    uint8_t kept[kMaxOneRoutePoints];
+    uint32_t otherVias[kMostOneRouteVias];
+    double segmentKey[kMostOneRouteVias];
+    // The exact search: the farthest point of every span, and where the best
+    // routes of k vias to each point come from.
+    double spanKey[200][200];
+    uint8_t from[200][200];
+  } oneRoute;
 
   // The waypoint positions (RememberWaypoint, FindWaypoint).
   WaypointPosition waypointPositions[kWaypointSlots] = {};
@@ -119,13 +153,16 @@ bool FindWaypoint(const ConversionState& state, uint64_t nameHash, int32_t& lati
 void AppendPointToFullTable(ConversionState& state);
 
 // Offers points to the table: drops a repeat of the last point, and past
-// kMaxPoints drops the point and leaves the point-limit message. A run keeps
+// the table's limit drops the point and leaves the point-limit message. A run keeps
 // the count and the last point in locals until it ends, so that the walk of a
 // long link or track, millions of points, does not go through memory for them.
 // Nothing else may touch the table while a run is open.
 class PointRun {
  public:
-  explicit PointRun(ConversionState& state) : state_(state), count_(state.pointCount) {
+  explicit PointRun(ConversionState& state)
+      : state_(state),
+        count_(state.pointCount),
+        limit_(state.settings.oneRoute ? kMaxOneRoutePoints : kMaxPoints) {
     if (count_ > 0) {
       lastLat_ = state.pointLat[count_ - 1];
       lastLon_ = state.pointLon[count_ - 1];
@@ -136,7 +173,7 @@ class PointRun {
   PointRun& operator=(const PointRun&) = delete;
 
   void Append(int32_t latitude, int32_t longitude) {
-    if (count_ == kMaxPoints) {
+    if (count_ == limit_) {
       AppendPointToFullTable(state_);
       return;
     }
@@ -149,6 +186,7 @@ class PointRun {
  private:
   ConversionState& state_;
   uint32_t count_;
+  uint32_t limit_;
   int32_t lastLat_ = 0;
   int32_t lastLon_ = 0;
 };

@@ -137,6 +137,18 @@ constexpr MessageRow kMessages[] = {
      {"%s became %s with %s", kPartOfSummary},
      {"%s omgezet in %s met %s", kPartOfSummary},
      {"%s in %s mit %s umgewandelt", kPartOfSummary}},
+    {MessageId::kSummaryTracksToOneRoute,
+     {"%s became %s of at most %s via points", kPartOfSummary},
+     {"%s omgezet in %s van hoogstens %s viapunten", kPartOfSummary},
+     {"%s in %s mit h\xC3\xB6"
+      "chstens %s Zwischenpunkten umgewandelt",
+      kPartOfSummary}},
+    {MessageId::kSummaryFarthestPoint,
+     {"every track point lies within %s m of its route", kPartOfSummary},
+     {"elk trackpunt ligt binnen %s m van zijn route", kPartOfSummary},
+     {"jeder Trackpunkt liegt h\xC3\xB6"
+      "chstens %s m von seiner Route entfernt",
+      kPartOfSummary}},
     {MessageId::kNothingNoRoutes,
      {"Nothing to convert: the file has no routes", kPartOfSummary},
      {"Niets te converteren: het bestand bevat geen routes", kPartOfSummary},

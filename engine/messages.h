@@ -44,6 +44,10 @@ enum class MessageId {
   // Its first part: "%s" a count and its noun (CountedText), in this order.
   kSummaryRoutesToTracks,  // routes, tracks, points
   kSummaryTracksToRoutes,  // tracks, routes, new waypoints
+  // One route per track: tracks, routes, the via maximum as a number; then,
+  // a part of its own, the largest distance of a track point in metres.
+  kSummaryTracksToOneRoute,
+  kSummaryFarthestPoint,
   kNothingNoRoutes,
   kNothingNoTracks,
   kNothingNoAutoVias,

@@ -46,12 +46,19 @@ std::string ViasReclassified(const ConversionCounts& counts, ConversionMode mode
 
 // A track skipped is a track all the same: "no tracks" only when there was none.
 void AddTracksToRoutes(std::vector<std::string>& parts, const ConversionCounts& counts,
-                       Language language) {
+                       Language language, uint32_t oneRouteVias) {
   if (counts.tracksToRoutes == 0 && counts.tracksSkipped == 0) {
     parts.emplace_back(TextFor(MessageId::kNothingNoTracks, language).text);
     return;
   }
-  if (counts.tracksToRoutes > 0) {
+  if (counts.tracksToRoutes > 0 && oneRouteVias > 0) {
+    parts.push_back(Filled(
+        TextFor(MessageId::kSummaryTracksToOneRoute, language).text,
+        {Counted(counts.tracksToRoutes, CountedId::kTracks, language),
+         Counted(counts.routesMade, CountedId::kRoutes, language), std::to_string(oneRouteVias)}));
+    parts.push_back(Filled(TextFor(MessageId::kSummaryFarthestPoint, language).text,
+                           {std::to_string(counts.farthestPointMetres)}));
+  } else if (counts.tracksToRoutes > 0) {
     parts.push_back(Filled(TextFor(MessageId::kSummaryTracksToRoutes, language).text,
                            {Counted(counts.tracksToRoutes, CountedId::kTracks, language),
                             Counted(counts.routesMade, CountedId::kRoutes, language),
@@ -70,13 +77,14 @@ std::string Joined(const std::vector<std::string>& parts) {
 
 }  // namespace
 
-SummaryText SummaryFor(const ConversionCounts& counts, ConversionMode mode, Language language) {
+SummaryText SummaryFor(const ConversionCounts& counts, ConversionMode mode, Language language,
+                       uint32_t oneRouteVias) {
   const MessageText frame = TextFor(MessageId::kSummary, language);
   if (frame.text == nullptr) return {};
   std::vector<std::string> parts;
   if (IsRouteToTrack(mode)) parts.push_back(RoutesToTracks(counts, language));
   if (IsReclassifying(mode)) parts.push_back(ViasReclassified(counts, mode, language));
-  if (IsTrackToRoute(mode)) AddTracksToRoutes(parts, counts, language);
+  if (IsTrackToRoute(mode)) AddTracksToRoutes(parts, counts, language, oneRouteVias);
   if (counts.recordsUnchanged > 0) {
     parts.push_back(Counted(counts.recordsUnchanged, CountedId::kRecordsUnchanged, language));
   }

@@ -2,12 +2,15 @@
 // records, in the run's language, composed from the texts of messages.cpp.
 //
 //   "2 routes became 2 tracks (37 points); 120 records copied unchanged."
+//   "3 tracks became 3 routes of at most 250 via points; every track point
+//    lies within 18 m of its route."
 //
 // The first part tells what the option converted, or that the file had
 // nothing to convert; records skipped, copied unchanged and damaged follow
 // when there are any.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "conversion_state.h"
@@ -18,5 +21,7 @@ struct SummaryText {
   std::string title;
 };
 
-// Both empty for a language without texts.
-SummaryText SummaryFor(const ConversionCounts& counts, ConversionMode mode, Language language);
+// Both empty for a language without texts. oneRouteVias: the via maximum of
+// a run that made one route per track, 0 for any other run.
+SummaryText SummaryFor(const ConversionCounts& counts, ConversionMode mode, Language language,
+                       uint32_t oneRouteVias = 0);

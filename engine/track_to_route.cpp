@@ -27,6 +27,7 @@
 //   link of the last entry: 0 | 01 | version bytes | 00
 //
 // Mode 'V' writes class 00 and detail byte 01, mode 'W' class 0C and detail 00.
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -34,6 +35,7 @@
 #include "conversion_state.h"
 #include "families.h"
 #include "messages.h"
+#include "one_route.h"
 #include "text_utils.h"
 
 namespace {
@@ -155,6 +157,7 @@ void WriteRouteChunk(ConversionState& state, OutputStream& output, const char* t
 
 int32_t ReadTrackPoints(RecordWalk& walk) {
   walk.State().pointCount = 0;
+  walk.State().pointsRefused = 0;
   const int32_t nameLength = walk.Name();
   if (nameLength < 0) return -1;
   uint32_t points = 0;
@@ -170,7 +173,7 @@ int32_t ReadTrackPoints(RecordWalk& walk) {
 Bounds PointBounds(const ConversionState& state, uint32_t first, uint32_t last) {
   Bounds bounds{std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::min(),
                 std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::min()};
-  for (uint32_t i = first; i <= last && i < kMaxPoints; ++i) {
+  for (uint32_t i = first; i <= last && i < kMaxOneRoutePoints; ++i) {
     if (state.pointLat[i] < bounds.minLat) bounds.minLat = state.pointLat[i];
     if (state.pointLat[i] > bounds.maxLat) bounds.maxLat = state.pointLat[i];
     if (state.pointLon[i] < bounds.minLon) bounds.minLon = state.pointLon[i];
@@ -229,20 +232,40 @@ void ConvertTrackToRoutes(ConversionState& state, InputStream& input, OutputStre
     PassThroughAfterName(walk, output, length, record_type::kTrack);
     return;
   }
+  // The conversion run keeps the maximum within 25..1000; 0 must not loop forever.
+  uint32_t maxVias = state.settings.maxViasPerRoute > 0 ? state.settings.maxViasPerRoute : 1;
+  // One route per track: the table is cut down to the chosen vias, in track
+  // order, and makes one chunk. A track longer than the table is skipped.
+  bool tooLong = false;
+  DistanceKey farthest = 0;
+  if (state.settings.oneRoute) {
+    if (maxVias > kMostOneRouteVias) maxVias = kMostOneRouteVias;
+    if (maxVias < 2) maxVias = 2;
+    tooLong = state.pointsRefused > 0;
+    if (!tooLong) {
+      uint32_t vias[kMostOneRouteVias];
+      const uint32_t viaCount = ChooseOneRouteVias(state, maxVias, vias, farthest);
+      for (uint32_t i = 0; i < viaCount; ++i) {
+        state.pointLat[i] = state.pointLat[vias[i]];
+        state.pointLon[i] = state.pointLon[vias[i]];
+      }
+      state.pointCount = viaCount;
+    }
+  }
   const uint32_t pointCount = state.pointCount;
-  if (pointCount + state.waypointSerial > kMaxPoints) {
+  if (tooLong || pointCount + state.waypointSerial > kMaxPoints) {
     Trace(state, "%s", kSkipTrace);
     SetSkipMessage(state, state.nameBuffer);
     ++state.counts.tracksSkipped;
     return;
   }
   ++state.counts.tracksToRoutes;
+  const auto metres = static_cast<uint64_t>(std::ceil(KeyToMetres(farthest)));
+  if (metres > state.counts.farthestPointMetres) state.counts.farthestPointMetres = metres;
   if (pointCount == 0) return;
   char trackNamePart[kRouteNameTrackPart + 1];
   CopyTrackNamePart(state.gdbVersion, trackNamePart, state.nameBuffer);
   const bool userVias = (mode == ConversionMode::kTracksToRoutesUserVias);
-  // The conversion run keeps the maximum within 25..1000; 0 must not loop forever.
-  const uint32_t maxVias = state.settings.maxViasPerRoute > 0 ? state.settings.maxViasPerRoute : 1;
   for (uint32_t first = 0; first < pointCount; first += maxVias) {
     const uint32_t end = pointCount - first > maxVias ? first + maxVias : pointCount;
     WriteRouteChunk(state, output, trackNamePart, first, end, userVias);

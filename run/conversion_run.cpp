@@ -201,7 +201,8 @@ RunOutcome ConvertFiles(const RunRequest& request, RunReporter& reporter,
   if (outcome == RunOutcome::InputReadFailed) reason = ReasonOf(request.inputPath, readFailure);
   if (outcome == RunOutcome::OutputWriteFailed) reason = ReasonOf(request.outputPath, writeFailure);
   const SummaryText summary =
-      SummaryFor(result.counts, ModeForOption(request.option), request.language);
+      SummaryFor(result.counts, ModeForOption(request.option), request.language,
+                 settings.oneRoute ? settings.maxViasPerRoute : 0);
   return Report(request, reporter, outcome, reason, &outputFile, style, &summary);
 }
 
@@ -246,6 +247,7 @@ RunOutcome RunConversion(const RunRequest& request, RunReporter& reporter) {
   if (IsTrackToRoute(ModeForOption(request.option))) {
     reporter.OnStep(RunStep::kViaText);
     settings.maxViasPerRoute = ParseDecimalField(request.viaText).value;
+    settings.oneRoute = request.oneRoute;
     if (!IsViaCountValid(settings.maxViasPerRoute)) {
       return refuse(RunOutcome::ViaCountInvalid);
     }

@@ -20,6 +20,8 @@ struct RunRequest {
   std::string outputPath;       // UTF-8
   int option = 1;               // processing option 1 to 6; 0 (none chosen) converts as 1
   std::string viaText = "250";  // the via field as typed; read for options 5 and 6 only
+  // Options 5 and 6: one route per track, its vias chosen to follow the track.
+  bool oneRoute = false;
   Language language = Language::kEnglish;
   OutputStream* trace = nullptr;  // the engine's trace lines; null for none. Not owned.
 };

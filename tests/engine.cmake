@@ -8,6 +8,7 @@ add_executable(engine_tests
   engine_reclassify_test.cpp
   engine_route_to_track_test.cpp
   engine_track_to_route_test.cpp
+  engine_one_route_test.cpp
   engine_samples_test.cpp
   engine_counts_test.cpp
   engine_summary_test.cpp

@@ -43,6 +43,7 @@ RunResult Convert(const std::string& input, ConversionMode mode, const RunOption
   ConversionSettings settings;
   settings.language = options.language;
   settings.maxViasPerRoute = options.maxViasPerRoute;
+  settings.oneRoute = options.oneRoute;
   settings.trace = &trace;
   static const auto state = NewConversionState();
   OutcomeRecorder recorder(result, input.size());

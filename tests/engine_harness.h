@@ -32,7 +32,7 @@ inline void PrintTo(const ConversionCounts& c, std::ostream* out) {
        << ", waypointsMade " << c.waypointsMade << ", viasReclassified " << c.viasReclassified
        << ", recordsReclassified " << c.recordsReclassified << ", tracksSkipped " << c.tracksSkipped
        << ", recordsUnchanged " << c.recordsUnchanged << ", recordsDamaged " << c.recordsDamaged
-       << "}";
+       << ", farthestPointMetres " << c.farthestPointMetres << "}";
 }
 
 namespace enginetest {
@@ -66,6 +66,7 @@ struct RunOptions {
   bool allowDamaged = false;  // the output may carry damaged records through
   Language language = Language::kEnglish;
   uint32_t maxViasPerRoute = 250;
+  bool oneRoute = false;
 };
 
 // For inputs whose damaged records pass into the output.
@@ -74,6 +75,11 @@ inline const RunOptions kAllowDamaged{{}, true};
 inline RunOptions WithMaxVias(uint32_t maxVias) {
   RunOptions options;
   options.maxViasPerRoute = maxVias;
+  return options;
+}
+inline RunOptions OneRoute(uint32_t maxVias) {
+  RunOptions options = WithMaxVias(maxVias);
+  options.oneRoute = true;
   return options;
 }
 inline RunOptions InLanguage(Language language) {

@@ -15,6 +15,7 @@ struct SummaryCase {
   ConversionMode mode;
   Language language;
   const char* text;
+  uint32_t oneRouteVias = 0;
 };
 
 const char* TitleIn(Language language) {
@@ -93,12 +94,40 @@ const SummaryCase kCases[] = {
      kGerman,
      "Nichts zu konvertieren: die Datei enthält keine Tracks; 5 Datensätze unverändert kopiert; 1 "
      "Datensatz beschädigt."},
+    // One route per track: the via maximum and the farthest point in metres.
+    {{.tracksToRoutes = 3, .routesMade = 3, .waypointsMade = 600, .farthestPointMetres = 18},
+     kTracksToRoutesUserVias,
+     kEnglish,
+     "3 tracks became 3 routes of at most 250 via points; every track point lies within 18 m of "
+     "its route.",
+     250},
+    {{.tracksToRoutes = 1, .routesMade = 1, .waypointsMade = 25, .tracksSkipped = 2},
+     kTracksToRoutesHiddenVias,
+     kDutch,
+     "1 track omgezet in 1 route van hoogstens 25 viapunten; elk trackpunt ligt binnen 0 m van "
+     "zijn route; 2 tracks overgeslagen.",
+     25},
+    {{.tracksToRoutes = 2,
+      .routesMade = 2,
+      .waypointsMade = 9,
+      .recordsUnchanged = 1,
+      .farthestPointMetres = 1204},
+     kTracksToRoutesUserVias,
+     kGerman,
+     "2 Tracks in 2 Routen mit höchstens 1000 Zwischenpunkten umgewandelt; jeder Trackpunkt liegt "
+     "höchstens 1204 m von seiner Route entfernt; 1 Datensatz unverändert kopiert.",
+     1000},
+    {{.recordsUnchanged = 7},
+     kTracksToRoutesHiddenVias,
+     kEnglish,
+     "Nothing to convert: the file has no tracks; 7 records copied unchanged.",
+     250},
 };
 
 TEST(SummaryTest, Wording) {
   for (const SummaryCase& c : kCases) {
     SCOPED_TRACE(c.text);
-    const SummaryText summary = SummaryFor(c.counts, c.mode, c.language);
+    const SummaryText summary = SummaryFor(c.counts, c.mode, c.language, c.oneRouteVias);
     EXPECT_EQ(summary.text, c.text);
     EXPECT_EQ(summary.title, TitleIn(c.language));
   }

@@ -218,6 +218,99 @@ TEST_F(TrackToRouteTest, LongTrackIsSplitAndNumberedOn) {
   }
 }
 
+// A winding track of distinct points some hundred metres apart.
+std::vector<FramePoint> Winding(size_t count, int32_t seed = 0) {
+  std::vector<FramePoint> points;
+  uint32_t state = 2463534242u + static_cast<uint32_t>(seed);
+  int32_t lat = 600000000, lon = 50000000 + seed;
+  for (size_t i = 0; i < count; ++i) {
+    state ^= state << 13, state ^= state >> 17, state ^= state << 5;
+    lat += static_cast<int32_t>(state % 20001) - 10000;
+    lon += 3000 + static_cast<int32_t>(state >> 20) % 5000;
+    points.push_back({lat, lon});
+  }
+  return points;
+}
+
+// The vias of route routeIndex among those made, checked to be points of
+// the track in track order, from its first point to its last.
+std::vector<FramePoint> ViasOf(const RunResult& run, size_t routeIndex,
+                               const std::vector<FramePoint>& track) {
+  std::vector<FramePoint> vias, waypoints;
+  size_t routes = 0;
+  for (const FrameRecord& record : run.frames.records) {
+    if (record.type == 'W') waypoints.push_back(record.points.at(0));
+    if (record.type != 'R') continue;
+    if (routes++ == routeIndex) vias = waypoints;
+    waypoints.clear();
+  }
+  size_t at = 0;
+  for (const FramePoint& via : vias) {
+    while (at < track.size() && !(track[at] == via)) ++at;
+    EXPECT_LT(at, track.size()) << via << " is no later track point";
+  }
+  EXPECT_EQ(vias.front(), track.front());
+  EXPECT_EQ(at, track.size() - 1) << "the last via is the track's last point";
+  return vias;
+}
+
+// One route per track: waypoints T0001... and a route "0001 Trip" as every
+// option 5 and 6 route is written, through at most 25 track points; the
+// running number goes on by the vias written, and a short track keeps all
+// its points.
+TEST_F(TrackToRouteTest, OneRoutePerTrack) {
+  const std::vector<FramePoint> trip = Winding(600);
+  const std::vector<FramePoint> next = Spread(10, 1);
+  for (char version : kAllVersions) {
+    for (ConversionMode mode : {kTracksToRoutesUserVias, kTracksToRoutesHiddenVias}) {
+      SCOPED_TRACE(testing::Message() << "version " << version << ", mode " << mode);
+      const std::string input = GdbFile(
+          version, {TrackRecord(TrackOf("Trip", trip)), TrackRecord(TrackOf("Next", next))});
+      const RunResult run = Convert(input, mode, OneRoute(25));
+      ASSERT_TRUE(Completed(run));
+      ASSERT_EQ(run.frames.routes, 2u);
+      const std::vector<FramePoint> vias = ViasOf(run, 0, trip);
+      ASSERT_EQ(vias.size(), 25u);
+      EXPECT_TRUE(SameBytes(GdbFile(version, {ExpectedRoutes(vias, "Trip", 1, 25, version, mode) +
+                                              ExpectedRoutes(next, "Next", 26, 25, version, mode)}),
+                            run.output));
+      EXPECT_EQ(run.waypointSerial, 36u);
+      EXPECT_EQ(run.counts.waypointsMade, 35u);
+      EXPECT_GT(run.counts.farthestPointMetres, 0u);
+      if (version == 'm') ExpectSameWithTinyBuffers(input, mode, run, OneRoute(25));
+    }
+  }
+}
+
+// Vias are counted against the running number, so many long tracks fit; a
+// track of more points than the table holds is skipped as before.
+TEST_F(TrackToRouteTest, OneRouteGuardAndLongTracks) {
+  std::vector<std::string> records;
+  for (int i = 0; i < 10; ++i) {
+    records.push_back(
+        TrackRecord(TrackOf("Long" + std::to_string(i), Winding(i == 0 ? 10000 : 1500, i))));
+  }
+  records.push_back(TrackRecord(TrackOf("Short", Spread(999))));
+  records.push_back(TrackRecord(TrackOf("Huge", Winding(kMaxOneRoutePoints + 1))));
+  const RunResult run = Convert(GdbFile('l', records), kTracksToRoutesHiddenVias, OneRoute(1000));
+  ASSERT_TRUE(Completed(run));
+  std::vector<std::string> routeNames;
+  for (const FrameRecord& record : run.frames.records) {
+    if (record.type == 'R') routeNames.push_back(record.name);
+  }
+  EXPECT_EQ(routeNames, (std::vector<std::string>{
+                            "0001 Long0", "1001 Long1", "2001 Long2", "3001 Long3", "4001 Long4",
+                            "5001 Long5", "6001 Long6", "7001 Long7", "8001 Long8", "9001 Short"}));
+  EXPECT_EQ(run.waypointSerial, 10000u);
+  EXPECT_EQ(run.counts.tracksSkipped, 2u);
+  EXPECT_EQ(run.records[9].message,
+            "Cannot convert more then 10000 trackpoints,\ntrack \"Long9\" skipped.");
+  EXPECT_EQ(run.records[11].message,
+            "Cannot convert more then 10000 trackpoints,\ntrack \"Huge\" skipped.");
+  EXPECT_NE(run.trace.find("Route point limit reached - track truncated!\nCannot convert"),
+            std::string::npos);
+}
+
 TEST_F(TrackToRouteTest, TracksWithFewPoints) {
   const std::string input =
       GdbFile('k', {TrackRecord(Track("Empty")),

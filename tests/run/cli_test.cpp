@@ -337,7 +337,10 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"MaxViasWithoutValue", {"IN", "OUT", "--max-vias"}, "--max-vias"},
         UsageCase{"LanguageUnknown", {"--language", "fr", "IN", "OUT"}, "'fr'"},
         UsageCase{"LanguageWithoutValue", {"IN", "OUT", "--language"}, "--language"},
-        UsageCase{"UnknownFlag", {"--fast", "IN", "OUT"}, "--fast"}),
+        UsageCase{"UnknownFlag", {"--fast", "IN", "OUT"}, "--fast"},
+        UsageCase{"OneRouteWithoutOption", {"--one-route", "IN", "OUT"}, "--one-route"},
+        UsageCase{
+            "OneRouteWithOption4", {"--option", "4", "--one-route", "IN", "OUT"}, "--one-route"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 std::string Utf8Of(const fs::path& path) {

@@ -171,10 +171,15 @@ bool SaysCompleted(const std::string& err) {
 
 }  // namespace
 
-std::string Convert(const fs::path& input, const fs::path& output, int option, int maxVias) {
-  const ProcessResult result =
-      RunProgram({MORVEX_CONVERT, "--quiet", "--option", std::to_string(option), "--max-vias",
-                  std::to_string(maxVias), input.string(), output.string()});
+std::string Convert(const fs::path& input, const fs::path& output, int option, int maxVias,
+                    bool oneRoute) {
+  std::vector<std::string> arguments = {MORVEX_CONVERT, "--quiet",
+                                        "--option",     std::to_string(option),
+                                        "--max-vias",   std::to_string(maxVias)};
+  if (oneRoute) arguments.push_back("--one-route");
+  arguments.push_back(input.string());
+  arguments.push_back(output.string());
+  const ProcessResult result = RunProgram(arguments);
   if (result.exitStatus != 0 || !SaysCompleted(result.err)) {
     return "morvex-convert --option " + std::to_string(option) + ": " + Describe(result);
   }

@@ -21,10 +21,10 @@ std::string MakeGdb(const std::filesystem::path& gpx, int version,
 // what went wrong.
 std::string ReadBack(const std::filesystem::path& gdb, GpxData& data);
 
-// morvex-convert --quiet --option option --max-vias maxVias input output.
-// Empty on a completed run, else its status and messages.
+// morvex-convert --quiet --option option --max-vias maxVias [--one-route]
+// input output. Empty on a completed run, else its status and messages.
 std::string Convert(const std::filesystem::path& input, const std::filesystem::path& output,
-                    int option, int maxVias = 250);
+                    int option, int maxVias = 250, bool oneRoute = false);
 
 // Checks the file with the independent frame checker.
 void ExpectFramesOk(const std::filesystem::path& gdb);

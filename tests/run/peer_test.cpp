@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <string>
@@ -191,6 +192,55 @@ TEST_P(PeerTest, TrackToRoutesToTrackGivesTheTrackBack) {
       ExpectFramesOk(routes);
       const GpxData tracks = ConvertAndReadBack(routes, 2, 250, label + "-tracks");
       ExpectTracksGivenBack(Base(), tracks);
+    }
+  }
+}
+
+// One route per track: gpsbabel reads one route for every track, named after
+// its first via, through at most maxVias of the track's points in track
+// order, from its first point to its last; the vias are numbered on.
+TEST_P(PeerTest, OneRoutePerTrack) {
+  for (int option : {5, 6}) {
+    for (int maxVias : {25, 250}) {
+      const std::string label = "one" + std::to_string(option) + "-" + std::to_string(maxVias);
+      SCOPED_TRACE(label);
+      const fs::path output = scratch_ / (label + ".gdb");
+      ASSERT_EQ(Convert(Input(), output, option, maxVias, true), "");
+      ExpectFramesOk(output);
+      GpxData got;
+      ASSERT_EQ(ReadBack(output, got), "");
+      // The routes of the input come first, as they stand.
+      const size_t made = got.routes.size() - Base().routes.size();
+      ASSERT_EQ(made, Base().tracks.size());
+      EXPECT_EQ(got.waypoints.size(),
+                Base().waypoints.size() + got.RoutePoints() - Base().RoutePoints());
+      size_t serial = 1;
+      for (size_t r = 0; r < made; ++r) {
+        const GpxPath& track = Base().tracks[r];
+        const GpxPath& route = got.routes[Base().routes.size() + r];
+        char name[16];
+        std::snprintf(name, sizeof name, "%04zu ", serial);
+        EXPECT_EQ(route.name, name + track.name);
+        ASSERT_GE(route.points.size(), 2u);
+        EXPECT_LE(route.points.size(), static_cast<size_t>(maxVias));
+        size_t at = 0;
+        for (size_t v = 0; v < route.points.size(); ++v, ++at) {
+          std::snprintf(name, sizeof name, "T%04zu", serial + v);
+          EXPECT_EQ(route.points[v].name, name);
+          while (at < track.points.size() &&
+                 (std::fabs(track.points[at].lat - route.points[v].lat) > 1e-6 ||
+                  std::fabs(track.points[at].lon - route.points[v].lon) > 1e-6)) {
+            ++at;
+          }
+          ASSERT_LT(at, track.points.size()) << "via " << v << " is no later track point";
+          if (v == 0) {
+            EXPECT_EQ(at, 0u);
+          }
+        }
+        EXPECT_NEAR(route.points.back().lat, track.points.back().lat, 1e-6);
+        EXPECT_NEAR(route.points.back().lon, track.points.back().lon, 1e-6);
+        serial += route.points.size();
+      }
     }
   }
 }
