@@ -42,6 +42,8 @@ class PicturePrompts : public DialogPrompts {
     ++boxes;
     return false;
   }
+  // A run's output left by an earlier picture is replaced.
+  bool AskYesNo(QWidget*, const QString&, const QString&, MessageStyle) override { return true; }
   std::optional<QString> PickFile(QWidget*, const FilePickerRequest&) override { return {}; }
   int RunModal(QDialog& dialog) override { return dialog.exec(); }
 
