@@ -449,24 +449,16 @@ class TestMorvexDlg : public QObject {
       Qt::Key key;
       int lands;
     } arrows[] = {
-        {Qt::Key_Down, IDC_OPTION_2},
-        {Qt::Key_Right, IDC_OPTION_3},
-        {Qt::Key_Down, IDC_OPTION_4},
-        {Qt::Key_Down, IDC_OPTION_5},
-        {Qt::Key_Down, IDC_OPTION_6},
-        {Qt::Key_Down, IDC_OPTION_1},
-        {Qt::Key_Up, IDC_OPTION_6},
-        {Qt::Key_Left, IDC_OPTION_5},
-        {Qt::Key_Tab, IDC_MAX_VIAS},
-        {Qt::Key_Tab, IDC_ONE_ROUTE},
-        {Qt::Key_Tab, IDC_LANG_ENGLISH},
-        {Qt::Key_Down, IDC_LANG_DUTCH},
-        {Qt::Key_Down, IDC_LANG_GERMAN},
+        {Qt::Key_Down, IDC_OPTION_2},     {Qt::Key_Right, IDC_OPTION_3},
+        {Qt::Key_Down, IDC_OPTION_4},     {Qt::Key_Down, IDC_OPTION_5},
+        {Qt::Key_Down, IDC_OPTION_6},     {Qt::Key_Down, IDC_OPTION_1},
+        {Qt::Key_Up, IDC_OPTION_6},       {Qt::Key_Left, IDC_OPTION_5},
+        {Qt::Key_Tab, IDC_MAX_VIAS},      {Qt::Key_Tab, IDC_ONE_ROUTE},
+        {Qt::Key_Space, IDC_ONE_ROUTE},   {Qt::Key_Tab, IDC_LANG_ENGLISH},
+        {Qt::Key_Down, IDC_LANG_DUTCH},   {Qt::Key_Down, IDC_LANG_GERMAN},
         {Qt::Key_Down, IDC_LANG_ENGLISH},  // past the hidden fourth button
-        {Qt::Key_Up, IDC_LANG_GERMAN},
-        {Qt::Key_Tab, IDC_CONVERT},
-        {Qt::Key_Tab, IDCANCEL},
-        {Qt::Key_Tab, IDC_INPUT_PATH},
+        {Qt::Key_Up, IDC_LANG_GERMAN},    {Qt::Key_Tab, IDC_CONVERT},
+        {Qt::Key_Tab, IDCANCEL},          {Qt::Key_Tab, IDC_INPUT_PATH},
     };
     for (const auto& arrow : arrows) {
       key(arrow.key);
@@ -479,6 +471,7 @@ class TestMorvexDlg : public QObject {
     }
     QCOMPARE(Dlg().CurrentLanguage(), Language::kGerman);
     QCOMPARE(TextOf(Dlg(), IDC_CONVERT), QStringLiteral("Konvertieren"));
+    QVERIFY(qobject_cast<QCheckBox*>(Item(IDC_ONE_ROUTE))->isChecked());
 
     // Shift+Tab goes back the same way.
     for (int id : {IDCANCEL, IDC_CONVERT, IDC_LANG_GERMAN, IDC_ONE_ROUTE, IDC_MAX_VIAS,
@@ -1375,10 +1368,6 @@ class TestMorvexDlg : public QObject {
     Restart();
     box = qobject_cast<QCheckBox*>(Item(IDC_ONE_ROUTE));
     QVERIFY(box->isChecked() && box->isEnabled());
-    Click(box);
-    Click(Item(IDCANCEL));
-    Restart();
-    QVERIFY(!qobject_cast<QCheckBox*>(Item(IDC_ONE_ROUTE))->isChecked());
   }
 
   // Convert asks before it replaces an output file that exists, unless the
