@@ -18,8 +18,9 @@ const char kCaption[] = "Morvex Version 3.1 - File Converter for Mapsource GDB f
 const char kAboutMenu[] = "&About Morvex...";
 
 // Tab order: the two paths with their Browse buttons, the options with the
-// via-point field, the languages, then Convert and Quit. Convert starts a
-// group of its own so that the language buttons' group ends before it.
+// via-point field and the one-route box, the languages, then Convert and
+// Quit. Convert starts a group of its own so that the language buttons' group
+// ends before it.
 const ControlTemplate kControls[] = {
     {IDC_INPUT_GROUP, Frame, "&Input File", 0},
     {IDC_INPUT_PATH, PathField, "", 0},
@@ -38,6 +39,9 @@ const ControlTemplate kControls[] = {
      "For options 5 and 6:\nMaximum number of via points per route (25-1000)",
      kStartsGroup | kDisabled},
     {IDC_MAX_VIAS, NumberField, "", kDisabled},
+    {IDC_ONE_ROUTE, CheckBox,
+     "&Keep each track in one route, with the via points that follow it best",
+     kStartsGroup | kDisabled},
     {IDC_LANGUAGE_GROUP, Frame, "&Language", 0},
     {IDC_LANG_ENGLISH, Option, "English", kStartsGroup},
     {IDC_LANG_DUTCH, Option, "Nederlands", 0},
@@ -89,6 +93,10 @@ const TranslatedText kLanguageTexts[] = {
      {"&6. Convert tracks to routes with hidden via points",
       "&6. Converteer tracks naar routes met verborgen viapunten",
       "&6. Konvertiere Tracks zu Routen mit versteckten Zwischenpunkten"}},
+    {IDC_ONE_ROUTE,
+     {"&Keep each track in one route, with the via points that follow it best",
+      "Elke track in één &route houden, met de tussenpunten die hem het best volgen",
+      "&Jeden Track in einer Route halten, mit den Zwischenpunkten, die ihm am besten folgen"}},
 };
 
 const TranslatedText kFilterNames[] = {
@@ -247,6 +255,7 @@ size_t ColumnOf(Language language) {
 constexpr std::string_view kLanguageKey = "Language";
 constexpr std::string_view kOptionKey = "Option";
 constexpr std::string_view kViasKey = "MaxVias";
+constexpr std::string_view kOneRouteKey = "OneRoute";
 constexpr std::string_view kInputFolderKey = "InputFolder";
 constexpr std::string_view kOutputFolderKey = "OutputFolder";
 constexpr std::string_view kSettingsSection = "[Morvex]";
@@ -284,6 +293,7 @@ std::vector<StoredSetting> StoredSettings(const DialogSettings& settings) {
       {kLanguageKey, std::string(LocaleName(settings.language))},
       {kOptionKey, std::to_string(settings.option)},
       {kViasKey, settings.viaText},
+      {kOneRouteKey, settings.oneRoute ? "1" : "0"},
       {kInputFolderKey, settings.inputFolder},
       {kOutputFolderKey, settings.outputFolder},
   };
@@ -305,6 +315,7 @@ DialogSettings SettingsFromStored(const StoredValue& stored, std::string_view lo
   }
   const std::optional<std::string> vias = stored(kViasKey);
   settings.viaText = vias && IsUsableViaText(*vias) ? *vias : std::to_string(kDefaultViaCount);
+  settings.oneRoute = stored(kOneRouteKey) == "1";
   // A folder is a single line; anything else is no path a picker can open.
   const auto folder = [&stored](std::string_view key) {
     std::string path = stored(key).value_or(std::string());
@@ -375,6 +386,7 @@ bool IsTabStop(const ControlTemplate& control) {
   switch (control.kind) {
     case PathField:
     case NumberField:
+    case CheckBox:
     case Button:
     case DefaultButton:
       return true;
@@ -496,7 +508,7 @@ int DialogModel::CheckedLanguageButton() const {
 }
 
 bool DialogModel::IsEnabled(int id) const {
-  if (id == IDC_MAX_VIAS_LABEL || id == IDC_MAX_VIAS) {
+  if (id == IDC_MAX_VIAS_LABEL || id == IDC_MAX_VIAS || id == IDC_ONE_ROUTE) {
     return IsTrackToRoute(ModeForOption(m_option));  // the options that read the field
   }
   const ControlTemplate* control = FindControl(id);
@@ -562,6 +574,7 @@ std::vector<ControlText> DialogModel::OnLanguageClicked(int buttonId) {
 
 std::vector<ControlText> DialogModel::RestoreSettings(const DialogSettings& settings) {
   m_option = settings.option;
+  m_oneRoute = settings.oneRoute;
   m_inputFolder = settings.inputFolder;
   m_outputFolder = settings.outputFolder;
   // English keeps the template's texts, as every start always showed them.
@@ -573,7 +586,8 @@ std::vector<ControlText> DialogModel::RestoreSettings(const DialogSettings& sett
 }
 
 DialogSettings DialogModel::Settings(std::string_view viaText) const {
-  return {m_language, m_option, std::string(Trimmed(viaText)), m_inputFolder, m_outputFolder};
+  return {m_language, m_option,      std::string(Trimmed(viaText)),
+          m_oneRoute, m_inputFolder, m_outputFolder};
 }
 
 std::string DialogModel::PickerFolder(
@@ -626,6 +640,9 @@ RunRequest DialogModel::Request(std::string inputPath, std::string outputPath,
   request.outputPath = std::move(outputPath);
   request.option = m_option;
   request.viaText = std::string(Trimmed(viaText));
+  // The box stays checked while another option is chosen; only a run that
+  // makes routes of tracks takes it.
+  request.oneRoute = m_oneRoute && IsTrackToRoute(ModeForOption(m_option));
   request.language = m_language;
   request.trace = m_trace;
   return request;

@@ -16,7 +16,16 @@
 #include "dialog_ids.h"
 #include "gdb_types.h"
 
-enum class ControlKind { Frame, PathField, Button, DefaultButton, Option, Label, NumberField };
+enum class ControlKind {
+  Frame,
+  PathField,
+  Button,
+  DefaultButton,
+  Option,
+  Label,
+  NumberField,
+  CheckBox,
+};
 
 enum ControlStyle : unsigned {
   kStartsGroup = 1,  // the first button of a radio group; on any other kind, ends the group
@@ -115,6 +124,7 @@ struct DialogSettings {
   Language language = Language::kEnglish;
   int option = 1;            // 1 to 6
   std::string viaText;       // the via field as it was left; a number a run takes
+  bool oneRoute = false;     // the one-route check box
   std::string inputFolder;   // where the last input was picked or converted; may be empty
   std::string outputFolder;  // the same for the output
 };
@@ -153,8 +163,12 @@ class DialogModel {
   int CheckedOptionButton() const;
   int CheckedLanguageButton() const;
   // Whether the window shows the control enabled; the via-point label and
-  // field are only for options 5 and 6.
+  // field and the one-route check box are only for options 5 and 6.
   bool IsEnabled(int id) const;
+  // Whether the one-route check box is checked; a run of options 5 and 6
+  // then makes one route of each track.
+  bool OneRoute() const { return m_oneRoute; }
+  void SetOneRoute(bool checked) { m_oneRoute = checked; }
 
   // The controls that Tab stops at now, in tab order: the enabled, visible
   // fields and push buttons, and of each radio group its checked button.
@@ -188,8 +202,8 @@ class DialogModel {
   // The settings of an earlier start: the language, the option and the last
   // folders taken over, with the texts the language sets as a click on its
   // button would set them; none for the language the window starts in, whose
-  // texts the template has. The window checks the buttons, shows the via
-  // text of the settings and the enabled state.
+  // texts the template has. The window checks the buttons and the one-route
+  // box, shows the via text of the settings and the enabled state.
   std::vector<ControlText> RestoreSettings(const DialogSettings& settings);
   // The settings to keep, with the via field's text as the window shows it.
   DialogSettings Settings(std::string_view viaText) const;
@@ -222,6 +236,7 @@ class DialogModel {
   std::optional<std::string> Suggest(std::string_view currentOutput);
 
   int m_option = 1;
+  bool m_oneRoute = false;
   std::string m_inputPath;
   std::string m_inputFolder;
   std::string m_outputFolder;

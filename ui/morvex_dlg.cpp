@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -160,6 +161,9 @@ void CMorvexDlg::CreateControls() {
         control = option;
         break;
       }
+      case ControlKind::CheckBox:
+        control = new QCheckBox(text, this);
+        break;
       case ControlKind::Label: {
         auto* label = new QLabel(text, this);
         label->setTextFormat(Qt::PlainText);
@@ -198,6 +202,8 @@ void CMorvexDlg::CreateControls() {
     connect(static_cast<QRadioButton*>(GetDlgItem(id)), &QRadioButton::clicked, this,
             &CMorvexDlg::OnLanguageClicked);
   }
+  connect(static_cast<QCheckBox*>(GetDlgItem(IDC_ONE_ROUTE)), &QCheckBox::clicked, this,
+          &CMorvexDlg::OnOneRouteClicked);
 
   // The via-point field holds a few digits.
   auto* vias = static_cast<QLineEdit*>(GetDlgItem(IDC_MAX_VIAS));
@@ -210,8 +216,8 @@ void CMorvexDlg::CreateControls() {
 }
 
 // Two full-width frames for the paths; below them the options frame with the
-// via-point label and field at its foot, and to its right the language frame
-// over Convert and, lowest, Quit.
+// via-point label and field and, under them, the one-route box at its foot,
+// and to its right the language frame over Convert and, lowest, Quit.
 void CMorvexDlg::LayOutControls() {
   const auto pathRow = [this](int frameId, int fieldId, int buttonId) {
     auto* row = new QHBoxLayout(static_cast<QGroupBox*>(GetDlgItem(frameId)));
@@ -230,6 +236,7 @@ void CMorvexDlg::LayOutControls() {
   viaRow->addWidget(GetDlgItem(IDC_MAX_VIAS), 0, Qt::AlignVCenter);
   viaRow->addStretch(1);
   options->addLayout(viaRow);
+  options->addWidget(GetDlgItem(IDC_ONE_ROUTE));
   options->addStretch(1);
 
   auto* languages = new QVBoxLayout(static_cast<QGroupBox*>(GetDlgItem(IDC_LANGUAGE_GROUP)));
@@ -353,9 +360,9 @@ bool CMorvexDlg::OnInitDialog() {
   return true;  // the focus goes to the first tab stop
 }
 
-// The language, option and via maximum of the last start, or of the locale
-// at the first. Checking raises no click: the texts and the enabled state are
-// set here as the clicks would set them.
+// The language, option, via maximum and one-route box of the last start, or
+// of the locale at the first. Checking raises no click: the texts and the
+// enabled state are set here as the clicks would set them.
 void CMorvexDlg::RestoreSettings() {
   const QSettings store(QString::fromLatin1(kSettingsName), QString::fromLatin1(kSettingsName));
   const DialogSettings settings = SettingsFromStored(
@@ -368,6 +375,7 @@ void CMorvexDlg::RestoreSettings() {
   SetTexts(m_model.RestoreSettings(settings));
   CheckDlgButton(m_model.CheckedOptionButton());
   CheckDlgButton(m_model.CheckedLanguageButton());
+  static_cast<QCheckBox*>(GetDlgItem(IDC_ONE_ROUTE))->setChecked(m_model.OneRoute());
   ShowEnabledState();
   SetDlgItemText(IDC_MAX_VIAS, QString::fromStdString(settings.viaText));
 }
@@ -470,6 +478,10 @@ void CMorvexDlg::OnOptionClicked() {
   m_model.CheckOption(GetCheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6));
   ShowEnabledState();
   ShowSuggestedOutput(m_model.OnOptionChanged(GetDlgItemText(IDC_OUTPUT_PATH)));
+}
+
+void CMorvexDlg::OnOneRouteClicked() {
+  m_model.SetOneRoute(static_cast<QCheckBox*>(GetDlgItem(IDC_ONE_ROUTE))->isChecked());
 }
 
 void CMorvexDlg::OnLanguageClicked() {

@@ -1,6 +1,7 @@
 // The converter window: input and output path, one of six processing options,
-// the via-point maximum for options 5 and 6, the language of every text and
-// message, and the Convert button that starts one conversion run.
+// the via-point maximum and the one-route choice for options 5 and 6, the
+// language of every text and message, and the Convert button that starts one
+// conversion run.
 //
 // Controls are addressed by the ids of dialog_ids.h through GetDlgItem and the
 // other ...DlgItem... calls, so that the handlers read the same on every
@@ -76,6 +77,7 @@ class CMorvexDlg : public QDialog {
   void OnBrowseOutput();
   void OnConvert();
   void OnOptionClicked();
+  void OnOneRouteClicked();
   void OnLanguageClicked();
   // The input path chosen: left after typing, picked, or dropped.
   void OnInputChanged();

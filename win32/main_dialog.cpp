@@ -233,14 +233,15 @@ void MainDialog::OnInitDialog() {
   }
 }
 
-// The language, option and via maximum of the last start, or of the locale
-// at the first. Checking raises no click: the texts and the enabled state are
-// set here as the clicks would set them.
+// The language, option, via maximum and one-route box of the last start, or
+// of the locale at the first. Checking raises no click: the texts and the
+// enabled state are set here as the clicks would set them.
 void MainDialog::RestoreSettings() {
   const DialogSettings settings = SettingsFromFileText(ReadSettingsFile(), UserLocaleName());
   SetTexts(m_model.RestoreSettings(settings));
   CheckDlgButton(m_window, m_model.CheckedOptionButton(), BST_CHECKED);
   CheckDlgButton(m_window, m_model.CheckedLanguageButton(), BST_CHECKED);
+  CheckDlgButton(m_window, IDC_ONE_ROUTE, m_model.OneRoute() ? BST_CHECKED : BST_UNCHECKED);
   ShowEnabledState();
   ShowRadioTabStops();
   SetItemText(IDC_MAX_VIAS, settings.viaText);
@@ -312,6 +313,8 @@ void MainDialog::OnCommand(int id, int notification) {
     OnConvert();
   } else if (OptionOfButton(id) != 0) {
     OnOptionClicked();
+  } else if (id == IDC_ONE_ROUTE) {
+    m_model.SetOneRoute(IsDlgButtonChecked(m_window, IDC_ONE_ROUTE) == BST_CHECKED);
   } else if (id >= IDC_LANG_ENGLISH && id <= IDC_LANG_FRENCH) {
     OnLanguageClicked();
   }

@@ -95,6 +95,11 @@ const ControlTexts kTexts[] = {
       "6. Convert tracks to routes with hidden via points",
       "6. Converteer tracks naar routes met verborgen viapunten",
       "6. Konvertiere Tracks zu Routen mit versteckten Zwischenpunkten"}},
+    {IDC_ONE_ROUTE,
+     {"Keep each track in one route, with the via points that follow it best",
+      "Keep each track in one route, with the via points that follow it best",
+      "Elke track in één route houden, met de tussenpunten die hem het best volgen",
+      "Jeden Track in einer Route halten, mit den Zwischenpunkten, die ihm am besten folgen"}},
 };
 
 // Texts that no language changes.
@@ -111,11 +116,11 @@ const FixedText kFixedTexts[] = {
 
 // Every control, in template order.
 const int kAllControls[] = {
-    IDC_INPUT_GROUP,    IDC_INPUT_PATH,    IDC_BROWSE_INPUT, IDC_OUTPUT_GROUP,   IDC_OUTPUT_PATH,
-    IDC_BROWSE_OUTPUT,  IDC_OPTIONS_GROUP, IDC_OPTION_1,     IDC_OPTION_2,       IDC_OPTION_3,
-    IDC_OPTION_4,       IDC_OPTION_5,      IDC_OPTION_6,     IDC_MAX_VIAS_LABEL, IDC_MAX_VIAS,
-    IDC_LANGUAGE_GROUP, IDC_LANG_ENGLISH,  IDC_LANG_DUTCH,   IDC_LANG_GERMAN,    IDC_LANG_FRENCH,
-    IDC_CONVERT,        IDCANCEL,
+    IDC_INPUT_GROUP,   IDC_INPUT_PATH,     IDC_BROWSE_INPUT, IDC_OUTPUT_GROUP,   IDC_OUTPUT_PATH,
+    IDC_BROWSE_OUTPUT, IDC_OPTIONS_GROUP,  IDC_OPTION_1,     IDC_OPTION_2,       IDC_OPTION_3,
+    IDC_OPTION_4,      IDC_OPTION_5,       IDC_OPTION_6,     IDC_MAX_VIAS_LABEL, IDC_MAX_VIAS,
+    IDC_ONE_ROUTE,     IDC_LANGUAGE_GROUP, IDC_LANG_ENGLISH, IDC_LANG_DUTCH,     IDC_LANG_GERMAN,
+    IDC_LANG_FRENCH,   IDC_CONVERT,        IDCANCEL,
 };
 
 // A control's text as shown, without the mark of its mnemonic.
@@ -150,6 +155,16 @@ std::string LongTrackFile() {
   return gdbtest::GdbFile('l', {gdbtest::TrackRecord(LongTrack("Z\xFCrich"))});
 }
 
+// A track of 600 points winding about a line: more than one route's vias,
+// and no two via choices follow it equally well.
+std::string WindingTrackFile() {
+  gdbtest::Track track("Bend");
+  for (int32_t i = 0; i < 600; ++i) {
+    track.Point({0x10000000 + i * 1000, 0x20000000 + (i % 40 < 20 ? i % 20 : 20 - i % 20) * 3000});
+  }
+  return gdbtest::GdbFile('l', {gdbtest::TrackRecord(track)});
+}
+
 bool WriteFile(const QString& path, const std::string& bytes) {
   QFile file(path);
   if (!file.open(QIODevice::WriteOnly)) return false;
@@ -160,6 +175,20 @@ bool WriteFile(const QString& path, const std::string& bytes) {
 QByteArray ReadFile(const QString& path) {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// What a run of option 5 writes, without a window.
+QByteArray OptionFiveOutput(const QString& input, const QString& output, bool oneRoute) {
+  struct Quiet final : RunReporter {
+    void ShowMessage(const std::string&, const std::string&, MessageStyle) override {}
+  } quiet;
+  RunRequest request;
+  request.inputPath = input.toStdString();
+  request.outputPath = output.toStdString();
+  request.option = 5;
+  request.oneRoute = oneRoute;
+  RunConversion(request, quiet);
+  return ReadFile(output);
 }
 
 }  // namespace
@@ -349,6 +378,7 @@ class TestMorvexDlg : public QObject {
       QCOMPARE(Dlg().GetCheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6), clicks[i]);
       QCOMPARE(Item(IDC_MAX_VIAS_LABEL)->isEnabled(), enabledAfter[i]);
       QCOMPARE(Item(IDC_MAX_VIAS)->isEnabled(), enabledAfter[i]);
+      QCOMPARE(Item(IDC_ONE_ROUTE)->isEnabled(), enabledAfter[i]);
       QCOMPARE(TextOf(Dlg(), IDC_MAX_VIAS), QStringLiteral("731"));
     }
     QCOMPARE(Dlg().GetCheckedRadioButton(IDC_LANG_ENGLISH, IDC_LANG_FRENCH), int{IDC_LANG_ENGLISH});
@@ -364,7 +394,8 @@ class TestMorvexDlg : public QObject {
     const QList<int> last{IDC_LANG_ENGLISH, IDC_CONVERT, IDCANCEL, IDC_INPUT_PATH};
     QTest::newRow("option 1") << int{IDC_OPTION_1} << (paths + QList<int>{IDC_OPTION_1} + last);
     QTest::newRow("option 6") << int{IDC_OPTION_6}
-                              << (paths + QList<int>{IDC_OPTION_6, IDC_MAX_VIAS} + last);
+                              << (paths + QList<int>{IDC_OPTION_6, IDC_MAX_VIAS, IDC_ONE_ROUTE} +
+                                  last);
   }
 
   void tabOrder() {
@@ -422,7 +453,8 @@ class TestMorvexDlg : public QObject {
         {Qt::Key_Down, IDC_OPTION_4},     {Qt::Key_Down, IDC_OPTION_5},
         {Qt::Key_Down, IDC_OPTION_6},     {Qt::Key_Down, IDC_OPTION_1},
         {Qt::Key_Up, IDC_OPTION_6},       {Qt::Key_Left, IDC_OPTION_5},
-        {Qt::Key_Tab, IDC_MAX_VIAS},      {Qt::Key_Tab, IDC_LANG_ENGLISH},
+        {Qt::Key_Tab, IDC_MAX_VIAS},      {Qt::Key_Tab, IDC_ONE_ROUTE},
+        {Qt::Key_Space, IDC_ONE_ROUTE},   {Qt::Key_Tab, IDC_LANG_ENGLISH},
         {Qt::Key_Down, IDC_LANG_DUTCH},   {Qt::Key_Down, IDC_LANG_GERMAN},
         {Qt::Key_Down, IDC_LANG_ENGLISH},  // past the hidden fourth button
         {Qt::Key_Up, IDC_LANG_GERMAN},    {Qt::Key_Tab, IDC_CONVERT},
@@ -439,10 +471,11 @@ class TestMorvexDlg : public QObject {
     }
     QCOMPARE(Dlg().CurrentLanguage(), Language::kGerman);
     QCOMPARE(TextOf(Dlg(), IDC_CONVERT), QStringLiteral("Konvertieren"));
+    QVERIFY(qobject_cast<QCheckBox*>(Item(IDC_ONE_ROUTE))->isChecked());
 
     // Shift+Tab goes back the same way.
-    for (int id : {IDCANCEL, IDC_CONVERT, IDC_LANG_GERMAN, IDC_MAX_VIAS, IDC_OPTION_5,
-                   IDC_BROWSE_OUTPUT, IDC_OUTPUT_PATH}) {
+    for (int id : {IDCANCEL, IDC_CONVERT, IDC_LANG_GERMAN, IDC_ONE_ROUTE, IDC_MAX_VIAS,
+                   IDC_OPTION_5, IDC_BROWSE_OUTPUT, IDC_OUTPUT_PATH}) {
       key(Qt::Key_Backtab, Qt::ShiftModifier);
       QCOMPARE(Focus(), Item(id));
     }
@@ -1292,6 +1325,49 @@ class TestMorvexDlg : public QObject {
     QCOMPARE(m_prompts.pickerRequests[0].folder, inputs.path());
     QCOMPARE(m_prompts.pickerRequests[1].folder, outputs.path());
     QCOMPARE(m_prompts.pickerRequests[2].folder, outputs.path());
+  }
+
+  // The one-route box: enabled with the via field, toggled by Space and its
+  // mnemonic; checked, option 5 converts as a run of one route per track
+  // does, and it comes back checked after a restart.
+  void oneRoute() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString inputPath = dir.filePath(QStringLiteral("in.gdb"));
+    const QString outputPath = dir.filePath(QStringLiteral("out.gdb"));
+    QVERIFY(WriteFile(inputPath, WindingTrackFile()));
+    const QByteArray oneRoute = OptionFiveOutput(inputPath, dir.filePath("one.gdb"), true);
+    QVERIFY(!oneRoute.isEmpty());
+    QVERIFY(oneRoute != OptionFiveOutput(inputPath, dir.filePath("several.gdb"), false));
+    ShowActive();
+    auto* box = qobject_cast<QCheckBox*>(Item(IDC_ONE_ROUTE));
+    QVERIFY(box != nullptr && !box->isChecked() && !box->isEnabled());
+    Click(Item(IDC_OPTION_5));
+    QVERIFY(box->isEnabled());
+    Item(IDC_MAX_VIAS)->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(Focus(), Qt::Key_Tab);
+    QCOMPARE(Focus(), static_cast<QWidget*>(box));
+    QTest::keyClick(Focus(), Qt::Key_Space);
+    QVERIFY(box->isChecked());
+    QTest::keyClick(Focus(), Qt::Key_K, Qt::AltModifier);
+    QTRY_VERIFY(!box->isChecked());
+    QTest::keyClick(Focus(), Qt::Key_K, Qt::AltModifier);
+    QTRY_VERIFY(box->isChecked());
+    for (int option : {IDC_OPTION_1, IDC_OPTION_2, IDC_OPTION_3, IDC_OPTION_4}) {
+      Click(Item(option));
+      QVERIFY(!box->isEnabled());
+    }
+    Click(Item(IDC_OPTION_5));
+    Dlg().SetDlgItemText(IDC_INPUT_PATH, inputPath);
+    Dlg().SetDlgItemText(IDC_OUTPUT_PATH, outputPath);
+    Click(Item(IDC_CONVERT));
+    QCOMPARE(m_prompts.messages.size(), size_t{1});
+    QCOMPARE(ReadFile(outputPath), oneRoute);
+    Click(Item(IDCANCEL));
+
+    Restart();
+    box = qobject_cast<QCheckBox*>(Item(IDC_ONE_ROUTE));
+    QVERIFY(box->isChecked() && box->isEnabled());
   }
 
   // Convert asks before it replaces an output file that exists, unless the

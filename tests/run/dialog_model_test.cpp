@@ -42,7 +42,8 @@ TEST(DialogModel, MnemonicsAreAssignedAndNeverCollideWithinALanguage) {
       {IDC_OPTIONS_GROUP, {'P', 'P', 'V', 'V'}}, {IDC_LANGUAGE_GROUP, {'L', 'L', 'T', 'S'}},
       {IDC_CONVERT, {'C', 'C', 'C', 'K'}},       {IDCANCEL, {'Q', 'Q', 'E', 'B'}},
       {IDC_OPTION_1, {'1', '1', '1', '1'}},      {IDC_OPTION_6, {'6', '6', '6', '6'}},
-      {IDC_BROWSE_INPUT, {0, 0, 0, 0}},          {IDC_BROWSE_OUTPUT, {0, 0, 0, 0}},
+      {IDC_ONE_ROUTE, {'K', 'K', 'R', 'J'}},     {IDC_BROWSE_INPUT, {0, 0, 0, 0}},
+      {IDC_BROWSE_OUTPUT, {0, 0, 0, 0}},
   };
   const Language languages[] = {Language::kEnglish, Language::kDutch, Language::kGerman};
   for (size_t column = 0; column < 4; ++column) {
@@ -87,7 +88,7 @@ TEST(DialogModel, TemplateTabStopsAndRadioGroups) {
     if (IsTabStop(control)) stops.push_back(control.id);
   }
   EXPECT_EQ(stops, (std::vector<int>{IDC_INPUT_PATH, IDC_BROWSE_INPUT, IDC_OUTPUT_PATH,
-                                     IDC_BROWSE_OUTPUT, IDC_OPTION_1, IDC_MAX_VIAS,
+                                     IDC_BROWSE_OUTPUT, IDC_OPTION_1, IDC_MAX_VIAS, IDC_ONE_ROUTE,
                                      IDC_LANG_ENGLISH, IDC_CONVERT, IDCANCEL}));
   const std::vector<int> options{IDC_OPTION_1, IDC_OPTION_2, IDC_OPTION_3,
                                  IDC_OPTION_4, IDC_OPTION_5, IDC_OPTION_6};
@@ -114,7 +115,7 @@ TEST(DialogModel, TabStopsFollowTheCheckedButtonsAndTheViaField) {
       {IDC_OPTION_6,
        IDC_LANG_GERMAN,
        {IDC_INPUT_PATH, IDC_BROWSE_INPUT, IDC_OUTPUT_PATH, IDC_BROWSE_OUTPUT, IDC_OPTION_6,
-        IDC_MAX_VIAS, IDC_LANG_GERMAN, IDC_CONVERT, IDCANCEL}},
+        IDC_MAX_VIAS, IDC_ONE_ROUTE, IDC_LANG_GERMAN, IDC_CONVERT, IDCANCEL}},
   };
   for (const auto& c : cases) {
     DialogModel model;
@@ -202,6 +203,7 @@ TEST(DialogModel, ViaControlsAreEnabledForOptionsFiveAndSixOnly) {
     EXPECT_EQ(model.CheckedOptionButton(), c.button);
     EXPECT_EQ(model.IsEnabled(IDC_MAX_VIAS_LABEL), c.vias) << c.option;
     EXPECT_EQ(model.IsEnabled(IDC_MAX_VIAS), c.vias) << c.option;
+    EXPECT_EQ(model.IsEnabled(IDC_ONE_ROUTE), c.vias) << c.option;
     EXPECT_TRUE(model.IsEnabled(IDC_CONVERT));
     EXPECT_FALSE(model.IsEnabled(IDC_LANG_FRENCH));
   }
@@ -228,7 +230,7 @@ TEST(DialogModel, LanguageButtonsSetTheLanguageAndReturnItsTexts) {
       EXPECT_TRUE(texts.empty()) << c.button;
       continue;
     }
-    ASSERT_EQ(texts.size(), 15u);
+    ASSERT_EQ(texts.size(), 16u);
     EXPECT_EQ(texts[2].id, IDC_CONVERT);
     EXPECT_EQ(WithoutMnemonic(texts[2].text), c.convert);
   }
@@ -259,6 +261,22 @@ TEST(DialogModel, RequestCarriesTheStateAndTheTrimmedViaText) {
     EXPECT_EQ(request.viaText, c.read) << c.typed;
     EXPECT_EQ(request.language, Language::kGerman);
     EXPECT_EQ(request.trace, nullptr);
+  }
+}
+
+// A checked one-route box goes with a run only where the run makes routes
+// of tracks; it stays checked through the other options.
+TEST(DialogModel, RequestCarriesOneRouteForOptionsFiveAndSixOnly) {
+  DialogModel model;
+  EXPECT_FALSE(model.OneRoute());
+  for (bool checked : {true, false}) {
+    model.SetOneRoute(checked);
+    for (int option = 1; option <= 6; ++option) {
+      model.CheckOption(IDC_OPTION_1 + option - 1);
+      EXPECT_EQ(model.Request("in.gdb", "out.gdb", "250").oneRoute, checked && option >= 5)
+          << option << " " << checked;
+      EXPECT_EQ(model.OneRoute(), checked);
+    }
   }
 }
 
@@ -523,17 +541,21 @@ TEST(DialogSettings, StoredValuesAreCheckedAndWhatIsNotUnderstoodFallsBack) {
     int option;
     const char* vias;
     const char* inputFolder;
+    bool oneRoute = false;
   } cases[] = {
       {"", "de_DE", Language::kGerman, 1, "250", ""},
-      {"[Morvex]\nLanguage=nl\nOption=6\nMaxVias=500\nInputFolder=C:\\trips\\alps\n", "de_DE",
-       Language::kDutch, 6, "500", "C:\\trips\\alps"},
-      {"\xEF\xBB\xBF[Morvex]\r\nLanguage = de\r\nOption=5\r\nMaxVias=1000\r\n", "C",
-       Language::kGerman, 5, "1000", ""},
-      {"[Morvex]\nLanguage=fr\nOption=7\nMaxVias=24\n", "nl_BE", Language::kDutch, 1, "250", ""},
-      {"[Morvex]\nLanguage=\nOption=0\nMaxVias=12a\n", "C", Language::kEnglish, 1, "250", ""},
-      {"[Morvex]\nOption=55\nMaxVias=4294967321\n", "C", Language::kEnglish, 1, "250", ""},
-      {"[Other]\nLanguage=de\nOption=3\n[Morvex]\nInputFolder=/a=b\n", "C", Language::kEnglish, 1,
-       "250", "/a=b"},
+      {"[Morvex]\nLanguage=nl\nOption=6\nMaxVias=500\nInputFolder=C:\\trips\\alps\nOneRoute=1\n",
+       "de_DE", Language::kDutch, 6, "500", "C:\\trips\\alps", true},
+      {"\xEF\xBB\xBF[Morvex]\r\nLanguage = de\r\nOption=5\r\nMaxVias=1000\r\nOneRoute = 1\r\n", "C",
+       Language::kGerman, 5, "1000", "", true},
+      {"[Morvex]\nLanguage=fr\nOption=7\nMaxVias=24\nOneRoute=yes\n", "nl_BE", Language::kDutch, 1,
+       "250", ""},
+      {"[Morvex]\nLanguage=\nOption=0\nMaxVias=12a\nOneRoute=11\n", "C", Language::kEnglish, 1,
+       "250", ""},
+      {"[Morvex]\nOption=55\nMaxVias=4294967321\nOneRoute=0\n", "C", Language::kEnglish, 1, "250",
+       ""},
+      {"[Other]\nLanguage=de\nOption=3\nOneRoute=1\n[Morvex]\nInputFolder=/a=b\n", "C",
+       Language::kEnglish, 1, "250", "/a=b"},
       {"\x01\xFF garbage\n=\n[Morvex\nOption=", "C", Language::kEnglish, 1, "250", ""},
   };
   for (const auto& c : cases) {
@@ -542,6 +564,7 @@ TEST(DialogSettings, StoredValuesAreCheckedAndWhatIsNotUnderstoodFallsBack) {
     EXPECT_EQ(settings.option, c.option) << c.file;
     EXPECT_EQ(settings.viaText, c.vias) << c.file;
     EXPECT_EQ(settings.inputFolder, c.inputFolder) << c.file;
+    EXPECT_EQ(settings.oneRoute, c.oneRoute) << c.file;
   }
 }
 
@@ -549,6 +572,7 @@ TEST(DialogSettings, WhatAWindowKeepsComesBack) {
   DialogModel model;
   model.OnLanguageClicked(IDC_LANG_GERMAN);
   model.CheckOption(IDC_OPTION_6);
+  model.SetOneRoute(true);
   model.OnPathPicked(IDC_INPUT_PATH, "D:\\Trips\\Alps 2026\\day 1.gdb");
   model.OnConvertStarted("D:\\Trips\\Alps 2026\\day 1.gdb", "/home/jo/out/day.gdb");
   const DialogSettings kept = SettingsFromFileText(SettingsFileText(model.Settings(" 500 ")), "nl");
@@ -558,6 +582,7 @@ TEST(DialogSettings, WhatAWindowKeepsComesBack) {
   EXPECT_EQ(next.CurrentLanguage(), Language::kGerman);
   EXPECT_EQ(next.CheckedOption(), 6);
   EXPECT_TRUE(next.IsEnabled(IDC_MAX_VIAS));
+  EXPECT_TRUE(next.OneRoute());
   EXPECT_EQ(kept.viaText, "500");
   EXPECT_EQ(kept.inputFolder, "D:\\Trips\\Alps 2026");
   EXPECT_EQ(kept.outputFolder, "/home/jo/out");

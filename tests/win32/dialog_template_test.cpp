@@ -138,6 +138,7 @@ const KindStyle kKindStyles[] = {
     {ControlKind::DefaultButton, kButton, BS_TYPEMASK, BS_DEFPUSHBUTTON},
     {ControlKind::Option, kButton, BS_TYPEMASK, BS_AUTORADIOBUTTON},
     {ControlKind::Label, kStatic, 0, 0},
+    {ControlKind::CheckBox, kButton, BS_TYPEMASK, BS_AUTOCHECKBOX},
 };
 
 TEST(MainDialogTemplate, HasTheModelsControlsInTableOrder) {
@@ -219,7 +220,7 @@ TEST(MainDialogTemplate, ControlsSitInTheirFramesWithoutOverlapping) {
       {IDC_OUTPUT_GROUP, {IDC_OUTPUT_PATH, IDC_BROWSE_OUTPUT}},
       {IDC_OPTIONS_GROUP,
        {IDC_OPTION_1, IDC_OPTION_2, IDC_OPTION_3, IDC_OPTION_4, IDC_OPTION_5, IDC_OPTION_6,
-        IDC_MAX_VIAS_LABEL, IDC_MAX_VIAS}},
+        IDC_MAX_VIAS_LABEL, IDC_MAX_VIAS, IDC_ONE_ROUTE}},
       {IDC_LANGUAGE_GROUP, {IDC_LANG_ENGLISH, IDC_LANG_DUTCH, IDC_LANG_GERMAN}},
   };
   for (const auto& frame : frames) {

@@ -7,10 +7,11 @@
 # with F1 and closes it with Escape. Then the same from the keyboard alone:
 # mnemonics to the output path and the input path, Tab through the path
 # controls to the options, an arrow to option 5, Tab to the via field (24,
-# refused) and to the languages, an arrow to English, Enter; the languages'
-# mnemonic and Shift+Tab back to the via field, 300, Enter. Escape ends the
-# program. Started on a copy of the file, option 6 and Enter write the output
-# the window suggests beside it. Started once more, Alt+Q ends it.
+# refused), past the one-route box to the languages, an arrow to English,
+# Enter; the languages' mnemonic and Shift+Tab back to the via field, 300,
+# Enter. Escape ends the program. Started on a copy of the file, option 6 and
+# Enter write the output the window suggests beside it. Started once more,
+# Alt+Q ends it.
 #
 # Usage: smoke_test.sh MORVEX_EXE MORVEX_CONVERT_EXE INPUT_GDB
 # Ends with status 77 (skipped) where Wine, Xvfb or xdotool are missing.
@@ -75,14 +76,14 @@ keys alt+i Tab Tab Tab Tab # input path, its Browse, output path, its Browse, op
 keys Up                    # option 5, which enables the via field
 keys Tab                   # the via field, its text selected
 xdotool type --delay 20 24
-keys Tab Up # the languages: Nederlands, then English
+keys Tab Tab Up # the one-route box, the languages: Nederlands, then English
 keys Return # Convert, which refuses 24 via points
 error_box=$(wait_window Error 600) || fail "no English box refusing 24 via points ('Error') appeared"
 xdotool windowfocus --sync "$error_box" 2>/dev/null || true
 xdotool key Return
 wait_window_gone Error 300 || fail "the error box stayed open"
 settle_on_main
-keys alt+l shift+Tab # the languages (English), then back to the via field
+keys alt+l shift+Tab shift+Tab # the languages (English), back to the via field
 xdotool type --delay 20 300
 keys Return
 if ! done_box=$(wait_window Finished 600); then
