@@ -28,6 +28,7 @@ add_executable(run_tests
   run/run_atomic_test.cpp
   run/run_info_test.cpp
   run/file_streams_test.cpp
+  run/preview_model_test.cpp
 )
 target_link_libraries(run_tests PRIVATE
   morvex_run morvex_run_test_helpers morvex_test_support GTest::gtest_main)
