@@ -88,7 +88,7 @@ TEST(DialogModel, TemplateTabStopsAndRadioGroups) {
   }
   EXPECT_EQ(stops, (std::vector<int>{IDC_INPUT_PATH, IDC_BROWSE_INPUT, IDC_OUTPUT_PATH,
                                      IDC_BROWSE_OUTPUT, IDC_OPTION_1, IDC_MAX_VIAS,
-                                     IDC_LANG_ENGLISH, IDC_CONVERT, IDCANCEL}));
+                                     IDC_LANG_ENGLISH, IDC_PREVIEW, IDC_CONVERT, IDCANCEL}));
   const std::vector<int> options{IDC_OPTION_1, IDC_OPTION_2, IDC_OPTION_3,
                                  IDC_OPTION_4, IDC_OPTION_5, IDC_OPTION_6};
   const std::vector<int> languages{IDC_LANG_ENGLISH, IDC_LANG_DUTCH, IDC_LANG_GERMAN,
@@ -110,11 +110,11 @@ TEST(DialogModel, TabStopsFollowTheCheckedButtonsAndTheViaField) {
       {IDC_OPTION_1,
        IDC_LANG_ENGLISH,
        {IDC_INPUT_PATH, IDC_BROWSE_INPUT, IDC_OUTPUT_PATH, IDC_BROWSE_OUTPUT, IDC_OPTION_1,
-        IDC_LANG_ENGLISH, IDC_CONVERT, IDCANCEL}},
+        IDC_LANG_ENGLISH, IDC_PREVIEW, IDC_CONVERT, IDCANCEL}},
       {IDC_OPTION_6,
        IDC_LANG_GERMAN,
        {IDC_INPUT_PATH, IDC_BROWSE_INPUT, IDC_OUTPUT_PATH, IDC_BROWSE_OUTPUT, IDC_OPTION_6,
-        IDC_MAX_VIAS, IDC_LANG_GERMAN, IDC_CONVERT, IDCANCEL}},
+        IDC_MAX_VIAS, IDC_LANG_GERMAN, IDC_PREVIEW, IDC_CONVERT, IDCANCEL}},
   };
   for (const auto& c : cases) {
     DialogModel model;
@@ -228,7 +228,7 @@ TEST(DialogModel, LanguageButtonsSetTheLanguageAndReturnItsTexts) {
       EXPECT_TRUE(texts.empty()) << c.button;
       continue;
     }
-    ASSERT_EQ(texts.size(), 15u);
+    ASSERT_EQ(texts.size(), 16u);
     EXPECT_EQ(texts[2].id, IDC_CONVERT);
     EXPECT_EQ(WithoutMnemonic(texts[2].text), c.convert);
   }
@@ -626,3 +626,15 @@ TEST(ReplaceQuestion, AskedForAnExistingOutputNotFromTheSavePicker) {
 }
 
 }  // namespace
+
+TEST(DialogModel, PreviewPaneIsRememberedAndHiddenByDefault) {
+  EXPECT_FALSE(SettingsFromFileText("[Morvex]\nOption=2\n", "C").preview);
+  EXPECT_FALSE(SettingsFromFileText("[Morvex]\nPreview=yes\n", "C").preview);
+  DialogModel model;
+  model.SetPreviewShown(true);
+  const DialogSettings kept = SettingsFromFileText(SettingsFileText(model.Settings("250")), "C");
+  EXPECT_TRUE(kept.preview);
+  DialogModel restored;
+  restored.RestoreSettings(kept);
+  EXPECT_TRUE(restored.PreviewShown());
+}
