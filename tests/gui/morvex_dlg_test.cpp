@@ -361,7 +361,7 @@ class TestMorvexDlg : public QObject {
     QTest::addColumn<int>("option");
     QTest::addColumn<QList<int>>("stops");
     const QList<int> paths{IDC_INPUT_PATH, IDC_BROWSE_INPUT, IDC_OUTPUT_PATH, IDC_BROWSE_OUTPUT};
-    const QList<int> last{IDC_LANG_ENGLISH, IDC_CONVERT, IDCANCEL, IDC_INPUT_PATH};
+    const QList<int> last{IDC_LANG_ENGLISH, IDC_PREVIEW, IDC_CONVERT, IDCANCEL, IDC_INPUT_PATH};
     QTest::newRow("option 1") << int{IDC_OPTION_1} << (paths + QList<int>{IDC_OPTION_1} + last);
     QTest::newRow("option 6") << int{IDC_OPTION_6}
                               << (paths + QList<int>{IDC_OPTION_6, IDC_MAX_VIAS} + last);
@@ -425,8 +425,9 @@ class TestMorvexDlg : public QObject {
         {Qt::Key_Tab, IDC_MAX_VIAS},      {Qt::Key_Tab, IDC_LANG_ENGLISH},
         {Qt::Key_Down, IDC_LANG_DUTCH},   {Qt::Key_Down, IDC_LANG_GERMAN},
         {Qt::Key_Down, IDC_LANG_ENGLISH},  // past the hidden fourth button
-        {Qt::Key_Up, IDC_LANG_GERMAN},    {Qt::Key_Tab, IDC_CONVERT},
-        {Qt::Key_Tab, IDCANCEL},          {Qt::Key_Tab, IDC_INPUT_PATH},
+        {Qt::Key_Up, IDC_LANG_GERMAN},    {Qt::Key_Tab, IDC_PREVIEW},
+        {Qt::Key_Tab, IDC_CONVERT},       {Qt::Key_Tab, IDCANCEL},
+        {Qt::Key_Tab, IDC_INPUT_PATH},
     };
     for (const auto& arrow : arrows) {
       key(arrow.key);
@@ -441,7 +442,7 @@ class TestMorvexDlg : public QObject {
     QCOMPARE(TextOf(Dlg(), IDC_CONVERT), QStringLiteral("Konvertieren"));
 
     // Shift+Tab goes back the same way.
-    for (int id : {IDCANCEL, IDC_CONVERT, IDC_LANG_GERMAN, IDC_MAX_VIAS, IDC_OPTION_5,
+    for (int id : {IDCANCEL, IDC_CONVERT, IDC_PREVIEW, IDC_LANG_GERMAN, IDC_MAX_VIAS, IDC_OPTION_5,
                    IDC_BROWSE_OUTPUT, IDC_OUTPUT_PATH}) {
       key(Qt::Key_Backtab, Qt::ShiftModifier);
       QCOMPARE(Focus(), Item(id));
