@@ -226,7 +226,7 @@ void CMorvexDlg::CreateControls() {
 
 // Two full-width frames for the paths; below them the options frame with the
 // via-point label and field at its foot, and to its right the language frame
-// over Convert and, lowest, Quit.
+// over Preview, Convert and, lowest, Quit.
 void CMorvexDlg::LayOutControls() {
   const auto pathRow = [this](int frameId, int fieldId, int buttonId) {
     auto* row = new QHBoxLayout(static_cast<QGroupBox*>(GetDlgItem(frameId)));
@@ -253,6 +253,7 @@ void CMorvexDlg::LayOutControls() {
   auto* side = new QVBoxLayout;
   side->addWidget(GetDlgItem(IDC_LANGUAGE_GROUP));
   side->addStretch(1);
+  side->addWidget(GetDlgItem(IDC_PREVIEW));
   side->addWidget(GetDlgItem(IDC_CONVERT));
   side->addWidget(GetDlgItem(IDCANCEL));
 

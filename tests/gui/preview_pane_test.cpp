@@ -67,6 +67,12 @@ class TestPreviewPane : public QObject {
     Start();
     const QSize hidden = m_dlg->size();
     QVERIFY(Pane().isHidden());
+    // The button stands in the column of Convert, between the languages and Convert.
+    const QRect button = m_dlg->GetDlgItem(IDC_PREVIEW)->geometry();
+    const QRect convert = m_dlg->GetDlgItem(IDC_CONVERT)->geometry();
+    QCOMPARE(button.left(), convert.left());
+    QVERIFY(button.bottom() < convert.top());
+    QVERIFY(button.top() > m_dlg->GetDlgItem(IDC_LANGUAGE_GROUP)->geometry().bottom());
     Click(IDC_PREVIEW);
     QVERIFY(!Pane().isHidden());
     QVERIFY(m_dlg->width() >= hidden.width() + Pane().minimumSizeHint().width());
