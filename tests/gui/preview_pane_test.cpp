@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QImage>
+#include <QLayout>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
@@ -68,6 +69,7 @@ class TestPreviewPane : public QObject {
     const QSize hidden = m_dlg->size();
     QVERIFY(Pane().isHidden());
     // The button stands in the column of Convert, between the languages and Convert.
+    m_dlg->layout()->activate();
     const QRect button = m_dlg->GetDlgItem(IDC_PREVIEW)->geometry();
     const QRect convert = m_dlg->GetDlgItem(IDC_CONVERT)->geometry();
     QCOMPARE(button.left(), convert.left());
