@@ -449,8 +449,18 @@ void MainDialog::ShowPreviewPane(bool shown) {
       ((GetWindowLongPtrW(m_previewPane, GWL_STYLE) & WS_VISIBLE) != 0) == shown)
     return;
   ShowWindow(m_previewPane, shown ? SW_SHOWNA : SW_HIDE);
-  SetWindowPos(m_window, nullptr, 0, 0, m_controlsSize.cx + (shown ? m_paneWidth : 0),
-               m_controlsSize.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // The window grows to the right, moving left as far as it must to stay on its screen.
+  RECT window{};
+  GetWindowRect(m_window, &window);
+  const int width = m_controlsSize.cx + (shown ? m_paneWidth : 0);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (GetMonitorInfoW(MonitorFromWindow(m_window, MONITOR_DEFAULTTONEAREST), &monitor) &&
+      window.left + width > monitor.rcWork.right) {
+    window.left = std::max(monitor.rcWork.left, monitor.rcWork.right - width);
+  }
+  SetWindowPos(m_window, nullptr, window.left, window.top, width, m_controlsSize.cy,
+               SWP_NOZORDER | SWP_NOACTIVATE);
   RequestPreview();
 }
 
@@ -489,12 +499,19 @@ void MainDialog::DrawPreview(const DRAWITEMSTRUCT& item) const {
   FrameRect(dc, &whole, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
   SetBkMode(dc, TRANSPARENT);
   SetTextAlign(dc, TA_BASELINE | TA_LEFT);
-  for (const preview::Shape& shape : preview::Layout(m_preview.picture, width, height,
-                                                     m_model.CurrentLanguage(), m_preview.note)) {
+  // Laid out in pixels of 96 DPI, as the Qt window's logical pixels, and scaled
+  // to the system's DPI, so that marks and texts keep their places at any DPI.
+  const int dpi = GetDeviceCaps(item.hDC, LOGPIXELSY);
+  const auto scaled = [dpi](int value) { return MulDiv(value, dpi, 96); };
+  for (const preview::Shape& shape :
+       preview::Layout(m_preview.picture, MulDiv(width, 96, dpi), MulDiv(height, 96, dpi),
+                       m_model.CurrentLanguage(), m_preview.note)) {
     const uint32_t rgb = preview::ColourOf(shape.role);
     const COLORREF colour = RGB(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF);
     std::vector<POINT> points;
-    for (const preview::Pixel& pixel : shape.points) points.push_back({pixel.x, pixel.y});
+    for (const preview::Pixel& pixel : shape.points) {
+      points.push_back({scaled(pixel.x), scaled(pixel.y)});
+    }
     if (points.empty()) continue;
     const POINT at = points.front();
     int penWidth = 1;
@@ -502,7 +519,7 @@ void MainDialog::DrawPreview(const DRAWITEMSTRUCT& item) const {
     if (shape.role == preview::Role::OutputLine || shape.role == preview::Role::Reclassified) {
       penWidth = 2;
     }
-    const HPEN pen = CreatePen(PS_SOLID, penWidth, colour);
+    const HPEN pen = CreatePen(PS_SOLID, scaled(penWidth), colour);
     const HBRUSH brush = CreateSolidBrush(colour);
     const HGDIOBJ oldPen = SelectObject(dc, pen);
     const HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
@@ -516,13 +533,13 @@ void MainDialog::DrawPreview(const DRAWITEMSTRUCT& item) const {
         break;
       case preview::Role::Via:
       case preview::Role::Waypoint: {
-        const int r = shape.role == preview::Role::Via ? 3 : 2;
+        const int r = scaled(shape.role == preview::Role::Via ? 3 : 2);
         SelectObject(dc, brush);
         Ellipse(dc, at.x - r, at.y - r, at.x + r + 1, at.y + r + 1);
         break;
       }
       case preview::Role::Reclassified:
-        Ellipse(dc, at.x - 6, at.y - 6, at.x + 7, at.y + 7);
+        Ellipse(dc, at.x - scaled(6), at.y - scaled(6), at.x + scaled(6) + 1, at.y + scaled(6) + 1);
         break;
       case preview::Role::Label:
       case preview::Role::Status: {
