@@ -29,6 +29,10 @@ void CopyWaypointRecord(ConversionState& state, InputStream& input, OutputStream
 void ConvertRouteToTrack(ConversionState& state, InputStream& input, OutputStream& output,
                          uint32_t length, ConversionMode mode);
 
+// After a track point's coordinates: altitude, time, depth, temperature,
+// each a flag byte and the value when it is set.
+inline constexpr uint8_t kTrackPointFields[4] = {8, 4, 8, 8};
+
 // Track to routes, with user waypoint vias or hidden vias.
 int32_t ReadTrackPoints(RecordWalk& walk);
 struct Bounds {

@@ -74,7 +74,9 @@ bool WalkRouteEntry(RecordWalk& walk, PrefixRewrite rewrite, LinkPointSink* sink
   uint64_t nameHash = 0;
   if (!walk.Text(&nameHash)) return false;
   if (index == 0 && sink != nullptr) sink->OnFirstEntry(nameHash, entryCount);
-  WalkWaypointPrefix(walk, rewrite);
+  int classByte = -1;
+  WalkWaypointPrefix(walk, rewrite, sink != nullptr ? &classByte : nullptr);
+  if (sink != nullptr && walk.Ok()) sink->OnEntry(index, nameHash, classByte);
   uint32_t linkPoints = 0;
   if (!walk.Ok() || !WalkWaypointTail(walk) || !walk.UInt32(linkPoints) || linkPoints == 0) {
     return false;

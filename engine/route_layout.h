@@ -20,6 +20,9 @@ class LinkPointSink {
   // The name of the route's first waypoint entry, as a NameHash, and the
   // route's entry count.
   virtual void OnFirstEntry(uint64_t nameHash, uint32_t entryCount) = 0;
+  // Every entry whose waypoint prefix was read whole: its name as a
+  // NameHash and its class byte. Most sinks need none of them.
+  virtual void OnEntry(uint32_t /*index*/, uint64_t /*nameHash*/, int /*classByte*/) {}
 
  protected:
   ~LinkPointSink() = default;
@@ -30,8 +33,9 @@ class LinkPointSink {
 using PrefixRewrite = std::optional<ConversionMode>;
 
 // Walks a waypoint's class value, country code and the 22 bytes that hold its
-// marker byte, rewriting class and marker for a reclassifying mode.
-void WalkWaypointPrefix(RecordWalk& walk, PrefixRewrite rewrite);
+// marker byte, rewriting class and marker for a reclassifying mode. With
+// classByte, also gives the class byte as read (-1 when it was not).
+void WalkWaypointPrefix(RecordWalk& walk, PrefixRewrite rewrite, int* classByte = nullptr);
 
 // Walks a route body from the first byte after the route name up to the end of
 // its waypoint entries. Every link point read whole goes to sink (may be null).

@@ -102,10 +102,6 @@ uint32_t RouteLength(uint8_t gdbVersion, uint32_t entries, uint32_t nameLength) 
   }
 }
 
-// After a track point's coordinates: altitude, time, depth, temperature,
-// each a flag byte and the value when it is set.
-constexpr uint8_t kTrackPointFields[4] = {8, 4, 8, 8};
-
 // The track name as the generated route names carry it: at most 250 bytes,
 // cut between characters for the UTF-8 names of version 'm'.
 void CopyTrackNamePart(uint8_t gdbVersion, char* out, const char* trackName) {

@@ -27,14 +27,20 @@ uint8_t ReclassifiedMarker(uint8_t classByte, uint8_t markerByte) {
   return markerByte;
 }
 
-void WalkWaypointPrefix(RecordWalk& walk, PrefixRewrite rewrite) {
+void WalkWaypointPrefix(RecordWalk& walk, PrefixRewrite rewrite, int* classRead) {
+  if (classRead != nullptr) *classRead = -1;
   if (!rewrite) {
-    if (walk.Bytes(4) && walk.Text()) walk.Bytes(22);
+    uint32_t classValue = 0;
+    if (classRead == nullptr ? walk.Bytes(4) : walk.UInt32(classValue)) {
+      if (classRead != nullptr) *classRead = static_cast<int>(classValue & 0xFF);
+      if (walk.Text()) walk.Bytes(22);
+    }
     return;
   }
   if (!walk.Reserve(4)) return;
   const int classByte = walk.TakeByte();
   if (classByte == kEndOfInput) return;
+  if (classRead != nullptr) *classRead = classByte;
   const uint8_t newClass = ReclassifiedClass(static_cast<uint8_t>(classByte), *rewrite);
   walk.PutByte(newClass);
   // A via point counts once, whether its class, its marker or both changed.

@@ -41,6 +41,9 @@
 #define IDC_OPTIONS_GROUP 1033
 #define IDC_MAX_VIAS_LABEL 1034
 #define IDC_LANGUAGE_GROUP 1035
+#define IDC_PREVIEW 1041
+// The preview pane, which the Windows dialog makes when it opens.
+#define IDC_PREVIEW_PANE 1042
 // The about box's picture and texts.
 #define IDC_ABOUT_LOGO 1036
 #define IDC_ABOUT_VERSION 1037

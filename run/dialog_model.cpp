@@ -18,9 +18,9 @@ const char kCaption[] = "Morvex Version 3.1 - File Converter for Mapsource GDB f
 const char kAboutMenu[] = "&About Morvex...";
 
 // Tab order: the two paths with their Browse buttons, the options with the
-// via-point field and the one-route box, the languages, then Convert and
-// Quit. Convert starts a group of its own so that the language buttons' group
-// ends before it.
+// via-point field and the one-route box, the languages, then Preview, Convert
+// and Quit. Preview starts a group of its own so that the language buttons'
+// group ends before it.
 const ControlTemplate kControls[] = {
     {IDC_INPUT_GROUP, Frame, "&Input File", 0},
     {IDC_INPUT_PATH, PathField, "", 0},
@@ -47,6 +47,7 @@ const ControlTemplate kControls[] = {
     {IDC_LANG_DUTCH, Option, "Nederlands", 0},
     {IDC_LANG_GERMAN, Option, "Deutsch", 0},
     {IDC_LANG_FRENCH, Option, "Français", kHidden | kDisabled},
+    {IDC_PREVIEW, Button, "Pre&view", kStartsGroup},
     {IDC_CONVERT, DefaultButton, "&Convert", kStartsGroup},
     {IDCANCEL, Button, "&Quit", 0},
 };
@@ -61,6 +62,7 @@ const TranslatedText kLanguageTexts[] = {
     {IDC_BROWSE_OUTPUT, {"Browse...", "Zoek...", "Suchen..."}},
     {IDC_CONVERT, {"&Convert", "&Converteer", "&Konvertieren"}},
     {IDCANCEL, {"&Quit", "&Exit", "&Beenden"}},
+    {IDC_PREVIEW, {"Pre&view", "Voor&beeld", "V&orschau"}},
     {IDC_INPUT_GROUP, {"&Input file", "&Invoer bestand", "&Eingabe-Datei"}},
     {IDC_OUTPUT_GROUP, {"&Output file", "&Uitvoer bestand", "&Ausgabe-Datei"}},
     {IDC_OPTIONS_GROUP, {"&Processing options", "&Verwerkings opties", "&Verarbeitungs Optionen"}},
@@ -258,6 +260,7 @@ constexpr std::string_view kViasKey = "MaxVias";
 constexpr std::string_view kOneRouteKey = "OneRoute";
 constexpr std::string_view kInputFolderKey = "InputFolder";
 constexpr std::string_view kOutputFolderKey = "OutputFolder";
+constexpr std::string_view kPreviewKey = "Preview";
 constexpr std::string_view kSettingsSection = "[Morvex]";
 
 // A via maximum that a run takes: digits only, 25 to 1000.
@@ -296,6 +299,7 @@ std::vector<StoredSetting> StoredSettings(const DialogSettings& settings) {
       {kOneRouteKey, settings.oneRoute ? "1" : "0"},
       {kInputFolderKey, settings.inputFolder},
       {kOutputFolderKey, settings.outputFolder},
+      {kPreviewKey, settings.preview ? "1" : "0"},
   };
 }
 
@@ -323,6 +327,7 @@ DialogSettings SettingsFromStored(const StoredValue& stored, std::string_view lo
   };
   settings.inputFolder = folder(kInputFolderKey);
   settings.outputFolder = folder(kOutputFolderKey);
+  settings.preview = stored(kPreviewKey) == "1";
   return settings;
 }
 
@@ -577,6 +582,7 @@ std::vector<ControlText> DialogModel::RestoreSettings(const DialogSettings& sett
   m_oneRoute = settings.oneRoute;
   m_inputFolder = settings.inputFolder;
   m_outputFolder = settings.outputFolder;
+  m_preview = settings.preview;
   // English keeps the template's texts, as every start always showed them.
   if (settings.language == m_language) return {};
   for (const LanguageButton& button : kLanguageButtons) {
@@ -586,8 +592,8 @@ std::vector<ControlText> DialogModel::RestoreSettings(const DialogSettings& sett
 }
 
 DialogSettings DialogModel::Settings(std::string_view viaText) const {
-  return {m_language, m_option,      std::string(Trimmed(viaText)),
-          m_oneRoute, m_inputFolder, m_outputFolder};
+  return {m_language,     m_option, std::string(Trimmed(viaText)), m_oneRoute, m_inputFolder,
+          m_outputFolder, m_preview};
 }
 
 std::string DialogModel::PickerFolder(

@@ -127,6 +127,7 @@ struct DialogSettings {
   bool oneRoute = false;     // the one-route check box
   std::string inputFolder;   // where the last input was picked or converted; may be empty
   std::string outputFolder;  // the same for the output
+  bool preview = false;      // the preview pane is shown
 };
 
 // The language of a locale name as the system gives it ("de_DE.UTF-8",
@@ -158,6 +159,9 @@ std::string FolderOfPath(std::string_view path);
 class DialogModel {
  public:
   int CheckedOption() const { return m_option; }  // 1 to 6; 0 when none is checked
+  // The preview pane, shown and hidden with the Preview button.
+  bool PreviewShown() const { return m_preview; }
+  void SetPreviewShown(bool shown) { m_preview = shown; }
   Language CurrentLanguage() const { return m_language; }
   // The buttons the window shows checked, by id; 0 when none is.
   int CheckedOptionButton() const;
@@ -240,6 +244,7 @@ class DialogModel {
   std::string m_inputPath;
   std::string m_inputFolder;
   std::string m_outputFolder;
+  bool m_preview = false;
   std::string m_agreedOutput;  // the output the user agreed to replace; empty for none
   std::string m_lastSuggestion;
   Language m_language = Language::kEnglish;

@@ -28,6 +28,7 @@ add_executable(run_tests
   run/run_atomic_test.cpp
   run/run_info_test.cpp
   run/file_streams_test.cpp
+  run/preview_model_test.cpp
 )
 target_link_libraries(run_tests PRIVATE
   morvex_run morvex_run_test_helpers morvex_test_support GTest::gtest_main)
@@ -46,8 +47,10 @@ endif()
 
 # The peer check: GDB files made by gpsbabel, converted with morvex-convert and
 # read back by gpsbabel. Skips itself where gpsbabel is not installed.
-add_executable(peer_tests run/peer_test.cpp run/samples_test.cpp run/peer_support.cpp)
-target_link_libraries(peer_tests PRIVATE morvex_run_test_helpers morvex_test_support GTest::gtest_main)
+add_executable(peer_tests run/peer_test.cpp run/samples_test.cpp run/peer_support.cpp
+  run/preview_peer_test.cpp)
+target_link_libraries(peer_tests PRIVATE
+  morvex_run morvex_run_test_helpers morvex_test_support GTest::gtest_main)
 target_compile_definitions(peer_tests PRIVATE
   MORVEX_CONVERT="$<TARGET_FILE:morvex-convert>"
   MORVEX_SAMPLES_DIR="${MORVEX_SAMPLES_DIR}")

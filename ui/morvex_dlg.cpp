@@ -23,11 +23,13 @@
 #include <QSettings>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdint>
 
 #include "about_dlg.h"
 #include "decimal_field.h"
 #include "morvex_resources.h"
+#include "preview_pane.h"
 
 namespace {
 
@@ -111,6 +113,8 @@ CMorvexDlg::CMorvexDlg(QWidget* parent) : QDialog(parent) {
 // A field deleted with the focus loses it after this class's part of the
 // dialog is gone: none of its events may reach eventFilter then.
 CMorvexDlg::~CMorvexDlg() {
+  // No picture may arrive once the dialog is going.
+  m_previewWorker.reset();
   for (const auto& [id, control] : m_controls) control->removeEventFilter(this);
 }
 
@@ -194,6 +198,16 @@ void CMorvexDlg::CreateControls() {
           &CMorvexDlg::OnConvert);
   connect(static_cast<QPushButton*>(GetDlgItem(IDCANCEL)), &QPushButton::clicked, this,
           &QDialog::reject);
+  connect(static_cast<QPushButton*>(GetDlgItem(IDC_PREVIEW)), &QPushButton::clicked, this,
+          &CMorvexDlg::OnPreview);
+  connect(static_cast<QLineEdit*>(GetDlgItem(IDC_MAX_VIAS)), &QLineEdit::textChanged, this,
+          [this] { RequestPreview(); });
+  // Every check box of the table is a choice of the run that the picture follows.
+  for (const auto& [id, control] : m_controls) {
+    if (auto* box = qobject_cast<QCheckBox*>(control)) {
+      connect(box, &QCheckBox::toggled, this, [this] { RequestPreview(); });
+    }
+  }
   for (int id = IDC_OPTION_1; id <= IDC_OPTION_6; ++id) {
     connect(static_cast<QRadioButton*>(GetDlgItem(id)), &QRadioButton::clicked, this,
             &CMorvexDlg::OnOptionClicked);
@@ -217,7 +231,7 @@ void CMorvexDlg::CreateControls() {
 
 // Two full-width frames for the paths; below them the options frame with the
 // via-point label and field and, under them, the one-route box at its foot,
-// and to its right the language frame over Convert and, lowest, Quit.
+// and to its right the language frame over Preview, Convert and, lowest, Quit.
 void CMorvexDlg::LayOutControls() {
   const auto pathRow = [this](int frameId, int fieldId, int buttonId) {
     auto* row = new QHBoxLayout(static_cast<QGroupBox*>(GetDlgItem(frameId)));
@@ -245,6 +259,7 @@ void CMorvexDlg::LayOutControls() {
   auto* side = new QVBoxLayout;
   side->addWidget(GetDlgItem(IDC_LANGUAGE_GROUP));
   side->addStretch(1);
+  side->addWidget(GetDlgItem(IDC_PREVIEW));
   side->addWidget(GetDlgItem(IDC_CONVERT));
   side->addWidget(GetDlgItem(IDCANCEL));
 
@@ -252,10 +267,17 @@ void CMorvexDlg::LayOutControls() {
   lower->addWidget(GetDlgItem(IDC_OPTIONS_GROUP), 1);
   lower->addLayout(side);
 
-  auto* window = new QVBoxLayout(this);
-  window->addWidget(GetDlgItem(IDC_INPUT_GROUP));
-  window->addWidget(GetDlgItem(IDC_OUTPUT_GROUP));
-  window->addLayout(lower, 1);
+  auto* controls = new QVBoxLayout;
+  controls->addWidget(GetDlgItem(IDC_INPUT_GROUP));
+  controls->addWidget(GetDlgItem(IDC_OUTPUT_GROUP));
+  controls->addLayout(lower, 1);
+
+  // The preview pane, when shown, to the right of everything.
+  m_previewPane = new PreviewPane(this);
+  m_previewPane->setVisible(false);
+  auto* window = new QHBoxLayout(this);
+  window->addLayout(controls);
+  window->addWidget(m_previewPane, 1);
 }
 
 // The window keeps one size in every language: the largest that the texts of
@@ -274,7 +296,20 @@ void CMorvexDlg::FixWindowSize() {
     size = size.expandedTo(needed());
   }
   SetTemplateTexts();
-  setFixedSize(size.expandedTo(needed()));
+  m_controlsSize = size.expandedTo(needed());
+  setFixedSize(m_controlsSize);
+}
+
+// The pane takes its room beside the controls, which keep theirs.
+void CMorvexDlg::FitPreviewPane() {
+  QSize size = m_controlsSize;
+  if (!m_previewPane->isHidden()) {
+    const QSize pane = m_previewPane->minimumSizeHint();
+    const QMargins margins = layout()->contentsMargins();
+    size.rwidth() += layout()->spacing() + pane.width();
+    size.setHeight(std::max(size.height(), pane.height() + margins.top() + margins.bottom()));
+  }
+  setFixedSize(size);
 }
 
 void CMorvexDlg::SetTemplateTexts() {
@@ -378,6 +413,8 @@ void CMorvexDlg::RestoreSettings() {
   static_cast<QCheckBox*>(GetDlgItem(IDC_ONE_ROUTE))->setChecked(m_model.OneRoute());
   ShowEnabledState();
   SetDlgItemText(IDC_MAX_VIAS, QString::fromStdString(settings.viaText));
+  m_previewPane->SetLanguage(m_model.CurrentLanguage());
+  ShowPreviewPane(settings.preview);
 }
 
 void CMorvexDlg::SaveSettings() {
@@ -441,6 +478,39 @@ void CMorvexDlg::ChoosePath(int field, const QString& path) {
 void CMorvexDlg::OnInputChanged() {
   ShowSuggestedOutput(
       m_model.OnInputChanged(GetDlgItemText(IDC_INPUT_PATH), GetDlgItemText(IDC_OUTPUT_PATH)));
+  RequestPreview();
+}
+
+void CMorvexDlg::OnPreview() {
+  ShowPreviewPane(!m_model.PreviewShown());
+}
+
+void CMorvexDlg::ShowPreviewPane(bool shown) {
+  m_model.SetPreviewShown(shown);
+  if (m_previewPane->isHidden() != shown) return;
+  m_previewPane->setVisible(shown);
+  FitPreviewPane();
+  RequestPreview();
+}
+
+void CMorvexDlg::RequestPreview(bool allowLarge) {
+  if (!m_model.PreviewShown()) return;
+  if (!m_previewWorker) {
+    m_previewWorker = std::make_unique<preview::Worker>([this] {
+      QMetaObject::invokeMethod(this, &CMorvexDlg::TakePreview, Qt::QueuedConnection);
+    });
+  }
+  m_model.CheckOption(GetCheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6));
+  m_previewWorker->Request(
+      m_model.Request(GetDlgItemText(IDC_INPUT_PATH), {}, GetDlgItemText(IDC_MAX_VIAS)),
+      allowLarge);
+}
+
+void CMorvexDlg::TakePreview() {
+  if (!m_previewWorker) return;
+  if (std::optional<preview::Outcome> outcome = m_previewWorker->Take()) {
+    m_previewPane->Show(std::move(*outcome));
+  }
 }
 
 void CMorvexDlg::SetInputPath(const QString& path) {
@@ -463,6 +533,7 @@ void CMorvexDlg::OnConvert() {
       [this](const WindowMessage& message) { return ShowWindowMessage(message); });
   RunConversion(request, reporter);
   SaveSettings();
+  RequestPreview(true);
 }
 
 bool CMorvexDlg::MayReplaceOutput(const std::string& outputPath) {
@@ -478,6 +549,7 @@ void CMorvexDlg::OnOptionClicked() {
   m_model.CheckOption(GetCheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6));
   ShowEnabledState();
   ShowSuggestedOutput(m_model.OnOptionChanged(GetDlgItemText(IDC_OUTPUT_PATH)));
+  RequestPreview();
 }
 
 void CMorvexDlg::OnOneRouteClicked() {
@@ -487,6 +559,7 @@ void CMorvexDlg::OnOneRouteClicked() {
 void CMorvexDlg::OnLanguageClicked() {
   SetTexts(m_model.OnLanguageClicked(GetCheckedRadioButton(IDC_LANG_ENGLISH, IDC_LANG_FRENCH)));
   m_qtTexts.Use(m_model.CurrentLanguage());
+  m_previewPane->SetLanguage(m_model.CurrentLanguage());
 }
 
 int CMorvexDlg::IdOf(const QWidget* control) const {

@@ -12,6 +12,7 @@
 #include <QDialog>
 #include <QIcon>
 #include <QString>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -20,10 +21,12 @@
 #include "conversion_run.h"
 #include "dialog_model.h"
 #include "dialog_prompts.h"
+#include "preview_model.h"
 #include "qt_translations.h"
 
 class QKeyEvent;
 class QMenu;
+class PreviewPane;
 
 // Standard commands of the window menu, handled by the default processing.
 enum SystemCommand : unsigned {
@@ -81,6 +84,10 @@ class CMorvexDlg : public QDialog {
   void OnLanguageClicked();
   // The input path chosen: left after typing, picked, or dropped.
   void OnInputChanged();
+  // Shows or hides the preview pane.
+  void OnPreview();
+  // The pane, or nullptr before it is made.
+  PreviewPane* GetPreviewPane() const { return m_previewPane; }
 
   // Where the settings are kept between starts: QSettings of organisation and
   // application "Morvex", in the user's scope.
@@ -124,6 +131,12 @@ class CMorvexDlg : public QDialog {
   // Shows the output path the model suggests, if it has a new one.
   void ShowSuggestedOutput(const std::optional<std::string>& output);
   void DefaultSysCommand(unsigned nID, qintptr lParam);
+  // Asks for a new picture of what the controls say now, when the pane is shown.
+  // allowLarge: after Convert, also of an input too large to follow the controls.
+  void RequestPreview(bool allowLarge = false);
+  void TakePreview();
+  void ShowPreviewPane(bool shown);
+  void FitPreviewPane();
 
   QIcon m_hIcon;                                     // window icon, loaded at construction
   std::vector<std::pair<int, QWidget*>> m_controls;  // in template order
@@ -131,4 +144,7 @@ class CMorvexDlg : public QDialog {
   DialogPrompts* m_prompts = nullptr;
   DialogModel m_model;
   QtTranslations m_qtTexts;  // Qt's own texts in the model's language
+  PreviewPane* m_previewPane = nullptr;
+  QSize m_controlsSize;  // the window's size without the pane
+  std::unique_ptr<preview::Worker> m_previewWorker;
 };

@@ -15,6 +15,9 @@ namespace {
 // Room for any path the system's calls take, long paths included.
 constexpr DWORD kPathCapacity = 32768;
 
+// Posted by the preview's worker when a picture is ready.
+constexpr UINT kPreviewReady = WM_APP + 1;
+
 HICON LoadIconOfSize(HINSTANCE instance, int id, int widthMetric, int heightMetric) {
   return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON,
                                        GetSystemMetrics(widthMetric),
@@ -194,11 +197,18 @@ INT_PTR CALLBACK MainDialog::DialogProc(HWND window, UINT message, WPARAM wParam
     dialog->m_window = window;
   }
   auto* dialog = reinterpret_cast<MainDialog*>(GetWindowLongPtrW(window, DWLP_USER));
-  return dialog != nullptr ? dialog->HandleMessage(message, wParam) : FALSE;
+  return dialog != nullptr ? dialog->HandleMessage(message, wParam, lParam) : FALSE;
 }
 
-INT_PTR MainDialog::HandleMessage(UINT message, WPARAM wParam) {
+INT_PTR MainDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case kPreviewReady:
+      TakePreview();
+      return TRUE;
+    case WM_DRAWITEM:
+      if (wParam != IDC_PREVIEW_PANE) return FALSE;
+      DrawPreview(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      return TRUE;
     case WM_INITDIALOG:
       OnInitDialog();
       return TRUE;  // the focus goes to the first tab stop, the input path
@@ -211,6 +221,7 @@ INT_PTR MainDialog::HandleMessage(UINT message, WPARAM wParam) {
       OnDropFiles(reinterpret_cast<HDROP>(wParam));
       return TRUE;
     case WM_DESTROY:
+      m_previewWorker.reset();  // no picture may arrive once the window is going
       m_window = nullptr;
       PostQuitMessage(0);
       return TRUE;
@@ -224,6 +235,19 @@ void MainDialog::OnInitDialog() {
   SendMessageW(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon));
   SendMessageW(m_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
   ShowTemplateState();
+  // The pane lies beside the controls, as high as they are, and is sized once.
+  RECT window{};
+  GetWindowRect(m_window, &window);
+  m_controlsSize = {window.right - window.left, window.bottom - window.top};
+  RECT pane{0, 7, 230, 0};
+  MapDialogRect(m_window, &pane);
+  RECT client{};
+  GetClientRect(m_window, &client);
+  m_paneWidth = pane.right + pane.top;
+  m_previewPane = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_OWNERDRAW, client.right,
+                                  pane.top, pane.right, client.bottom - 2 * pane.top, m_window,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_PREVIEW_PANE)),
+                                  m_instance, nullptr);
   RestoreSettings();
   if (!m_startInput.empty()) ChoosePath(IDC_INPUT_PATH, m_startInput);
   DragAcceptFiles(m_window, TRUE);
@@ -245,6 +269,7 @@ void MainDialog::RestoreSettings() {
   ShowEnabledState();
   ShowRadioTabStops();
   SetItemText(IDC_MAX_VIAS, settings.viaText);
+  ShowPreviewPane(settings.preview);
 }
 
 void MainDialog::SaveSettings() {
@@ -304,6 +329,10 @@ void MainDialog::OnCommand(int id, int notification) {
     OnInputChanged();
     return;
   }
+  if (id == IDC_MAX_VIAS && notification == EN_CHANGE) {
+    RequestPreview();
+    return;
+  }
   if (notification != BN_CLICKED) return;
   if (id == IDC_BROWSE_INPUT) {
     OnBrowse(false, IDC_INPUT_PATH);
@@ -317,6 +346,10 @@ void MainDialog::OnCommand(int id, int notification) {
     m_model.SetOneRoute(IsDlgButtonChecked(m_window, IDC_ONE_ROUTE) == BST_CHECKED);
   } else if (id >= IDC_LANG_ENGLISH && id <= IDC_LANG_FRENCH) {
     OnLanguageClicked();
+  } else if (id == IDC_PREVIEW) {
+    OnPreview();
+  } else {
+    RequestPreview();  // a check box: a choice of the run that the picture follows
   }
 }
 
@@ -355,6 +388,7 @@ void MainDialog::OnConvert() {
     RunConversion(request, reporter);
   }
   SaveSettings();
+  RequestPreview(true);
 }
 
 // A Yes/No box with No the default, so that Enter keeps the file.
@@ -378,11 +412,13 @@ void MainDialog::OnOptionClicked() {
   ShowEnabledState();
   ShowRadioTabStops();
   ShowSuggestedOutput(m_model.OnOptionChanged(ItemText(IDC_OUTPUT_PATH)));
+  RequestPreview();
 }
 
 void MainDialog::OnLanguageClicked() {
   SetTexts(m_model.OnLanguageClicked(CheckedRadioButton(IDC_LANG_ENGLISH, IDC_LANG_FRENCH)));
   ShowRadioTabStops();
+  if (m_previewPane != nullptr) InvalidateRect(m_previewPane, nullptr, FALSE);
 }
 
 // A file dropped on the output frame names the output, anywhere else the input.
@@ -403,6 +439,129 @@ void MainDialog::ChoosePath(int field, const std::wstring& path) {
 
 void MainDialog::OnInputChanged() {
   ShowSuggestedOutput(m_model.OnInputChanged(ItemText(IDC_INPUT_PATH), ItemText(IDC_OUTPUT_PATH)));
+  RequestPreview();
+}
+
+void MainDialog::OnPreview() {
+  ShowPreviewPane(!m_model.PreviewShown());
+}
+
+void MainDialog::ShowPreviewPane(bool shown) {
+  m_model.SetPreviewShown(shown);
+  if (m_previewPane == nullptr ||
+      ((GetWindowLongPtrW(m_previewPane, GWL_STYLE) & WS_VISIBLE) != 0) == shown)
+    return;
+  ShowWindow(m_previewPane, shown ? SW_SHOWNA : SW_HIDE);
+  // The window grows to the right, moving left as far as it must to stay on its screen.
+  RECT window{};
+  GetWindowRect(m_window, &window);
+  const int width = m_controlsSize.cx + (shown ? m_paneWidth : 0);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (GetMonitorInfoW(MonitorFromWindow(m_window, MONITOR_DEFAULTTONEAREST), &monitor) &&
+      window.left + width > monitor.rcWork.right) {
+    window.left = std::max(monitor.rcWork.left, monitor.rcWork.right - width);
+  }
+  SetWindowPos(m_window, nullptr, window.left, window.top, width, m_controlsSize.cy,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  RequestPreview();
+}
+
+void MainDialog::RequestPreview(bool allowLarge) {
+  if (!m_model.PreviewShown() || m_window == nullptr) return;
+  if (!m_previewWorker) {
+    const HWND window = m_window;
+    m_previewWorker =
+        std::make_unique<preview::Worker>([window] { PostMessageW(window, kPreviewReady, 0, 0); });
+  }
+  m_model.CheckOption(CheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6));
+  m_previewWorker->Request(m_model.Request(ItemText(IDC_INPUT_PATH), {}, ItemText(IDC_MAX_VIAS)),
+                           allowLarge);
+}
+
+void MainDialog::TakePreview() {
+  if (!m_previewWorker) return;
+  if (std::optional<preview::Outcome> outcome = m_previewWorker->Take()) {
+    m_preview = std::move(*outcome);
+    InvalidateRect(m_previewPane, nullptr, FALSE);
+  }
+}
+
+// Drawn into a bitmap first, so that a new picture does not flicker.
+void MainDialog::DrawPreview(const DRAWITEMSTRUCT& item) const {
+  const RECT area = item.rcItem;
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
+  const HDC dc = CreateCompatibleDC(item.hDC);
+  const HBITMAP bitmap = CreateCompatibleBitmap(item.hDC, width, height);
+  const HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+  const HGDIOBJ oldFont =
+      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(m_window, WM_GETFONT, 0, 0)));
+  const RECT whole{0, 0, width, height};
+  FillRect(dc, &whole, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  FrameRect(dc, &whole, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextAlign(dc, TA_BASELINE | TA_LEFT);
+  // Laid out in pixels of 96 DPI, as the Qt window's logical pixels, and scaled
+  // to the system's DPI, so that marks and texts keep their places at any DPI.
+  const int dpi = GetDeviceCaps(item.hDC, LOGPIXELSY);
+  const auto scaled = [dpi](int value) { return MulDiv(value, dpi, 96); };
+  for (const preview::Shape& shape :
+       preview::Layout(m_preview.picture, MulDiv(width, 96, dpi), MulDiv(height, 96, dpi),
+                       m_model.CurrentLanguage(), m_preview.note)) {
+    const uint32_t rgb = preview::ColourOf(shape.role);
+    const COLORREF colour = RGB(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF);
+    std::vector<POINT> points;
+    for (const preview::Pixel& pixel : shape.points) {
+      points.push_back({scaled(pixel.x), scaled(pixel.y)});
+    }
+    if (points.empty()) continue;
+    const POINT at = points.front();
+    int penWidth = 1;
+    if (shape.role == preview::Role::InputLine) penWidth = 4;
+    if (shape.role == preview::Role::OutputLine || shape.role == preview::Role::Reclassified) {
+      penWidth = 2;
+    }
+    const HPEN pen = CreatePen(PS_SOLID, scaled(penWidth), colour);
+    const HBRUSH brush = CreateSolidBrush(colour);
+    const HGDIOBJ oldPen = SelectObject(dc, pen);
+    const HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    switch (shape.role) {
+      case preview::Role::InputLine:
+      case preview::Role::OutputLine:
+      case preview::Role::ScaleBar:
+      case preview::Role::NorthArrow:
+        if (points.size() == 1) points.push_back({at.x + 1, at.y});
+        Polyline(dc, points.data(), static_cast<int>(points.size()));
+        break;
+      case preview::Role::Via:
+      case preview::Role::Waypoint: {
+        const int r = scaled(shape.role == preview::Role::Via ? 3 : 2);
+        SelectObject(dc, brush);
+        Ellipse(dc, at.x - r, at.y - r, at.x + r + 1, at.y + r + 1);
+        break;
+      }
+      case preview::Role::Reclassified:
+        Ellipse(dc, at.x - scaled(6), at.y - scaled(6), at.x + scaled(6) + 1, at.y + scaled(6) + 1);
+        break;
+      case preview::Role::Label:
+      case preview::Role::Status: {
+        const std::wstring text = WideFromUtf8(shape.text);
+        SetTextColor(dc, colour);
+        TextOutW(dc, at.x, at.y, text.c_str(), static_cast<int>(text.size()));
+        break;
+      }
+    }
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(brush);
+    DeleteObject(pen);
+  }
+  BitBlt(item.hDC, area.left, area.top, width, height, dc, 0, 0, SRCCOPY);
+  SelectObject(dc, oldFont);
+  SelectObject(dc, oldBitmap);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
 }
 
 void MainDialog::ShowSuggestedOutput(const std::optional<std::string>& output) {

@@ -7,12 +7,14 @@
 
 #include <shellapi.h>  // needs windows.h first
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "dialog_model.h"
+#include "preview_model.h"
 
 class MainDialog {
  public:
@@ -28,7 +30,7 @@ class MainDialog {
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  INT_PTR HandleMessage(UINT message, WPARAM wParam);
+  INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   void OnInitDialog();
   void OnCommand(int id, int notification);
@@ -47,6 +49,13 @@ class MainDialog {
   // The input path chosen: left after typing, picked, dropped or given at start.
   void OnInputChanged();
   void ShowAboutBox();
+  // The preview pane: shown beside the controls, drawn from the latest picture.
+  void OnPreview();
+  void ShowPreviewPane(bool shown);
+  // allowLarge: after Convert, also of an input too large to follow the controls.
+  void RequestPreview(bool allowLarge = false);
+  void TakePreview();
+  void DrawPreview(const DRAWITEMSTRUCT& item) const;
 
   void AddAboutToSystemMenu();
   void ShowTemplateState();
@@ -69,4 +78,9 @@ class MainDialog {
   HICON m_smallIcon = nullptr;
   DialogModel m_model;
   std::wstring m_startInput;
+  HWND m_previewPane = nullptr;
+  SIZE m_controlsSize{};  // the window's size without the pane
+  int m_paneWidth = 0;
+  preview::Outcome m_preview;
+  std::unique_ptr<preview::Worker> m_previewWorker;
 };

@@ -391,7 +391,7 @@ class TestMorvexDlg : public QObject {
     QTest::addColumn<int>("option");
     QTest::addColumn<QList<int>>("stops");
     const QList<int> paths{IDC_INPUT_PATH, IDC_BROWSE_INPUT, IDC_OUTPUT_PATH, IDC_BROWSE_OUTPUT};
-    const QList<int> last{IDC_LANG_ENGLISH, IDC_CONVERT, IDCANCEL, IDC_INPUT_PATH};
+    const QList<int> last{IDC_LANG_ENGLISH, IDC_PREVIEW, IDC_CONVERT, IDCANCEL, IDC_INPUT_PATH};
     QTest::newRow("option 1") << int{IDC_OPTION_1} << (paths + QList<int>{IDC_OPTION_1} + last);
     QTest::newRow("option 6") << int{IDC_OPTION_6}
                               << (paths + QList<int>{IDC_OPTION_6, IDC_MAX_VIAS, IDC_ONE_ROUTE} +
@@ -457,8 +457,9 @@ class TestMorvexDlg : public QObject {
         {Qt::Key_Space, IDC_ONE_ROUTE},   {Qt::Key_Tab, IDC_LANG_ENGLISH},
         {Qt::Key_Down, IDC_LANG_DUTCH},   {Qt::Key_Down, IDC_LANG_GERMAN},
         {Qt::Key_Down, IDC_LANG_ENGLISH},  // past the hidden fourth button
-        {Qt::Key_Up, IDC_LANG_GERMAN},    {Qt::Key_Tab, IDC_CONVERT},
-        {Qt::Key_Tab, IDCANCEL},          {Qt::Key_Tab, IDC_INPUT_PATH},
+        {Qt::Key_Up, IDC_LANG_GERMAN},    {Qt::Key_Tab, IDC_PREVIEW},
+        {Qt::Key_Tab, IDC_CONVERT},       {Qt::Key_Tab, IDCANCEL},
+        {Qt::Key_Tab, IDC_INPUT_PATH},
     };
     for (const auto& arrow : arrows) {
       key(arrow.key);
@@ -474,7 +475,7 @@ class TestMorvexDlg : public QObject {
     QVERIFY(qobject_cast<QCheckBox*>(Item(IDC_ONE_ROUTE))->isChecked());
 
     // Shift+Tab goes back the same way.
-    for (int id : {IDCANCEL, IDC_CONVERT, IDC_LANG_GERMAN, IDC_ONE_ROUTE, IDC_MAX_VIAS,
+    for (int id : {IDCANCEL, IDC_CONVERT, IDC_PREVIEW, IDC_LANG_GERMAN, IDC_ONE_ROUTE, IDC_MAX_VIAS,
                    IDC_OPTION_5, IDC_BROWSE_OUTPUT, IDC_OUTPUT_PATH}) {
       key(Qt::Key_Backtab, Qt::ShiftModifier);
       QCOMPARE(Focus(), Item(id));

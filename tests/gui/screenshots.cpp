@@ -1,6 +1,7 @@
 // Writes pictures of the converter window in English, Dutch and German, of
 // the boxes that end a run there (completed, with its summary, and an error
-// with its reason) and of the about box, for a look at the layout.
+// with its reason), of the preview of the example for options 1, 5 and 5 with
+// one route per track, and of the about box, for a look at the layout.
 // Usage: morvex_screenshots DIR [SUFFIX]
 #include <QAbstractButton>
 #include <QApplication>
@@ -9,13 +10,17 @@
 #include <QMessageBox>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QThread>
 #include <cstdio>
+#include <tuple>
 #include <utility>
 
 #include "about_dlg.h"
 #include "dialog_ids.h"
 #include "dialog_prompts.h"
 #include "morvex_dlg.h"
+#include "preview_model.h"
+#include "preview_pane.h"
 
 namespace {
 
@@ -42,7 +47,7 @@ class PicturePrompts : public DialogPrompts {
     ++boxes;
     return false;
   }
-  // A run's output left by an earlier picture is replaced.
+  // The runs write into a scratch folder: replacing is always agreed.
   bool AskYesNo(QWidget*, const QString&, const QString&, MessageStyle) override { return true; }
   std::optional<QString> PickFile(QWidget*, const FilePickerRequest&) override { return {}; }
   int RunModal(QDialog& dialog) override { return dialog.exec(); }
@@ -113,6 +118,34 @@ int main(int argc, char* argv[]) {
   }
   ok = prompts.ok && ok;
   dlg.SetPrompts(nullptr);
+
+  // The preview of the example, in English. One route per track has no check
+  // box here: its picture is made straight from a request that asks for it.
+  static_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_LANG_ENGLISH))->click();
+  static_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_PREVIEW))->click();
+  PreviewPane& pane = *dlg.GetPreviewPane();
+  for (const auto& [option, oneRoute, name] :
+       {std::tuple{IDC_OPTION_1, false, "preview-1"}, std::tuple{IDC_OPTION_5, false, "preview-5"},
+        std::tuple{IDC_OPTION_5, true, "preview-5-one-route"}}) {
+    static_cast<QAbstractButton*>(dlg.GetDlgItem(option))->click();
+    const int wanted = option - IDC_OPTION_1 + 1;
+    for (int wait = 0;
+         wait < 1000 && (pane.Shown().picture.option != wanted || !pane.Shown().picture.input.gdb);
+         ++wait) {
+      QApplication::processEvents();
+      QThread::msleep(10);
+    }
+    if (oneRoute) {
+      RunRequest request;
+      request.inputPath = MORVEX_EXAMPLE_GDB;
+      request.option = wanted;
+      request.oneRoute = true;
+      request.viaText = dlg.GetDlgItemText(IDC_MAX_VIAS);
+      pane.Show(preview::MakeOutcome(request, false));
+    }
+    ok = Save(dlg, dir.filePath(QString::fromLatin1(name) + suffix + ".png")) && ok;
+  }
+  static_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_PREVIEW))->click();
 
   CAboutDlg about(&dlg);
   about.show();

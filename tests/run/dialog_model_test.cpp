@@ -89,7 +89,7 @@ TEST(DialogModel, TemplateTabStopsAndRadioGroups) {
   }
   EXPECT_EQ(stops, (std::vector<int>{IDC_INPUT_PATH, IDC_BROWSE_INPUT, IDC_OUTPUT_PATH,
                                      IDC_BROWSE_OUTPUT, IDC_OPTION_1, IDC_MAX_VIAS, IDC_ONE_ROUTE,
-                                     IDC_LANG_ENGLISH, IDC_CONVERT, IDCANCEL}));
+                                     IDC_LANG_ENGLISH, IDC_PREVIEW, IDC_CONVERT, IDCANCEL}));
   const std::vector<int> options{IDC_OPTION_1, IDC_OPTION_2, IDC_OPTION_3,
                                  IDC_OPTION_4, IDC_OPTION_5, IDC_OPTION_6};
   const std::vector<int> languages{IDC_LANG_ENGLISH, IDC_LANG_DUTCH, IDC_LANG_GERMAN,
@@ -111,11 +111,11 @@ TEST(DialogModel, TabStopsFollowTheCheckedButtonsAndTheViaField) {
       {IDC_OPTION_1,
        IDC_LANG_ENGLISH,
        {IDC_INPUT_PATH, IDC_BROWSE_INPUT, IDC_OUTPUT_PATH, IDC_BROWSE_OUTPUT, IDC_OPTION_1,
-        IDC_LANG_ENGLISH, IDC_CONVERT, IDCANCEL}},
+        IDC_LANG_ENGLISH, IDC_PREVIEW, IDC_CONVERT, IDCANCEL}},
       {IDC_OPTION_6,
        IDC_LANG_GERMAN,
        {IDC_INPUT_PATH, IDC_BROWSE_INPUT, IDC_OUTPUT_PATH, IDC_BROWSE_OUTPUT, IDC_OPTION_6,
-        IDC_MAX_VIAS, IDC_ONE_ROUTE, IDC_LANG_GERMAN, IDC_CONVERT, IDCANCEL}},
+        IDC_MAX_VIAS, IDC_ONE_ROUTE, IDC_LANG_GERMAN, IDC_PREVIEW, IDC_CONVERT, IDCANCEL}},
   };
   for (const auto& c : cases) {
     DialogModel model;
@@ -651,3 +651,15 @@ TEST(ReplaceQuestion, AskedForAnExistingOutputNotFromTheSavePicker) {
 }
 
 }  // namespace
+
+TEST(DialogModel, PreviewPaneIsRememberedAndHiddenByDefault) {
+  EXPECT_FALSE(SettingsFromFileText("[Morvex]\nOption=2\n", "C").preview);
+  EXPECT_FALSE(SettingsFromFileText("[Morvex]\nPreview=yes\n", "C").preview);
+  DialogModel model;
+  model.SetPreviewShown(true);
+  const DialogSettings kept = SettingsFromFileText(SettingsFileText(model.Settings("250")), "C");
+  EXPECT_TRUE(kept.preview);
+  DialogModel restored;
+  restored.RestoreSettings(kept);
+  EXPECT_TRUE(restored.PreviewShown());
+}

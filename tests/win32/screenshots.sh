@@ -5,7 +5,9 @@
 # win32-about.png), and in each language the box of a run of option 1 on
 # examples/example.gdb that completed, with its summary (win32-done-en.png,
 # ...), and the box of a run refused for an output folder that does not exist,
-# with the reason (win32-error-en.png, ...); at 96 DPI and at 192 DPI (the @2x
+# with the reason (win32-error-en.png, ...), and the preview of the example
+# for options 1 and 5 (win32-preview-1.png, win32-preview-5.png); at 96 DPI
+# and at 192 DPI (the @2x
 # files). The pictures show the windows' client areas: with no window manager
 # on the display, nobody draws the frames.
 #
@@ -97,6 +99,26 @@ capture_boxes() { # SUFFIX
   done
 }
 
+# The preview of the example in English for options 1 and 5, shown and hidden
+# with the button's mnemonic (the window is wider while it shows). One route
+# per track has no check box in this window yet.
+capture_previews() { # SUFFIX
+  click_dialog_unit 370 92 # English
+  xdotool key --delay 150 alt+i ctrl+a
+  xdotool type --delay 10 "$windows_input"
+  xdotool key --delay 150 Tab
+  for option in 1 5; do
+    click_dialog_unit 20 $((92 + 14 * (option - 1)))
+    xdotool key --delay 150 alt+v
+    sleep 2
+    capture "$main" "win32-preview-$option$1.png"
+    # The capture moved the pointer off the window, and the keys with it.
+    xdotool windowfocus --sync "$main" 2>/dev/null || true
+    xdotool key --delay 150 alt+v
+    sleep 0.5
+  done
+}
+
 for scale in 1 2; do
   suffix=$([ "$scale" -eq 2 ] && echo @2x)
   set_dpi $((96 * scale))
@@ -110,5 +132,6 @@ for scale in 1 2; do
   capture "$about" "win32-about$suffix.png"
   close_about_box "$about" || exit 1
   capture_boxes "$suffix"
+  capture_previews "$suffix"
   quit_morvex
 done

@@ -1,0 +1,480 @@
+#include "preview_model.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <numbers>
+#include <set>
+#include <utility>
+
+#include "byte_stream.h"
+#include "conversion.h"
+#include "conversion_state.h"
+#include "decimal_field.h"
+#include "file_io.h"
+#include "shape_reader.h"
+
+namespace preview {
+namespace {
+
+double Degrees(int32_t semicircles) {
+  return semicircles * (180.0 / 2147483648.0);
+}
+
+void AddPoint(std::vector<Place>& points, Place place) {
+  if (points.empty() || !(points.back() == place)) points.push_back(place);
+}
+
+// Collects what the reader meets. A route entry without a waypoint record of
+// its name before it takes its position from its link: the link's first
+// point, or for the last entry the last point of the link before it.
+class Collector final : public ShapeSink {
+ public:
+  explicit Collector(Geometry& geometry) : geometry_(geometry) {}
+  ~Collector() { EndPath(); }
+
+  void OnWaypoint(int32_t latitude, int32_t longitude, int classByte) override {
+    geometry_.waypoints.push_back({latitude, longitude});
+    geometry_.waypointClasses.push_back(classByte);
+  }
+  void OnRouteStart() override {
+    EndPath();
+    geometry_.routes.emplace_back();
+    path_ = &geometry_.routes.back();
+  }
+  void OnTrackStart() override {
+    EndPath();
+    geometry_.tracks.emplace_back();
+    path_ = &geometry_.tracks.back();
+  }
+  void OnRouteVia(int classByte, bool found, int32_t latitude, int32_t longitude) override {
+    if (path_ == nullptr) return;
+    path_->vias.push_back({latitude, longitude});
+    path_->viaClasses.push_back(classByte);
+    unplaced_ = found ? -1 : static_cast<int64_t>(path_->vias.size()) - 1;
+  }
+  void OnRoutePoint(int32_t latitude, int32_t longitude, bool firstOfLink, bool) override {
+    if (path_ == nullptr) return;
+    if (firstOfLink && unplaced_ >= 0) {
+      path_->vias[static_cast<size_t>(unplaced_)] = {latitude, longitude};
+      unplaced_ = -1;
+    }
+    AddPoint(path_->points, {latitude, longitude});
+  }
+  void OnTrackPoint(int32_t latitude, int32_t longitude) override {
+    if (path_ != nullptr) AddPoint(path_->points, {latitude, longitude});
+  }
+
+ private:
+  void EndPath() {
+    if (path_ != nullptr && unplaced_ >= 0 && !path_->points.empty()) {
+      path_->vias[static_cast<size_t>(unplaced_)] = path_->points.back();
+    }
+    if (path_ != nullptr && path_->points.empty() && !path_->vias.empty()) {
+      path_->points = path_->vias;
+    }
+    path_ = nullptr;
+    unplaced_ = -1;
+  }
+
+  Geometry& geometry_;
+  Path* path_ = nullptr;
+  int64_t unplaced_ = -1;
+};
+
+// Stops a conversion whose picture nobody wants any more.
+class StopWhen final : public RecordObserver {
+ public:
+  explicit StopWhen(const std::function<bool()>& stale) : stale_(stale) {}
+  bool OnRecord(int, const ConversionState&) override { return !(stale_ && stale_()); }
+
+ private:
+  const std::function<bool()>& stale_;
+};
+
+uint32_t ViaCount(const std::string& text) {
+  const DecimalField field = ParseDecimalField(text);
+  if (field.kind != DecimalField::Kind::kNumber) return 250;
+  return std::clamp<uint32_t>(field.value, 25, 1000);
+}
+
+Picture MakePictureUnless(const std::string& inputBytes, const RunRequest& request,
+                          const std::function<bool()>& stale) {
+  Picture picture;
+  picture.option = request.option >= 1 && request.option <= 6 ? request.option : 1;
+  picture.input = ReadGeometry(inputBytes);
+  if (!picture.input.gdb || (stale && stale())) return picture;
+  ConversionSettings settings;
+  settings.language = request.language;
+  settings.maxViasPerRoute = ViaCount(request.viaText);
+  settings.oneRoute = request.oneRoute;
+  StringOutputStream output;
+  {
+    ConversionStatePtr state = NewConversionState();
+    MemoryInputStream input(inputBytes);
+    StopWhen observer(stale);
+    ConvertGdb(*state, settings, input, output, ModeForOption(picture.option), &observer);
+  }
+  picture.output = ReadGeometry(output.Bytes());
+  if (picture.option == 3 || picture.option == 4) {
+    const Geometry& in = picture.input;
+    const Geometry& out = picture.output;
+    for (size_t i = 0; i < in.waypoints.size() && i < out.waypoints.size(); ++i) {
+      if (in.waypointClasses[i] != out.waypointClasses[i]) {
+        picture.reclassified.push_back(out.waypoints[i]);
+      }
+    }
+    for (size_t r = 0; r < in.routes.size() && r < out.routes.size(); ++r) {
+      const Path& before = in.routes[r];
+      const Path& after = out.routes[r];
+      for (size_t v = 0; v < before.vias.size() && v < after.vias.size(); ++v) {
+        if (before.viaClasses[v] != after.viaClasses[v]) {
+          picture.reclassified.push_back(after.vias[v]);
+        }
+      }
+    }
+  }
+  return picture;
+}
+
+// The paths an option makes: the tracks of options 1 and 2, the routes of
+// the others, less those the input already had as they are.
+std::vector<const Path*> MadePaths(const Picture& picture) {
+  const bool tracks = picture.option <= 2;
+  const std::vector<Path>& before = tracks ? picture.input.tracks : picture.input.routes;
+  const std::vector<Path>& after = tracks ? picture.output.tracks : picture.output.routes;
+  std::vector<bool> matched(before.size(), false);
+  std::vector<const Path*> made;
+  const bool keepAll = picture.option == 3 || picture.option == 4;
+  for (const Path& path : after) {
+    bool old = false;
+    for (size_t i = 0; i < before.size() && !old && !keepAll; ++i) {
+      if (!matched[i] && before[i].points == path.points && before[i].vias == path.vias) {
+        matched[i] = old = true;
+      }
+    }
+    if (!old) made.push_back(&path);
+  }
+  return made;
+}
+
+// The plane and its fit to the window.
+struct Frame {
+  bool empty = true;
+  double cosine = 1;
+  double centreX = 0;
+  double centreY = 0;
+  double scale = 1;  // pixels per degree of arc
+  int width = 0;
+  int height = 0;
+
+  Pixel Map(Place place) const {
+    const double x = Degrees(place.longitude) * cosine;
+    const double y = Degrees(place.latitude);
+    return {static_cast<int>(std::lround(width / 2.0 + (x - centreX) * scale)),
+            static_cast<int>(std::lround(height / 2.0 - (y - centreY) * scale))};
+  }
+};
+
+constexpr int kMargin = 16;
+
+template <class Visit>
+void EachPlace(const Geometry& geometry, Visit&& visit) {
+  for (const Place& place : geometry.waypoints) visit(place);
+  for (const std::vector<Path>* paths : {&geometry.routes, &geometry.tracks}) {
+    for (const Path& path : *paths) {
+      for (const Place& place : path.points) visit(place);
+      for (const Place& place : path.vias) visit(place);
+    }
+  }
+}
+
+Frame FrameOf(const Picture& picture, int width, int height) {
+  Frame frame;
+  frame.width = width;
+  frame.height = height;
+  int32_t minLat = std::numeric_limits<int32_t>::max();
+  int32_t maxLat = std::numeric_limits<int32_t>::min();
+  int32_t minLon = minLat;
+  int32_t maxLon = maxLat;
+  auto widen = [&](Place place) {
+    minLat = std::min(minLat, place.latitude);
+    maxLat = std::max(maxLat, place.latitude);
+    minLon = std::min(minLon, place.longitude);
+    maxLon = std::max(maxLon, place.longitude);
+  };
+  EachPlace(picture.input, widen);
+  EachPlace(picture.output, widen);
+  if (minLat > maxLat) return frame;
+  frame.empty = false;
+  const double middle = (Degrees(minLat) + Degrees(maxLat)) / 2;
+  frame.cosine = std::max(std::cos(middle * std::numbers::pi / 180), 0.01);
+  const double left = Degrees(minLon) * frame.cosine;
+  const double right = Degrees(maxLon) * frame.cosine;
+  frame.centreX = (left + right) / 2;
+  frame.centreY = middle;
+  // A lone point, or a line along one axis, is shown at 100 m across.
+  constexpr double kLeastSpan = 0.0009;
+  const double spanX = std::max(right - left, kLeastSpan);
+  const double spanY = std::max(Degrees(maxLat) - Degrees(minLat), kLeastSpan);
+  const double roomX = std::max(width - 2 * kMargin, 1);
+  const double roomY = std::max(height - 2 * kMargin, 1);
+  frame.scale = std::min(roomX / spanX, roomY / spanY);
+  return frame;
+}
+
+// A line's pixels: repeats of a pixel dropped, then at most kMostLinePoints
+// kept, evenly, with the last.
+std::vector<Pixel> Thinned(const Frame& frame, const std::vector<Place>& places) {
+  std::vector<Pixel> pixels;
+  for (const Place& place : places) {
+    const Pixel pixel = frame.Map(place);
+    if (pixels.empty() || !(pixels.back() == pixel)) pixels.push_back(pixel);
+  }
+  if (pixels.size() <= kMostLinePoints) return pixels;
+  const size_t stride = (pixels.size() + kMostLinePoints - 2) / (kMostLinePoints - 1);
+  std::vector<Pixel> kept;
+  for (size_t i = 0; i < pixels.size(); i += stride) kept.push_back(pixels[i]);
+  if (!(kept.back() == pixels.back())) kept.push_back(pixels.back());
+  return kept;
+}
+
+// Dots land once per pixel.
+void AddDots(std::vector<Shape>& shapes, std::set<std::pair<int, int>>& taken, Role role,
+             const Frame& frame, const std::vector<Place>& places) {
+  for (const Place& place : places) {
+    const Pixel pixel = frame.Map(place);
+    if (taken.insert({pixel.x, pixel.y}).second) shapes.push_back({role, {pixel}, {}});
+  }
+}
+
+std::string Kilometres(double km, Language language) {
+  char text[32];
+  if (km >= 1) {
+    std::snprintf(text, sizeof text, "%.0f km", km);
+  } else {
+    std::snprintf(text, sizeof text, "%.2g km", km);
+    if (language == Language::kDutch || language == Language::kGerman) {
+      for (char* c = text; *c != '\0'; ++c) {
+        if (*c == '.') *c = ',';
+      }
+    }
+  }
+  return text;
+}
+
+constexpr double kMetresPerDegree = 111319.49;
+
+void AddScaleBar(std::vector<Shape>& shapes, const Frame& frame, Language language) {
+  const double metresPerPixel = kMetresPerDegree / frame.scale;
+  const double most = std::max(frame.width / 4.0, 20.0);
+  double km = 0.01;
+  for (double decade = 0.01; decade <= 100000; decade *= 10) {
+    for (double step : {1.0, 2.0, 5.0}) {
+      if (decade * step * 1000 / metresPerPixel <= most) km = decade * step;
+    }
+  }
+  const int length = static_cast<int>(std::lround(km * 1000 / metresPerPixel));
+  const int x = 12;
+  const int y = frame.height - 12;
+  shapes.push_back(
+      {Role::ScaleBar, {{x, y - 5}, {x, y}, {x + length, y}, {x + length, y - 5}}, {}});
+  shapes.push_back({Role::Label, {{x + 4, y - 6}}, Kilometres(km, language)});
+}
+
+void AddNorthArrow(std::vector<Shape>& shapes, const Frame& frame) {
+  const int x = frame.width - 18;
+  shapes.push_back({Role::NorthArrow, {{x, 40}, {x, 12}}, {}});
+  shapes.push_back({Role::NorthArrow, {{x - 5, 22}, {x, 12}, {x + 5, 22}}, {}});
+  shapes.push_back({Role::Label, {{x - 4, 54}}, "N"});
+}
+
+}  // namespace
+
+Geometry ReadGeometry(const std::string& bytes) {
+  Geometry geometry;
+  ConversionStatePtr state = NewConversionState();
+  MemoryInputStream input(bytes);
+  ShapeReadResult result;
+  {
+    Collector collector(geometry);
+    result = ReadShapes(*state, input, collector);
+  }
+  geometry.gdb = result.headerAccepted;
+  geometry.complete = result.reachedEnd && result.recordsDamaged == 0;
+  return geometry;
+}
+
+Picture MakePicture(const std::string& inputBytes, const RunRequest& request) {
+  return MakePictureUnless(inputBytes, request, {});
+}
+
+uint32_t ColourOf(Role role) {
+  switch (role) {
+    case Role::InputLine:
+      return 0xA8A8A8;
+    case Role::OutputLine:
+      return 0xD03010;
+    case Role::Via:
+      return 0x1040C0;
+    case Role::Waypoint:
+      return 0x707070;
+    case Role::Reclassified:
+      return 0x10A030;
+    default:
+      return 0x000000;
+  }
+}
+
+std::string NoteText(Note note, Language language) {
+  static const char* const kTexts[][3] = {
+      {"", "", ""},
+      {"No input file", "Geen invoer bestand", "Keine Eingabe-Datei"},
+      {"The input file cannot be read", "Het invoer bestand kan niet gelezen worden",
+       "Die Eingabe-Datei kann nicht gelesen werden"},
+      {"Not a GDB file", "Geen GDB bestand", "Keine GDB-Datei"},
+      {"Damaged file: showing what could be read",
+       "Beschadigd bestand: getoond wordt wat gelezen kon worden",
+       "Beschädigte Datei: gezeigt wird, was gelesen werden konnte"},
+      {"Large file: the preview follows Convert",
+       "Groot bestand: het voorbeeld volgt na Converteer",
+       "Große Datei: die Vorschau folgt nach Konvertieren"},
+  };
+  const int column = language == Language::kDutch ? 1 : language == Language::kGerman ? 2 : 0;
+  return kTexts[static_cast<int>(note)][column];
+}
+
+std::vector<Shape> Layout(const Picture& picture, int width, int height, Language language,
+                          Note note) {
+  std::vector<Shape> shapes;
+  const Frame frame = FrameOf(picture, width, height);
+  if (!frame.empty) {
+    for (const std::vector<Path>* paths : {&picture.input.routes, &picture.input.tracks}) {
+      for (const Path& path : *paths)
+        shapes.push_back({Role::InputLine, Thinned(frame, path.points), {}});
+    }
+    std::set<std::pair<int, int>> taken;
+    AddDots(shapes, taken, Role::Waypoint, frame, picture.input.waypoints);
+    const std::vector<const Path*> made = MadePaths(picture);
+    for (const Path* path : made)
+      shapes.push_back({Role::OutputLine, Thinned(frame, path->points), {}});
+    taken.clear();
+    for (const Path* path : made) AddDots(shapes, taken, Role::Via, frame, path->vias);
+    taken.clear();
+    AddDots(shapes, taken, Role::Reclassified, frame, picture.reclassified);
+    AddScaleBar(shapes, frame, language);
+    AddNorthArrow(shapes, frame);
+  }
+  if (note == Note::None && picture.input.gdb && !picture.input.complete) note = Note::Damaged;
+  if (note != Note::None) shapes.push_back({Role::Status, {{8, 18}}, NoteText(note, language)});
+  return shapes;
+}
+
+Pixel Project(const Picture& picture, int width, int height, Place place) {
+  return FrameOf(picture, width, height).Map(place);
+}
+
+namespace {
+
+Outcome MakeOutcomeUnless(const RunRequest& request, bool allowLarge,
+                          const std::function<bool()>& stale) {
+  Outcome outcome;
+  outcome.picture.option = request.option;
+  if (request.inputPath.empty()) {
+    outcome.note = Note::NoInput;
+    return outcome;
+  }
+  const int fd = fileio::OpenForReading(request.inputPath);
+  if (fd < 0) {
+    outcome.note = Note::NotReadable;
+    return outcome;
+  }
+  std::string bytes;
+  std::vector<uint8_t> buffer(1 << 16);
+  bool failed = false;
+  for (;;) {
+    const int64_t got = fileio::ReadSome(fd, buffer.data(), buffer.size());
+    if (got <= 0) {
+      failed = got < 0;
+      break;
+    }
+    bytes.append(reinterpret_cast<const char*>(buffer.data()), static_cast<size_t>(got));
+    if (!allowLarge && bytes.size() >= kLargeInput) {
+      fileio::CloseFile(fd);
+      outcome.note = Note::Large;
+      return outcome;
+    }
+    if (stale && stale()) break;
+  }
+  fileio::CloseFile(fd);
+  if (failed) {
+    outcome.note = Note::NotReadable;
+    return outcome;
+  }
+  outcome.picture = MakePictureUnless(bytes, request, stale);
+  if (!outcome.picture.input.gdb) outcome.note = Note::NotGdb;
+  return outcome;
+}
+
+}  // namespace
+
+Outcome MakeOutcome(const RunRequest& request, bool allowLarge) {
+  return MakeOutcomeUnless(request, allowLarge, {});
+}
+
+Worker::Worker(std::function<void()> ready)
+    : ready_(std::move(ready)), thread_([this] { Run(); }) {}
+
+Worker::~Worker() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stopping_ = true;
+  }
+  wake_.notify_all();
+  thread_.join();
+}
+
+void Worker::Request(const RunRequest& request, bool allowLarge) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    pending_.emplace(request, allowLarge);
+    pending_->first.trace = nullptr;
+    ++requested_;
+  }
+  wake_.notify_all();
+}
+
+std::optional<Outcome> Worker::Take() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::optional<Outcome> taken = std::move(result_);
+  result_.reset();
+  return taken;
+}
+
+void Worker::Run() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    wake_.wait(lock, [this] { return stopping_ || pending_.has_value(); });
+    if (stopping_) return;
+    const auto [request, allowLarge] = std::move(*pending_);
+    pending_.reset();
+    const uint64_t generation = requested_;
+    lock.unlock();
+    const std::function<bool()> stale = [this, generation] {
+      std::lock_guard<std::mutex> check(mutex_);
+      return stopping_ || requested_ != generation;
+    };
+    Outcome outcome = MakeOutcomeUnless(request, allowLarge, stale);
+    lock.lock();
+    if (stopping_) return;
+    if (requested_ != generation) continue;
+    result_ = std::move(outcome);
+    lock.unlock();
+    ready_();
+    lock.lock();
+  }
+}
+
+}  // namespace preview

@@ -1,0 +1,141 @@
+// The picture of a GDB file and of what an option makes of it, without a
+// toolkit. The input is read, and converted into memory, by the engine's own
+// walks (ReadShapes, ConvertGdb); the places are projected onto a plane
+// (equirectangular, the longitude scaled by the cosine of the middle
+// latitude) and fitted to a window's rectangle; the windows draw the list of
+// shapes that comes out. Every function here works on its own data and may
+// run on any thread.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "conversion_run.h"
+#include "gdb_types.h"
+
+namespace preview {
+
+struct Place {
+  int32_t latitude = 0;  // semicircles, as the file has them
+  int32_t longitude = 0;
+  bool operator==(const Place&) const = default;
+};
+
+// A route (its link points and its entries) or a track (its points, no vias).
+struct Path {
+  std::vector<Place> points;  // without consecutive repeats
+  std::vector<Place> vias;
+  std::vector<int> viaClasses;  // class byte of each via; -1 where it was not read
+};
+
+// What a file holds, in file order.
+struct Geometry {
+  std::vector<Place> waypoints;
+  std::vector<int> waypointClasses;
+  std::vector<Path> routes;
+  std::vector<Path> tracks;
+  bool gdb = false;       // the header was accepted
+  bool complete = false;  // read to its end record, no record damaged
+};
+
+Geometry ReadGeometry(const std::string& bytes);
+
+// The input, what the request's option makes of it, and the via points that
+// option 3 or 4 gives another class.
+struct Picture {
+  Geometry input;
+  Geometry output;
+  int option = 1;
+  std::vector<Place> reclassified;
+};
+
+Picture MakePicture(const std::string& inputBytes, const RunRequest& request);
+
+enum class Role {
+  InputLine,     // a route or track of the input, grey beneath
+  OutputLine,    // a route or track the option makes
+  Via,           // a via point of an output route (a dot)
+  Waypoint,      // a waypoint of the input (a small dot)
+  Reclassified,  // a via point whose class the option changes (a ring)
+  ScaleBar,      // the bar and its end ticks
+  NorthArrow,    // the arrow's shaft and head
+  Label,         // the scale bar's length and the "N", text at points[0] (its baseline's left end)
+  Status,        // a line of text at the top left
+};
+
+struct Pixel {
+  int x = 0;
+  int y = 0;
+  bool operator==(const Pixel&) const = default;
+};
+
+struct Shape {
+  Role role = Role::InputLine;
+  std::vector<Pixel> points;
+  std::string text;  // Label and Status, UTF-8
+};
+
+// Colour of a role as 0xRRGGBB; both windows draw with these.
+uint32_t ColourOf(Role role);
+
+// At most this many points per drawn line.
+inline constexpr size_t kMostLinePoints = 4000;
+// Inputs of this size or more are drawn only on request, after Convert.
+inline constexpr uint64_t kLargeInput = 50ull * 1024 * 1024;
+
+// Why there is no picture, or why it is not whole.
+enum class Note { None, NoInput, NotReadable, NotGdb, Damaged, Large };
+std::string NoteText(Note note, Language language);
+
+// The shapes of a picture fitted to width x height pixels, in drawing order
+// (grey lines first). note adds a status line.
+std::vector<Shape> Layout(const Picture& picture, int width, int height, Language language,
+                          Note note = Note::None);
+
+// Where a place lands in that layout (the tests find known points with it).
+Pixel Project(const Picture& picture, int width, int height, Place place);
+
+// One input file's picture, from its path: read (up to kLargeInput unless
+// large inputs are allowed) and converted.
+struct Outcome {
+  Picture picture;
+  Note note = Note::None;
+};
+Outcome MakeOutcome(const RunRequest& request, bool allowLarge);
+
+// Computes pictures on a thread of its own, one request at a time: a newer
+// request replaces one not yet started, and a result is kept only when no
+// newer request came in meanwhile. ready is called on the worker thread
+// after each kept result; the window then takes it on its own thread.
+class Worker {
+ public:
+  explicit Worker(std::function<void()> ready);
+  ~Worker();
+  Worker(const Worker&) = delete;
+  Worker& operator=(const Worker&) = delete;
+
+  void Request(const RunRequest& request, bool allowLarge);
+  // The latest kept result, once; nothing when there is none new.
+  std::optional<Outcome> Take();
+
+ private:
+  void Run();
+
+  std::function<void()> ready_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::optional<std::pair<RunRequest, bool>> pending_;
+  std::optional<Outcome> result_;
+  uint64_t requested_ = 0;
+  bool stopping_ = false;
+  std::thread thread_;
+};
+
+}  // namespace preview

@@ -1,0 +1,165 @@
+// The preview pane of the converter window: shown and hidden by its button
+// and remembered, and drawing the example for every option, checked at the
+// pixels of known points.
+#include <QApplication>
+#include <QFile>
+#include <QImage>
+#include <QLayout>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdlib>
+#include <memory>
+
+#include "dialog_ids.h"
+#include "morvex_dlg.h"
+#include "preview_model.h"
+#include "preview_pane.h"
+// GCC sees the recorded answers' optional text as maybe unset where it is not.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#include "recording_prompts.h"
+#pragma GCC diagnostic pop
+
+namespace {
+
+const preview::Place kPier{614212536, -118112};        // 51.4827, -0.0099
+const preview::Place kRosengarten{614187482, -63231};  // 51.4806, -0.0053
+
+bool Near(QRgb got, uint32_t want) {
+  const auto channel = [](uint32_t colour, int shift) { return int(colour >> shift & 0xFF); };
+  for (int shift : {0, 8, 16}) {
+    if (std::abs(channel(got, shift) - channel(want, shift)) > 40) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+class TestPreviewPane : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir m_settingsHome;
+  RecordingPrompts m_prompts;
+  std::unique_ptr<CMorvexDlg> m_dlg;
+
+  void Start() {
+    m_dlg = std::make_unique<CMorvexDlg>();
+    m_dlg->SetPrompts(&m_prompts);
+  }
+  void Click(int id) { qobject_cast<QAbstractButton*>(m_dlg->GetDlgItem(id))->click(); }
+  PreviewPane& Pane() { return *m_dlg->GetPreviewPane(); }
+
+ private slots:
+  void initTestCase() {
+    QVERIFY(m_settingsHome.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsHome.path());
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+  }
+
+  void cleanup() { m_dlg.reset(); }
+
+  void buttonShowsAndHidesThePaneAndItIsRemembered() {
+    Start();
+    const QSize hidden = m_dlg->size();
+    QVERIFY(Pane().isHidden());
+    // The button stands in the column of Convert, between the languages and Convert.
+    m_dlg->layout()->activate();
+    const QRect button = m_dlg->GetDlgItem(IDC_PREVIEW)->geometry();
+    const QRect convert = m_dlg->GetDlgItem(IDC_CONVERT)->geometry();
+    QCOMPARE(button.left(), convert.left());
+    QVERIFY(button.bottom() < convert.top());
+    QVERIFY(button.top() > m_dlg->GetDlgItem(IDC_LANGUAGE_GROUP)->geometry().bottom());
+    Click(IDC_PREVIEW);
+    QVERIFY(!Pane().isHidden());
+    QVERIFY(m_dlg->width() >= hidden.width() + Pane().minimumSizeHint().width());
+    m_dlg->reject();
+    Start();
+    QVERIFY(!Pane().isHidden());
+    Click(IDC_PREVIEW);
+    QVERIFY(Pane().isHidden());
+    QCOMPARE(m_dlg->size(), hidden);
+    m_dlg->reject();
+  }
+
+  void drawsWhatEachOptionMakes_data() {
+    QTest::addColumn<int>("option");
+    QTest::addColumn<uint32_t>("atPier");         // what the pier's pixel shows
+    QTest::addColumn<uint32_t>("towardsGarden");  // halfway along the first route
+    const uint32_t grey = preview::ColourOf(preview::Role::InputLine);
+    const uint32_t made = preview::ColourOf(preview::Role::OutputLine);
+    const uint32_t via = preview::ColourOf(preview::Role::Via);
+    const uint32_t waypoint = preview::ColourOf(preview::Role::Waypoint);
+    QTest::newRow("1") << 1 << made << made;
+    QTest::newRow("2") << 2 << made << made;
+    QTest::newRow("3") << 3 << via << made;
+    QTest::newRow("4") << 4 << via << made;
+    QTest::newRow("5") << 5 << waypoint << grey;
+    QTest::newRow("6") << 6 << waypoint << grey;
+  }
+
+  void drawsWhatEachOptionMakes() {
+    QFETCH(int, option);
+    QFETCH(uint32_t, atPier);
+    QFETCH(uint32_t, towardsGarden);
+    Start();
+    m_dlg->SetInputPath(QStringLiteral(MORVEX_EXAMPLE_GDB));
+    Click(IDC_OPTION_1 + option - 1);
+    if (Pane().isHidden()) Click(IDC_PREVIEW);
+    m_dlg->show();
+    QTRY_VERIFY2(
+        Pane().Shown().picture.option == option && Pane().Shown().picture.input.gdb,
+        qPrintable(QString("option %1 note %2 path %3")
+                       .arg(Pane().Shown().picture.option)
+                       .arg(int(Pane().Shown().note))
+                       .arg(QString::fromStdString(m_dlg->GetDlgItemText(IDC_INPUT_PATH)))));
+    const QImage image = Pane().grab().toImage();
+    const preview::Picture& picture = Pane().Shown().picture;
+    const preview::Pixel pier = preview::Project(picture, Pane().width(), Pane().height(), kPier);
+    const preview::Pixel garden =
+        preview::Project(picture, Pane().width(), Pane().height(), kRosengarten);
+    const QPoint half((pier.x + garden.x) / 2, (pier.y + garden.y) / 2);
+    QVERIFY2(Near(image.pixel(pier.x, pier.y), atPier), "the pier");
+    QVERIFY2(Near(image.pixel(half), towardsGarden), "halfway to the garden");
+    // The loop's first point: a via of the route options 5 and 6 make.
+    const preview::Pixel loop = preview::Project(picture, Pane().width(), Pane().height(),
+                                                 picture.input.tracks.at(0).points.at(0));
+    const bool loopIsVia = option >= 5;
+    QCOMPARE(Near(image.pixel(loop.x, loop.y), preview::ColourOf(preview::Role::Via)), loopIsVia);
+    // The white around: nothing lies in the top left corner.
+    QCOMPARE(image.pixel(4, 4) & 0xFFFFFF, 0xFFFFFFu);
+    m_dlg->reject();
+  }
+
+  void saysWhenTheFileIsDamaged() {
+    QTemporaryDir scratch;
+    QFile example(QStringLiteral(MORVEX_EXAMPLE_GDB));
+    QVERIFY(example.open(QIODevice::ReadOnly));
+    const QByteArray bytes = example.readAll();
+    QFile cut(scratch.filePath(QStringLiteral("cut.gdb")));
+    QVERIFY(cut.open(QIODevice::WriteOnly));
+    cut.write(bytes.left(bytes.size() - 60));
+    cut.close();
+    Start();
+    if (Pane().isHidden()) Click(IDC_PREVIEW);
+    m_dlg->SetInputPath(cut.fileName());
+    QTRY_VERIFY(Pane().Shown().picture.input.gdb);
+    QVERIFY(!Pane().Shown().picture.input.complete);
+    const QImage image = Pane().grab().toImage();
+    // The status line is drawn in black at the top left.
+    bool dark = false;
+    for (int x = 8; x < 60 && !dark; ++x) {
+      for (int y = 8; y < 20 && !dark; ++y) dark = qGray(image.pixel(x, y)) < 100;
+    }
+    QVERIFY(dark);
+    m_dlg->reject();
+  }
+};
+
+QTEST_MAIN(TestPreviewPane)
+#include "preview_pane_test.moc"

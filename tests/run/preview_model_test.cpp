@@ -1,0 +1,228 @@
+// The picture model on the bundled example, worked out by hand for a window
+// of 400 x 300 pixels, and on built files for what the example lacks.
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "gdb_builder.h"
+#include "preview_model.h"
+#include "test_fs.h"
+
+namespace runtest {
+namespace {
+
+using preview::Pixel;
+using preview::Role;
+using preview::Shape;
+
+// The example spans latitudes 51.4739 to 51.4827 and longitudes -0.0099 to
+// 0.0030. Middle latitude 51.4783, cosine 0.62281: the plane is 0.00803
+// wide and 0.0088 high, so the height decides: 268 pixels for 0.0088
+// degrees, 30454.5 pixels a degree, 3.655 m a pixel. The widest round
+// length within a quarter of the width is 0.2 km, 54.7 pixels.
+constexpr int kWidth = 400;
+constexpr int kHeight = 300;
+constexpr Pixel kPier{78, 16};         // 51.4827, -0.0099: the top
+constexpr Pixel kCafe{277, 205};       // 51.4765, 0.0006
+constexpr Pixel kLoopStart{322, 193};  // 51.4769, 0.0030
+constexpr Pixel kLoopSouth{237, 284};  // 51.4739, -0.0015: the bottom
+constexpr int kScaleBarPixels = 55;
+
+void ExpectNear(Pixel got, Pixel want, const char* what) {
+  EXPECT_LE(std::abs(got.x - want.x), 1) << what << " x " << got.x;
+  EXPECT_LE(std::abs(got.y - want.y), 1) << what << " y " << got.y;
+}
+
+std::vector<const Shape*> Of(const std::vector<Shape>& shapes, Role role) {
+  std::vector<const Shape*> found;
+  for (const Shape& shape : shapes) {
+    if (shape.role == role) found.push_back(&shape);
+  }
+  return found;
+}
+
+preview::Picture ExamplePicture(int option, bool oneRoute = false, std::string via = "250") {
+  RunRequest request;
+  request.option = option;
+  request.oneRoute = oneRoute;
+  request.viaText = std::move(via);
+  return preview::MakePicture(ReadFile(ExampleGdb()), request);
+}
+
+TEST(PreviewModel, ExampleInputAtHandComputedPixels) {
+  const preview::Picture picture = ExamplePicture(1);
+  ASSERT_TRUE(picture.input.gdb && picture.input.complete);
+  EXPECT_EQ(picture.input.waypoints.size(), 5u);
+  ASSERT_EQ(picture.input.routes.size(), 2u);
+  ASSERT_EQ(picture.input.tracks.size(), 1u);
+  EXPECT_EQ(picture.input.tracks[0].points.size(), 25u);  // the repeated point once
+  const std::vector<Shape> shapes = preview::Layout(picture, kWidth, kHeight, Language::kEnglish);
+  const auto grey = Of(shapes, Role::InputLine);
+  ASSERT_EQ(grey.size(), 3u);
+  ExpectNear(grey[0]->points.front(), kPier, "first route's start");
+  ExpectNear(grey[2]->points.front(), kLoopStart, "loop's start");
+  ExpectNear(grey[2]->points[18], kLoopSouth, "loop's south");
+  EXPECT_EQ(Of(shapes, Role::Waypoint).size(), 5u);
+  const auto bar = Of(shapes, Role::ScaleBar);
+  ASSERT_EQ(bar.size(), 1u);
+  EXPECT_EQ(bar[0]->points[2].x - bar[0]->points[1].x, kScaleBarPixels);
+  std::vector<std::string> labels;
+  for (const Shape* label : Of(shapes, Role::Label)) labels.push_back(label->text);
+  EXPECT_EQ(labels, (std::vector<std::string>{"0.2 km", "N"}));
+  EXPECT_TRUE(Of(shapes, Role::Status).empty());
+  const auto dutch = preview::Layout(picture, kWidth, kHeight, Language::kDutch);
+  EXPECT_EQ(Of(dutch, Role::Label)[0]->text, "0,2 km");
+}
+
+TEST(PreviewModel, WhatEachOptionMakesOfTheExample) {
+  struct Case {
+    int option;
+    bool oneRoute;
+    size_t lines;  // coloured
+    size_t vias;   // dots, one per pixel
+    Pixel firstStart;
+    Pixel firstEnd;
+  };
+  const Case cases[] = {
+      {1, false, 2, 0, kPier, kCafe},
+      {2, false, 2, 0, kPier, kCafe},
+      {3, false, 2, 5, kPier, kCafe},
+      {4, false, 2, 5, kPier, kCafe},
+      // The loop's 25 points, its first and last in one pixel.
+      {5, false, 1, 24, kLoopStart, kLoopStart},
+      {6, false, 1, 24, kLoopStart, kLoopStart},
+      {5, true, 1, 24, kLoopStart, kLoopStart},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("option " + std::to_string(c.option) + (c.oneRoute ? " one route" : ""));
+    const preview::Picture picture = ExamplePicture(c.option, c.oneRoute);
+    const auto shapes = preview::Layout(picture, kWidth, kHeight, Language::kEnglish);
+    const auto lines = Of(shapes, Role::OutputLine);
+    ASSERT_EQ(lines.size(), c.lines);
+    ExpectNear(lines[0]->points.front(), c.firstStart, "start");
+    ExpectNear(lines[0]->points.back(), c.firstEnd, "end");
+    EXPECT_EQ(Of(shapes, Role::Via).size(), c.vias);
+    EXPECT_TRUE(Of(shapes, Role::Reclassified).empty());
+  }
+}
+
+TEST(PreviewModel, OptionsThreeAndFourMarkTheViasThatChangeClass) {
+  using namespace gdbtest;
+  const std::string file = GdbFile(
+      'l',
+      {RouteRecord(Route("Trip")
+                       .Entry(RouteEntry("A").Data(Waypoint().Class(10)).Link({{0, 0}, {900, 900}}))
+                       .Entry(RouteEntry("B").Link({{900, 900}, {1800, 0}}))
+                       .Entry(RouteEntry("C").Data(Waypoint().Class(12)))
+                       .Rest(LastLinkRest('l')),
+                   'l')});
+  for (int option = 1; option <= 4; ++option) {
+    RunRequest request;
+    request.option = option;
+    const preview::Picture picture = preview::MakePicture(file, request);
+    // Option 3 makes A and C user vias; option 4 leaves C's class 12 as it is.
+    const size_t want = option == 3 ? 2 : option == 4 ? 1 : 0;
+    ASSERT_EQ(picture.reclassified.size(), want) << "option " << option;
+    if (want == 0) continue;
+    EXPECT_EQ(picture.reclassified[0], (preview::Place{0, 0}));
+    if (want == 2) {
+      EXPECT_EQ(picture.reclassified[1], (preview::Place{1800, 0}));  // the last link's end
+    }
+    EXPECT_EQ(Of(preview::Layout(picture, kWidth, kHeight, Language::kEnglish), Role::Reclassified)
+                  .size(),
+              want);
+  }
+}
+
+TEST(PreviewModel, LongLinesAreThinnedToTheirPixels) {
+  using namespace gdbtest;
+  // Zigzags: every point in another pixel, then a line whose points share few.
+  Track zigzag("Zigzag");
+  Track dense("Dense");
+  for (int i = 0; i < 20000; ++i) {
+    zigzag.Point({(i % 2) * 100000, i * 100});
+    dense.Point({i, i});
+  }
+  RunRequest request;
+  request.option = 1;
+  const preview::Picture picture =
+      preview::MakePicture(GdbFile('l', {TrackRecord(zigzag), TrackRecord(dense)}), request);
+  const auto shapes = preview::Layout(picture, kWidth, kHeight, Language::kEnglish);
+  const auto lines = Of(shapes, Role::InputLine);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_LE(lines[0]->points.size(), preview::kMostLinePoints);
+  EXPECT_GT(lines[0]->points.size(), preview::kMostLinePoints / 2);
+  EXPECT_EQ(lines[0]->points.back(), preview::Project(picture, kWidth, kHeight, {100000, 1999900}));
+  EXPECT_LE(lines[1]->points.size(), 400u);  // at most one point per pixel along the diagonal
+}
+
+TEST(PreviewModel, WhatCannotBeShownIsSaid) {
+  TempDir scratch;
+  const std::string example = ReadFile(ExampleGdb());
+  WriteFile(scratch / "cut.gdb", example.substr(0, example.size() - 60));
+  WriteFile(scratch / "text.gdb", "not a GDB file");
+  struct Case {
+    std::string path;
+    preview::Note note;
+    size_t waypoints;
+  };
+  const Case cases[] = {
+      {"", preview::Note::NoInput, 0},
+      {(scratch / "absent.gdb").string(), preview::Note::NotReadable, 0},
+      {(scratch / "text.gdb").string(), preview::Note::NotGdb, 0},
+      {(scratch / "cut.gdb").string(), preview::Note::None, 5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    RunRequest request;
+    request.inputPath = c.path;
+    const preview::Outcome outcome = preview::MakeOutcome(request, false);
+    EXPECT_EQ(outcome.note, c.note);
+    EXPECT_EQ(outcome.picture.input.waypoints.size(), c.waypoints);
+  }
+  RunRequest request;
+  request.inputPath = (scratch / "cut.gdb").string();
+  const auto shapes = preview::Layout(preview::MakeOutcome(request, false).picture, kWidth, kHeight,
+                                      Language::kGerman);
+  const auto status = Of(shapes, Role::Status);
+  ASSERT_EQ(status.size(), 1u);
+  EXPECT_EQ(status[0]->text, preview::NoteText(preview::Note::Damaged, Language::kGerman));
+  EXPECT_EQ(Of(shapes, Role::InputLine).size(), 3u);  // the routes, and the track as far as it goes
+}
+
+TEST(PreviewWorker, KeepsOnlyTheNewestRequest) {
+  std::mutex mutex;
+  std::condition_variable ready;
+  int readyCalls = 0;
+  preview::Worker worker([&] {
+    std::lock_guard<std::mutex> lock(mutex);
+    ++readyCalls;
+    ready.notify_all();
+  });
+  RunRequest request;
+  request.inputPath = ExampleGdb().string();
+  for (int option = 1; option <= 6; ++option) {
+    request.option = option;
+    worker.Request(request, false);
+  }
+  for (;;) {
+    {
+      std::unique_lock<std::mutex> lock(mutex);
+      ready.wait(lock, [&] { return readyCalls > 0; });
+      --readyCalls;
+    }
+    const std::optional<preview::Outcome> outcome = worker.Take();
+    if (outcome && outcome->picture.option == 6) {
+      EXPECT_EQ(outcome->picture.output.routes.size(), 3u);  // the example's two and the loop's
+      break;
+    }
+    ASSERT_TRUE(!outcome || outcome->picture.option < 6);
+  }
+}
+
+}  // namespace
+}  // namespace runtest
