@@ -51,6 +51,6 @@
 #define IDC_ABOUT_RIGHTS 1039
 #define IDC_ABOUT_THANKS 1040
 // Options 5 and 6: one route per track.
-#define IDC_ONE_ROUTE 1041
+#define IDC_ONE_ROUTE 1043
 
 #endif  // MORVEX_DIALOG_IDS_H

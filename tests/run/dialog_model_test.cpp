@@ -230,7 +230,7 @@ TEST(DialogModel, LanguageButtonsSetTheLanguageAndReturnItsTexts) {
       EXPECT_TRUE(texts.empty()) << c.button;
       continue;
     }
-    ASSERT_EQ(texts.size(), 16u);
+    ASSERT_EQ(texts.size(), 17u);
     EXPECT_EQ(texts[2].id, IDC_CONVERT);
     EXPECT_EQ(WithoutMnemonic(texts[2].text), c.convert);
   }
