@@ -85,9 +85,31 @@ done
 
 # Started from another folder with a relative path, which the window shows
 # made absolute.
-(cd "$scratch" && QT_QPA_PLATFORM=xcb exec "$morvex" trip.gdb) >"$log" 2>&1 &
-pid=$!
-wid=$(wait_window "$caption") || fail "no window named '$caption' appeared"
+start_morvex() {
+  (cd "$scratch" && QT_QPA_PLATFORM=xcb exec "$morvex" trip.gdb) >>"$log" 2>&1 &
+  pid=$!
+}
+
+# What the display and the program were doing when the window did not come.
+describe_start() {
+  echo "--- windows on $DISPLAY ---" >&2
+  xwininfo -root -tree 2>&1 | grep -v 'has no name' | head -n 40 >&2
+  echo "--- morvex process ---" >&2
+  ps -o pid,stat,wchan:32,etime,args -p "$pid" >&2 2>/dev/null || echo "ended" >&2
+}
+
+start_morvex
+if ! wid=$(wait_window "$caption"); then
+  # Seen once in a full parallel test run and never since: a start whose
+  # window did not come within a minute. Say what was seen, then give the
+  # program one more start; a second miss fails.
+  describe_start
+  kill "$pid" 2>/dev/null
+  wait_ended "$pid"
+  echo "no window after the first start; starting once more" >&2
+  start_morvex
+  wid=$(wait_window "$caption") || { describe_start; fail "no window named '$caption' appeared"; }
+fi
 
 frame=$(xprop -id "$wid" _NET_FRAME_EXTENTS)
 echo "$frame" | grep -q '= [0-9]' || fail "the window manager did not frame the window: $frame"
