@@ -20,8 +20,8 @@ target_compile_definitions(win32_language_tests PRIVATE UNICODE _UNICODE WIN32_L
 target_link_libraries(win32_language_tests PRIVATE morvex_run comdlg32 GTest::gtest_main)
 if(CMAKE_HOST_UNIX AND CMAKE_CROSSCOMPILING_EMULATOR)
   # Skipped (77) where Xvfb is missing.
-  add_test(NAME win32_language_tests COMMAND sh -c
-    "command -v xvfb-run >/dev/null || exit 77; exec xvfb-run -a -s '-screen 0 1280x1024x24 -nolisten tcp' \"$0\" \"$1\""
+  add_test(NAME win32_language_tests COMMAND bash
+    ${CMAKE_CURRENT_SOURCE_DIR}/win32/run_with_display.sh morvex-wine-language
     ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:win32_language_tests>)
   set_tests_properties(win32_language_tests PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77 LABELS win32)
 endif()
