@@ -100,6 +100,27 @@ uint32_t ViaCount(const std::string& text) {
   return std::clamp<uint32_t>(field.value, 25, 1000);
 }
 
+// The waypoints and route vias whose class byte the option changed.
+void MarkReclassified(Picture& picture) {
+  if (picture.option != 3 && picture.option != 4) return;
+  const Geometry& in = picture.input;
+  const Geometry& out = picture.output;
+  for (size_t i = 0; i < in.waypoints.size() && i < out.waypoints.size(); ++i) {
+    if (in.waypointClasses[i] != out.waypointClasses[i]) {
+      picture.reclassified.push_back(out.waypoints[i]);
+    }
+  }
+  for (size_t r = 0; r < in.routes.size() && r < out.routes.size(); ++r) {
+    const Path& before = in.routes[r];
+    const Path& after = out.routes[r];
+    for (size_t v = 0; v < before.vias.size() && v < after.vias.size(); ++v) {
+      if (before.viaClasses[v] != after.viaClasses[v]) {
+        picture.reclassified.push_back(after.vias[v]);
+      }
+    }
+  }
+}
+
 Picture MakePictureUnless(const std::string& inputBytes, const RunRequest& request,
                           const std::function<bool()>& stale) {
   Picture picture;
@@ -118,24 +139,7 @@ Picture MakePictureUnless(const std::string& inputBytes, const RunRequest& reque
     ConvertGdb(*state, settings, input, output, ModeForOption(picture.option), &observer);
   }
   picture.output = ReadGeometry(output.Bytes());
-  if (picture.option == 3 || picture.option == 4) {
-    const Geometry& in = picture.input;
-    const Geometry& out = picture.output;
-    for (size_t i = 0; i < in.waypoints.size() && i < out.waypoints.size(); ++i) {
-      if (in.waypointClasses[i] != out.waypointClasses[i]) {
-        picture.reclassified.push_back(out.waypoints[i]);
-      }
-    }
-    for (size_t r = 0; r < in.routes.size() && r < out.routes.size(); ++r) {
-      const Path& before = in.routes[r];
-      const Path& after = out.routes[r];
-      for (size_t v = 0; v < before.vias.size() && v < after.vias.size(); ++v) {
-        if (before.viaClasses[v] != after.viaClasses[v]) {
-          picture.reclassified.push_back(after.vias[v]);
-        }
-      }
-    }
-  }
+  MarkReclassified(picture);
   return picture;
 }
 
@@ -294,9 +298,13 @@ void AddNorthArrow(std::vector<Shape>& shapes, const Frame& frame) {
 }  // namespace
 
 Geometry ReadGeometry(const std::string& bytes) {
+  MemoryInputStream input(bytes);
+  return ReadGeometry(input);
+}
+
+Geometry ReadGeometry(InputStream& input) {
   Geometry geometry;
   ConversionStatePtr state = NewConversionState();
-  MemoryInputStream input(bytes);
   ShapeReadResult result;
   {
     Collector collector(geometry);
@@ -378,6 +386,70 @@ Pixel Project(const Picture& picture, int width, int height, Place place) {
 
 namespace {
 
+// A file read for a picture, a block at a time, that ends early once the
+// picture is no longer wanted.
+class PictureFileInput final : public InputStream {
+ public:
+  PictureFileInput(int fd, const std::function<bool()>& stale)
+      : fd_(fd), stale_(stale), buffer_(new uint8_t[kDefaultStreamBuffer]) {}
+  bool Failed() const { return failed_; }
+
+ private:
+  bool Fill() override {
+    if (failed_ || (stale_ && stale_())) return false;
+    const int64_t got = fileio::ReadSome(fd_, buffer_.get(), kDefaultStreamBuffer);
+    failed_ = got < 0;
+    if (got <= 0) return false;
+    SetWindow(buffer_.get(), buffer_.get() + got);
+    return true;
+  }
+
+  int fd_;
+  const std::function<bool()>& stale_;
+  std::unique_ptr<uint8_t[]> buffer_;
+  bool failed_ = false;
+};
+
+// What the file at path holds; nothing when it cannot be opened or read.
+std::optional<Geometry> ReadGeometryOfFile(const std::string& path,
+                                           const std::function<bool()>& stale) {
+  const int fd = fileio::OpenForReading(path);
+  if (fd < 0) return std::nullopt;
+  Geometry geometry;
+  bool failed = false;
+  {
+    PictureFileInput input(fd, stale);
+    geometry = ReadGeometry(input);
+    failed = input.Failed();
+  }
+  fileio::CloseFile(fd);
+  if (failed) return std::nullopt;
+  return geometry;
+}
+
+// The input and the output a run wrote, each read from its file as it stands
+// and never held whole, so that an input of any size is pictured after
+// Convert without being converted a second time.
+Outcome OutcomeOfWrittenFiles(const RunRequest& request, const std::function<bool()>& stale) {
+  Outcome outcome;
+  outcome.picture.option = request.option >= 1 && request.option <= 6 ? request.option : 1;
+  std::optional<Geometry> input = ReadGeometryOfFile(request.inputPath, stale);
+  if (!input) {
+    outcome.note = Note::NotReadable;
+    return outcome;
+  }
+  outcome.picture.input = std::move(*input);
+  if (!outcome.picture.input.gdb) {
+    outcome.note = Note::NotGdb;
+    return outcome;
+  }
+  if (std::optional<Geometry> output = ReadGeometryOfFile(request.outputPath, stale)) {
+    outcome.picture.output = std::move(*output);
+  }
+  MarkReclassified(outcome.picture);
+  return outcome;
+}
+
 Outcome MakeOutcomeUnless(const RunRequest& request, bool allowLarge,
                           const std::function<bool()>& stale) {
   Outcome outcome;
@@ -386,6 +458,7 @@ Outcome MakeOutcomeUnless(const RunRequest& request, bool allowLarge,
     outcome.note = Note::NoInput;
     return outcome;
   }
+  if (allowLarge && !request.outputPath.empty()) return OutcomeOfWrittenFiles(request, stale);
   const int fd = fileio::OpenForReading(request.inputPath);
   if (fd < 0) {
     outcome.note = Note::NotReadable;

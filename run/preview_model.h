@@ -20,6 +20,8 @@
 #include "conversion_run.h"
 #include "gdb_types.h"
 
+class InputStream;
+
 namespace preview {
 
 struct Place {
@@ -33,6 +35,7 @@ struct Path {
   std::vector<Place> points;  // without consecutive repeats
   std::vector<Place> vias;
   std::vector<int> viaClasses;  // class byte of each via; -1 where it was not read
+  bool operator==(const Path&) const = default;
 };
 
 // What a file holds, in file order.
@@ -43,9 +46,11 @@ struct Geometry {
   std::vector<Path> tracks;
   bool gdb = false;       // the header was accepted
   bool complete = false;  // read to its end record, no record damaged
+  bool operator==(const Geometry&) const = default;
 };
 
 Geometry ReadGeometry(const std::string& bytes);
+Geometry ReadGeometry(InputStream& input);
 
 // The input, what the request's option makes of it, and the via points that
 // option 3 or 4 gives another class.
@@ -103,7 +108,9 @@ std::vector<Shape> Layout(const Picture& picture, int width, int height, Languag
 Pixel Project(const Picture& picture, int width, int height, Place place);
 
 // One input file's picture, from its path: read (up to kLargeInput unless
-// large inputs are allowed) and converted.
+// large inputs are allowed) and converted. After Convert (allowLarge), a
+// request with an output path names the file the run wrote: the picture is
+// then read from the input and that file, streamed, whatever their size.
 struct Outcome {
   Picture picture;
   Note note = Note::None;

@@ -493,7 +493,7 @@ void CMorvexDlg::ShowPreviewPane(bool shown) {
   RequestPreview();
 }
 
-void CMorvexDlg::RequestPreview(bool allowLarge) {
+void CMorvexDlg::RequestPreview(const std::optional<std::string>& convertedInto) {
   if (!m_model.PreviewShown()) return;
   if (!m_previewWorker) {
     m_previewWorker = std::make_unique<preview::Worker>([this] {
@@ -502,8 +502,9 @@ void CMorvexDlg::RequestPreview(bool allowLarge) {
   }
   m_model.CheckOption(GetCheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6));
   m_previewWorker->Request(
-      m_model.Request(GetDlgItemText(IDC_INPUT_PATH), {}, GetDlgItemText(IDC_MAX_VIAS)),
-      allowLarge);
+      m_model.Request(GetDlgItemText(IDC_INPUT_PATH), convertedInto.value_or(std::string()),
+                      GetDlgItemText(IDC_MAX_VIAS)),
+      convertedInto.has_value());
 }
 
 void CMorvexDlg::TakePreview() {
@@ -531,9 +532,9 @@ void CMorvexDlg::OnConvert() {
   m_model.OnConvertStarted(request.inputPath, request.outputPath);
   WindowReporter reporter(
       [this](const WindowMessage& message) { return ShowWindowMessage(message); });
-  RunConversion(request, reporter);
+  const RunOutcome outcome = RunConversion(request, reporter);
   SaveSettings();
-  RequestPreview(true);
+  RequestPreview(outcome == RunOutcome::Completed ? request.outputPath : std::string());
 }
 
 bool CMorvexDlg::MayReplaceOutput(const std::string& outputPath) {

@@ -132,8 +132,9 @@ class CMorvexDlg : public QDialog {
   void ShowSuggestedOutput(const std::optional<std::string>& output);
   void DefaultSysCommand(unsigned nID, qintptr lParam);
   // Asks for a new picture of what the controls say now, when the pane is shown.
-  // allowLarge: after Convert, also of an input too large to follow the controls.
-  void RequestPreview(bool allowLarge = false);
+  // convertedInto: after Convert, the file the run wrote (empty when it did
+  // not complete); the picture then comes from the files, whatever their size.
+  void RequestPreview(const std::optional<std::string>& convertedInto = std::nullopt);
   void TakePreview();
   void ShowPreviewPane(bool shown);
   void FitPreviewPane();

@@ -383,12 +383,13 @@ void MainDialog::OnConvert() {
       m_model.Request(ItemText(IDC_INPUT_PATH), output, ItemText(IDC_MAX_VIAS));
   m_model.OnConvertStarted(request.inputPath, request.outputPath);
   WindowReporter reporter([this](const WindowMessage& message) { return ShowMessage(message); });
+  RunOutcome outcome;
   {
     const WaitCursor wait;
-    RunConversion(request, reporter);
+    outcome = RunConversion(request, reporter);
   }
   SaveSettings();
-  RequestPreview(true);
+  RequestPreview(outcome == RunOutcome::Completed ? request.outputPath : std::string());
 }
 
 // A Yes/No box with No the default, so that Enter keeps the file.
@@ -467,7 +468,7 @@ void MainDialog::ShowPreviewPane(bool shown) {
   RequestPreview();
 }
 
-void MainDialog::RequestPreview(bool allowLarge) {
+void MainDialog::RequestPreview(const std::optional<std::string>& convertedInto) {
   if (!m_model.PreviewShown() || m_window == nullptr) return;
   if (!m_previewWorker) {
     const HWND window = m_window;
@@ -475,8 +476,10 @@ void MainDialog::RequestPreview(bool allowLarge) {
         std::make_unique<preview::Worker>([window] { PostMessageW(window, kPreviewReady, 0, 0); });
   }
   m_model.CheckOption(CheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6));
-  m_previewWorker->Request(m_model.Request(ItemText(IDC_INPUT_PATH), {}, ItemText(IDC_MAX_VIAS)),
-                           allowLarge);
+  m_previewWorker->Request(
+      m_model.Request(ItemText(IDC_INPUT_PATH), convertedInto.value_or(std::string()),
+                      ItemText(IDC_MAX_VIAS)),
+      convertedInto.has_value());
 }
 
 void MainDialog::TakePreview() {

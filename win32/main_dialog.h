@@ -52,8 +52,9 @@ class MainDialog {
   // The preview pane: shown beside the controls, drawn from the latest picture.
   void OnPreview();
   void ShowPreviewPane(bool shown);
-  // allowLarge: after Convert, also of an input too large to follow the controls.
-  void RequestPreview(bool allowLarge = false);
+  // convertedInto: after Convert, the file the run wrote (empty when it did
+  // not complete); the picture then comes from the files, whatever their size.
+  void RequestPreview(const std::optional<std::string>& convertedInto = std::nullopt);
   void TakePreview();
   void DrawPreview(const DRAWITEMSTRUCT& item) const;
 

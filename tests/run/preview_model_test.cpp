@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "fake_dialog.h"
 #include "gdb_builder.h"
 #include "preview_model.h"
 #include "test_fs.h"
@@ -192,6 +193,48 @@ TEST(PreviewModel, WhatCannotBeShownIsSaid) {
   ASSERT_EQ(status.size(), 1u);
   EXPECT_EQ(status[0]->text, preview::NoteText(preview::Note::Damaged, Language::kGerman));
   EXPECT_EQ(Of(shapes, Role::InputLine).size(), 3u);  // the routes, and the track as far as it goes
+}
+
+// After Convert the picture comes from the input and the written file: the
+// same picture as a conversion into memory, and for a large input the only
+// one there is.
+TEST(PreviewModel, AfterConvertThePictureIsReadFromTheFiles) {
+  TempDir scratch;
+  const auto convert = [&scratch](const std::string& input, int option) {
+    FakeDialog dialog;
+    dialog.inputPath = input;
+    dialog.outputPath = (scratch / "out.gdb").string();
+    dialog.option = option;
+    EXPECT_EQ(Convert(dialog), RunOutcome::Completed);
+    return dialog.Request();
+  };
+  const std::string example = (scratch / "example.gdb").string();
+  WriteFile(example, ReadFile(ExampleGdb()));
+  for (int option = 1; option <= 6; ++option) {
+    SCOPED_TRACE(option);
+    RunRequest request = convert(example, option);
+    const preview::Outcome fromFiles = preview::MakeOutcome(request, true);
+    EXPECT_EQ(fromFiles.note, preview::Note::None);
+    request.outputPath.clear();
+    const preview::Picture inMemory = preview::MakeOutcome(request, false).picture;
+    EXPECT_EQ(fromFiles.picture.input, inMemory.input);
+    EXPECT_EQ(fromFiles.picture.output, inMemory.output);
+    EXPECT_EQ(fromFiles.picture.reclassified, inMemory.reclassified);
+  }
+  const std::string large = (scratch / "large.gdb").string();
+  WriteFile(large, gdbtest::GdbFile(
+                       'l', {gdbtest::TrackRecord(
+                                 gdbtest::Track("Walk").Point({0, 0}).Point({1 << 20, 1 << 20})),
+                             gdbtest::Record('X', gdbtest::Fill(preview::kLargeInput, 0x41))}));
+  RunRequest request = convert(large, 5);
+  const preview::Outcome fromFiles = preview::MakeOutcome(request, true);
+  EXPECT_EQ(fromFiles.note, preview::Note::None);
+  EXPECT_EQ(fromFiles.picture.output.routes.size(), 1u);
+  // What is drawn is the written file as it stands, not a second conversion.
+  WriteFile(request.outputPath, ReadFile(ExampleGdb()));
+  EXPECT_EQ(preview::MakeOutcome(request, true).picture.output.routes.size(), 2u);
+  request.outputPath.clear();
+  EXPECT_EQ(preview::MakeOutcome(request, false).note, preview::Note::Large);
 }
 
 TEST(PreviewWorker, KeepsOnlyTheNewestRequest) {
