@@ -42,3 +42,21 @@ if(CMAKE_HOST_UNIX AND CMAKE_CROSSCOMPILING_EMULATOR)
   set_tests_properties(win32.settings PROPERTIES
     TIMEOUT 300 SKIP_RETURN_CODE 77 LABELS win32 RUN_SERIAL ON)
 endif()
+
+# The preview pane of the window, drawn and printed into a bitmap: the window
+# itself runs in the test program, which needs a display.
+add_executable(win32_preview_tests win32/preview_test.cpp ${PROJECT_SOURCE_DIR}/win32/morvex.rc
+  ${PROJECT_SOURCE_DIR}/win32/main_dialog.cpp ${PROJECT_SOURCE_DIR}/win32/about_box.cpp
+  ${PROJECT_SOURCE_DIR}/win32/file_picker.cpp)
+target_include_directories(win32_preview_tests PRIVATE ${PROJECT_SOURCE_DIR}/win32)
+target_compile_definitions(win32_preview_tests PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+  MORVEX_EXAMPLE_GDB="${PROJECT_SOURCE_DIR}/examples/example.gdb")
+target_link_libraries(win32_preview_tests PRIVATE morvex_run morvex_gdbgen comctl32 comdlg32 shell32
+  GTest::gtest_main)
+if(CMAKE_HOST_UNIX AND CMAKE_CROSSCOMPILING_EMULATOR)
+  # Skipped (77) where Xvfb is missing.
+  add_test(NAME win32_preview_tests COMMAND bash
+    ${CMAKE_CURRENT_SOURCE_DIR}/win32/run_with_display.sh morvex-wine-preview
+    ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:win32_preview_tests>)
+  set_tests_properties(win32_preview_tests PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77 LABELS win32)
+endif()

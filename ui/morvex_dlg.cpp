@@ -555,6 +555,8 @@ void CMorvexDlg::OnOptionClicked() {
 
 void CMorvexDlg::OnOneRouteClicked() {
   m_model.SetOneRoute(static_cast<QCheckBox*>(GetDlgItem(IDC_ONE_ROUTE))->isChecked());
+  // The box's toggle asked before the model knew of it.
+  RequestPreview();
 }
 
 void CMorvexDlg::OnLanguageClicked() {

@@ -344,6 +344,7 @@ void MainDialog::OnCommand(int id, int notification) {
     OnOptionClicked();
   } else if (id == IDC_ONE_ROUTE) {
     m_model.SetOneRoute(IsDlgButtonChecked(m_window, IDC_ONE_ROUTE) == BST_CHECKED);
+    RequestPreview();
   } else if (id >= IDC_LANG_ENGLISH && id <= IDC_LANG_FRENCH) {
     OnLanguageClicked();
   } else if (id == IDC_PREVIEW) {

@@ -12,10 +12,12 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
 #include "dialog_ids.h"
+#include "gdb_generator.h"
 #include "morvex_dlg.h"
 #include "preview_model.h"
 #include "preview_pane.h"
@@ -157,6 +159,32 @@ class TestPreviewPane : public QObject {
       for (int y = 8; y < 20 && !dark; ++y) dark = qGray(image.pixel(x, y)) < 100;
     }
     QVERIFY(dark);
+    m_dlg->reject();
+  }
+
+  // A track of 600 points under option 5 with 25 vias: 24 routes, or one
+  // with the box checked, each click followed by the picture.
+  void followsTheOneRouteBox() {
+    QTemporaryDir scratch;
+    const QString input = scratch.filePath(QStringLiteral("long.gdb"));
+    GeneratorOptions options;
+    options.kind = "tracks";
+    options.size = 200;  // the header and one track
+    options.trackPoints = 600;
+    FILE* file = std::fopen(qPrintable(input), "wb");
+    QVERIFY(file != nullptr);
+    QVERIFY(GenerateGdb(options, file));
+    std::fclose(file);
+    Start();
+    m_dlg->SetInputPath(input);
+    Click(IDC_OPTION_5);
+    m_dlg->SetDlgItemText(IDC_MAX_VIAS, QStringLiteral("25"));
+    if (Pane().isHidden()) Click(IDC_PREVIEW);
+    m_dlg->show();
+    for (size_t routes : {24, 1, 24}) {
+      QTRY_COMPARE(Pane().Shown().picture.output.routes.size(), routes);
+      Click(IDC_ONE_ROUTE);
+    }
     m_dlg->reject();
   }
 };

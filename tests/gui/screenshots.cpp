@@ -1,8 +1,10 @@
 // Writes pictures of the converter window in English, Dutch and German, of
 // the boxes that end a run there (completed, with its summary, and an error
 // with its reason), of the preview of the example for options 1, 5 and 5 with
-// one route per track, and of the about box, for a look at the layout.
-// Usage: morvex_screenshots DIR [SUFFIX]
+// one route per track and of a long track (LONG_TRACK_GDB) for option 5 with
+// 25 vias, without and with one route per track, and of the about box, for a
+// look at the layout.
+// Usage: morvex_screenshots DIR [SUFFIX [LONG_TRACK_GDB]]
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
@@ -12,8 +14,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
-#include <tuple>
 #include <utility>
+#include <vector>
 
 #include "about_dlg.h"
 #include "dialog_ids.h"
@@ -62,7 +64,7 @@ class PicturePrompts : public DialogPrompts {
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   if (argc < 2) {
-    std::fprintf(stderr, "usage: morvex_screenshots DIR [SUFFIX]\n");
+    std::fprintf(stderr, "usage: morvex_screenshots DIR [SUFFIX [LONG_TRACK_GDB]]\n");
     return 2;
   }
   const QDir dir(QString::fromLocal8Bit(argv[1]));
@@ -119,31 +121,56 @@ int main(int argc, char* argv[]) {
   ok = prompts.ok && ok;
   dlg.SetPrompts(nullptr);
 
-  // The preview of the example, in English. One route per track has no check
-  // box here: its picture is made straight from a request that asks for it.
+  // The preview in English: of the example for options 1, 5 and 5 with one
+  // route per track, and, where a file with a long track is given, of that
+  // for option 5 with 25 vias, in pieces and in one route.
   static_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_LANG_ENGLISH))->click();
   static_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_PREVIEW))->click();
   PreviewPane& pane = *dlg.GetPreviewPane();
-  for (const auto& [option, oneRoute, name] :
-       {std::tuple{IDC_OPTION_1, false, "preview-1"}, std::tuple{IDC_OPTION_5, false, "preview-5"},
-        std::tuple{IDC_OPTION_5, true, "preview-5-one-route"}}) {
-    static_cast<QAbstractButton*>(dlg.GetDlgItem(option))->click();
-    const int wanted = option - IDC_OPTION_1 + 1;
-    for (int wait = 0;
-         wait < 1000 && (pane.Shown().picture.option != wanted || !pane.Shown().picture.input.gdb);
-         ++wait) {
+  struct Preview {
+    QString input;
+    int option;
+    bool oneRoute;
+    const char* vias;
+    const char* name;
+  };
+  const QString example = QStringLiteral(MORVEX_EXAMPLE_GDB);
+  std::vector<Preview> previews = {{example, IDC_OPTION_1, false, "250", "preview-1"},
+                                   {example, IDC_OPTION_5, false, "250", "preview-5"},
+                                   {example, IDC_OPTION_5, true, "250", "preview-5-one-route"}};
+  if (argc > 3) {
+    const QString longTrack = QString::fromLocal8Bit(argv[3]);
+    previews.push_back({longTrack, IDC_OPTION_5, false, "25", "preview-5-long"});
+    previews.push_back({longTrack, IDC_OPTION_5, true, "25", "preview-5-long-one-route"});
+  }
+  for (const Preview& shot : previews) {
+    dlg.SetInputPath(shot.input);
+    static_cast<QAbstractButton*>(dlg.GetDlgItem(shot.option))->click();
+    dlg.SetDlgItemText(IDC_MAX_VIAS, QString::fromLatin1(shot.vias));
+    auto* oneRoute = static_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_ONE_ROUTE));
+    if (oneRoute->isChecked() != shot.oneRoute) oneRoute->click();
+    // The worker's picture of these choices: the one they make here.
+    RunRequest request;
+    request.inputPath = shot.input.toStdString();
+    request.option = shot.option - IDC_OPTION_1 + 1;
+    request.oneRoute = shot.oneRoute;
+    request.viaText = shot.vias;
+    const preview::Picture wanted = preview::MakeOutcome(request, false).picture;
+    const auto same = [&](const preview::Picture& shown) {
+      return shown.option == wanted.option && shown.input.gdb &&
+             shown.input.tracks.size() == wanted.input.tracks.size() &&
+             shown.output.routes.size() == wanted.output.routes.size() &&
+             shown.output.waypoints.size() == wanted.output.waypoints.size();
+    };
+    for (int wait = 0; wait < 1000 && !same(pane.Shown().picture); ++wait) {
       QApplication::processEvents();
       QThread::msleep(10);
     }
-    if (oneRoute) {
-      RunRequest request;
-      request.inputPath = MORVEX_EXAMPLE_GDB;
-      request.option = wanted;
-      request.oneRoute = true;
-      request.viaText = dlg.GetDlgItemText(IDC_MAX_VIAS);
-      pane.Show(preview::MakeOutcome(request, false));
+    if (!same(pane.Shown().picture)) {
+      std::fprintf(stderr, "the preview %s did not come\n", shot.name);
+      ok = false;
     }
-    ok = Save(dlg, dir.filePath(QString::fromLatin1(name) + suffix + ".png")) && ok;
+    ok = Save(dlg, dir.filePath(QString::fromLatin1(shot.name) + suffix + ".png")) && ok;
   }
   static_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_PREVIEW))->click();
 

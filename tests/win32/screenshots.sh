@@ -6,23 +6,26 @@
 # examples/example.gdb that completed, with its summary (win32-done-en.png,
 # ...), and the box of a run refused for an output folder that does not exist,
 # with the reason (win32-error-en.png, ...), and the preview of the example
-# for options 1 and 5 (win32-preview-1.png, win32-preview-5.png); at 96 DPI
-# and at 192 DPI (the @2x
+# for options 1 and 5 (win32-preview-1.png, win32-preview-5.png), and, where a
+# file with a long track is given, of that for option 5 with 25 vias, in
+# pieces and in one route (win32-preview-5-long.png,
+# win32-preview-5-long-one-route.png); at 96 DPI and at 192 DPI (the @2x
 # files). The pictures show the windows' client areas: with no window manager
 # on the display, nobody draws the frames.
 #
-# Usage: screenshots.sh PATH_TO_MORVEX_EXE OUT_DIR
+# Usage: screenshots.sh PATH_TO_MORVEX_EXE OUT_DIR [LONG_TRACK_GDB]
 # Needs Debian's wine, xvfb, xauth, xdotool, x11-apps (xwd) and netpbm.
 set -u
 
 if [ "${1:-}" != "--inside" ]; then
   exe=${1:?usage: screenshots.sh PATH_TO_MORVEX_EXE OUT_DIR}
   out=${2:?usage: screenshots.sh PATH_TO_MORVEX_EXE OUT_DIR}
-  exec timeout 300 xvfb-run -a -s "-screen 0 2560x1600x24 -nolisten tcp" \
-    bash "$0" --inside "$exe" "$out"
+  exec timeout 400 xvfb-run -a -s "-screen 0 2560x1600x24 -nolisten tcp" \
+    bash "$0" --inside "$exe" "$out" "${3:-}"
 fi
 exe=$2
 out=$3
+long_track=$4
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine_window.sh"
 
@@ -51,6 +54,10 @@ scratch=$(mktemp -d)
 trap 'wineserver -k 2>/dev/null; rm -rf "$scratch" "${wine_log:-}"' EXIT
 cp "$example" "$scratch/example.gdb"
 windows_input=$(winepath -w "$scratch/example.gdb")
+if [ -n "$long_track" ]; then
+  cp "$long_track" "$scratch/long-track.gdb"
+  windows_long_track=$(winepath -w "$scratch/long-track.gdb")
+fi
 windows_scratch=$(winepath -w "$scratch")
 # A folder that is not there in the prefix.
 missing_folder_output='C:\users\anna\trips\2027\alps-2027-tracks.gdb'
@@ -99,24 +106,45 @@ capture_boxes() { # SUFFIX
   done
 }
 
-# The preview of the example in English for options 1 and 5, shown and hidden
-# with the button's mnemonic (the window is wider while it shows). One route
-# per track has no check box in this window yet.
+# Shows the preview with the button's mnemonic, captures it to $1 and hides
+# it again: the controls are clicked while it is hidden, as the window is
+# wider while it shows.
+capture_preview() { # FILE
+  xdotool windowfocus --sync "$main" 2>/dev/null || true
+  xdotool key --delay 150 alt+v
+  sleep 2
+  capture "$main" "$1"
+  # The capture moved the pointer off the window, and the keys with it.
+  xdotool windowfocus --sync "$main" 2>/dev/null || true
+  xdotool key --delay 150 alt+v
+  sleep 0.5
+}
+
+# The input path typed into its field; leaving the field takes it up.
+type_input() { # WINDOWS_PATH
+  xdotool windowfocus --sync "$main" 2>/dev/null || true
+  xdotool key --delay 150 alt+i ctrl+a
+  xdotool type --delay 10 "$1"
+  xdotool key --delay 150 Tab
+}
+
+# The preview in English of the example for options 1 and 5, then of the long
+# track for option 5 with 25 vias, without and with the one-route box.
 capture_previews() { # SUFFIX
   click_dialog_unit 370 92 # English
-  xdotool key --delay 150 alt+i ctrl+a
-  xdotool type --delay 10 "$windows_input"
-  xdotool key --delay 150 Tab
+  type_input "$windows_input"
   for option in 1 5; do
     click_dialog_unit 20 $((92 + 14 * (option - 1)))
-    xdotool key --delay 150 alt+v
-    sleep 2
-    capture "$main" "win32-preview-$option$1.png"
-    # The capture moved the pointer off the window, and the keys with it.
-    xdotool windowfocus --sync "$main" 2>/dev/null || true
-    xdotool key --delay 150 alt+v
-    sleep 0.5
+    capture_preview "win32-preview-$option$1.png"
   done
+  [ -n "$long_track" ] || return 0
+  type_input "$windows_long_track"
+  click_dialog_unit 302 190 # the via field
+  xdotool key --delay 150 ctrl+a
+  xdotool type --delay 50 25
+  capture_preview "win32-preview-5-long$1.png"
+  click_dialog_unit 20 209 # Keep each track in one route
+  capture_preview "win32-preview-5-long-one-route$1.png"
 }
 
 for scale in 1 2; do

@@ -1,0 +1,243 @@
+// The preview pane of morvex.exe's window, opened for real under Wine on a
+// virtual display: the window runs on a thread of its own, the test clicks
+// its buttons and prints the pane into a bitmap, and checks the pixels of
+// known points against where the picture model puts them.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "dialog_ids.h"
+#include "dialog_model.h"
+#include "gdb_generator.h"
+#include "main_dialog.h"
+#include "preview_model.h"
+#include "wide_text.h"
+
+namespace {
+
+const preview::Place kPier{614212536, -118112};
+const preview::Place kRosengarten{614187482, -63231};
+
+bool Near(uint32_t got, preview::Role role) {
+  const uint32_t want = preview::ColourOf(role);
+  for (int shift : {0, 8, 16}) {
+    if (std::abs(int(got >> shift & 0xFF) - int(want >> shift & 0xFF)) > 40) return false;
+  }
+  return true;
+}
+
+// The pane as it draws itself, 0xRRGGBB per pixel.
+struct Image {
+  int width = 0;
+  int height = 0;
+  int dpi = 96;
+  std::vector<uint32_t> pixels;
+  uint32_t At(preview::Pixel pixel) const {
+    if (pixel.x < 0 || pixel.y < 0 || pixel.x >= width || pixel.y >= height) return 0xFFFFFFFF;
+    return pixels[static_cast<size_t>(pixel.y) * width + pixel.x] & 0xFFFFFF;
+  }
+};
+
+Image PrintPane(HWND pane) {
+  Image image;
+  RECT client{};
+  GetClientRect(pane, &client);
+  image.width = client.right;
+  image.height = client.bottom;
+  if (image.width <= 0 || image.height <= 0) return image;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = image.width;
+  info.bmiHeader.biHeight = -image.height;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  const HDC dc = CreateCompatibleDC(nullptr);
+  const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ old = SelectObject(dc, bitmap);
+  image.dpi = GetDeviceCaps(dc, LOGPIXELSY);
+  PrintWindow(pane, dc, PW_CLIENTONLY);
+  GdiFlush();
+  const auto* first = static_cast<const uint32_t*>(bits);
+  image.pixels.assign(first, first + static_cast<size_t>(image.width) * image.height);
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  return image;
+}
+
+// A place of a picture in the pane's pixels: laid out at 96 DPI, scaled to the DC's.
+preview::Pixel Where(const Image& image, const preview::Picture& picture, preview::Place place) {
+  const preview::Pixel at = preview::Project(picture, MulDiv(image.width, 96, image.dpi),
+                                             MulDiv(image.height, 96, image.dpi), place);
+  return {MulDiv(at.x, image.dpi, 96), MulDiv(at.y, image.dpi, 96)};
+}
+
+// The window, run as morvex.exe runs it, on a thread of its own.
+class Window {
+ public:
+  explicit Window(const std::wstring& input) {
+    thread_ = std::thread([input] {
+      MainDialog dialog(GetModuleHandleW(nullptr));
+      dialog.SetInputPath(input);
+      dialog.Run();
+    });
+    const std::wstring caption = WideFromUtf8(DialogCaption());
+    for (int wait = 0; wait < 1200 && handle_ == nullptr; ++wait) {
+      handle_ = FindWindowW(L"#32770", caption.c_str());
+      if (handle_ == nullptr) Sleep(50);
+    }
+  }
+  ~Window() {
+    if (handle_ != nullptr) PostMessageW(handle_, WM_COMMAND, IDCANCEL, 0);
+    thread_.join();
+  }
+  HWND Handle() const { return handle_; }
+  void Click(int id) const { SendMessageW(GetDlgItem(handle_, id), BM_CLICK, 0, 0); }
+  void Type(int id, const wchar_t* text) const { SetDlgItemTextW(handle_, id, text); }
+  HWND Pane() const { return GetDlgItem(handle_, IDC_PREVIEW_PANE); }
+
+  // Prints the pane until the picture the request makes shows as drawn
+  // (the worker draws it in its own time); false after a minute.
+  bool Shows(const RunRequest& request,
+             const std::function<bool(const Image&, const preview::Picture&)>& drawn,
+             Image& image) const {
+    const preview::Outcome wanted = preview::MakeOutcome(request, false);
+    for (int wait = 0; wait < 1200; ++wait) {
+      image = PrintPane(Pane());
+      if (IsWindowVisible(Pane()) && drawn(image, wanted.picture)) return true;
+      Sleep(50);
+    }
+    return false;
+  }
+
+ private:
+  HWND handle_ = nullptr;
+  std::thread thread_;
+};
+
+class PreviewPane : public testing::Test {
+ protected:
+  void SetUp() override {
+    // A first start: settings of a folder of the test's own.
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    scratch_ = std::wstring(temp) + L"morvex-preview-test";
+    CreateDirectoryW(scratch_.c_str(), nullptr);
+    DeleteFileW((scratch_ + L"\\Morvex\\Morvex.ini").c_str());
+    SetEnvironmentVariableW(L"APPDATA", scratch_.c_str());
+  }
+  std::wstring scratch_;
+};
+
+// Options 1 and 5 on the example, one after the other in one window: the
+// pier on a made track (1) or a waypoint beside the grey route (5), the
+// track's first point a via of the made route only under 5, and the corner
+// white.
+TEST_F(PreviewPane, DrawsWhatTheOptionMakesAndFollowsAnotherOption) {
+  const std::string example = std::string("Z:") + MORVEX_EXAMPLE_GDB;  // Wine's drive of /
+  Window window(WideFromUtf8(example));
+  ASSERT_NE(window.Handle(), nullptr) << "no window";
+  window.Click(IDC_PREVIEW);
+  using preview::Role;
+  struct Case {
+    int option;
+    Role atPier;
+    Role towardsGarden;
+    bool loopIsVia;
+  };
+  for (const Case& c : {Case{1, Role::OutputLine, Role::OutputLine, false},
+                        Case{5, Role::Waypoint, Role::InputLine, true}}) {
+    window.Click(IDC_OPTION_1 + c.option - 1);
+    RunRequest request;
+    request.inputPath = example;
+    request.option = c.option;
+    Image image;
+    const bool shown = window.Shows(
+        request,
+        [&](const Image& shot, const preview::Picture& picture) {
+          const preview::Pixel pier = Where(shot, picture, kPier);
+          const preview::Pixel garden = Where(shot, picture, kRosengarten);
+          const preview::Pixel half{(pier.x + garden.x) / 2, (pier.y + garden.y) / 2};
+          const preview::Pixel loop = Where(shot, picture, picture.input.tracks.at(0).points.at(0));
+          return Near(shot.At(pier), c.atPier) && Near(shot.At(half), c.towardsGarden) &&
+                 Near(shot.At(loop), Role::Via) == c.loopIsVia && shot.At({4, 4}) == 0xFFFFFF;
+        },
+        image);
+    EXPECT_TRUE(shown) << "option " << c.option << ", pane " << image.width << "x" << image.height
+                       << " at " << image.dpi << " DPI";
+  }
+}
+
+// A long track under option 5 with 25 vias: every track point is a via of
+// one of the pieces, until the one-route box makes one route of 25 vias,
+// which leaves points away from its vias without a dot.
+TEST_F(PreviewPane, FollowsTheOneRouteBox) {
+  const std::wstring input = scratch_ + L"\\long-track.gdb";
+  GeneratorOptions options;
+  options.kind = "tracks";
+  options.size = 200;  // the header and one track
+  options.trackPoints = 400;
+  FILE* file = _wfopen(input.c_str(), L"wb");
+  ASSERT_NE(file, nullptr);
+  ASSERT_TRUE(GenerateGdb(options, file));
+  std::fclose(file);
+
+  Window window(input);
+  ASSERT_NE(window.Handle(), nullptr) << "no window";
+  window.Click(IDC_PREVIEW);
+  window.Click(IDC_OPTION_5);
+  window.Type(IDC_MAX_VIAS, L"25");
+  RunRequest request;
+  request.inputPath = Utf8FromWide(input);
+  request.option = 5;
+  request.viaText = "25";
+  request.oneRoute = true;
+  // A track point far from every via of the one route.
+  const auto away = [](const Image& shot, const preview::Picture& oneRoute) {
+    const std::vector<preview::Place>& vias = oneRoute.output.routes.at(0).vias;
+    for (const preview::Place& place : oneRoute.input.tracks.at(0).points) {
+      const preview::Pixel at = Where(shot, oneRoute, place);
+      bool clear = true;
+      for (const preview::Place& via : vias) {
+        const preview::Pixel dot = Where(shot, oneRoute, via);
+        clear = clear && std::abs(dot.x - at.x) + std::abs(dot.y - at.y) > 10;
+      }
+      if (clear) return at;
+    }
+    return preview::Pixel{-1, -1};
+  };
+  Image image;
+  RunRequest pieces = request;
+  pieces.oneRoute = false;
+  const preview::Picture oneRoute = preview::MakeOutcome(request, false).picture;
+  ASSERT_EQ(oneRoute.output.routes.size(), 1u);
+  ASSERT_EQ(oneRoute.output.routes[0].vias.size(), 25u);
+  EXPECT_TRUE(window.Shows(
+      pieces,
+      [&](const Image& shot, const preview::Picture& picture) {
+        return picture.output.routes.size() == 16 &&
+               Near(shot.At(away(shot, oneRoute)), preview::Role::Via);
+      },
+      image))
+      << "the pieces";
+  window.Click(IDC_ONE_ROUTE);
+  EXPECT_TRUE(window.Shows(
+      request,
+      [&](const Image& shot, const preview::Picture& picture) {
+        const preview::Pixel via = Where(shot, picture, picture.output.routes.at(0).vias.at(12));
+        const preview::Pixel bare = away(shot, picture);
+        return bare.x >= 0 && Near(shot.At(via), preview::Role::Via) &&
+               !Near(shot.At(bare), preview::Role::Via);
+      },
+      image))
+      << "the one route";
+}
+
+}  // namespace
