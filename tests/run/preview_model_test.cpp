@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "gdb_builder.h"
+#include "messages.h"
 #include "preview_model.h"
 #include "test_fs.h"
 
@@ -192,6 +193,38 @@ TEST(PreviewModel, WhatCannotBeShownIsSaid) {
   ASSERT_EQ(status.size(), 1u);
   EXPECT_EQ(status[0]->text, preview::NoteText(preview::Note::Damaged, Language::kGerman));
   EXPECT_EQ(Of(shapes, Role::InputLine).size(), 3u);  // the routes, and the track as far as it goes
+}
+
+TEST(PreviewModel, ViaTextsTheRunRefusesMakeNoOutput) {
+  struct Case {
+    int option;
+    const char* via;
+    bool output;
+  };
+  const Case cases[] = {
+      {5, "5", false}, {5, "abc", false}, {5, "", false},   {6, "1001", false},
+      {5, "25", true}, {5, "1000", true}, {1, "abc", true}, {4, "5", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("option " + std::to_string(c.option) + " via '" + c.via + "'");
+    RunRequest request;
+    request.inputPath = ExampleGdb().string();
+    request.option = c.option;
+    request.viaText = c.via;
+    request.language = Language::kGerman;
+    const preview::Outcome outcome = preview::MakeOutcome(request, false);
+    EXPECT_EQ(outcome.note, c.output ? preview::Note::None : preview::Note::ViaCountInvalid);
+    EXPECT_EQ(outcome.picture.output.gdb, c.output);
+    const auto shapes =
+        preview::Layout(outcome.picture, kWidth, kHeight, Language::kGerman, outcome.note);
+    EXPECT_EQ(Of(shapes, Role::InputLine).size(), 3u);
+    EXPECT_EQ(Of(shapes, Role::OutputLine).empty(), !c.output);
+    if (!c.output) {
+      ASSERT_EQ(Of(shapes, Role::Status).size(), 1u);
+      EXPECT_EQ(Of(shapes, Role::Status)[0]->text,
+                TextFor(MessageId::kViaCountInvalid, Language::kGerman).text);
+    }
+  }
 }
 
 TEST(PreviewWorker, KeepsOnlyTheNewestRequest) {
