@@ -397,7 +397,14 @@ Outcome MakeOutcomeUnless(const RunRequest& request, bool allowLarge,
     outcome.note = Note::NotReadable;
     return outcome;
   }
+  const int64_t size = fileio::SizeOf(fd);
+  if (!allowLarge && size >= static_cast<int64_t>(kLargeInput)) {
+    fileio::CloseFile(fd);
+    outcome.note = Note::Large;
+    return outcome;
+  }
   std::string bytes;
+  if (size > 0) bytes.reserve(static_cast<size_t>(size));
   std::vector<uint8_t> buffer(1 << 16);
   bool failed = false;
   for (;;) {
@@ -407,6 +414,7 @@ Outcome MakeOutcomeUnless(const RunRequest& request, bool allowLarge,
       break;
     }
     bytes.append(reinterpret_cast<const char*>(buffer.data()), static_cast<size_t>(got));
+    // A file that grows while it is read, or one whose size was not told.
     if (!allowLarge && bytes.size() >= kLargeInput) {
       fileio::CloseFile(fd);
       outcome.note = Note::Large;

@@ -166,6 +166,9 @@ TEST(PreviewModel, WhatCannotBeShownIsSaid) {
   const std::string example = ReadFile(ExampleGdb());
   WriteFile(scratch / "cut.gdb", example.substr(0, example.size() - 60));
   WriteFile(scratch / "text.gdb", "not a GDB file");
+  // kLargeInput bytes, sparse where the file system allows.
+  WriteFile(scratch / "large.gdb", example);
+  std::filesystem::resize_file(scratch / "large.gdb", preview::kLargeInput);
   struct Case {
     std::string path;
     preview::Note note;
@@ -175,6 +178,7 @@ TEST(PreviewModel, WhatCannotBeShownIsSaid) {
       {"", preview::Note::NoInput, 0},
       {(scratch / "absent.gdb").string(), preview::Note::NotReadable, 0},
       {(scratch / "text.gdb").string(), preview::Note::NotGdb, 0},
+      {(scratch / "large.gdb").string(), preview::Note::Large, 0},
       {(scratch / "cut.gdb").string(), preview::Note::None, 5},
   };
   for (const Case& c : cases) {
