@@ -199,6 +199,39 @@ TEST(PreviewModel, WhatCannotBeShownIsSaid) {
   EXPECT_EQ(Of(shapes, Role::InputLine).size(), 3u);  // the routes, and the track as far as it goes
 }
 
+TEST(PreviewModel, TrackCutInItsHeaderIsNotDrawn) {
+  using namespace gdbtest;
+  const std::string before = FileHeader('l') + WaypointRecord("Home", Waypoint(), 'l') +
+                             TrackRecord(Track("Walk").Points({{0, 0}, {900, 900}, {1800, 0}}));
+  // The cut track's header: its name "Cut" and NUL, 5 bytes, the count.
+  const std::string cut = TrackBody(Track("Cut").Points({{5000, 5000}, {6000, 6000}}));
+  const std::string after = TrackRecord(Track("After").Points({{0, 1800}, {900, 2700}}));
+  struct Case {
+    const char* name;
+    std::string file;
+    size_t tracks;  // drawn: Walk, and After when the file goes on
+  };
+  const Case cases[] = {
+      {"file ends after the name", before + Record('T', cut).substr(0, 5 + 4), 1},
+      {"file ends in the 5 bytes", before + Record('T', cut).substr(0, 5 + 6), 1},
+      {"file ends in the count", before + Record('T', cut).substr(0, 5 + 11), 1},
+      {"record ends in the count", before + CutRecord('T', cut, 11) + after + EndRecord(), 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const preview::Picture picture = preview::MakePicture(c.file, RunRequest{});
+    EXPECT_EQ(picture.input.waypoints.size(), 1u);
+    ASSERT_EQ(picture.input.tracks.size(), c.tracks);
+    EXPECT_EQ(picture.input.tracks[0].points.size(), 3u);
+    EXPECT_EQ(picture.input.tracks.back().points.size(), c.tracks == 2 ? 2u : 3u);
+    const auto shapes = preview::Layout(picture, kWidth, kHeight, Language::kDutch);
+    EXPECT_EQ(Of(shapes, Role::InputLine).size(), c.tracks);
+    const auto status = Of(shapes, Role::Status);
+    ASSERT_EQ(status.size(), 1u);
+    EXPECT_EQ(status[0]->text, preview::NoteText(preview::Note::Damaged, Language::kDutch));
+  }
+}
+
 TEST(PreviewModel, ViaTextsTheRunRefusesMakeNoOutput) {
   struct Case {
     int option;
