@@ -33,7 +33,22 @@ void ConvertRouteToTrack(ConversionState& state, InputStream& input, OutputStrea
 // each a flag byte and the value when it is set.
 inline constexpr uint8_t kTrackPointFields[4] = {8, 4, 8, 8};
 
-// Track to routes, with user waypoint vias or hidden vias.
+// A track record's body after its name: five bytes, the point count, then
+// the points, each handed to onPoint(latitude, longitude). onStart() comes
+// once the count is read, before the first point, so that a track whose
+// header ends early is never started. The caller reads the name its own way.
+template <class OnStart, class OnPoint>
+void WalkTrackPoints(RecordWalk& walk, OnStart&& onStart, OnPoint&& onPoint) {
+  uint32_t points = 0;
+  if (!walk.Bytes(5) || !walk.UInt32(points)) return;
+  onStart();
+  walk.Points(points, kTrackPointFields, 4, onPoint);
+}
+
+// Track to routes, with user waypoint vias or hidden vias. ReadTrackPoints
+// empties the point table, reads the name into the state's nameBuffer and
+// fills the table; it returns the name's length with its NUL, or -1 when the
+// name does not end within the record.
 int32_t ReadTrackPoints(RecordWalk& walk);
 struct Bounds {
   int32_t minLat, maxLat, minLon, maxLon;

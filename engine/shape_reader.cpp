@@ -62,12 +62,10 @@ void ReadRoute(RecordWalk& walk, ShapeSink& sink) {
 }
 
 void ReadTrack(RecordWalk& walk, ShapeSink& sink) {
-  uint32_t points = 0;
-  if (!walk.Text() || !walk.Bytes(5) || !walk.UInt32(points)) return;
-  sink.OnTrackStart();
-  walk.Points(points, kTrackPointFields, 4, [&sink](int32_t latitude, int32_t longitude) {
-    sink.OnTrackPoint(latitude, longitude);
-  });
+  if (!walk.Text()) return;
+  WalkTrackPoints(
+      walk, [&sink] { sink.OnTrackStart(); },
+      [&sink](int32_t latitude, int32_t longitude) { sink.OnTrackPoint(latitude, longitude); });
 }
 
 }  // namespace

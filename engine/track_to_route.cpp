@@ -156,11 +156,13 @@ int32_t ReadTrackPoints(RecordWalk& walk) {
   walk.State().pointsRefused = 0;
   const int32_t nameLength = walk.Name();
   if (nameLength < 0) return -1;
-  uint32_t points = 0;
-  if (walk.Bytes(5) && walk.UInt32(points)) {
+  {
+    // The table was emptied above: a track whose header ends early leaves
+    // no points of the track before it.
     PointRun run(walk.State());
-    walk.Points(points, kTrackPointFields, 4,
-                [&run](int32_t latitude, int32_t longitude) { run.Append(latitude, longitude); });
+    WalkTrackPoints(
+        walk, [] {},
+        [&run](int32_t latitude, int32_t longitude) { run.Append(latitude, longitude); });
   }
   walk.Finish();
   return nameLength;

@@ -124,10 +124,6 @@ RunOutcome Report(const RunRequest& request, RunReporter& reporter, RunOutcome o
   return outcome;
 }
 
-bool IsViaCountValid(uint32_t count) {
-  return count - kFewestVias <= kMostVias - kFewestVias;
-}
-
 // Shows each record's message, in an "Info" box, as the record is done.
 class InfoBoxes final : public RecordObserver {
  public:
@@ -208,6 +204,15 @@ RunOutcome ConvertFiles(const RunRequest& request, RunReporter& reporter,
 
 }  // namespace
 
+std::optional<uint32_t> ViaCountOf(std::string_view viaText) {
+  const DecimalField field = ParseDecimalField(viaText);
+  if (field.kind != DecimalField::Kind::kNumber || field.value < kFewestVias ||
+      field.value > kMostVias) {
+    return std::nullopt;
+  }
+  return field.value;
+}
+
 void RunReporter::ShowCompletion(const std::string& text, const std::string& title,
                                  const std::string& summaryText,
                                  const std::string& /*summaryTitle*/) {
@@ -246,11 +251,10 @@ RunOutcome RunConversion(const RunRequest& request, RunReporter& reporter) {
   settings.trace = request.trace;
   if (IsTrackToRoute(ModeForOption(request.option))) {
     reporter.OnStep(RunStep::kViaText);
-    settings.maxViasPerRoute = ParseDecimalField(request.viaText).value;
+    const std::optional<uint32_t> vias = ViaCountOf(request.viaText);
+    if (!vias) return refuse(RunOutcome::ViaCountInvalid);
+    settings.maxViasPerRoute = *vias;
     settings.oneRoute = request.oneRoute;
-    if (!IsViaCountValid(settings.maxViasPerRoute)) {
-      return refuse(RunOutcome::ViaCountInvalid);
-    }
   }
   OutputFile outputFile;
   if (!outputFile.Open(outputPath)) {

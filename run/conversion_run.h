@@ -5,10 +5,20 @@
 // arguments, the tests directly.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "byte_stream.h"
 #include "gdb_types.h"
+
+// The via-point maximum of options 5 and 6 when none was typed.
+inline constexpr uint32_t kDefaultViaCount = 250;
+
+// The via-point maximum a run reads from the via field's text: digits only,
+// 25 to 1000. Nothing for a text the run refuses.
+std::optional<uint32_t> ViaCountOf(std::string_view viaText);
 
 enum class MessageStyle {
   Exclamation,  // warning icon, one OK button
@@ -16,10 +26,11 @@ enum class MessageStyle {
 };
 
 struct RunRequest {
-  std::string inputPath;        // UTF-8
-  std::string outputPath;       // UTF-8
-  int option = 1;               // processing option 1 to 6; 0 (none chosen) converts as 1
-  std::string viaText = "250";  // the via field as typed; read for options 5 and 6 only
+  std::string inputPath;   // UTF-8
+  std::string outputPath;  // UTF-8
+  int option = 1;          // processing option 1 to 6; 0 (none chosen) converts as 1
+  // The via field as typed; read for options 5 and 6 only.
+  std::string viaText = std::to_string(kDefaultViaCount);
   // Options 5 and 6: one route per track, its vias chosen to follow the track.
   bool oneRoute = false;
   Language language = Language::kEnglish;

@@ -6,7 +6,6 @@
 #include <iterator>
 #include <utility>
 
-#include "decimal_field.h"
 #include "messages.h"
 #include "text_utils.h"
 
@@ -263,12 +262,6 @@ constexpr std::string_view kOutputFolderKey = "OutputFolder";
 constexpr std::string_view kPreviewKey = "Preview";
 constexpr std::string_view kSettingsSection = "[Morvex]";
 
-// A via maximum that a run takes: digits only, 25 to 1000.
-bool IsUsableViaText(std::string_view text) {
-  const DecimalField field = ParseDecimalField(text);
-  return field.kind == DecimalField::Kind::kNumber && field.value >= 25 && field.value <= 1000;
-}
-
 // Blanks and tabs around a name or value of a settings file.
 std::string_view TrimmedBlanks(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -318,7 +311,7 @@ DialogSettings SettingsFromStored(const StoredValue& stored, std::string_view lo
     settings.option = (*option)[0] - '0';
   }
   const std::optional<std::string> vias = stored(kViasKey);
-  settings.viaText = vias && IsUsableViaText(*vias) ? *vias : std::to_string(kDefaultViaCount);
+  settings.viaText = vias && ViaCountOf(*vias) ? *vias : std::to_string(kDefaultViaCount);
   settings.oneRoute = stored(kOneRouteKey) == "1";
   // A folder is a single line; anything else is no path a picker can open.
   const auto folder = [&stored](std::string_view key) {

@@ -113,9 +113,6 @@ int OptionOfButton(int id);
 // input, one that ends in a folder separator, or no option.
 std::string SuggestedOutputPath(std::string_view inputPath, int option);
 
-// The via-point maximum the field shows at the first start.
-inline constexpr unsigned kDefaultViaCount = 250;
-
 // What a window keeps from one start to the next. Each window stores the
 // values as texts under the names of StoredSettings, and reads them back
 // through SettingsFromStored, which puts a default in place of anything

@@ -70,6 +70,9 @@ struct PathFacts {
 PathFacts FactsOf(const std::string& utf8Path);
 // True when fd reads a regular file.
 bool IsRegularFile(int fd);
+// The size in bytes of the regular file fd reads; -1 for anything else (a
+// pipe, a device) or when the system does not tell.
+int64_t SizeOf(int fd);
 
 // True when both paths name one existing file, whatever the spelling: links,
 // relative paths and, on Windows, case, drive letters and short names.

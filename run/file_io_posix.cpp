@@ -181,6 +181,12 @@ bool IsRegularFile(int fd) {
   return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
 }
 
+int64_t SizeOf(int fd) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return -1;
+  return static_cast<int64_t>(info.st_size);
+}
+
 bool IsSameFile(const std::string& utf8PathA, const std::string& utf8PathB) {
   std::error_code error;
   return fs::equivalent(PathFromUtf8(utf8PathA), PathFromUtf8(utf8PathB), error) && !error;

@@ -316,6 +316,15 @@ bool IsRegularFile(int fd) {
          (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+int64_t SizeOf(int fd) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!InformationOf(HandleOf(fd), info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return -1;
+  }
+  return static_cast<int64_t>(uint64_t{info.nFileSizeHigh} << 32 | info.nFileSizeLow);
+}
+
 bool IsSameFile(const std::string& utf8PathA, const std::string& utf8PathB) {
   const FactsHandle a(utf8PathA);
   const FactsHandle b(utf8PathB);

@@ -12,8 +12,8 @@
 #include "byte_stream.h"
 #include "conversion.h"
 #include "conversion_state.h"
-#include "decimal_field.h"
 #include "file_io.h"
+#include "messages.h"
 #include "shape_reader.h"
 
 namespace preview {
@@ -94,10 +94,10 @@ class StopWhen final : public RecordObserver {
   const std::function<bool()>& stale_;
 };
 
-uint32_t ViaCount(const std::string& text) {
-  const DecimalField field = ParseDecimalField(text);
-  if (field.kind != DecimalField::Kind::kNumber) return 250;
-  return std::clamp<uint32_t>(field.value, 25, 1000);
+// Options 5 and 6 read the via field as a run does, and a text the run
+// refuses makes no output.
+bool RefusesViaText(const RunRequest& request) {
+  return IsTrackToRoute(ModeForOption(request.option)) && !ViaCountOf(request.viaText);
 }
 
 // The waypoints and route vias whose class byte the option changed.
@@ -126,11 +126,13 @@ Picture MakePictureUnless(const std::string& inputBytes, const RunRequest& reque
   Picture picture;
   picture.option = request.option >= 1 && request.option <= 6 ? request.option : 1;
   picture.input = ReadGeometry(inputBytes);
-  if (!picture.input.gdb || (stale && stale())) return picture;
+  if (!picture.input.gdb || RefusesViaText(request) || (stale && stale())) return picture;
   ConversionSettings settings;
   settings.language = request.language;
-  settings.maxViasPerRoute = ViaCount(request.viaText);
-  settings.oneRoute = request.oneRoute;
+  if (IsTrackToRoute(ModeForOption(picture.option))) {
+    settings.maxViasPerRoute = *ViaCountOf(request.viaText);
+    settings.oneRoute = request.oneRoute;
+  }
   StringOutputStream output;
   {
     ConversionStatePtr state = NewConversionState();
@@ -351,6 +353,10 @@ std::string NoteText(Note note, Language language) {
        "Große Datei: die Vorschau folgt nach Konvertieren"},
   };
   const int column = language == Language::kDutch ? 1 : language == Language::kGerman ? 2 : 0;
+  if (note == Note::ViaCountInvalid) {
+    // The run's own message.
+    return TextFor(MessageId::kViaCountInvalid, column == 0 ? Language::kEnglish : language).text;
+  }
   return kTexts[static_cast<int>(note)][column];
 }
 
@@ -464,7 +470,14 @@ Outcome MakeOutcomeUnless(const RunRequest& request, bool allowLarge,
     outcome.note = Note::NotReadable;
     return outcome;
   }
+  const int64_t size = fileio::SizeOf(fd);
+  if (!allowLarge && size >= static_cast<int64_t>(kLargeInput)) {
+    fileio::CloseFile(fd);
+    outcome.note = Note::Large;
+    return outcome;
+  }
   std::string bytes;
+  if (size > 0) bytes.reserve(static_cast<size_t>(size));
   std::vector<uint8_t> buffer(1 << 16);
   bool failed = false;
   for (;;) {
@@ -474,6 +487,7 @@ Outcome MakeOutcomeUnless(const RunRequest& request, bool allowLarge,
       break;
     }
     bytes.append(reinterpret_cast<const char*>(buffer.data()), static_cast<size_t>(got));
+    // A file that grows while it is read, or one whose size was not told.
     if (!allowLarge && bytes.size() >= kLargeInput) {
       fileio::CloseFile(fd);
       outcome.note = Note::Large;
@@ -487,7 +501,11 @@ Outcome MakeOutcomeUnless(const RunRequest& request, bool allowLarge,
     return outcome;
   }
   outcome.picture = MakePictureUnless(bytes, request, stale);
-  if (!outcome.picture.input.gdb) outcome.note = Note::NotGdb;
+  if (!outcome.picture.input.gdb) {
+    outcome.note = Note::NotGdb;
+  } else if (RefusesViaText(request)) {
+    outcome.note = Note::ViaCountInvalid;
+  }
   return outcome;
 }
 

@@ -95,8 +95,9 @@ inline constexpr size_t kMostLinePoints = 4000;
 // Inputs of this size or more are drawn only on request, after Convert.
 inline constexpr uint64_t kLargeInput = 50ull * 1024 * 1024;
 
-// Why there is no picture, or why it is not whole.
-enum class Note { None, NoInput, NotReadable, NotGdb, Damaged, Large };
+// Why there is no picture, or why it is not whole. ViaCountInvalid: options
+// 5 and 6 with a via text a run refuses; the input is shown alone.
+enum class Note { None, NoInput, NotReadable, NotGdb, Damaged, Large, ViaCountInvalid };
 std::string NoteText(Note note, Language language);
 
 // The shapes of a picture fitted to width x height pixels, in drawing order

@@ -10,6 +10,7 @@
 
 #include "fake_dialog.h"
 #include "gdb_builder.h"
+#include "messages.h"
 #include "preview_model.h"
 #include "test_fs.h"
 
@@ -166,6 +167,9 @@ TEST(PreviewModel, WhatCannotBeShownIsSaid) {
   const std::string example = ReadFile(ExampleGdb());
   WriteFile(scratch / "cut.gdb", example.substr(0, example.size() - 60));
   WriteFile(scratch / "text.gdb", "not a GDB file");
+  // kLargeInput bytes, sparse where the file system allows.
+  WriteFile(scratch / "large.gdb", example);
+  std::filesystem::resize_file(scratch / "large.gdb", preview::kLargeInput);
   struct Case {
     std::string path;
     preview::Note note;
@@ -175,6 +179,7 @@ TEST(PreviewModel, WhatCannotBeShownIsSaid) {
       {"", preview::Note::NoInput, 0},
       {(scratch / "absent.gdb").string(), preview::Note::NotReadable, 0},
       {(scratch / "text.gdb").string(), preview::Note::NotGdb, 0},
+      {(scratch / "large.gdb").string(), preview::Note::Large, 0},
       {(scratch / "cut.gdb").string(), preview::Note::None, 5},
   };
   for (const Case& c : cases) {
@@ -235,6 +240,69 @@ TEST(PreviewModel, AfterConvertThePictureIsReadFromTheFiles) {
   EXPECT_EQ(preview::MakeOutcome(request, true).picture.output.routes.size(), 2u);
   request.outputPath.clear();
   EXPECT_EQ(preview::MakeOutcome(request, false).note, preview::Note::Large);
+TEST(PreviewModel, TrackCutInItsHeaderIsNotDrawn) {
+  using namespace gdbtest;
+  const std::string before = FileHeader('l') + WaypointRecord("Home", Waypoint(), 'l') +
+                             TrackRecord(Track("Walk").Points({{0, 0}, {900, 900}, {1800, 0}}));
+  // The cut track's header: its name "Cut" and NUL, 5 bytes, the count.
+  const std::string cut = TrackBody(Track("Cut").Points({{5000, 5000}, {6000, 6000}}));
+  const std::string after = TrackRecord(Track("After").Points({{0, 1800}, {900, 2700}}));
+  struct Case {
+    const char* name;
+    std::string file;
+    size_t tracks;  // drawn: Walk, and After when the file goes on
+  };
+  const Case cases[] = {
+      {"file ends after the name", before + Record('T', cut).substr(0, 5 + 4), 1},
+      {"file ends in the 5 bytes", before + Record('T', cut).substr(0, 5 + 6), 1},
+      {"file ends in the count", before + Record('T', cut).substr(0, 5 + 11), 1},
+      {"record ends in the count", before + CutRecord('T', cut, 11) + after + EndRecord(), 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const preview::Picture picture = preview::MakePicture(c.file, RunRequest{});
+    EXPECT_EQ(picture.input.waypoints.size(), 1u);
+    ASSERT_EQ(picture.input.tracks.size(), c.tracks);
+    EXPECT_EQ(picture.input.tracks[0].points.size(), 3u);
+    EXPECT_EQ(picture.input.tracks.back().points.size(), c.tracks == 2 ? 2u : 3u);
+    const auto shapes = preview::Layout(picture, kWidth, kHeight, Language::kDutch);
+    EXPECT_EQ(Of(shapes, Role::InputLine).size(), c.tracks);
+    const auto status = Of(shapes, Role::Status);
+    ASSERT_EQ(status.size(), 1u);
+    EXPECT_EQ(status[0]->text, preview::NoteText(preview::Note::Damaged, Language::kDutch));
+  }
+}
+
+TEST(PreviewModel, ViaTextsTheRunRefusesMakeNoOutput) {
+  struct Case {
+    int option;
+    const char* via;
+    bool output;
+  };
+  const Case cases[] = {
+      {5, "5", false}, {5, "abc", false}, {5, "", false},   {6, "1001", false},
+      {5, "25", true}, {5, "1000", true}, {1, "abc", true}, {4, "5", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("option " + std::to_string(c.option) + " via '" + c.via + "'");
+    RunRequest request;
+    request.inputPath = ExampleGdb().string();
+    request.option = c.option;
+    request.viaText = c.via;
+    request.language = Language::kGerman;
+    const preview::Outcome outcome = preview::MakeOutcome(request, false);
+    EXPECT_EQ(outcome.note, c.output ? preview::Note::None : preview::Note::ViaCountInvalid);
+    EXPECT_EQ(outcome.picture.output.gdb, c.output);
+    const auto shapes =
+        preview::Layout(outcome.picture, kWidth, kHeight, Language::kGerman, outcome.note);
+    EXPECT_EQ(Of(shapes, Role::InputLine).size(), 3u);
+    EXPECT_EQ(Of(shapes, Role::OutputLine).empty(), !c.output);
+    if (!c.output) {
+      ASSERT_EQ(Of(shapes, Role::Status).size(), 1u);
+      EXPECT_EQ(Of(shapes, Role::Status)[0]->text,
+                TextFor(MessageId::kViaCountInvalid, Language::kGerman).text);
+    }
+  }
 }
 
 TEST(PreviewWorker, KeepsOnlyTheNewestRequest) {
