@@ -240,6 +240,8 @@ TEST(PreviewModel, AfterConvertThePictureIsReadFromTheFiles) {
   EXPECT_EQ(preview::MakeOutcome(request, true).picture.output.routes.size(), 2u);
   request.outputPath.clear();
   EXPECT_EQ(preview::MakeOutcome(request, false).note, preview::Note::Large);
+}
+
 TEST(PreviewModel, TrackCutInItsHeaderIsNotDrawn) {
   using namespace gdbtest;
   const std::string before = FileHeader('l') + WaypointRecord("Home", Waypoint(), 'l') +
