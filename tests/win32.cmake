@@ -11,6 +11,17 @@ add_executable(win32_resource_tests win32/dialog_template_test.cpp ${PROJECT_SOU
 target_link_libraries(win32_resource_tests PRIVATE morvex_run GTest::gtest_main)
 morvex_add_gtest(win32_resource_tests TIMEOUT 300 LABELS win32)
 
+# A test program that opens windows, run under Wine on a virtual display in a
+# Wine prefix of its own; skipped (77) where Xvfb is missing.
+function(morvex_add_wine_display_test target prefix)
+  if(CMAKE_HOST_UNIX AND CMAKE_CROSSCOMPILING_EMULATOR)
+    add_test(NAME ${target} COMMAND bash
+      ${CMAKE_CURRENT_SOURCE_DIR}/win32/run_with_display.sh ${prefix}
+      ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${target}>)
+    set_tests_properties(${target} PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77 LABELS win32)
+  endif()
+endfunction()
+
 # The about box and the file pickers, opened in each language: windows need a
 # display, so the program runs on a virtual one.
 add_executable(win32_language_tests win32/language_test.cpp ${PROJECT_SOURCE_DIR}/win32/morvex.rc
@@ -18,13 +29,7 @@ add_executable(win32_language_tests win32/language_test.cpp ${PROJECT_SOURCE_DIR
 target_include_directories(win32_language_tests PRIVATE ${PROJECT_SOURCE_DIR}/win32)
 target_compile_definitions(win32_language_tests PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
 target_link_libraries(win32_language_tests PRIVATE morvex_run comdlg32 GTest::gtest_main)
-if(CMAKE_HOST_UNIX AND CMAKE_CROSSCOMPILING_EMULATOR)
-  # Skipped (77) where Xvfb is missing.
-  add_test(NAME win32_language_tests COMMAND bash
-    ${CMAKE_CURRENT_SOURCE_DIR}/win32/run_with_display.sh morvex-wine-language
-    ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:win32_language_tests>)
-  set_tests_properties(win32_language_tests PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77 LABELS win32)
-endif()
+morvex_add_wine_display_test(win32_language_tests morvex-wine-language)
 
 # Skips itself (77) where Wine, Xvfb or xdotool are missing.
 if(CMAKE_HOST_UNIX AND CMAKE_CROSSCOMPILING_EMULATOR)
@@ -53,10 +58,4 @@ target_compile_definitions(win32_preview_tests PRIVATE UNICODE _UNICODE WIN32_LE
   MORVEX_EXAMPLE_GDB="${PROJECT_SOURCE_DIR}/examples/example.gdb")
 target_link_libraries(win32_preview_tests PRIVATE morvex_run morvex_gdbgen comctl32 comdlg32 shell32
   GTest::gtest_main)
-if(CMAKE_HOST_UNIX AND CMAKE_CROSSCOMPILING_EMULATOR)
-  # Skipped (77) where Xvfb is missing.
-  add_test(NAME win32_preview_tests COMMAND bash
-    ${CMAKE_CURRENT_SOURCE_DIR}/win32/run_with_display.sh morvex-wine-preview
-    ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:win32_preview_tests>)
-  set_tests_properties(win32_preview_tests PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77 LABELS win32)
-endif()
+morvex_add_wine_display_test(win32_preview_tests morvex-wine-preview)
