@@ -29,30 +29,34 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr double kRadiansPerSemicircle = kPi / 2147483648.0;
 constexpr int64_t kQuarterTurn = int64_t{1} << 30;
 
-// Sine and cosine of r, |r| <= pi / 4, by their Taylor series to r^15 and r^16.
+// 1 - x (c0 - x (c1 - x (c2 - ...))), the coefficients from the last one in.
+template <size_t N>
+double AlternatingSeries(double x, const double (&coefficients)[N]) {
+  double sum = coefficients[N - 1];
+  for (size_t i = N - 1; i-- > 0;) sum = coefficients[i] - x * sum;
+  return 1.0 - x * sum;
+}
+
+// Sine and cosine of r, |r| <= pi / 4, by their Taylor series to r^15 and
+// r^16: the inverse factorials 1/3!, 1/5!, ... and 1/2!, 1/4!, ...
+constexpr double kSineTerms[] = {
+    1.0 / 6.0,        1.0 / 120.0,        1.0 / 5040.0,         1.0 / 362880.0,
+    1.0 / 39916800.0, 1.0 / 6227020800.0, 1.0 / 1307674368000.0};
+constexpr double kCosineTerms[] = {0.5,
+                                   1.0 / 24.0,
+                                   1.0 / 720.0,
+                                   1.0 / 40320.0,
+                                   1.0 / 3628800.0,
+                                   1.0 / 479001600.0,
+                                   1.0 / 87178291200.0,
+                                   1.0 / 20922789888000.0};
+
 double SinSmall(double r) {
-  const double r2 = r * r;
-  double sum = 1.0 / 1307674368000.0;
-  sum = 1.0 / 6227020800.0 - r2 * sum;
-  sum = 1.0 / 39916800.0 - r2 * sum;
-  sum = 1.0 / 362880.0 - r2 * sum;
-  sum = 1.0 / 5040.0 - r2 * sum;
-  sum = 1.0 / 120.0 - r2 * sum;
-  sum = 1.0 / 6.0 - r2 * sum;
-  return r * (1.0 - r2 * sum);
+  return r * AlternatingSeries(r * r, kSineTerms);
 }
 
 double CosSmall(double r) {
-  const double r2 = r * r;
-  double sum = 1.0 / 20922789888000.0;
-  sum = 1.0 / 87178291200.0 - r2 * sum;
-  sum = 1.0 / 479001600.0 - r2 * sum;
-  sum = 1.0 / 3628800.0 - r2 * sum;
-  sum = 1.0 / 40320.0 - r2 * sum;
-  sum = 1.0 / 720.0 - r2 * sum;
-  sum = 1.0 / 24.0 - r2 * sum;
-  sum = 0.5 - r2 * sum;
-  return 1.0 - r2 * sum;
+  return AlternatingSeries(r * r, kCosineTerms);
 }
 
 // Sine and cosine of a semicircle value. The quarter turns come off in
