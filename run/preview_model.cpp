@@ -7,6 +7,7 @@
 #include <limits>
 #include <numbers>
 #include <set>
+#include <unordered_map>
 #include <utility>
 
 #include "byte_stream.h"
@@ -145,23 +146,44 @@ Picture MakePictureUnless(const std::string& inputBytes, const RunRequest& reque
   return picture;
 }
 
+size_t HashOf(const Path& path) {
+  uint64_t hash = 1469598103934665603ull;  // FNV-1a over the coordinates
+  const auto mix = [&hash](const std::vector<Place>& places) {
+    for (const Place& place : places) {
+      for (const int32_t value : {place.latitude, place.longitude}) {
+        hash = (hash ^ static_cast<uint32_t>(value)) * 1099511628211ull;
+      }
+    }
+    hash = (hash ^ places.size()) * 1099511628211ull;
+  };
+  mix(path.points);
+  mix(path.vias);
+  return static_cast<size_t>(hash);
+}
+
 // The paths an option makes: the tracks of options 1 and 2, the routes of
-// the others, less those the input already had as they are.
+// the others, less those the input already had as they are (each input path
+// accounts for one output path). By hash, so that a file of many paths costs
+// no more than reading it.
 std::vector<const Path*> MadePaths(const Picture& picture) {
   const bool tracks = picture.option <= 2;
   const std::vector<Path>& before = tracks ? picture.input.tracks : picture.input.routes;
   const std::vector<Path>& after = tracks ? picture.output.tracks : picture.output.routes;
-  std::vector<bool> matched(before.size(), false);
   std::vector<const Path*> made;
-  const bool keepAll = picture.option == 3 || picture.option == 4;
+  if (picture.option == 3 || picture.option == 4) {
+    for (const Path& path : after) made.push_back(&path);
+    return made;
+  }
+  std::unordered_multimap<size_t, const Path*> unmatched;
+  for (const Path& path : before) unmatched.emplace(HashOf(path), &path);
   for (const Path& path : after) {
-    bool old = false;
-    for (size_t i = 0; i < before.size() && !old && !keepAll; ++i) {
-      if (!matched[i] && before[i].points == path.points && before[i].vias == path.vias) {
-        matched[i] = old = true;
-      }
+    auto [first, last] = unmatched.equal_range(HashOf(path));
+    while (first != last && !(*first->second == path)) ++first;
+    if (first != last) {
+      unmatched.erase(first);
+    } else {
+      made.push_back(&path);
     }
-    if (!old) made.push_back(&path);
   }
   return made;
 }
