@@ -537,6 +537,20 @@ Outcome MakeOutcome(const RunRequest& request, bool allowLarge) {
   return MakeOutcomeUnless(request, allowLarge, {});
 }
 
+void ShownPicture::Set(Outcome outcome) {
+  outcome_ = std::move(outcome);
+  laidOutFor_.reset();
+}
+
+const std::vector<Shape>& ShownPicture::Shapes(int width, int height, Language language) {
+  const std::tuple<int, int, Language> wanted{width, height, language};
+  if (laidOutFor_ != wanted) {
+    shapes_ = Layout(outcome_.picture, width, height, language, outcome_.note);
+    laidOutFor_ = wanted;
+  }
+  return shapes_;
+}
+
 Worker::Worker(std::function<void()> ready)
     : ready_(std::move(ready)), thread_([this] { Run(); }) {}
 

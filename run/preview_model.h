@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "conversion_run.h"
@@ -117,6 +118,21 @@ struct Outcome {
   Note note = Note::None;
 };
 Outcome MakeOutcome(const RunRequest& request, bool allowLarge);
+
+// The picture a window shows and its layout, kept for the size and language
+// it was last laid out for: a window repainted as it was (uncovered, or a
+// box closed over it) does not lay the whole file out again.
+class ShownPicture {
+ public:
+  void Set(Outcome outcome);
+  const Outcome& Current() const { return outcome_; }
+  const std::vector<Shape>& Shapes(int width, int height, Language language);
+
+ private:
+  Outcome outcome_;
+  std::vector<Shape> shapes_;
+  std::optional<std::tuple<int, int, Language>> laidOutFor_;
+};
 
 // Computes pictures on a thread of its own, one request at a time: a newer
 // request replaces one not yet started, and a result is kept only when no

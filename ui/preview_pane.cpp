@@ -26,7 +26,7 @@ PreviewPane::PreviewPane(QWidget* parent) : QWidget(parent) {
 }
 
 void PreviewPane::Show(preview::Outcome outcome) {
-  m_outcome = std::move(outcome);
+  m_picture.Set(std::move(outcome));
   update();
 }
 
@@ -41,9 +41,7 @@ void PreviewPane::paintEvent(QPaintEvent*) {
   painter.setPen(QColor(0x80, 0x80, 0x80));
   painter.drawRect(rect().adjusted(0, 0, -1, -1));
   painter.setRenderHint(QPainter::Antialiasing, true);
-  const std::vector<preview::Shape> shapes =
-      preview::Layout(m_outcome.picture, width(), height(), m_language, m_outcome.note);
-  for (const preview::Shape& shape : shapes) {
+  for (const preview::Shape& shape : m_picture.Shapes(width(), height(), m_language)) {
     const QColor colour = QtColourOf(shape.role);
     const QPoint at =
         shape.points.empty() ? QPoint() : QPoint(shape.points[0].x, shape.points[0].y);

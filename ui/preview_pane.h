@@ -1,6 +1,6 @@
 // The preview pane of the converter window: draws the shapes of the picture
 // model (preview_model.h) with a painter. It keeps the latest picture and
-// lays it out afresh for its size on every paint.
+// its layout for the pane's size.
 #pragma once
 
 #include <QWidget>
@@ -15,7 +15,7 @@ class PreviewPane : public QWidget {
 
   void Show(preview::Outcome outcome);
   void SetLanguage(Language language);
-  const preview::Outcome& Shown() const { return m_outcome; }
+  const preview::Outcome& Shown() const { return m_picture.Current(); }
 
   QSize sizeHint() const override { return {380, 300}; }
   QSize minimumSizeHint() const override { return {380, 300}; }
@@ -24,6 +24,6 @@ class PreviewPane : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  preview::Outcome m_outcome;
+  preview::ShownPicture m_picture;
   Language m_language = Language::kEnglish;
 };

@@ -486,13 +486,13 @@ void MainDialog::RequestPreview(const std::optional<std::string>& convertedInto)
 void MainDialog::TakePreview() {
   if (!m_previewWorker) return;
   if (std::optional<preview::Outcome> outcome = m_previewWorker->Take()) {
-    m_preview = std::move(*outcome);
+    m_preview.Set(std::move(*outcome));
     InvalidateRect(m_previewPane, nullptr, FALSE);
   }
 }
 
 // Drawn into a bitmap first, so that a new picture does not flicker.
-void MainDialog::DrawPreview(const DRAWITEMSTRUCT& item) const {
+void MainDialog::DrawPreview(const DRAWITEMSTRUCT& item) {
   const RECT area = item.rcItem;
   const int width = area.right - area.left;
   const int height = area.bottom - area.top;
@@ -510,9 +510,8 @@ void MainDialog::DrawPreview(const DRAWITEMSTRUCT& item) const {
   // to the system's DPI, so that marks and texts keep their places at any DPI.
   const int dpi = GetDeviceCaps(item.hDC, LOGPIXELSY);
   const auto scaled = [dpi](int value) { return MulDiv(value, dpi, 96); };
-  for (const preview::Shape& shape :
-       preview::Layout(m_preview.picture, MulDiv(width, 96, dpi), MulDiv(height, 96, dpi),
-                       m_model.CurrentLanguage(), m_preview.note)) {
+  for (const preview::Shape& shape : m_preview.Shapes(
+           MulDiv(width, 96, dpi), MulDiv(height, 96, dpi), m_model.CurrentLanguage())) {
     const uint32_t rgb = preview::ColourOf(shape.role);
     const COLORREF colour = RGB(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF);
     std::vector<POINT> points;

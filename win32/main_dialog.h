@@ -56,7 +56,7 @@ class MainDialog {
   // not complete); the picture then comes from the files, whatever their size.
   void RequestPreview(const std::optional<std::string>& convertedInto = std::nullopt);
   void TakePreview();
-  void DrawPreview(const DRAWITEMSTRUCT& item) const;
+  void DrawPreview(const DRAWITEMSTRUCT& item);
 
   void AddAboutToSystemMenu();
   void ShowTemplateState();
@@ -82,6 +82,6 @@ class MainDialog {
   HWND m_previewPane = nullptr;
   SIZE m_controlsSize{};  // the window's size without the pane
   int m_paneWidth = 0;
-  preview::Outcome m_preview;
+  preview::ShownPicture m_preview;
   std::unique_ptr<preview::Worker> m_previewWorker;
 };

@@ -307,6 +307,29 @@ TEST(PreviewModel, ViaTextsTheRunRefusesMakeNoOutput) {
   }
 }
 
+// A window's kept layout is made again for another size, another language
+// or another picture, and only then.
+TEST(PreviewModel, ShownPictureKeepsItsLayoutUntilAskedOtherwise) {
+  RunRequest request;
+  request.inputPath = ExampleGdb();
+  preview::ShownPicture shown;
+  shown.Set(preview::MakeOutcome(request, false));
+  const auto labels = [&shown](int width, Language language) {
+    std::vector<std::string> texts;
+    for (const Shape* label : Of(shown.Shapes(width, kHeight, language), Role::Label)) {
+      texts.push_back(label->text);
+    }
+    return texts;
+  };
+  EXPECT_EQ(labels(kWidth, Language::kEnglish), (std::vector<std::string>{"0.2 km", "N"}));
+  EXPECT_EQ(labels(kWidth, Language::kDutch), (std::vector<std::string>{"0,2 km", "N"}));
+  EXPECT_EQ(labels(2 * kWidth, Language::kDutch), (std::vector<std::string>{"0,5 km", "N"}));
+  shown.Set(preview::MakeOutcome(RunRequest{}, false));
+  const auto status = Of(shown.Shapes(2 * kWidth, kHeight, Language::kDutch), Role::Status);
+  ASSERT_EQ(status.size(), 1u);
+  EXPECT_EQ(status[0]->text, preview::NoteText(preview::Note::NoInput, Language::kDutch));
+}
+
 TEST(PreviewWorker, KeepsOnlyTheNewestRequest) {
   std::mutex mutex;
   std::condition_variable ready;
