@@ -311,7 +311,7 @@ TEST(PreviewModel, ViaTextsTheRunRefusesMakeNoOutput) {
 // or another picture, and only then.
 TEST(PreviewModel, ShownPictureKeepsItsLayoutUntilAskedOtherwise) {
   RunRequest request;
-  request.inputPath = ExampleGdb();
+  request.inputPath = ExampleGdb().string();
   preview::ShownPicture shown;
   shown.Set(preview::MakeOutcome(request, false));
   const auto labels = [&shown](int width, Language language) {
