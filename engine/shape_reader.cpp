@@ -70,7 +70,8 @@ void ReadTrack(RecordWalk& walk, ShapeSink& sink) {
 
 }  // namespace
 
-ShapeReadResult ReadShapes(ConversionState& state, InputStream& input, ShapeSink& sink) {
+ShapeReadResult ReadShapes(ConversionState& state, InputStream& input, ShapeSink& sink,
+                           RecordObserver* observer) {
   StartConversion(state, ConversionSettings{});
   ShapeReadResult result;
   {
@@ -98,7 +99,7 @@ ShapeReadResult ReadShapes(ConversionState& state, InputStream& input, ShapeSink
       result.reachedEnd = true;
       break;
     }
-    if (input.AtEnd()) break;
+    if (input.AtEnd() || (observer != nullptr && !observer->OnRecord(type, state))) break;
   }
   result.recordsDamaged = state.counts.recordsDamaged;
   return result;

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "byte_stream.h"
+#include "conversion.h"
 #include "conversion_state.h"
 
 class ShapeSink {
@@ -36,5 +37,7 @@ struct ShapeReadResult {
   uint32_t records = 0;
 };
 
-// Starts state afresh and reads input to its end record or its end.
-ShapeReadResult ReadShapes(ConversionState& state, InputStream& input, ShapeSink& sink);
+// Starts state afresh and reads input to its end record or its end, or until
+// the observer, told of each record as a conversion tells it, says stop.
+ShapeReadResult ReadShapes(ConversionState& state, InputStream& input, ShapeSink& sink,
+                           RecordObserver* observer = nullptr);

@@ -14,6 +14,7 @@
 #include "conversion.h"
 #include "conversion_state.h"
 #include "file_io.h"
+#include "file_streams.h"
 #include "messages.h"
 #include "shape_reader.h"
 
@@ -326,13 +327,13 @@ Geometry ReadGeometry(const std::string& bytes) {
   return ReadGeometry(input);
 }
 
-Geometry ReadGeometry(InputStream& input) {
+Geometry ReadGeometry(InputStream& input, RecordObserver* stop) {
   Geometry geometry;
   ConversionStatePtr state = NewConversionState();
   ShapeReadResult result;
   {
     Collector collector(geometry);
-    result = ReadShapes(*state, input, collector);
+    result = ReadShapes(*state, input, collector, stop);
   }
   geometry.gdb = result.headerAccepted;
   geometry.complete = result.reachedEnd && result.recordsDamaged == 0;
@@ -414,30 +415,6 @@ Pixel Project(const Picture& picture, int width, int height, Place place) {
 
 namespace {
 
-// A file read for a picture, a block at a time, that ends early once the
-// picture is no longer wanted.
-class PictureFileInput final : public InputStream {
- public:
-  PictureFileInput(int fd, const std::function<bool()>& stale)
-      : fd_(fd), stale_(stale), buffer_(new uint8_t[kDefaultStreamBuffer]) {}
-  bool Failed() const { return failed_; }
-
- private:
-  bool Fill() override {
-    if (failed_ || (stale_ && stale_())) return false;
-    const int64_t got = fileio::ReadSome(fd_, buffer_.get(), kDefaultStreamBuffer);
-    failed_ = got < 0;
-    if (got <= 0) return false;
-    SetWindow(buffer_.get(), buffer_.get() + got);
-    return true;
-  }
-
-  int fd_;
-  const std::function<bool()>& stale_;
-  std::unique_ptr<uint8_t[]> buffer_;
-  bool failed_ = false;
-};
-
 // What the file at path holds; nothing when it cannot be opened or read.
 std::optional<Geometry> ReadGeometryOfFile(const std::string& path,
                                            const std::function<bool()>& stale) {
@@ -446,8 +423,9 @@ std::optional<Geometry> ReadGeometryOfFile(const std::string& path,
   Geometry geometry;
   bool failed = false;
   {
-    PictureFileInput input(fd, stale);
-    geometry = ReadGeometry(input);
+    FileInputStream input(fd);
+    StopWhen stop(stale);
+    geometry = ReadGeometry(input, &stop);
     failed = input.Failed();
   }
   fileio::CloseFile(fd);

@@ -22,6 +22,7 @@
 #include "gdb_types.h"
 
 class InputStream;
+class RecordObserver;
 
 namespace preview {
 
@@ -51,7 +52,8 @@ struct Geometry {
 };
 
 Geometry ReadGeometry(const std::string& bytes);
-Geometry ReadGeometry(InputStream& input);
+// stop, when given, can end the reading after any record.
+Geometry ReadGeometry(InputStream& input, RecordObserver* stop = nullptr);
 
 // The input, what the request's option makes of it, and the via points that
 // option 3 or 4 gives another class.

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "byte_stream.h"
+#include "conversion.h"
 #include "fake_dialog.h"
 #include "gdb_builder.h"
 #include "messages.h"
@@ -328,6 +330,18 @@ TEST(PreviewModel, ShownPictureKeepsItsLayoutUntilAskedOtherwise) {
   const auto status = Of(shown.Shapes(2 * kWidth, kHeight, Language::kDutch), Role::Status);
   ASSERT_EQ(status.size(), 1u);
   EXPECT_EQ(status[0]->text, preview::NoteText(preview::Note::NoInput, Language::kDutch));
+}
+
+TEST(PreviewModel, ReadingStopsWhenTheObserverSaysSo) {
+  struct StopAfterFirst final : RecordObserver {
+    bool OnRecord(int, const ConversionState&) override { return false; }
+  } stop;
+  const std::string example = ReadFile(ExampleGdb());
+  MemoryInputStream input(example);
+  const preview::Geometry geometry = preview::ReadGeometry(input, &stop);
+  EXPECT_TRUE(geometry.gdb);
+  EXPECT_FALSE(geometry.complete);
+  EXPECT_EQ(geometry.waypoints.size(), 1u);
 }
 
 TEST(PreviewWorker, KeepsOnlyTheNewestRequest) {
