@@ -19,6 +19,8 @@ enum class MessageId {
   // The same outcomes of a run that wrote a new file and removed it.
   kInputTruncatedNoOutput,
   kOutputWriteFailedNoOutput,
+  // A read error after bytes reached an output written in place.
+  kInputReadFailedIncomplete,
   kCompleted,
   // A line added to the outcome's message when the new file stayed; "%s": its path.
   kNewFileLeft,
@@ -31,6 +33,8 @@ enum class MessageId {
   kIsReadOnly,
   kPermissionDenied,
   kDiskFull,
+  kFileTooLarge,
+  kTooManyLinks,
   kSystemRefused,
   // The engine's messages after a record; the title is the per-record box's.
   kPointLimit,     // the same text in every language

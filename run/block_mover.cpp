@@ -62,6 +62,11 @@ int BlockMover::Attach(int fd, Direction direction) {
   return state_->attached++;
 }
 
+void BlockMover::Rebind(int channel, int fd) {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  state_->channels[channel].fd = fd;
+}
+
 void BlockMover::Start(int channel, uint8_t* data, size_t size) {
   {
     std::lock_guard<std::mutex> lock(state_->mutex);

@@ -26,6 +26,8 @@ class BlockMover {
   // A channel for one stream's blocks over a file descriptor, or -1 when the
   // mover is not running or has no channel left (it has two).
   int Attach(int fd, Direction direction);
+  // Gives a channel whose stream has moved no block yet another descriptor.
+  void Rebind(int channel, int fd);
   // Starts moving a block through a channel whose last block was waited for.
   // The block is not to be touched until Wait has returned.
   void Start(int channel, uint8_t* data, size_t size);

@@ -25,8 +25,8 @@ constexpr uint32_t kMostVias = 1000;
 // hand-overs to the stream's thread.
 constexpr size_t kFileBuffer = size_t{1} << 19;
 
-// newFile: the output was written to a new file, which the run removed.
-MessageId MessageFor(RunOutcome outcome, bool newFile) {
+// untouched: no byte reached the output itself.
+MessageId MessageFor(RunOutcome outcome, bool untouched) {
   switch (outcome) {
     case RunOutcome::InputPathEmpty:
       return MessageId::kInputPathEmpty;
@@ -41,11 +41,11 @@ MessageId MessageFor(RunOutcome outcome, bool newFile) {
     case RunOutcome::NotGdbFormat:
       return MessageId::kNotGdbFormat;
     case RunOutcome::InputTruncated:
-      return newFile ? MessageId::kInputTruncatedNoOutput : MessageId::kInputTruncated;
+      return untouched ? MessageId::kInputTruncatedNoOutput : MessageId::kInputTruncated;
     case RunOutcome::OutputWriteFailed:
-      return newFile ? MessageId::kOutputWriteFailedNoOutput : MessageId::kOutputWriteFailed;
+      return untouched ? MessageId::kOutputWriteFailedNoOutput : MessageId::kOutputWriteFailed;
     case RunOutcome::InputReadFailed:
-      return MessageId::kInputReadFailed;
+      return untouched ? MessageId::kInputReadFailed : MessageId::kInputReadFailedIncomplete;
     case RunOutcome::Completed:
       break;
   }
@@ -76,6 +76,12 @@ MessageId ReasonLineFor(fileio::Failure failure) {
       return MessageId::kIsReadOnly;
     case fileio::Failure::kDiskFull:
       return MessageId::kDiskFull;
+    case fileio::Failure::kTooLarge:
+      return MessageId::kFileTooLarge;
+    case fileio::Failure::kTooManyLinks:
+      return MessageId::kTooManyLinks;
+    case fileio::Failure::kIsInput:
+      return MessageId::kIsInputFile;
     case fileio::Failure::kNone:
     case fileio::Failure::kOther:
       break;
@@ -104,8 +110,8 @@ RunOutcome Report(const RunRequest& request, RunReporter& reporter, RunOutcome o
                   MessageStyle style = MessageStyle::Exclamation,
                   const SummaryText* summary = nullptr) {
   FlushTrace(request);
-  const bool newFile = output != nullptr && output->WritesNewFile();
-  const MessageText text = TextFor(MessageFor(outcome, newFile), request.language);
+  const bool untouched = output == nullptr || output->OutputUntouched();
+  const MessageText text = TextFor(MessageFor(outcome, untouched), request.language);
   if (text.text == nullptr) return outcome;
   std::string lines = text.text;
   if (reason.path != nullptr) {
@@ -124,12 +130,20 @@ RunOutcome Report(const RunRequest& request, RunReporter& reporter, RunOutcome o
   return outcome;
 }
 
-// Shows each record's message, in an "Info" box, as the record is done.
-class InfoBoxes final : public RecordObserver {
+// Shows each record's message, in an "Info" box, as the record is done; opens
+// an output that waits for the input's header once the header is accepted.
+class RunObserver final : public RecordObserver {
  public:
-  InfoBoxes(const RunRequest& request, RunReporter& reporter)
-      : request_(request), reporter_(reporter) {}
+  RunObserver(const RunRequest& request, RunReporter& reporter, OutputFile& outputFile,
+              FileOutputStream& output)
+      : request_(request), reporter_(reporter), outputFile_(outputFile), output_(output) {}
+  void OnHeader(const ConversionState&) override {
+    if (!outputFile_.OpensLate()) return;
+    lateOpenFailed_ = !outputFile_.OpenLate();
+    output_.SetDescriptor(outputFile_.Descriptor());
+  }
   bool OnRecord(int result, const ConversionState& state) override {
+    if (lateOpenFailed_) return false;
     // A record cut short by the end of the input ends the run without its box.
     if (result != kInputEnded && state.messagePending == 1) {
       FlushTrace(request_);
@@ -137,17 +151,22 @@ class InfoBoxes final : public RecordObserver {
     }
     return true;
   }
+  bool LateOpenFailed() const { return lateOpenFailed_; }
 
  private:
   const RunRequest& request_;
   RunReporter& reporter_;
+  OutputFile& outputFile_;
+  FileOutputStream& output_;
+  bool lateOpenFailed_ = false;
 };
 
 // How the engine's run ended, the first fault first: a read error ends the
 // input as its end does, and is no truncation.
-RunOutcome OutcomeOf(const ConversionResult& result, bool readFailed, bool written) {
+RunOutcome OutcomeOf(const ConversionResult& result, bool readFailed, bool opened, bool written) {
   if (readFailed) return RunOutcome::InputReadFailed;
   if (!result.headerAccepted) return RunOutcome::NotGdbFormat;
+  if (!opened) return RunOutcome::OutputOpenFailed;
   if (!written) return RunOutcome::OutputWriteFailed;
   if (result.inputEnded) return RunOutcome::InputTruncated;
   return RunOutcome::Completed;
@@ -164,6 +183,7 @@ RunOutcome ConvertFiles(const RunRequest& request, RunReporter& reporter,
   const auto state = NewConversionState();
   ConversionResult result;
   bool written = false;
+  bool opened = true;
   bool readFailed = false;
   fileio::Failure readFailure = fileio::Failure::kNone;
   fileio::Failure writeFailure = fileio::Failure::kNone;
@@ -171,31 +191,34 @@ RunOutcome ConvertFiles(const RunRequest& request, RunReporter& reporter,
     BlockMover mover;
     FileInputStream input(inputFd, kFileBuffer, readAhead ? &mover : nullptr);
     FileOutputStream output(outputFile.Descriptor(), kFileBuffer, &mover);
-    InfoBoxes infoBoxes(request, reporter);
-    result = ConvertGdb(*state, settings, input, output, ModeForOption(request.option), &infoBoxes);
-    written = output.Flush();
+    RunObserver observer(request, reporter, outputFile, output);
+    result = ConvertGdb(*state, settings, input, output, ModeForOption(request.option), &observer);
+    opened = !observer.LateOpenFailed();
+    // An output that waits for the header gets nothing without it.
+    written = (result.headerAccepted && opened) ? output.Flush() : true;
     readFailed = input.Failed();
     readFailure = input.WhyFailed();
     writeFailure = output.WhyFailed();
   }
   fileio::CloseFile(inputFd);
-  RunOutcome outcome = OutcomeOf(result, readFailed, written);
+  RunOutcome outcome = OutcomeOf(result, readFailed, opened, written);
   if (outcome == RunOutcome::Completed) {
     if (!outputFile.Complete()) {
       outcome = RunOutcome::OutputWriteFailed;
       writeFailure = outputFile.WhyFailed();
     }
-  } else if (outputFile.WritesNewFile()) {
-    outputFile.Discard();
   } else {
-    // Written in place: what was written stays, as the message says.
-    outputFile.Complete();
+    // A new file goes; what was written in place stays, as the message says.
+    outputFile.Discard();
   }
   const MessageStyle style =
       outcome == RunOutcome::Completed ? MessageStyle::Plain : MessageStyle::Exclamation;
   Reason reason;
   if (outcome == RunOutcome::InputReadFailed) reason = ReasonOf(request.inputPath, readFailure);
   if (outcome == RunOutcome::OutputWriteFailed) reason = ReasonOf(request.outputPath, writeFailure);
+  if (outcome == RunOutcome::OutputOpenFailed) {
+    reason = ReasonOf(request.outputPath, outputFile.WhyFailed());
+  }
   const SummaryText summary =
       SummaryFor(result.counts, ModeForOption(request.option), request.language,
                  settings.oneRoute ? settings.maxViasPerRoute : 0);
@@ -220,6 +243,7 @@ void RunReporter::ShowCompletion(const std::string& text, const std::string& tit
 }
 
 RunOutcome RunConversion(const RunRequest& request, RunReporter& reporter) {
+  fileio::IgnoreFileSizeLimitSignal();
   reporter.OnRunStart(request);
   reporter.OnStep(RunStep::kInputPath);
   if (request.inputPath.empty()) {
@@ -237,14 +261,11 @@ RunOutcome RunConversion(const RunRequest& request, RunReporter& reporter) {
   reporter.OnStep(RunStep::kOutputPath);
   const std::string& outputPath = request.outputPath;
   if (outputPath.empty()) return refuse(RunOutcome::OutputPathEmpty);
-  // The output in place of the input would read and write one file; and
-  // write permission does not stop every user from opening a file for
-  // writing, so read-only outputs are refused by their bits.
-  if (fileio::IsSameFile(request.inputPath, outputPath)) {
-    return refuse(RunOutcome::OutputOpenFailed, {&outputPath, MessageId::kIsInputFile});
-  }
-  if (fileio::IsExistingReadOnlyFile(outputPath)) {
-    return refuse(RunOutcome::OutputOpenFailed, {&outputPath, MessageId::kIsReadOnly});
+  // The output in place of the input would read and write one file: the
+  // output is checked against the open input, whatever its spelling.
+  OutputFile outputFile;
+  if (!outputFile.Check(outputPath, fileio::IdOf(inputFd))) {
+    return refuse(RunOutcome::OutputOpenFailed, ReasonOf(outputPath, outputFile.WhyFailed()));
   }
   ConversionSettings settings;
   settings.language = request.language;
@@ -256,8 +277,7 @@ RunOutcome RunConversion(const RunRequest& request, RunReporter& reporter) {
     settings.maxViasPerRoute = *vias;
     settings.oneRoute = request.oneRoute;
   }
-  OutputFile outputFile;
-  if (!outputFile.Open(outputPath)) {
+  if (!outputFile.Open()) {
     return refuse(RunOutcome::OutputOpenFailed, ReasonOf(outputPath, outputFile.WhyFailed()));
   }
   return ConvertFiles(request, reporter, settings, inputFd, outputFile,

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace fileio {
 
@@ -24,21 +25,17 @@ enum class Failure {
   kPermissionDenied,  // the user may not open or make the file
   kReadOnly,          // a read-only file, or a file system mounted read-only
   kDiskFull,          // no room left on the disk (or over the user's quota)
+  kTooLarge,          // the file would pass the size a file may have (EFBIG)
+  kTooManyLinks,      // a path the system cannot resolve: a loop of links, too many
+  kIsInput,           // the output is the input file
   kOther,             // any other refusal of the system
 };
 Failure LastFailure();
 
 // Opens an existing file for reading; kNoFile on failure. Refuses folders.
 int OpenForReading(const std::string& utf8Path);
-// Opens a file for writing from its start, creating it when it does not
-// exist; kNoFile on failure.
-int OpenForWriting(const std::string& utf8Path);
-// Creates a file that must not exist yet; kNoFile on failure, with
-// AlreadyExists() telling a name collision.
-int CreateNew(const std::string& utf8Path);
-bool AlreadyExists();
-// The calls that follow record a failure too: ReadSome, WriteAll, SyncFile,
-// CloseFile and MoveIntoPlace.
+// The calls that follow record a failure too: ReadSome, WriteAll, SyncFile
+// and CloseFile.
 
 // Reads what the file has now, up to size bytes, without waiting to fill the
 // buffer (a pipe's writer may hold it open after the last record). Returns
@@ -51,56 +48,140 @@ size_t WriteAll(int fd, const uint8_t* data, size_t size);
 bool SyncFile(int fd);
 bool CloseFile(int fd);
 
-// Gives the file that fd writes the permission bits of the file at
-// utf8Path, and its owner and group where the user may. (On Windows the
-// replace below keeps the replaced file's attributes itself.)
-void CopyModeAndOwner(const std::string& utf8Path, int fd);
-// Puts from in the place of to, in one step: a reader sees the old file or
-// the new one, never a mix. The move is on the disk when this returns.
-bool MoveIntoPlace(const std::string& utf8From, const std::string& utf8To);
-bool RemoveFile(const std::string& utf8Path);
-
-// What the output path holds.
-struct PathFacts {
-  bool exists = false;
-  bool regular = false;     // a regular file (not a device, a FIFO or a folder)
-  bool linkedMore = false;  // a regular file with more than one hard link
-  bool writable = false;    // the user may open it for writing
-};
-PathFacts FactsOf(const std::string& utf8Path);
 // True when fd reads a regular file.
 bool IsRegularFile(int fd);
 // The size in bytes of the regular file fd reads; -1 for anything else (a
 // pipe, a device) or when the system does not tell.
 int64_t SizeOf(int fd);
-
-// True when both paths name one existing file, whatever the spelling: links,
-// relative paths and, on Windows, case, drive letters and short names.
-bool IsSameFile(const std::string& utf8PathA, const std::string& utf8PathB);
 // True when the path names the file that fd reads or writes.
 bool NamesFileOf(const std::string& utf8Path, int fd);
-// True when the path names an existing file that may not be written: no
-// write permission bits, or on Windows the read-only attribute.
-bool IsExistingReadOnlyFile(const std::string& utf8Path);
-
-// The file a path finally names, its symbolic links followed.
-struct LinkTarget {
-  std::string path;
-  bool descriptor = false;  // a descriptor reached through /proc (/dev/stdout), not a file
-};
-LinkTarget FollowLinks(const std::string& utf8Path);
 // Where a path's file name begins: after its last folder separator.
 size_t FileNameStart(const std::string& utf8Path);
+
+// Which file an open descriptor reads or writes: its device and inode, or on
+// Windows its volume serial and 128-bit file id.
+struct FileId {
+  uint64_t device = 0;
+  uint64_t high = 0;
+  uint64_t low = 0;
+  bool known = false;  // false: the system told nothing, and the id equals none
+  bool operator==(const FileId& other) const {
+    return known && other.known && device == other.device && high == other.high && low == other.low;
+  }
+};
+FileId IdOf(int fd);
+
+// A folder held open, so that the files a run makes, checks and replaces in
+// it stay in that folder whatever becomes of the path that led there.
+class Folder {
+ public:
+  Folder() = default;
+  ~Folder();
+  Folder(Folder&& other) noexcept { *this = std::move(other); }
+  Folder& operator=(Folder&& other) noexcept {
+    std::swap(handle_, other.handle_);
+    std::swap(path_, other.path_);
+    return *this;
+  }
+  Folder(const Folder&) = delete;
+  Folder& operator=(const Folder&) = delete;
+
+  bool IsOpen() const { return handle_ != kClosed; }
+  // The folder's path, for the system calls that take one (Windows).
+  const std::string& Path() const { return path_; }
+
+ private:
+  friend struct FolderAccess;
+  static constexpr intptr_t kClosed = -1;
+  intptr_t handle_ = kClosed;  // a descriptor, or on Windows a folder handle
+  std::string path_;
+};
+
+// Where an output path leads. A path that names a descriptor of this process
+// (/dev/stdout, /dev/fd/N, /proc/self/fd/N) leads to that descriptor, which is
+// written as it stands: never reopened, never cut. Any other path leads to a
+// name in a folder: its symbolic links followed to the file they finally name
+// (a link as the output stays a link), the folder opened one component at a
+// time without following links, so that a component swapped for a link is
+// refused rather than followed.
+struct OutputPlace {
+  int descriptor = kNoFile;  // not owned
+  Folder folder;
+  std::string name;  // the file's name in folder
+};
+// False with LastFailure() on failure: kTooManyLinks for a path the system
+// cannot resolve (a loop of links, more links or a longer path than it
+// follows), kFolderMissing for a folder that does not exist.
+bool PlaceOfOutput(const std::string& utf8Path, OutputPlace& place);
+
+// What stands at a name in a folder, the name itself (a link is not followed).
+struct NameFacts {
+  enum class Kind { kMissing, kRegular, kFolder, kLink, kOther };  // kOther: a device, a FIFO
+  Kind kind = Kind::kMissing;
+  bool linkedMore = false;  // a regular file of more than one hard link
+  bool writable = false;    // the user may open it for writing
+  bool writeBits = false;   // any write permission bit set; on Windows no read-only attribute
+  FileId id;
+};
+NameFacts FactsAt(const Folder& folder, const std::string& name);
+// The same for the file a descriptor reads or writes; writable tells whether
+// it was opened for writing.
+NameFacts FactsOfDescriptor(int fd);
+
+// The path of a name in a folder, for messages.
+std::string PathInFolder(const Folder& folder, const std::string& name);
+
+// Makes a file that must not exist yet, for reading and writing, readable and writable
+// by its owner alone (mode 0600; on Windows a security descriptor of the
+// owner alone). kNoFile on failure, AlreadyExists() telling a collision.
+// When armed (see TakeStopRemoval), the new file is the one removed on a
+// stop, with no stop coming between the two.
+int CreatePrivate(const Folder& folder, const std::string& name, bool armed);
+bool AlreadyExists();
+// Makes a private file in the system's folder for temporary files, for
+// reading and writing, gone once it is closed (or the process ends).
+int CreateScratch();
+// Gives the file fd writes what the file at name has beyond its bytes: owner
+// and group where the user may, permission bits, access control list and
+// extended attributes (on Windows, its security descriptor and attributes).
+void CopyAccess(const Folder& folder, const std::string& name, int fd);
+// Gives a private file what a new file made in the folder would have: on
+// POSIX systems mode 0666 less the umask, or after the folder's default
+// access control list; on Windows the entries the folder passes on.
+void GiveNewFileAccess(const Folder& folder, int fd);
+
+// Opens the existing file at name for writing, from its start, without
+// cutting it and without following a link; a FIFO waits for its reader.
+int OpenExisting(const Folder& folder, const std::string& name);
+// Reading back from the start of a file written through fd.
+bool Rewind(int fd);
+// Makes room for length bytes up front where the file system can (false only
+// when it says there is no room), and cuts the file to length.
+bool Reserve(int fd, int64_t length);
+bool CutTo(int fd, int64_t length);
+// Waits until no other process holds the file fd writes, then holds it until
+// fd is closed (an advisory lock: flock, LockFileEx).
+bool LockExclusive(int fd);
+
+// Puts the file at from in the place of the file at to, both in folder, in
+// one step: a reader sees the old file or the new one, never a mix. Refused
+// (kIsInput) when what stands at to is the input, checked just before and,
+// where the system can exchange two names, again after the exchange, which
+// is then undone. The old file is gone when this returns.
+bool Replace(const Folder& folder, const std::string& from, const std::string& to,
+             const FileId& input);
+// Removes the file at name. True when it is gone (or was never there).
+bool RemoveAt(const Folder& folder, const std::string& name);
 
 // Removal of a new file when the process is stopped: by SIGINT, SIGTERM or
 // SIGHUP, or on Windows by Ctrl+C, Ctrl+Break or closing the console. One
 // file of the process at a time: TakeStopRemoval() is false while another
 // run holds it (a signal the process ignores stays ignored).
 bool TakeStopRemoval();
-// CreateNew, and when armed the new file is the one removed on a stop, with
-// no stop coming between the two.
-int CreateNewRemovedOnStop(const std::string& utf8Path, bool armed);
 // Gives the stops back their earlier handling.
 void ReleaseStopRemoval();
+// Makes a file-size limit (SIGXFSZ) a failed write with its reason, not the
+// end of the process.
+void IgnoreFileSizeLimitSignal();
 
 }  // namespace fileio

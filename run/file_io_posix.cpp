@@ -1,7 +1,9 @@
 // The file calls on Linux and other POSIX systems.
 #include <fcntl.h>
 #include <pthread.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -9,27 +11,31 @@
 #include <climits>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
+#include <string_view>
+#include <vector>
 
 #include "file_io.h"
 
-namespace fs = std::filesystem;
-
 namespace fileio {
+
+struct FolderAccess {
+  static int Fd(const Folder& folder) { return static_cast<int>(folder.handle_); }
+  static void Set(Folder& folder, int fd, std::string path) {
+    folder = Folder();
+    folder.handle_ = fd;
+    folder.path_ = std::move(path);
+  }
+};
 
 namespace {
 thread_local bool lastWasCollision = false;
 thread_local Failure lastFailure = Failure::kNone;
 
-constexpr fs::perms kWriteBits =
-    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
 constexpr int kMostLinksFollowed = 40;
-
-fs::path PathFromUtf8(const std::string& utf8) {
-  return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
+constexpr mode_t kPrivateMode = 0600;
+constexpr mode_t kNewFileMode = 0666;
 
 // ENOENT says nothing of which part of the path is missing: the folder the
 // file would be in tells.
@@ -57,6 +63,11 @@ Failure FailureOf(int error, const std::string* utf8Path) {
     case ENOSPC:
     case EDQUOT:
       return Failure::kDiskFull;
+    case EFBIG:
+      return Failure::kTooLarge;
+    case ELOOP:
+    case ENAMETOOLONG:
+      return Failure::kTooManyLinks;
     default:
       return Failure::kOther;
   }
@@ -67,6 +78,30 @@ bool Record(bool failed, const std::string* utf8Path = nullptr) {
   lastFailure = failed ? FailureOf(errno, utf8Path) : Failure::kNone;
   return !failed;
 }
+
+bool Fail(Failure failure) {
+  lastFailure = failure;
+  return false;
+}
+
+int FdOf(const Folder& folder) {
+  return FolderAccess::Fd(folder);
+}
+
+template <typename Call>
+auto Retried(Call call) {
+  for (;;) {
+    const auto result = call();
+    if (result >= 0 || errno != EINTR) return result;
+  }
+}
+
+// The path of an open descriptor through /proc, which the calls that take
+// only paths (the extended attributes of an O_PATH folder) can use.
+std::string DescriptorPath(int fd) {
+  return "/proc/self/fd/" + std::to_string(fd);
+}
+
 }  // namespace
 
 Failure LastFailure() {
@@ -74,10 +109,7 @@ Failure LastFailure() {
 }
 
 int OpenForReading(const std::string& utf8Path) {
-  int fd = kNoFile;
-  do {
-    fd = ::open(utf8Path.c_str(), O_RDONLY | O_CLOEXEC);
-  } while (fd < 0 && errno == EINTR);
+  const int fd = Retried([&] { return ::open(utf8Path.c_str(), O_RDONLY | O_CLOEXEC); });
   if (!Record(fd < 0, &utf8Path)) return kNoFile;
   struct stat info {};
   const bool statted = Record(::fstat(fd, &info) != 0);
@@ -87,27 +119,6 @@ int OpenForReading(const std::string& utf8Path) {
     return kNoFile;
   }
   return fd;
-}
-
-int OpenForWriting(const std::string& utf8Path) {
-  int fd = kNoFile;
-  do {
-    fd = ::open(utf8Path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  } while (fd < 0 && errno == EINTR);
-  return Record(fd < 0, &utf8Path) ? fd : kNoFile;
-}
-
-int CreateNew(const std::string& utf8Path) {
-  int fd = kNoFile;
-  do {
-    fd = ::open(utf8Path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  } while (fd < 0 && errno == EINTR);
-  lastWasCollision = fd < 0 && errno == EEXIST;
-  return Record(fd < 0, &utf8Path) ? fd : kNoFile;
-}
-
-bool AlreadyExists() {
-  return lastWasCollision;
 }
 
 int64_t ReadSome(int fd, uint8_t* buffer, size_t size) {
@@ -146,36 +157,6 @@ bool CloseFile(int fd) {
   return Record(::close(fd) != 0 && errno != EINTR);
 }
 
-void CopyModeAndOwner(const std::string& utf8Path, int fd) {
-  struct stat info {};
-  if (::stat(utf8Path.c_str(), &info) != 0) return;
-  // Owner and group only where permitted; the bits after, since a change of
-  // owner may clear the set-id ones.
-  if (::fchown(fd, info.st_uid, info.st_gid) != 0) {
-    [[maybe_unused]] const int ignored = ::fchown(fd, static_cast<uid_t>(-1), info.st_gid);
-  }
-  ::fchmod(fd, info.st_mode & 07777);
-}
-
-bool MoveIntoPlace(const std::string& utf8From, const std::string& utf8To) {
-  return Record(std::rename(utf8From.c_str(), utf8To.c_str()) != 0, &utf8To);
-}
-
-bool RemoveFile(const std::string& utf8Path) {
-  return ::unlink(utf8Path.c_str()) == 0 || errno == ENOENT;
-}
-
-PathFacts FactsOf(const std::string& utf8Path) {
-  PathFacts facts;
-  struct stat info {};
-  if (::stat(utf8Path.c_str(), &info) != 0) return facts;
-  facts.exists = true;
-  facts.regular = S_ISREG(info.st_mode);
-  facts.linkedMore = facts.regular && info.st_nlink > 1;
-  facts.writable = ::access(utf8Path.c_str(), W_OK) == 0;
-  return facts;
-}
-
 bool IsRegularFile(int fd) {
   struct stat info {};
   return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
@@ -187,38 +168,11 @@ int64_t SizeOf(int fd) {
   return static_cast<int64_t>(info.st_size);
 }
 
-bool IsSameFile(const std::string& utf8PathA, const std::string& utf8PathB) {
-  std::error_code error;
-  return fs::equivalent(PathFromUtf8(utf8PathA), PathFromUtf8(utf8PathB), error) && !error;
-}
-
 bool NamesFileOf(const std::string& utf8Path, int fd) {
   struct stat named {};
   struct stat open {};
   return ::stat(utf8Path.c_str(), &named) == 0 && ::fstat(fd, &open) == 0 &&
          named.st_dev == open.st_dev && named.st_ino == open.st_ino;
-}
-
-bool IsExistingReadOnlyFile(const std::string& utf8Path) {
-  std::error_code error;
-  const fs::file_status status = fs::status(PathFromUtf8(utf8Path), error);
-  if (error || !fs::exists(status)) return false;
-  return (status.permissions() & kWriteBits) == fs::perms::none;
-}
-
-LinkTarget FollowLinks(const std::string& utf8Path) {
-  fs::path path = PathFromUtf8(utf8Path);
-  LinkTarget target;
-  std::error_code error;
-  for (int i = 0; i < kMostLinksFollowed && fs::is_symlink(path, error); ++i) {
-    target.descriptor = target.descriptor || path.string().rfind("/proc/", 0) == 0;
-    const fs::path next = fs::read_symlink(path, error);
-    if (error) break;
-    path = next.is_absolute() ? next : path.parent_path() / next;
-  }
-  const std::u8string text = path.u8string();
-  target.path.assign(text.begin(), text.end());
-  return target;
 }
 
 size_t FileNameStart(const std::string& utf8Path) {
@@ -228,9 +182,362 @@ size_t FileNameStart(const std::string& utf8Path) {
 
 namespace {
 
-// The new file's path for the signal handler, which may only make
+FileId IdFrom(const struct stat& info) {
+  FileId id;
+  id.device = static_cast<uint64_t>(info.st_dev);
+  id.low = static_cast<uint64_t>(info.st_ino);
+  id.known = true;
+  return id;
+}
+
+NameFacts::Kind KindOf(mode_t mode) {
+  if (S_ISREG(mode)) return NameFacts::Kind::kRegular;
+  if (S_ISDIR(mode)) return NameFacts::Kind::kFolder;
+  if (S_ISLNK(mode)) return NameFacts::Kind::kLink;
+  return NameFacts::Kind::kOther;
+}
+
+NameFacts FactsFrom(const struct stat& info) {
+  NameFacts facts;
+  facts.kind = KindOf(info.st_mode);
+  facts.linkedMore = facts.kind == NameFacts::Kind::kRegular && info.st_nlink > 1;
+  facts.writeBits = (info.st_mode & 0222) != 0;
+  facts.id = IdFrom(info);
+  return facts;
+}
+
+// The descriptor a path names when it names one of this process's:
+// /dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N. kNoFile otherwise.
+int NamedDescriptor(std::string_view path) {
+  if (path == "/dev/stdin") return 0;
+  if (path == "/dev/stdout") return 1;
+  if (path == "/dev/stderr") return 2;
+  for (const std::string_view folder : {"/dev/fd/", "/proc/self/fd/", "/proc/thread-self/fd/"}) {
+    if (!path.starts_with(folder)) continue;
+    const std::string_view number = path.substr(folder.size());
+    if (number.empty() || number.size() > 9 ||
+        number.find_first_not_of("0123456789") != std::string_view::npos) {
+      return kNoFile;
+    }
+    const int fd = std::atoi(std::string(number).c_str());
+    return ::fcntl(fd, F_GETFD) >= 0 ? fd : kNoFile;
+  }
+  return kNoFile;
+}
+
+std::string FolderPart(const std::string& path) {
+  const size_t nameStart = FileNameStart(path);
+  if (nameStart == 0) return ".";
+  return nameStart == 1 ? "/" : path.substr(0, nameStart - 1);
+}
+
+// The canonical path of an existing file, every link followed; empty on
+// failure (errno set).
+std::string RealPath(const std::string& path) {
+  char* real = ::realpath(path.c_str(), nullptr);
+  if (real == nullptr) return {};
+  std::string result = real;
+  std::free(real);
+  return result;
+}
+
+// The absolute, link-free path of the file an output path finally names,
+// which need not exist yet: through links to a file that does not exist.
+bool ResolveOutput(const std::string& utf8Path, std::string& resolved) {
+  std::string path = utf8Path;
+  for (int links = 0; links <= kMostLinksFollowed; ++links) {
+    resolved = RealPath(path);
+    if (!resolved.empty()) return true;
+    if (errno != ENOENT) return Record(true, &path);
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+      // The last name does not exist: its folder must.
+      const size_t nameStart = FileNameStart(path);
+      const std::string folder = RealPath(FolderPart(path));
+      if (folder.empty() || nameStart == path.size()) return Record(true, &path);
+      resolved = (folder == "/" ? "" : folder) + "/" + path.substr(nameStart);
+      return true;
+    }
+    // A link to a file that does not exist yet: followed by hand.
+    std::vector<char> target(static_cast<size_t>(info.st_size) + PATH_MAX + 1);
+    const ssize_t length = ::readlink(path.c_str(), target.data(), target.size() - 1);
+    if (length < 0) return Record(true, &path);
+    const std::string next(target.data(), static_cast<size_t>(length));
+    path = next.starts_with('/') ? next : FolderPart(path) + "/" + next;
+  }
+  errno = ELOOP;
+  return Record(true, &utf8Path);
+}
+
+// Opens a canonical folder path one component at a time, following no link:
+// a component that has become a link since the path was resolved is refused.
+int OpenFolderWithoutLinks(const std::string& folder) {
+  int fd = Retried([] { return ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC); });
+  size_t start = 1;
+  while (fd >= 0 && start < folder.size()) {
+    size_t end = folder.find('/', start);
+    if (end == std::string::npos) end = folder.size();
+    const std::string component = folder.substr(start, end - start);
+    start = end + 1;
+    if (component.empty()) continue;
+    const int next = Retried([&] {
+      return ::openat(fd, component.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    });
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    fd = next;
+  }
+  return fd;
+}
+
+}  // namespace
+
+FileId IdOf(int fd) {
+  struct stat info {};
+  return ::fstat(fd, &info) == 0 ? IdFrom(info) : FileId{};
+}
+
+Folder::~Folder() {
+  if (IsOpen()) ::close(static_cast<int>(handle_));
+}
+
+bool PlaceOfOutput(const std::string& utf8Path, OutputPlace& place) {
+  place.descriptor = NamedDescriptor(utf8Path);
+  if (place.descriptor != kNoFile) return true;
+  std::string resolved;
+  if (!ResolveOutput(utf8Path, resolved)) return false;
+  const std::string folderPath = FolderPart(resolved);
+  const int folder = OpenFolderWithoutLinks(folderPath);
+  if (!Record(folder < 0, &utf8Path)) return false;
+  FolderAccess::Set(place.folder, folder, folderPath);
+  place.name = resolved.substr(FileNameStart(resolved));
+  // The root folder itself.
+  if (place.name.empty()) place.name = ".";
+  return true;
+}
+
+NameFacts FactsAt(const Folder& folder, const std::string& name) {
+  struct stat info {};
+  if (::fstatat(FdOf(folder), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return {};
+  NameFacts facts = FactsFrom(info);
+  facts.writable = ::faccessat(FdOf(folder), name.c_str(), W_OK, 0) == 0;
+  return facts;
+}
+
+NameFacts FactsOfDescriptor(int fd) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return {};
+  NameFacts facts = FactsFrom(info);
+  const int flags = ::fcntl(fd, F_GETFL);
+  facts.writable = flags >= 0 && (flags & O_ACCMODE) != O_RDONLY;
+  facts.writeBits = facts.writable;
+  return facts;
+}
+
+std::string PathInFolder(const Folder& folder, const std::string& name) {
+  return folder.Path() == "/" ? "/" + name : folder.Path() + "/" + name;
+}
+
+bool AlreadyExists() {
+  return lastWasCollision;
+}
+
+int CreateScratch() {
+  const char* temporary = std::getenv("TMPDIR");
+  std::string folder = temporary != nullptr && *temporary != '\0' ? temporary : "/tmp";
+  int fd =
+      Retried([&] { return ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, kPrivateMode); });
+  if (fd >= 0) return fd;
+  // A file system without nameless files: a named one, its name removed at once.
+  std::string path = folder + "/morvex-XXXXXX";
+  fd = ::mkostemp(path.data(), O_CLOEXEC);
+  if (!Record(fd < 0)) return kNoFile;
+  ::unlink(path.c_str());
+  return fd;
+}
+
+void CopyAccess(const Folder& folder, const std::string& name, int fd) {
+  struct stat info {};
+  if (::fstatat(FdOf(folder), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return;
+  // Owner and group only where permitted; the bits after, since a change of
+  // owner may clear the set-id ones.
+  if (::fchown(fd, info.st_uid, info.st_gid) != 0) {
+    [[maybe_unused]] const int ignored = ::fchown(fd, static_cast<uid_t>(-1), info.st_gid);
+  }
+  ::fchmod(fd, info.st_mode & 07777);
+  // The access control list is an extended attribute: copied with the rest,
+  // as far as the user may set them.
+  const std::string path = DescriptorPath(FdOf(folder)) + "/" + name;
+  const ssize_t size = ::llistxattr(path.c_str(), nullptr, 0);
+  if (size <= 0) return;
+  std::vector<char> names(static_cast<size_t>(size));
+  const ssize_t listed = ::llistxattr(path.c_str(), names.data(), names.size());
+  for (ssize_t at = 0; at < listed;) {
+    const char* attribute = names.data() + at;
+    at += static_cast<ssize_t>(std::strlen(attribute)) + 1;
+    const ssize_t valueSize = ::lgetxattr(path.c_str(), attribute, nullptr, 0);
+    if (valueSize < 0) continue;
+    std::vector<char> value(static_cast<size_t>(valueSize));
+    const ssize_t got = ::lgetxattr(path.c_str(), attribute, value.data(), value.size());
+    if (got >= 0) ::fsetxattr(fd, attribute, value.data(), static_cast<size_t>(got), 0);
+  }
+}
+
+namespace {
+
+// The umask, read without changing it where the system tells it.
+mode_t CurrentUmask() {
+  if (std::FILE* status = std::fopen("/proc/self/status", "re")) {
+    char line[256];
+    unsigned mask = 0;
+    bool found = false;
+    while (!found && std::fgets(line, sizeof line, status) != nullptr) {
+      found = std::sscanf(line, "Umask: %o", &mask) == 1;
+    }
+    std::fclose(status);
+    if (found) return static_cast<mode_t>(mask);
+  }
+  const mode_t mask = ::umask(022);
+  ::umask(mask);
+  return mask;
+}
+
+// The permission bits of a file made with mode 0666 in a folder whose
+// default access control list is given (the system's xattr form: a version
+// word, then entries of a tag, the permissions and an id); 0 without one.
+constexpr uint16_t kAclUserObject = 0x01;
+constexpr uint16_t kAclGroupObject = 0x04;
+constexpr uint16_t kAclMask = 0x10;
+constexpr uint16_t kAclOther = 0x20;
+
+mode_t ModeAfterDefaultAcl(const std::vector<uint8_t>& acl) {
+  constexpr size_t kHeader = 4;
+  constexpr size_t kEntry = 8;
+  mode_t owner = 0, group = 0, mask = 0, other = 0;
+  bool hasMask = false;
+  for (size_t at = kHeader; at + kEntry <= acl.size(); at += kEntry) {
+    const uint16_t tag = static_cast<uint16_t>(acl[at] | acl[at + 1] << 8);
+    const mode_t perm = static_cast<mode_t>(acl[at + 2] & 7);
+    if (tag == kAclUserObject) owner = perm;
+    if (tag == kAclGroupObject) group = perm;
+    if (tag == kAclOther) other = perm;
+    if (tag == kAclMask) {
+      mask = perm;
+      hasMask = true;
+    }
+  }
+  const mode_t groupBits = hasMask ? mask : group;
+  return kNewFileMode & (owner << 6 | groupBits << 3 | other);
+}
+
+}  // namespace
+
+void GiveNewFileAccess(const Folder& folder, int fd) {
+  const std::string path = DescriptorPath(FdOf(folder));
+  std::vector<uint8_t> acl(4 + 8 * 64);
+  const ssize_t size = ::getxattr(path.c_str(), "system.posix_acl_default", acl.data(), acl.size());
+  if (size > 4) {
+    acl.resize(static_cast<size_t>(size));
+    ::fchmod(fd, ModeAfterDefaultAcl(acl));
+  } else {
+    ::fchmod(fd, kNewFileMode & ~CurrentUmask());
+  }
+}
+
+int OpenExisting(const Folder& folder, const std::string& name) {
+  const int fd = Retried([&] {
+    return ::openat(FdOf(folder), name.c_str(), O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+  });
+  return Record(fd < 0) ? fd : kNoFile;
+}
+
+bool Rewind(int fd) {
+  return Record(::lseek(fd, 0, SEEK_SET) != 0);
+}
+
+bool Reserve(int fd, int64_t length) {
+  if (length <= 0) return true;
+  const int result = Retried([&] { return ::fallocate(fd, 0, 0, length); });
+  if (result == 0 || (errno != ENOSPC && errno != EDQUOT && errno != EFBIG)) {
+    lastFailure = Failure::kNone;
+    return true;
+  }
+  return Record(true);
+}
+
+bool CutTo(int fd, int64_t length) {
+  return Record(Retried([&] { return ::ftruncate(fd, length); }) != 0);
+}
+
+bool LockExclusive(int fd) {
+  return Record(Retried([&] { return ::flock(fd, LOCK_EX); }) != 0);
+}
+
+namespace {
+
+bool IsUnsupported(int error) {
+  return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
+}
+
+// Puts from in the place of a to that does not exist; EEXIST when one has
+// come meanwhile.
+bool MoveToFreeName(int folder, const char* from, const char* to) {
+  if (::renameat2(folder, from, folder, to, RENAME_NOREPLACE) == 0) return Record(false);
+  if (!IsUnsupported(errno)) return Record(true);
+  return Record(::renameat(folder, from, folder, to) != 0);
+}
+
+}  // namespace
+
+bool Replace(const Folder& folder, const std::string& from, const std::string& to,
+             const FileId& input) {
+  const int fd = FdOf(folder);
+  constexpr int kTries = 10;
+  for (int i = 0; i < kTries; ++i) {
+    const NameFacts standing = FactsAt(folder, to);
+    if (standing.id == input) return Fail(Failure::kIsInput);
+    if (standing.kind == NameFacts::Kind::kMissing) {
+      if (MoveToFreeName(fd, from.c_str(), to.c_str())) return true;
+      if (errno == EEXIST) continue;
+      return false;
+    }
+    if (::renameat2(fd, from.c_str(), fd, to.c_str(), RENAME_EXCHANGE) != 0) {
+      if (errno == ENOENT) continue;
+      if (!IsUnsupported(errno)) return Record(true);
+      // No exchange here: the move comes right after the check.
+      return Record(::renameat(fd, from.c_str(), fd, to.c_str()) != 0);
+    }
+    // What stood at to is now at from: the check again, on what was replaced.
+    const NameFacts replaced = FactsAt(folder, from);
+    if (replaced.id == input || replaced.kind == NameFacts::Kind::kFolder) {
+      ::renameat2(fd, from.c_str(), fd, to.c_str(), RENAME_EXCHANGE);
+      return Fail(replaced.kind == NameFacts::Kind::kFolder ? Failure::kIsFolder
+                                                            : Failure::kIsInput);
+    }
+    ::unlinkat(fd, from.c_str(), 0);
+    return Record(false);
+  }
+  return Fail(Failure::kOther);
+}
+
+bool RemoveAt(const Folder& folder, const std::string& name) {
+  return ::unlinkat(FdOf(folder), name.c_str(), 0) == 0 || errno == ENOENT;
+}
+
+void IgnoreFileSizeLimitSignal() {
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  sigaction(SIGXFSZ, &ignore, nullptr);
+}
+
+namespace {
+
+// The new file's folder and name for the signal handler, which may only make
 // async-signal-safe calls.
-char gNewFilePath[PATH_MAX];
+int gNewFileFolder = -1;
+char gNewFileName[NAME_MAX + 1];
 volatile std::sig_atomic_t gNewFileArmed = 0;
 
 constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
@@ -238,7 +545,7 @@ struct sigaction gSavedActions[3];
 std::atomic_flag gHandlerTaken = ATOMIC_FLAG_INIT;
 
 extern "C" void RemoveNewFileAndStop(int signal) {
-  if (gNewFileArmed != 0) ::unlink(gNewFilePath);
+  if (gNewFileArmed != 0) ::unlinkat(gNewFileFolder, gNewFileName, 0);
   // SA_RESETHAND put back the default action: the signal ends the process
   // once the handler returns.
   ::raise(signal);
@@ -277,11 +584,19 @@ bool TakeStopRemoval() {
   return true;
 }
 
-int CreateNewRemovedOnStop(const std::string& utf8Path, bool armed) {
+int CreatePrivate(const Folder& folder, const std::string& name, bool armed) {
   StopSignalsHeld held;
-  const int fd = CreateNew(utf8Path);
-  if (fd != kNoFile && armed && utf8Path.size() < sizeof gNewFilePath) {
-    std::memcpy(gNewFilePath, utf8Path.c_str(), utf8Path.size() + 1);
+  const int fd = Retried([&] {
+    return ::openat(FdOf(folder), name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                    kPrivateMode);
+  });
+  lastWasCollision = fd < 0 && errno == EEXIST;
+  // The folder went away meanwhile.
+  if (fd < 0 && errno == ENOENT) return Fail(Failure::kFolderMissing) ? fd : kNoFile;
+  if (!Record(fd < 0)) return kNoFile;
+  if (armed && name.size() < sizeof gNewFileName) {
+    std::memcpy(gNewFileName, name.c_str(), name.size() + 1);
+    gNewFileFolder = FdOf(folder);
     gNewFileArmed = 1;
   }
   return fd;

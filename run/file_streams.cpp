@@ -70,7 +70,13 @@ FileOutputStream::~FileOutputStream() {
   FlushBeforeDestruction();
 }
 
+void FileOutputStream::SetDescriptor(int fd) {
+  fd_ = fd;
+  if (mover_ != nullptr) mover_->Rebind(channel_, fd);
+}
+
 bool FileOutputStream::Drain(const uint8_t* data, size_t size) {
+  if (fd_ == fileio::kNoFile) return false;
   if (mover_ == nullptr) {
     if (fileio::WriteAll(fd_, data, size) == size) return true;
     if (failure_ == fileio::Failure::kNone) failure_ = fileio::LastFailure();

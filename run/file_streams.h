@@ -50,6 +50,10 @@ class FileOutputStream final : public OutputStream {
   // keeps its order with the stream's bytes.
   explicit FileOutputStream(std::FILE* file, size_t bufferSize = kDefaultStreamBuffer);
   ~FileOutputStream() override;
+  // Writes to fd from now on: for a file opened only once the first bytes
+  // are known to be wanted, before any has been drained. Until then
+  // (kNoFile) every write fails.
+  void SetDescriptor(int fd);
   // Why the first failed write failed; kNone while none has.
   fileio::Failure WhyFailed() const { return failure_; }
 

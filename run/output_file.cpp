@@ -1,5 +1,6 @@
 #include "output_file.h"
 
+#include <memory>
 #include <random>
 
 #include "file_io.h"
@@ -7,21 +8,42 @@
 namespace {
 
 constexpr int kNameTries = 100;
+// The longest file name most file systems take, in bytes.
+constexpr size_t kLongestName = 255;
+constexpr char kNewFileMark[] = ".morvex-";
+constexpr size_t kSuffixLength = 6;
+constexpr size_t kCopyBlock = size_t{1} << 20;
 
 std::string RandomSuffix(std::mt19937& random) {
   static constexpr char kLetters[] =
       "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
   std::uniform_int_distribution<size_t> pick(0, sizeof kLetters - 2);
-  std::string suffix(6, 'X');
+  std::string suffix(kSuffixLength, 'X');
   for (char& letter : suffix) letter = kLetters[pick(random)];
   return suffix;
 }
 
-// ".NAME.morvex-XXXXXX" in the folder of target.
-std::string NewFilePathBeside(const std::string& target, std::mt19937& random) {
-  const size_t nameStart = fileio::FileNameStart(target);
-  return target.substr(0, nameStart) + "." + target.substr(nameStart) + ".morvex-" +
-         RandomSuffix(random);
+bool IsUtf8Continuation(char byte) {
+  return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
+}
+
+// ".NAME.morvex-XXXXXX". A name too long for that keeps its start, cut
+// between characters and marked with "~", so the new file still shows
+// which output it belongs to.
+std::string NewFileName(const std::string& name, std::mt19937& random) {
+  const size_t added = 1 + (sizeof kNewFileMark - 1) + kSuffixLength;
+  std::string kept = name;
+  if (kept.size() + added > kLongestName) {
+    size_t cut = kLongestName - added - 1;
+    while (cut > 0 && IsUtf8Continuation(kept[cut])) --cut;
+    kept = kept.substr(0, cut) + "~";
+  }
+  return "." + kept + kNewFileMark + RandomSuffix(random);
+}
+
+// A folder where no file can be made, though a file in it may be written.
+bool IsLockedFolder(fileio::Failure failure) {
+  return failure == fileio::Failure::kPermissionDenied || failure == fileio::Failure::kReadOnly;
 }
 
 }  // namespace
@@ -30,55 +52,107 @@ OutputFile::~OutputFile() {
   Discard();
 }
 
-bool OutputFile::Open(const std::string& utf8OutputPath) {
-  outputPath_ = utf8OutputPath;
-  const fileio::LinkTarget target = fileio::FollowLinks(utf8OutputPath);
-  targetPath_ = target.path;
-  const fileio::PathFacts facts = fileio::FactsOf(targetPath_);
-  // Replacing a device or a FIFO would take it away; replacing a file of
-  // several hard links would cut the links; a file open as standard output
-  // is written through its descriptor.
-  const bool inPlaceOnly =
-      facts.exists && (!facts.regular || facts.linkedMore || target.descriptor);
-  if (!inPlaceOnly && OpenNewFileBeside(targetPath_)) {
-    if (facts.exists) fileio::CopyModeAndOwner(targetPath_, fd_);
-    return true;
-  }
-  if (facts.exists && (inPlaceOnly || facts.writable)) {
-    // Why it could not be opened in place tells more than why no file could
-    // be made beside it.
-    failure_ = fileio::Failure::kNone;
-    fd_ = fileio::OpenForWriting(utf8OutputPath);
-    if (fd_ == fileio::kNoFile) NoteFailure();
-  }
-  if (fd_ == fileio::kNoFile && failure_ == fileio::Failure::kNone) {
-    failure_ = fileio::Failure::kOther;
-  }
-  return fd_ != fileio::kNoFile;
-}
-
-bool OutputFile::OpenNewFileBeside(const std::string& target) {
-  std::mt19937 random(std::random_device{}());
-  armed_ = fileio::TakeStopRemoval();
-  for (int i = 0; i < kNameTries; ++i) {
-    const std::string path = NewFilePathBeside(target, random);
-    fd_ = fileio::CreateNewRemovedOnStop(path, armed_);
-    if (fd_ != fileio::kNoFile) {
-      newPath_ = path;
-      writesNewFile_ = true;
-      return true;
-    }
-    if (!fileio::AlreadyExists()) {
-      NoteFailure();
-      break;
-    }
-  }
-  Disarm();
+bool OutputFile::Fail(fileio::Failure failure) {
+  if (failure_ == fileio::Failure::kNone) failure_ = failure;
   return false;
 }
 
 void OutputFile::NoteFailure() {
-  if (failure_ == fileio::Failure::kNone) failure_ = fileio::LastFailure();
+  Fail(fileio::LastFailure());
+}
+
+bool OutputFile::Check(const std::string& utf8OutputPath, const fileio::FileId& input) {
+  input_ = input;
+  if (!fileio::PlaceOfOutput(utf8OutputPath, place_)) {
+    placeFailure_ = fileio::LastFailure();
+    return true;
+  }
+  facts_ = place_.descriptor != fileio::kNoFile ? fileio::FactsOfDescriptor(place_.descriptor)
+                                                : fileio::FactsAt(place_.folder, place_.name);
+  if (facts_.id == input_) return Fail(fileio::Failure::kIsInput);
+  // Write permission does not stop every user (root) from writing a file:
+  // a read-only output is refused by its bits.
+  if (facts_.kind == fileio::NameFacts::Kind::kRegular && !facts_.writeBits) {
+    return Fail(fileio::Failure::kReadOnly);
+  }
+  return true;
+}
+
+bool OutputFile::Open() {
+  using Kind = fileio::NameFacts::Kind;
+  if (placeFailure_ != fileio::Failure::kNone) return Fail(placeFailure_);
+  if (place_.descriptor != fileio::kNoFile) {
+    way_ = Way::kDescriptor;
+    return facts_.writable || Fail(fileio::Failure::kPermissionDenied);
+  }
+  switch (facts_.kind) {
+    case Kind::kFolder:
+      return Fail(fileio::Failure::kIsFolder);
+    case Kind::kOther:
+      // Replacing a device or a FIFO would take it away.
+      way_ = Way::kDevice;
+      return true;
+    case Kind::kRegular:
+      // Replacing a file of several hard links would cut the links.
+      if (facts_.linkedMore) return OpenCopiedIn();
+      break;
+    case Kind::kMissing:
+    case Kind::kLink:
+      break;
+  }
+  if (OpenNewFileBeside()) return true;
+  if (facts_.kind == Kind::kRegular && facts_.writable && IsLockedFolder(failure_)) {
+    failure_ = fileio::Failure::kNone;
+    return OpenCopiedIn();
+  }
+  return false;
+}
+
+bool OutputFile::OpenNewFileBeside() {
+  std::mt19937 random(std::random_device{}());
+  armed_ = fileio::TakeStopRemoval();
+  for (int i = 0; i < kNameTries; ++i) {
+    const std::string name = NewFileName(place_.name, random);
+    fd_ = fileio::CreatePrivate(place_.folder, name, armed_);
+    if (fd_ != fileio::kNoFile) {
+      newName_ = name;
+      // The old output's owner, mode and access list before any byte.
+      if (way_ == Way::kNewFile && facts_.kind == fileio::NameFacts::Kind::kRegular) {
+        fileio::CopyAccess(place_.folder, place_.name, fd_);
+      }
+      return true;
+    }
+    if (!fileio::AlreadyExists()) break;
+  }
+  NoteFailure();
+  Disarm();
+  return false;
+}
+
+// A file of the run's own: beside the output where a file can be made there,
+// else in the system's folder for temporary files.
+bool OutputFile::OpenCopiedIn() {
+  way_ = Way::kCopiedIn;
+  if (OpenNewFileBeside()) return true;
+  failure_ = fileio::Failure::kNone;
+  fd_ = fileio::CreateScratch();
+  if (fd_ == fileio::kNoFile) NoteFailure();
+  return fd_ != fileio::kNoFile;
+}
+
+bool OutputFile::OpenLate() {
+  touched_ = true;
+  if (way_ == Way::kDescriptor) {
+    fd_ = place_.descriptor;
+    return true;
+  }
+  fd_ = fileio::OpenExisting(place_.folder, place_.name);
+  if (fd_ == fileio::kNoFile) {
+    touched_ = false;
+    NoteFailure();
+    return false;
+  }
+  return true;
 }
 
 void OutputFile::Disarm() {
@@ -88,34 +162,93 @@ void OutputFile::Disarm() {
 
 bool OutputFile::Close() {
   if (fd_ == fileio::kNoFile) return true;
-  const bool closed = fileio::CloseFile(fd_);
+  // A descriptor of the process is not the run's to close.
+  const bool closed = way_ == Way::kDescriptor || fileio::CloseFile(fd_);
   if (!closed) NoteFailure();
   fd_ = fileio::kNoFile;
   return closed;
 }
 
 bool OutputFile::Complete() {
-  if (newPath_.empty()) return Close();
+  switch (way_) {
+    case Way::kNewFile:
+      return CompleteNewFile();
+    case Way::kCopiedIn:
+      return CompleteCopiedIn();
+    case Way::kDevice:
+    case Way::kDescriptor:
+      break;
+  }
+  return Close();
+}
+
+bool OutputFile::CompleteNewFile() {
   const bool synced = fileio::SyncFile(fd_);
   if (!synced) NoteFailure();
+  if (facts_.kind == fileio::NameFacts::Kind::kMissing) {
+    fileio::GiveNewFileAccess(place_.folder, fd_);
+  }
   const bool closed = Close() && synced;
-  if (!closed || !fileio::MoveIntoPlace(newPath_, targetPath_)) {
+  if (!closed || !fileio::Replace(place_.folder, newName_, place_.name, input_)) {
     if (closed) NoteFailure();
     Discard();
     return false;
   }
-  newPath_.clear();
+  newName_.clear();
   Disarm();
+  return true;
+}
+
+// The output is opened only now that the whole conversion is at hand, and
+// held against other runs while it is written.
+bool OutputFile::CompleteCopiedIn() {
+  const int64_t length = fileio::SizeOf(fd_);
+  const int output = fileio::OpenExisting(place_.folder, place_.name);
+  bool done = output != fileio::kNoFile && length >= 0;
+  if (done) {
+    fileio::LockExclusive(output);
+    // The name may have come to name the input since the check.
+    if (fileio::FactsOfDescriptor(output).id == input_) {
+      done = Fail(fileio::Failure::kIsInput);
+    } else {
+      done = fileio::Reserve(output, length);
+    }
+  }
+  if (done) {
+    touched_ = true;
+    done = CopyInto(output, length) && fileio::CutTo(output, length) && fileio::SyncFile(output);
+  }
+  if (!done) NoteFailure();
+  if (output != fileio::kNoFile && !fileio::CloseFile(output) && done) {
+    done = false;
+    NoteFailure();
+  }
+  // A file of our own that could not be removed is named; the output is done.
+  Discard();
+  return done;
+}
+
+bool OutputFile::CopyInto(int output, int64_t length) {
+  if (!fileio::Rewind(fd_)) return false;
+  const std::unique_ptr<uint8_t[]> block(new uint8_t[kCopyBlock]);
+  int64_t copied = 0;
+  while (copied < length) {
+    const int64_t got = fileio::ReadSome(fd_, block.get(), kCopyBlock);
+    if (got <= 0) return false;
+    const size_t size = static_cast<size_t>(got);
+    if (fileio::WriteAll(output, block.get(), size) != size) return false;
+    copied += got;
+  }
   return true;
 }
 
 bool OutputFile::Discard() {
   Close();
   bool removed = true;
-  if (!newPath_.empty()) {
-    removed = fileio::RemoveFile(newPath_);
-    if (!removed) leftPath_ = newPath_;
-    newPath_.clear();
+  if (!newName_.empty()) {
+    removed = fileio::RemoveAt(place_.folder, newName_);
+    if (!removed) leftPath_ = fileio::PathInFolder(place_.folder, newName_);
+    newName_.clear();
   }
   Disarm();
   return removed;

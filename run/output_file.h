@@ -1,11 +1,16 @@
 // The output file of a conversion run. Where it can, the run writes a new
-// file beside the output (".NAME.morvex-XXXXXX") and puts it in the output's
-// place only when the run has completed, so that a run that fails or is
-// stopped leaves the output as it was. Devices, FIFOs, files of several hard
-// links and outputs in a folder where no file can be made are written in
-// place.
+// private file beside the output (".NAME.morvex-XXXXXX") and puts it in the
+// output's place only when the run has completed, so that a run that fails or
+// is stopped leaves the output as it was. Outputs that cannot be replaced
+// lose nothing either: a file of several hard links, or a writable file in a
+// folder where no file can be made, is converted into a file of the run's own
+// and copied into the output once the run has completed; a device, a FIFO or
+// a descriptor (/dev/stdout) is written as the conversion goes, from the
+// moment the input's header has been accepted. Every way checks the file it
+// finally writes against the open input.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "file_io.h"
@@ -18,37 +23,59 @@ class OutputFile {
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
-  // False when the output can neither be made beside nor opened in place.
-  bool Open(const std::string& utf8OutputPath);
+  // Finds where the output path leads and refuses it when it is the input
+  // or a read-only file. A path that leads nowhere is told by Open.
+  bool Check(const std::string& utf8OutputPath, const fileio::FileId& input);
+  // Makes the file the run writes; false when neither way can be taken.
+  bool Open();
+  // kNoFile while a device waits for OpenLate.
   int Descriptor() const { return fd_; }
-  // True when the run writes a new file, not the output itself.
-  bool WritesNewFile() const { return writesNewFile_; }
+  // Devices and FIFOs are opened once the input's header has been accepted.
+  bool OpensLate() const { return way_ == Way::kDevice && fd_ == fileio::kNoFile; }
+  bool OpenLate();
+  // True while no byte has reached the output itself.
+  bool OutputUntouched() const { return !touched_; }
 
   // Puts the written bytes in the output: the new file is synced, closed and
-  // put in the output's place; the output written in place is closed. False
-  // on any failure, the new file then being removed.
+  // put in the output's place, or copied into the output; a device is
+  // closed. False on any failure, the new file then being removed.
   bool Complete();
   // Closes the file and removes the new one. False when it could not be
   // removed: LeftPath() names it.
   bool Discard();
   const std::string& LeftPath() const { return leftPath_; }
-  // Why Open or Complete failed: the system's word on the first failed call.
+  // Why Check, Open or Complete failed: the system's word on the first
+  // failed call.
   fileio::Failure WhyFailed() const { return failure_; }
 
  private:
-  bool OpenNewFileBeside(const std::string& target);
+  enum class Way {
+    kNewFile,     // a new file beside, put in the output's place
+    kCopiedIn,    // a file of our own, copied into the output
+    kDevice,      // the output itself, opened late
+    kDescriptor,  // a descriptor of this process, written as it stands
+  };
+  bool OpenNewFileBeside();
+  bool OpenCopiedIn();
+  bool CompleteNewFile();
+  bool CompleteCopiedIn();
+  bool CopyInto(int output, int64_t length);
   bool Close();
   // Gives the stop signals back their earlier handlers.
   void Disarm();
   // Keeps the failure of the call that just failed, unless one came before.
   void NoteFailure();
+  bool Fail(fileio::Failure failure);
 
-  int fd_ = -1;
-  std::string outputPath_;  // as given
-  std::string targetPath_;  // the file finally replaced (links followed)
-  std::string newPath_;     // empty when writing in place
+  fileio::OutputPlace place_;
+  fileio::Failure placeFailure_ = fileio::Failure::kNone;  // the path leads nowhere
+  fileio::NameFacts facts_;
+  fileio::FileId input_;
+  Way way_ = Way::kNewFile;
+  int fd_ = fileio::kNoFile;
+  std::string newName_;  // in place_.folder; empty when there is none
   std::string leftPath_;
-  bool writesNewFile_ = false;
+  bool touched_ = false;
   bool armed_ = false;  // the new file is removed when the process is stopped
   fileio::Failure failure_ = fileio::Failure::kNone;
 };
