@@ -490,13 +490,26 @@ bool MoveToFreeName(int folder, const char* from, const char* to) {
 
 }  // namespace
 
+namespace {
+
+// True when the name is the input, or a link that leads to it.
+bool LeadsTo(const Folder& folder, const std::string& name, const NameFacts& facts,
+             const FileId& input) {
+  if (facts.id == input) return true;
+  struct stat info {};
+  return facts.kind == NameFacts::Kind::kLink &&
+         ::fstatat(FdOf(folder), name.c_str(), &info, 0) == 0 && IdFrom(info) == input;
+}
+
+}  // namespace
+
 bool Replace(const Folder& folder, const std::string& from, const std::string& to,
              const FileId& input) {
   const int fd = FdOf(folder);
   constexpr int kTries = 10;
   for (int i = 0; i < kTries; ++i) {
     const NameFacts standing = FactsAt(folder, to);
-    if (standing.id == input) return Fail(Failure::kIsInput);
+    if (LeadsTo(folder, to, standing, input)) return Fail(Failure::kIsInput);
     if (standing.kind == NameFacts::Kind::kMissing) {
       if (MoveToFreeName(fd, from.c_str(), to.c_str())) return true;
       if (errno == EEXIST) continue;
@@ -508,12 +521,12 @@ bool Replace(const Folder& folder, const std::string& from, const std::string& t
       // No exchange here: the move comes right after the check.
       return Record(::renameat(fd, from.c_str(), fd, to.c_str()) != 0);
     }
-    // What stood at to is now at from: the check again, on what was replaced.
+    // What stood at to is now at from: checked again, as it was replaced.
     const NameFacts replaced = FactsAt(folder, from);
-    if (replaced.id == input || replaced.kind == NameFacts::Kind::kFolder) {
+    const bool isInput = LeadsTo(folder, from, replaced, input);
+    if (isInput || replaced.kind == NameFacts::Kind::kFolder) {
       ::renameat2(fd, from.c_str(), fd, to.c_str(), RENAME_EXCHANGE);
-      return Fail(replaced.kind == NameFacts::Kind::kFolder ? Failure::kIsFolder
-                                                            : Failure::kIsInput);
+      return Fail(isInput ? Failure::kIsInput : Failure::kIsFolder);
     }
     ::unlinkat(fd, from.c_str(), 0);
     return Record(false);

@@ -30,8 +30,11 @@ class OutputFile {
   bool Open();
   // kNoFile while a device waits for OpenLate.
   int Descriptor() const { return fd_; }
-  // Devices and FIFOs are opened once the input's header has been accepted.
-  bool OpensLate() const { return way_ == Way::kDevice && fd_ == fileio::kNoFile; }
+  // Devices and FIFOs are opened, and descriptors written, once the input's
+  // header has been accepted.
+  bool OpensLate() const {
+    return (way_ == Way::kDevice || way_ == Way::kDescriptor) && fd_ == fileio::kNoFile;
+  }
   bool OpenLate();
   // True while no byte has reached the output itself.
   bool OutputUntouched() const { return !touched_; }

@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/sysmacros.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #endif
 
@@ -82,6 +83,13 @@ TEST_P(FailedRunTest, LeavesTheExistingOutputAndNothingBeside) {
     EXPECT_EQ(Mode(output), ModeAsKept(0640));
     EXPECT_EQ(FileNames(dir.Path()), namesBefore);
   }
+  // An output of several hard links is converted aside and copied in only
+  // once the run completes.
+  fs::create_hard_link(output, dir / "second.gdb");
+  EXPECT_EQ(Run(), GetParam().outcome);
+  EXPECT_EQ(ReadFile(dir / "second.gdb"), kOldOutput);
+  EXPECT_EQ(dialog.boxes.back().text.find("output is incomplete"), std::string::npos);
+  fs::remove(dir / "second.gdb");
   fs::remove(output);
   EXPECT_EQ(Run(), GetParam().outcome);
   EXPECT_FALSE(fs::exists(output)) << "a failed run created the output";
@@ -142,6 +150,24 @@ TEST_F(AtomicOutputTest, AnOutputOfSeveralHardLinksIsWrittenInPlace) {
   EXPECT_EQ(HardLinkCount(output), 2u);
 }
 
+// Every name a folder takes works, the longest too: the new file beside it
+// takes a shorter name.
+TEST_F(AtomicOutputTest, TheLongestNameWorks) {
+  const std::string converted = ConvertElsewhere(ReadFile(input));
+  output = dir / (std::string(251, 'n') + ".gdb");
+  dialog.outputPath = output.string();
+  WriteFile(output, kOldOutput);
+  const std::string whole = ReadFile(input);
+  WriteFile(input, whole.substr(0, whole.size() - 10));
+  EXPECT_EQ(Run(), RunOutcome::InputTruncated);
+  EXPECT_EQ(ReadFile(output), kOldOutput);
+  WriteFile(input, whole);
+  const auto names = FileNames(dir.Path());
+  ASSERT_EQ(Run(), RunOutcome::Completed);
+  EXPECT_EQ(ReadFile(output), converted);
+  EXPECT_EQ(FileNames(dir.Path()), names);
+}
+
 // A file open on a descriptor, named as /dev/stdout names standard output,
 // is written through the descriptor: the shell's redirection gets the bytes.
 TEST_F(AtomicOutputTest, AFileNamedThroughItsDescriptorIsWrittenInPlace) {
@@ -182,6 +208,69 @@ TEST_F(AtomicOutputTest, NoRunChangesTheModeOfAnotherFile) {
   EXPECT_TRUE(fs::is_character_file(device));
   EXPECT_EQ(Mode(device), 0620u);
   EXPECT_EQ(Mode(input), 0604u);
+#endif
+}
+
+// A FIFO is opened only for an input whose header was accepted: a run of
+// another file never waits for its reader.
+TEST_F(AtomicOutputTest, AFifoIsNotOpenedForAFileThatIsNoGdbFile) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows has no FIFOs in folders";
+#else
+  ASSERT_EQ(mkfifo(output.c_str(), 0600), 0);
+  WriteFile(input, "not a GDB file");
+  EXPECT_EQ(Run(), RunOutcome::NotGdbFormat);
+  EXPECT_TRUE(fs::is_fifo(output));
+#endif
+}
+
+// A new output ends as a file made with open(..., 0666) in its folder would:
+// after the umask, or after the folder's default access control list.
+TEST_F(AtomicOutputTest, ANewOutputTakesWhatTheFolderGivesANewFile) {
+#ifdef _WIN32
+  GTEST_SKIP() << "no umask and no POSIX access control lists on Windows";
+#else
+  // Version 2; the owner rw-, the group r--, others ---.
+  const uint8_t kDefaultAcl[] = {2, 0, 0, 0, 1, 0, 6, 0, 0xFF, 0xFF, 0xFF, 0xFF,
+                                 4, 0, 4, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0x20, 0, 0, 0,
+                                 0xFF, 0xFF, 0xFF, 0xFF};
+  struct Folder {
+    const char* name;
+    mode_t umask;
+    bool defaultAcl;
+  };
+  for (const Folder& folder : {Folder{"open", 022, false}, Folder{"closed", 077, false},
+                               Folder{"acl", 022, true}}) {
+    const fs::path sub = dir / folder.name;
+    fs::create_directory(sub);
+    if (folder.defaultAcl && setxattr(sub.c_str(), "system.posix_acl_default", kDefaultAcl,
+                                      sizeof kDefaultAcl, 0) != 0) {
+      continue;  // a file system without access control lists
+    }
+    const mode_t saved = umask(folder.umask);
+    close(open((sub / "touched").c_str(), O_WRONLY | O_CREAT, 0666));
+    dialog.outputPath = (sub / "out.gdb").string();
+    const RunOutcome outcome = Run();
+    umask(saved);
+    ASSERT_EQ(outcome, RunOutcome::Completed) << folder.name;
+    EXPECT_EQ(Mode(sub / "out.gdb"), Mode(sub / "touched")) << folder.name;
+  }
+#endif
+}
+
+// A replaced output keeps its extended attributes, its access list among them.
+TEST_F(AtomicOutputTest, AReplacedOutputKeepsItsExtendedAttributes) {
+#ifdef _WIN32
+  GTEST_SKIP() << "no extended attributes on Windows";
+#else
+  WriteFile(output, kOldOutput);
+  if (setxattr(output.c_str(), "user.morvex-test", "kept", 4, 0) != 0) {
+    GTEST_SKIP() << "no user attributes on this file system";
+  }
+  ASSERT_EQ(Run(), RunOutcome::Completed);
+  char value[8] = {};
+  EXPECT_EQ(getxattr(output.c_str(), "user.morvex-test", value, sizeof value), 4);
+  EXPECT_STREQ(value, "kept");
 #endif
 }
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <tuple>
 
+#include "gdb_builder.h"
 #include "run_fixture.h"
 
 namespace runtest {
@@ -230,6 +231,93 @@ INSTANTIATE_TEST_SUITE_P(WaysOut, GuardWayOutTest,
                            return std::string(std::get<0>(info.param).name) +
                                   (std::get<1>(info.param) == 0444 ? "_ReadOnly" : "_Writable");
                          });
+
+// Paths the system cannot resolve are refused, whatever a walk of their links
+// by hand would reach: here, the input.
+struct UnresolvablePath {
+  const char* name;
+  std::function<fs::path(const fs::path& dir)> make;
+};
+
+const UnresolvablePath kUnresolvablePaths[] = {
+    {"FortyLinksDeep",
+     [](const fs::path& dir) {
+       MakeSymbolicLink(".", dir / "s", true);
+       MakeSymbolicLink("in.gdb", dir / "l");
+       std::string path = dir.string();
+       for (int i = 0; i < 40; ++i) path += "/s";
+       return fs::path(path + "/l");
+     }},
+    {"LinkLoop",
+     [](const fs::path& dir) {
+       MakeSymbolicLink("b.gdb", dir / "a.gdb");
+       MakeSymbolicLink("a.gdb", dir / "b.gdb");
+       return dir / "a.gdb";
+     }},
+};
+
+class UnresolvablePathTest : public RunFixture,
+                             public ::testing::WithParamInterface<UnresolvablePath> {};
+
+TEST_P(UnresolvablePathTest, IsRefusedAndChangesNothing) {
+  if (!SymbolicLinksWork(dir.Path())) GTEST_SKIP() << kNoSymbolicLinks;
+  const std::string before = ReadFile(input);
+  dialog.outputPath = GetParam().make(dir.Path()).string();
+  const auto namesBefore = FileNames(dir.Path());
+  EXPECT_EQ(Run(), RunOutcome::OutputOpenFailed);
+  ASSERT_EQ(dialog.boxes.size(), 1u);
+  EXPECT_EQ(dialog.boxes[0].text,
+            "Cannot open output file\nSame file as input or Read-Only?\n" + dialog.outputPath +
+                ": the path has too many links");
+  EXPECT_EQ(ReadFile(input), before);
+  EXPECT_EQ(FileNames(dir.Path()), namesBefore);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, UnresolvablePathTest, ::testing::ValuesIn(kUnresolvablePaths),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The output becomes another name of the input while the run works, after
+// every check before it: the replace checks again, and refuses.
+struct Swap {
+  const char* name;
+  std::function<void(const fs::path& input, const fs::path& output)> make;
+  bool symbolicLink;
+};
+
+const Swap kSwaps[] = {
+    {"SymbolicLink", [](const fs::path& in, const fs::path& out) { MakeSymbolicLink(in, out); },
+     true},
+    {"HardLink", [](const fs::path& in, const fs::path& out) { fs::create_hard_link(in, out); },
+     false},
+};
+
+class OutputSwappedTest : public RunFixture, public ::testing::WithParamInterface<Swap> {};
+
+TEST_P(OutputSwappedTest, ForTheInputMidwayIsRefused) {
+  if (GetParam().symbolicLink && !SymbolicLinksWork(dir.Path())) GTEST_SKIP() << kNoSymbolicLinks;
+  using namespace gdbtest;
+  // Its first track is skipped with an "Info" box, in the middle of the run.
+  Track big("Big");
+  for (int32_t i = 0; i < 10000; ++i) big.Point({i, -i});
+  WriteFile(input, GdbFile('m', {TrackRecord(big), TrackRecord(Track("Small").Point({1, 2}))}));
+  const std::string before = ReadFile(input);
+  WriteFile(output, "an earlier conversion");
+  dialog.option = 5;
+  dialog.onMessage = [&](const ShownBox& box) {
+    if (box.title != "Info") return;
+    fs::remove(output);
+    GetParam().make(input, output);
+  };
+  EXPECT_EQ(Run(), RunOutcome::OutputWriteFailed);
+  EXPECT_EQ(dialog.boxes.back().text,
+            "Error writing output file - no output written\n" + output.string() +
+                ": is the input file");
+  EXPECT_EQ(ReadFile(input), before);
+  EXPECT_EQ(FileNames(dir.Path()), (std::vector<std::string>{"in.gdb", "out.gdb"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Swaps, OutputSwappedTest, ::testing::ValuesIn(kSwaps),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace runtest
