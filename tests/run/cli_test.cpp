@@ -485,6 +485,15 @@ TEST_F(CliStreamsTest, OutputOnStandardOutputTakesItAlone) {
   EXPECT_EQ(named.exitStatus, kCompleted);
   EXPECT_TRUE(SameBytes(named.out, normal));
   EXPECT_EQ(named.err, normalRun.err);
+
+  // Written as it stands: appended, between the writers around it.
+  const fs::path log = dir / "log";
+  WriteFile(log, "OLD\n");
+  const ProcessResult shared = ConvertInShell(
+      "l=$1; shift; { echo HEADER; \"$0\" \"$@\"; echo FOOTER; } >>\"$l\"",
+      {log.string(), "--option", "5", input.string(), "/dev/stdout"});
+  EXPECT_EQ(shared.exitStatus, kCompleted);
+  EXPECT_TRUE(SameBytes(ReadFile(log), "OLD\nHEADER\n" + normal + "FOOTER\n"));
 #endif
 
   // Standard output sent to the output file itself.
