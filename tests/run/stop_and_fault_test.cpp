@@ -180,7 +180,12 @@ TEST(HangUpTest, AnIgnoredOneStaysIgnored) {
   EXPECT_EQ(ReadFile(dir / "out.gdb"), ReadFile(dir / "expected.gdb"));
 }
 
-TEST(ConcurrentRunTest, TheOutputIsOneWholeResult) {
+// A plain output is replaced by one run's file; one of several hard links
+// is written by one run at a time.
+class ConcurrentRunTest : public ::testing::TestWithParam<bool> {};
+
+TEST_P(ConcurrentRunTest, TheOutputIsOneWholeResult) {
+  const bool hardLinked = GetParam();
   TempDir dir;
   std::string expected[2];
   for (int i = 0; i < 2; ++i) {
@@ -191,18 +196,43 @@ TEST(ConcurrentRunTest, TheOutputIsOneWholeResult) {
   }
   fs::remove(dir / "expected.gdb");
   ASSERT_NE(expected[0], expected[1]);
+  std::vector<std::string> names = {"in0.gdb", "in1.gdb", "out.gdb"};
+  if (hardLinked) {
+    WriteFile(dir / "out.gdb", kOldOutput);
+    fs::create_hard_link(dir / "out.gdb", dir / "second.gdb");
+    names.push_back("second.gdb");
+  }
   for (int round = 0; round < 5; ++round) {
     Child first({MORVEX_CONVERT, "-q", (dir / "in0.gdb").string(), (dir / "out.gdb").string()});
     Child second({MORVEX_CONVERT, "-q", (dir / "in1.gdb").string(), (dir / "out.gdb").string()});
-    ASSERT_TRUE(first.Wait(60s) && second.Wait(60s));
-    for (const Child* child : {&first, &second}) {
+    Child third({MORVEX_CONVERT, "-q", (dir / "in0.gdb").string(), (dir / "out.gdb").string()});
+    ASSERT_TRUE(first.Wait(60s) && second.Wait(60s) && third.Wait(60s));
+    for (const Child* child : {&first, &second, &third}) {
       ASSERT_TRUE(WIFEXITED(child->Status()));
       EXPECT_EQ(WEXITSTATUS(child->Status()), 0) << "round " << round;
     }
     const std::string result = ReadFile(dir / "out.gdb");
     EXPECT_TRUE(result == expected[0] || result == expected[1]) << "round " << round;
-    EXPECT_EQ(FileNames(dir.Path()), (std::vector<std::string>{"in0.gdb", "in1.gdb", "out.gdb"}));
+    EXPECT_EQ(FileNames(dir.Path()), names);
   }
+}
+
+INSTANTIATE_TEST_SUITE_P(Outputs, ConcurrentRunTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "HardLinked" : "Plain"; });
+
+// A file-size limit is a write error with its reason, not the end of the run.
+TEST(FileSizeLimitTest, IsAFailedWriteWithItsReason) {
+  TempDir dir;
+  Generate(dir / "in.gdb", 1);
+  WriteFile(dir / "out.gdb", kOldOutput);
+  const ProcessResult result = RunProgram(
+      {"sh", "-c", "ulimit -f 64; exec \"$0\" -q \"$1\" \"$2\"", MORVEX_CONVERT,
+       (dir / "in.gdb").string(), (dir / "out.gdb").string()});
+  EXPECT_EQ(result.exitStatus, kFailed);
+  EXPECT_EQ(result.err, "File error: Error writing output file - no output written\n" +
+                            (dir / "out.gdb").string() + ": the file is too large\n");
+  EXPECT_EQ(ReadFile(dir / "out.gdb"), kOldOutput);
+  EXPECT_EQ(FileNames(dir.Path()), (std::vector<std::string>{"in.gdb", "out.gdb"}));
 }
 
 // Runs argv with extra environment variables; standard error is captured.
