@@ -489,9 +489,9 @@ TEST_F(CliStreamsTest, OutputOnStandardOutputTakesItAlone) {
   // Written as it stands: appended, between the writers around it.
   const fs::path log = dir / "log";
   WriteFile(log, "OLD\n");
-  const ProcessResult shared = ConvertInShell(
-      "l=$1; shift; { echo HEADER; \"$0\" \"$@\"; echo FOOTER; } >>\"$l\"",
-      {log.string(), "--option", "5", input.string(), "/dev/stdout"});
+  const ProcessResult shared =
+      ConvertInShell("l=$1; shift; { echo HEADER; \"$0\" \"$@\"; echo FOOTER; } >>\"$l\"",
+                     {log.string(), "--option", "5", input.string(), "/dev/stdout"});
   EXPECT_EQ(shared.exitStatus, kCompleted);
   EXPECT_TRUE(SameBytes(ReadFile(log), "OLD\nHEADER\n" + normal + "FOOTER\n"));
 #endif

@@ -7,6 +7,8 @@
 
 #ifndef _WIN32
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/sysmacros.h>
 #include <sys/xattr.h>
@@ -211,6 +213,48 @@ TEST_F(AtomicOutputTest, NoRunChangesTheModeOfAnotherFile) {
 #endif
 }
 
+#ifndef _WIN32
+// Sets or clears a folder's immutable flag, which stops root too from making
+// files in it, while the files already there may still be written. False
+// where the file system or the user cannot.
+bool SetImmutable(const fs::path& folder, bool immutable) {
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+  int flags = 0;
+  bool done = fd >= 0 && ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  flags = immutable ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+  done = done && ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+  if (fd >= 0) close(fd);
+  return done;
+}
+#endif
+
+// A writable output in a folder where no file can be made is converted
+// elsewhere and copied in once the run has completed.
+TEST_F(AtomicOutputTest, AWritableOutputInALockedFolderIsCopiedIn) {
+#ifdef _WIN32
+  GTEST_SKIP() << "no immutable folders on Windows";
+#else
+  const std::string converted = ConvertElsewhere(ReadFile(input));
+  const fs::path locked = dir / "locked";
+  fs::create_directory(locked);
+  dialog.outputPath = (locked / "out.gdb").string();
+  WriteFile(locked / "out.gdb", std::string(5000, 'x'));
+  if (!SetImmutable(locked, true)) GTEST_SKIP() << "no immutable folders here";
+  const std::string whole = ReadFile(input);
+  WriteFile(input, whole.substr(0, whole.size() - 10));
+  const RunOutcome cut = Run();
+  const std::string afterCut = ReadFile(locked / "out.gdb");
+  WriteFile(input, whole);
+  const RunOutcome completed = Run();
+  SetImmutable(locked, false);
+  EXPECT_EQ(cut, RunOutcome::InputTruncated);
+  EXPECT_EQ(afterCut, std::string(5000, 'x'));
+  EXPECT_EQ(completed, RunOutcome::Completed);
+  EXPECT_EQ(ReadFile(locked / "out.gdb"), converted);
+  EXPECT_EQ(FileNames(locked), std::vector<std::string>{"out.gdb"});
+#endif
+}
+
 // A FIFO is opened only for an input whose header was accepted: a run of
 // another file never waits for its reader.
 TEST_F(AtomicOutputTest, AFifoIsNotOpenedForAFileThatIsNoGdbFile) {
@@ -231,16 +275,16 @@ TEST_F(AtomicOutputTest, ANewOutputTakesWhatTheFolderGivesANewFile) {
   GTEST_SKIP() << "no umask and no POSIX access control lists on Windows";
 #else
   // Version 2; the owner rw-, the group r--, others ---.
-  const uint8_t kDefaultAcl[] = {2, 0, 0, 0, 1, 0, 6, 0, 0xFF, 0xFF, 0xFF, 0xFF,
-                                 4, 0, 4, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0x20, 0, 0, 0,
-                                 0xFF, 0xFF, 0xFF, 0xFF};
+  const uint8_t kDefaultAcl[] = {2,    0,    0, 0, 1,    0,    6,    0,    0xFF, 0xFF,
+                                 0xFF, 0xFF, 4, 0, 4,    0,    0xFF, 0xFF, 0xFF, 0xFF,
+                                 0x20, 0,    0, 0, 0xFF, 0xFF, 0xFF, 0xFF};
   struct Folder {
     const char* name;
     mode_t umask;
     bool defaultAcl;
   };
-  for (const Folder& folder : {Folder{"open", 022, false}, Folder{"closed", 077, false},
-                               Folder{"acl", 022, true}}) {
+  for (const Folder& folder :
+       {Folder{"open", 022, false}, Folder{"closed", 077, false}, Folder{"acl", 022, true}}) {
     const fs::path sub = dir / folder.name;
     fs::create_directory(sub);
     if (folder.defaultAcl && setxattr(sub.c_str(), "system.posix_acl_default", kDefaultAcl,

@@ -266,9 +266,8 @@ TEST_P(UnresolvablePathTest, IsRefusedAndChangesNothing) {
   const auto namesBefore = FileNames(dir.Path());
   EXPECT_EQ(Run(), RunOutcome::OutputOpenFailed);
   ASSERT_EQ(dialog.boxes.size(), 1u);
-  EXPECT_EQ(dialog.boxes[0].text,
-            "Cannot open output file\nSame file as input or Read-Only?\n" + dialog.outputPath +
-                ": the path has too many links");
+  EXPECT_EQ(dialog.boxes[0].text, "Cannot open output file\nSame file as input or Read-Only?\n" +
+                                      dialog.outputPath + ": the path has too many links");
   EXPECT_EQ(ReadFile(input), before);
   EXPECT_EQ(FileNames(dir.Path()), namesBefore);
 }
@@ -309,9 +308,8 @@ TEST_P(OutputSwappedTest, ForTheInputMidwayIsRefused) {
     GetParam().make(input, output);
   };
   EXPECT_EQ(Run(), RunOutcome::OutputWriteFailed);
-  EXPECT_EQ(dialog.boxes.back().text,
-            "Error writing output file - no output written\n" + output.string() +
-                ": is the input file");
+  EXPECT_EQ(dialog.boxes.back().text, "Error writing output file - no output written\n" +
+                                          output.string() + ": is the input file");
   EXPECT_EQ(ReadFile(input), before);
   EXPECT_EQ(FileNames(dir.Path()), (std::vector<std::string>{"in.gdb", "out.gdb"}));
 }

@@ -225,9 +225,9 @@ TEST(FileSizeLimitTest, IsAFailedWriteWithItsReason) {
   TempDir dir;
   Generate(dir / "in.gdb", 1);
   WriteFile(dir / "out.gdb", kOldOutput);
-  const ProcessResult result = RunProgram(
-      {"sh", "-c", "ulimit -f 64; exec \"$0\" -q \"$1\" \"$2\"", MORVEX_CONVERT,
-       (dir / "in.gdb").string(), (dir / "out.gdb").string()});
+  const ProcessResult result =
+      RunProgram({"sh", "-c", "ulimit -f 64; exec \"$0\" -q \"$1\" \"$2\"", MORVEX_CONVERT,
+                  (dir / "in.gdb").string(), (dir / "out.gdb").string()});
   EXPECT_EQ(result.exitStatus, kFailed);
   EXPECT_EQ(result.err, "File error: Error writing output file - no output written\n" +
                             (dir / "out.gdb").string() + ": the file is too large\n");
