@@ -61,7 +61,9 @@ morvex_add_gtest(peer_tests TIMEOUT 300 LABELS peer)
 # with its file calls failing through a preloaded shim of our own.
 add_library(morvex_fault_shim MODULE run/fault_shim.cpp)
 target_link_libraries(morvex_fault_shim PRIVATE ${CMAKE_DL_LIBS})
-add_executable(stop_and_fault_tests run/stop_and_fault_test.cpp)
+# One call of each kind the shim wraps, for the shim's own test.
+add_executable(morvex_fault_shim_calls run/fault_shim_calls.cpp)
+add_executable(stop_and_fault_tests run/stop_and_fault_test.cpp run/fault_shim_test.cpp)
 # The thread sanitizer makes each run of a few MB slow: a smaller input keeps
 # the thousand faulty runs within a minute or two there.
 if(MORVEX_TSAN)
@@ -74,6 +76,8 @@ target_compile_definitions(stop_and_fault_tests PRIVATE
   MORVEX_CONVERT="$<TARGET_FILE:morvex-convert>"
   MORVEX_GDBGEN="$<TARGET_FILE:morvex-gdbgen>"
   MORVEX_FAULT_SHIM="$<TARGET_FILE:morvex_fault_shim>"
+  MORVEX_FAULT_SHIM_CALLS="$<TARGET_FILE:morvex_fault_shim_calls>"
   MORVEX_FAULT_INPUT_SIZE="${fault_input_size}")
-add_dependencies(stop_and_fault_tests morvex-convert morvex-gdbgen morvex_fault_shim)
+add_dependencies(stop_and_fault_tests morvex-convert morvex-gdbgen morvex_fault_shim
+  morvex_fault_shim_calls)
 morvex_add_gtest(stop_and_fault_tests TIMEOUT 300 LABELS fault)

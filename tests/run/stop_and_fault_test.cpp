@@ -460,7 +460,7 @@ TEST(FaultTest, ThousandRunsWithACallFailingAtRandom) {
     while (in >> call >> count) counts.emplace_back(call, count);
   }
   fs::remove(countsFile);
-  ASSERT_EQ(counts.size(), 7u);
+  ASSERT_EQ(counts.size(), 16u);
   std::vector<std::thread> workers;
   for (int w = 0; w < kWorkers; ++w) {
     workers.emplace_back([&counts, &runner = runners[w], w] {
