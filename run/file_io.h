@@ -116,7 +116,9 @@ bool PlaceOfOutput(const std::string& utf8Path, OutputPlace& place);
 
 // What stands at a name in a folder, the name itself (a link is not followed).
 struct NameFacts {
-  enum class Kind { kMissing, kRegular, kFolder, kLink, kOther };  // kOther: a device, a FIFO
+  // kOther: a device, a FIFO. kUnknown: the system did not tell (LastFailure
+  // says why); nothing stands there only when it is kMissing.
+  enum class Kind { kMissing, kRegular, kFolder, kLink, kOther, kUnknown };
   Kind kind = Kind::kMissing;
   bool linkedMore = false;  // a regular file of more than one hard link
   bool writable = false;    // the user may open it for writing

@@ -319,7 +319,11 @@ bool PlaceOfOutput(const std::string& utf8Path, OutputPlace& place) {
 
 NameFacts FactsAt(const Folder& folder, const std::string& name) {
   struct stat info {};
-  if (::fstatat(FdOf(folder), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return {};
+  if (!Record(::fstatat(FdOf(folder), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)) {
+    NameFacts facts;
+    if (errno != ENOENT) facts.kind = NameFacts::Kind::kUnknown;
+    return facts;
+  }
   NameFacts facts = FactsFrom(info);
   facts.writable = ::faccessat(FdOf(folder), name.c_str(), W_OK, 0) == 0;
   return facts;
@@ -327,7 +331,11 @@ NameFacts FactsAt(const Folder& folder, const std::string& name) {
 
 NameFacts FactsOfDescriptor(int fd) {
   struct stat info {};
-  if (::fstat(fd, &info) != 0) return {};
+  if (!Record(::fstat(fd, &info) != 0)) {
+    NameFacts facts;
+    facts.kind = NameFacts::Kind::kUnknown;
+    return facts;
+  }
   NameFacts facts = FactsFrom(info);
   const int flags = ::fcntl(fd, F_GETFL);
   facts.writable = flags >= 0 && (flags & O_ACCMODE) != O_RDONLY;
@@ -509,6 +517,7 @@ bool Replace(const Folder& folder, const std::string& from, const std::string& t
   constexpr int kTries = 10;
   for (int i = 0; i < kTries; ++i) {
     const NameFacts standing = FactsAt(folder, to);
+    if (standing.kind == NameFacts::Kind::kUnknown) return false;
     if (LeadsTo(folder, to, standing, input)) return Fail(Failure::kIsInput);
     if (standing.kind == NameFacts::Kind::kMissing) {
       if (MoveToFreeName(fd, from.c_str(), to.c_str())) return true;
@@ -524,11 +533,22 @@ bool Replace(const Folder& folder, const std::string& from, const std::string& t
     // What stood at to is now at from: checked again, as it was replaced.
     const NameFacts replaced = FactsAt(folder, from);
     const bool isInput = LeadsTo(folder, from, replaced, input);
-    if (isInput || replaced.kind == NameFacts::Kind::kFolder) {
+    if (isInput || replaced.kind == NameFacts::Kind::kFolder ||
+        replaced.kind == NameFacts::Kind::kUnknown) {
+      const Failure failure = isInput                                     ? Failure::kIsInput
+                              : replaced.kind == NameFacts::Kind::kFolder ? Failure::kIsFolder
+                                                                          : LastFailure();
       ::renameat2(fd, from.c_str(), fd, to.c_str(), RENAME_EXCHANGE);
-      return Fail(isInput ? Failure::kIsInput : Failure::kIsFolder);
+      return Fail(failure);
     }
-    ::unlinkat(fd, from.c_str(), 0);
+    // The old file goes; where it cannot, the exchange is undone, so that
+    // nothing is left under the new file's name.
+    if (::unlinkat(fd, from.c_str(), 0) != 0) {
+      const int error = errno;
+      ::renameat2(fd, from.c_str(), fd, to.c_str(), RENAME_EXCHANGE);
+      errno = error;
+      return Record(true);
+    }
     return Record(false);
   }
   return Fail(Failure::kOther);

@@ -69,6 +69,8 @@ bool OutputFile::Check(const std::string& utf8OutputPath, const fileio::FileId& 
   }
   facts_ = place_.descriptor != fileio::kNoFile ? fileio::FactsOfDescriptor(place_.descriptor)
                                                 : fileio::FactsAt(place_.folder, place_.name);
+  // What the system would not tell cannot be checked against the input.
+  if (facts_.kind == fileio::NameFacts::Kind::kUnknown) return Fail(fileio::LastFailure());
   if (facts_.id == input_) return Fail(fileio::Failure::kIsInput);
   // Write permission does not stop every user (root) from writing a file:
   // a read-only output is refused by its bits.
@@ -98,6 +100,7 @@ bool OutputFile::Open() {
       break;
     case Kind::kMissing:
     case Kind::kLink:
+    case Kind::kUnknown:
       break;
   }
   if (OpenNewFileBeside()) return true;
@@ -208,7 +211,10 @@ bool OutputFile::CompleteCopiedIn() {
   if (done) {
     fileio::LockExclusive(output);
     // The name may have come to name the input since the check.
-    if (fileio::FactsOfDescriptor(output).id == input_) {
+    const fileio::NameFacts written = fileio::FactsOfDescriptor(output);
+    if (written.kind == fileio::NameFacts::Kind::kUnknown) {
+      done = Fail(fileio::LastFailure());
+    } else if (written.id == input_) {
       done = Fail(fileio::Failure::kIsInput);
     } else {
       done = fileio::Reserve(output, length);

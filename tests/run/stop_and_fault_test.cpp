@@ -276,14 +276,16 @@ ProcessResult RunWithEnvironment(const std::vector<std::string>& argv,
 
 const char* const kFailureMessages[] = {
     "File error: Cannot open input file\n",
+    "File error: Cannot open output file\nSame file as input or Read-Only?\n",
     "File error: Error reading input file - no output written\n",
     "File error: Error writing output file - no output written\n",
 };
-// The reasons of the shim's errors: EACCES, EIO and ENOSPC.
+// The reasons of the shim's errors: EACCES and EPERM, EIO and ENOLCK, ENOSPC.
 const char* const kFailureReasons[] = {
     ": permission denied\n",
     ": the system refused it\n",
     ": the disk is full\n",
+    ": the file is too large\n",
 };
 
 // A folder with a generated input and an output, and runs of morvex-convert
@@ -309,8 +311,9 @@ class FaultRunner {
 
   // Runs with the atth call of the kind failing over an existing output, and
   // the first call of the kind also, when one is named.
+  // error: the errno's name the failing call reports, when not its kind's own.
   ProcessResult RunFailing(const std::string& call, long at, const std::string& countsTo = "",
-                           const std::string& also = "") {
+                           const std::string& also = "", const std::string& error = "") {
     WriteFile(output_, kOldOutput);
     const char* asan = std::getenv("ASAN_OPTIONS");
     std::vector<std::string> environment = {
@@ -323,6 +326,7 @@ class FaultRunner {
     };
     if (!countsTo.empty()) environment.push_back("MORVEX_FAULT_COUNTS=" + countsTo);
     if (!also.empty()) environment.push_back("MORVEX_FAULT_ALSO=" + also);
+    if (!error.empty()) environment.push_back("MORVEX_FAULT_ERRNO=" + error);
     return RunWithEnvironment({MORVEX_CONVERT, "-q", input_.string(), output_.string()},
                               environment);
   }
@@ -373,28 +377,39 @@ TEST(FaultTest, EachKindOfCallFailingOnce) {
   struct Case {
     const char* call;
     long at;
-    const char* err;  // null: the run completes
-    Named named;      // the file the reason's line names
+    const char* error;  // the errno's name; "": the kind's own
+    const char* err;    // null: the run completes
+    Named named;        // the file the reason's line names
     const char* reason;
   };
   const char* const kOpenFailed = "File error: Cannot open input file\n";
+  const char* const kOutputOpenFailed =
+      "File error: Cannot open output file\nSame file as input or Read-Only?\n";
   const char* const kReadFailed = "File error: Error reading input file - no output written\n";
   const char* const kWriteFailed = "File error: Error writing output file - no output written\n";
   const Case cases[] = {
-      {"open", 1, kOpenFailed, kInput, ": permission denied\n"},
-      {"open", 2, nullptr, kNone, ""},  // no new file: the output is written in place
-      {"read", 1, kReadFailed, kInput, ": the system refused it\n"},
-      {"write", 1, kWriteFailed, kOutput, ": the disk is full\n"},
-      {"fsync", 1, kWriteFailed, kOutput, ": the system refused it\n"},
-      {"rename", 1, kWriteFailed, kOutput, ": the system refused it\n"},
-      {"close", 1, nullptr, kNone, ""},  // the input's: nothing lost
-      {"close", 2, kWriteFailed, kOutput, ": the system refused it\n"},
+      {"open", 1, "", kOpenFailed, kInput, ": permission denied\n"},
+      // The output's folder, then the new file in it.
+      {"openat", 1, "", kOutputOpenFailed, kOutput, ": permission denied\n"},
+      // A folder closed to new files: converted aside and copied in.
+      {"openat", 2, "EACCES", nullptr, kNone, ""},
+      {"openat", 2, "ENOSPC", kOutputOpenFailed, kOutput, ": the disk is full\n"},
+      {"openat", 2, "EIO", kOutputOpenFailed, kOutput, ": the system refused it\n"},
+      {"openat", 2, "EMFILE", kOutputOpenFailed, kOutput, ": the system refused it\n"},
+      {"fstatat", 1, "", kOutputOpenFailed, kOutput, ": the system refused it\n"},
+      {"read", 1, "", kReadFailed, kInput, ": the system refused it\n"},
+      {"write", 1, "", kWriteFailed, kOutput, ": the disk is full\n"},
+      {"write", 1, "EFBIG", kWriteFailed, kOutput, ": the file is too large\n"},
+      {"fsync", 1, "", kWriteFailed, kOutput, ": the system refused it\n"},
+      {"renameat2", 1, "", kWriteFailed, kOutput, ": the system refused it\n"},
+      {"close", 1, "", nullptr, kNone, ""},  // the input's: nothing lost
+      {"close", 2, "", kWriteFailed, kOutput, ": the system refused it\n"},
   };
   FaultRunner runner(7);
   if (runner.ShimRefused()) GTEST_SKIP() << "the sanitizer runtime refuses the preloaded shim";
   for (const Case& c : cases) {
-    const std::string what = std::string(c.call) + " " + std::to_string(c.at);
-    const ProcessResult result = runner.RunFailing(c.call, c.at);
+    const std::string what = std::string(c.call) + " " + std::to_string(c.at) + " " + c.error;
+    const ProcessResult result = runner.RunFailing(c.call, c.at, "", "", c.error);
     EXPECT_EQ(result.exitStatus, c.err == nullptr ? 0 : kFailed) << what;
     const fs::path& named = c.named == kInput ? runner.Input() : runner.Output();
     const std::string err =
@@ -402,6 +417,22 @@ TEST(FaultTest, EachKindOfCallFailingOnce) {
     EXPECT_EQ(result.err, err) << what;
     runner.ExpectWholeOrUntouched(result, what);
   }
+}
+
+// No file is ever made wider than its owner's: the new file and any other.
+TEST(FaultTest, FilesAreMadePrivate) {
+  FaultRunner runner(7);
+  const fs::path modes = runner.Dir().parent_path() / (runner.Dir().filename().string() + ".modes");
+  const ProcessResult result = RunWithEnvironment(
+      {MORVEX_CONVERT, "-q", runner.Input().string(), runner.Output().string()},
+      {std::string("LD_PRELOAD=") + MORVEX_FAULT_SHIM,
+       "MORVEX_FAULT_UNDER=" + runner.Dir().string() + "/", "MORVEX_FAULT_MODES=" + modes.string(),
+       "ASAN_OPTIONS=verify_asan_link_order=0"});
+  if (result.err.find("Sanitizer") != std::string::npos) GTEST_SKIP() << "shim refused";
+  ASSERT_EQ(result.exitStatus, 0) << result.err;
+  const std::string made = ReadFile(modes);
+  fs::remove(modes);
+  EXPECT_EQ(made, "0600\n");
 }
 
 // The new file a run left beside the output; empty when there is none.
