@@ -119,6 +119,11 @@ bool OutputFile::OpenNewFileBeside() {
     fd_ = fileio::CreatePrivate(place_.folder, name, armed_);
     if (fd_ != fileio::kNoFile) {
       newName_ = name;
+      // Checked again now that the new file stands beside the output.
+      if (fileio::FactsAt(place_.folder, place_.name).id == input_) {
+        Discard();
+        return Fail(fileio::Failure::kIsInput);
+      }
       // The old output's owner, mode and access list before any byte.
       if (way_ == Way::kNewFile && facts_.kind == fileio::NameFacts::Kind::kRegular) {
         fileio::CopyAccess(place_.folder, place_.name, fd_);
@@ -137,6 +142,7 @@ bool OutputFile::OpenNewFileBeside() {
 bool OutputFile::OpenCopiedIn() {
   way_ = Way::kCopiedIn;
   if (OpenNewFileBeside()) return true;
+  if (!IsLockedFolder(failure_)) return false;
   failure_ = fileio::Failure::kNone;
   fd_ = fileio::CreateScratch();
   if (fd_ == fileio::kNoFile) NoteFailure();
