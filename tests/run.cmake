@@ -81,3 +81,7 @@ target_compile_definitions(stop_and_fault_tests PRIVATE
 add_dependencies(stop_and_fault_tests morvex-convert morvex-gdbgen morvex_fault_shim
   morvex_fault_shim_calls)
 morvex_add_gtest(stop_and_fault_tests TIMEOUT 300 LABELS fault)
+
+# Swaps a run's output for a link to its input while it runs, for
+# scripts/probe-output-race (not a test of its own).
+add_executable(morvex_output_swapper run/output_swapper.cpp)
