@@ -146,11 +146,14 @@ int CreateScratch();
 // Gives the file fd writes what the file at name has beyond its bytes: owner
 // and group where the user may, permission bits, access control list and
 // extended attributes (on Windows, its security descriptor and attributes).
-void CopyAccess(const Folder& folder, const std::string& name, int fd);
+// False when the permission bits (on Windows the security descriptor) could
+// not be given: the output would change what it lets others do.
+bool CopyAccess(const Folder& folder, const std::string& name, int fd);
 // Gives a private file what a new file made in the folder would have: on
 // POSIX systems mode 0666 less the umask, or after the folder's default
-// access control list; on Windows the entries the folder passes on.
-void GiveNewFileAccess(const Folder& folder, int fd);
+// access control list; on Windows the entries the folder passes on. False
+// when they could not be given.
+bool GiveNewFileAccess(const Folder& folder, int fd);
 
 // Opens the existing file at name for writing, from its start, without
 // cutting it and without following a link; a FIFO waits for its reader.

@@ -365,20 +365,22 @@ int CreateScratch() {
   return fd;
 }
 
-void CopyAccess(const Folder& folder, const std::string& name, int fd) {
+bool CopyAccess(const Folder& folder, const std::string& name, int fd) {
   struct stat info {};
-  if (::fstatat(FdOf(folder), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return;
+  if (!Record(::fstatat(FdOf(folder), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)) {
+    return false;
+  }
   // Owner and group only where permitted; the bits after, since a change of
   // owner may clear the set-id ones.
   if (::fchown(fd, info.st_uid, info.st_gid) != 0) {
     [[maybe_unused]] const int ignored = ::fchown(fd, static_cast<uid_t>(-1), info.st_gid);
   }
-  ::fchmod(fd, info.st_mode & 07777);
+  if (!Record(::fchmod(fd, info.st_mode & 07777) != 0)) return false;
   // The access control list is an extended attribute: copied with the rest,
   // as far as the user may set them.
   const std::string path = DescriptorPath(FdOf(folder)) + "/" + name;
   const ssize_t size = ::llistxattr(path.c_str(), nullptr, 0);
-  if (size <= 0) return;
+  if (size <= 0) return true;
   std::vector<char> names(static_cast<size_t>(size));
   const ssize_t listed = ::llistxattr(path.c_str(), names.data(), names.size());
   for (ssize_t at = 0; at < listed;) {
@@ -390,6 +392,7 @@ void CopyAccess(const Folder& folder, const std::string& name, int fd) {
     const ssize_t got = ::lgetxattr(path.c_str(), attribute, value.data(), value.size());
     if (got >= 0) ::fsetxattr(fd, attribute, value.data(), static_cast<size_t>(got), 0);
   }
+  return true;
 }
 
 namespace {
@@ -441,16 +444,15 @@ mode_t ModeAfterDefaultAcl(const std::vector<uint8_t>& acl) {
 
 }  // namespace
 
-void GiveNewFileAccess(const Folder& folder, int fd) {
+bool GiveNewFileAccess(const Folder& folder, int fd) {
   const std::string path = DescriptorPath(FdOf(folder));
   std::vector<uint8_t> acl(4 + 8 * 64);
   const ssize_t size = ::getxattr(path.c_str(), "system.posix_acl_default", acl.data(), acl.size());
   if (size > 4) {
     acl.resize(static_cast<size_t>(size));
-    ::fchmod(fd, ModeAfterDefaultAcl(acl));
-  } else {
-    ::fchmod(fd, kNewFileMode & ~CurrentUmask());
+    return Record(::fchmod(fd, ModeAfterDefaultAcl(acl)) != 0);
   }
+  return Record(::fchmod(fd, kNewFileMode & ~CurrentUmask()) != 0);
 }
 
 int OpenExisting(const Folder& folder, const std::string& name) {

@@ -125,8 +125,11 @@ bool OutputFile::OpenNewFileBeside() {
         return Fail(fileio::Failure::kIsInput);
       }
       // The old output's owner, mode and access list before any byte.
-      if (way_ == Way::kNewFile && facts_.kind == fileio::NameFacts::Kind::kRegular) {
-        fileio::CopyAccess(place_.folder, place_.name, fd_);
+      if (way_ == Way::kNewFile && facts_.kind == fileio::NameFacts::Kind::kRegular &&
+          !fileio::CopyAccess(place_.folder, place_.name, fd_)) {
+        NoteFailure();
+        Discard();
+        return false;
       }
       return true;
     }
@@ -192,11 +195,11 @@ bool OutputFile::Complete() {
 }
 
 bool OutputFile::CompleteNewFile() {
-  const bool synced = fileio::SyncFile(fd_);
-  if (!synced) NoteFailure();
-  if (facts_.kind == fileio::NameFacts::Kind::kMissing) {
-    fileio::GiveNewFileAccess(place_.folder, fd_);
+  bool synced = fileio::SyncFile(fd_);
+  if (synced && facts_.kind == fileio::NameFacts::Kind::kMissing) {
+    synced = fileio::GiveNewFileAccess(place_.folder, fd_);
   }
+  if (!synced) NoteFailure();
   const bool closed = Close() && synced;
   if (!closed || !fileio::Replace(place_.folder, newName_, place_.name, input_)) {
     if (closed) NoteFailure();

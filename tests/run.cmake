@@ -80,7 +80,7 @@ target_compile_definitions(stop_and_fault_tests PRIVATE
   MORVEX_FAULT_INPUT_SIZE="${fault_input_size}")
 add_dependencies(stop_and_fault_tests morvex-convert morvex-gdbgen morvex_fault_shim
   morvex_fault_shim_calls)
-morvex_add_gtest(stop_and_fault_tests TIMEOUT 300 LABELS fault)
+morvex_add_gtest(stop_and_fault_tests TIMEOUT 900 LABELS fault)
 
 # Swaps a run's output for a link to its input while it runs, for
 # scripts/probe-output-race (not a test of its own).

@@ -397,6 +397,11 @@ TEST(FaultTest, EachKindOfCallFailingOnce) {
       {"openat", 2, "EIO", kOutputOpenFailed, kOutput, ": the system refused it\n"},
       {"openat", 2, "EMFILE", kOutputOpenFailed, kOutput, ": the system refused it\n"},
       {"fstatat", 1, "", kOutputOpenFailed, kOutput, ": the system refused it\n"},
+      // The old output's mode cannot be given to the new file: never a
+      // replaced output with other permissions. Refused by the system, the
+      // output is written in place, where it keeps its own.
+      {"fchmod", 1, "EIO", kOutputOpenFailed, kOutput, ": the system refused it\n"},
+      {"fchmod", 1, "EPERM", nullptr, kNone, ""},
       {"read", 1, "", kReadFailed, kInput, ": the system refused it\n"},
       {"write", 1, "", kWriteFailed, kOutput, ": the disk is full\n"},
       {"write", 1, "EFBIG", kWriteFailed, kOutput, ": the file is too large\n"},
