@@ -155,13 +155,14 @@ bool CopyAccess(const Folder& folder, const std::string& name, int fd);
 // when they could not be given.
 bool GiveNewFileAccess(const Folder& folder, int fd);
 
-// Opens the existing file at name for writing, from its start, without
-// cutting it and without following a link; a FIFO waits for its reader.
-int OpenExisting(const Folder& folder, const std::string& name);
+// Opens the existing file at name for writing (and reading, when asked),
+// from its start, without cutting it and without following a link; a FIFO
+// opened for writing alone waits for its reader.
+int OpenExisting(const Folder& folder, const std::string& name, bool forReading = false);
 // Reading back from the start of a file written through fd.
 bool Rewind(int fd);
-// Makes room for length bytes up front where the file system can (false only
-// when it says there is no room), and cuts the file to length.
+// Makes room for length bytes up front where the file system can, without
+// changing the file's size; false only when the system says there is no room.
 bool Reserve(int fd, int64_t length);
 bool CutTo(int fd, int64_t length);
 // Waits until no other process holds the file fd writes, then holds it until

@@ -455,9 +455,10 @@ bool GiveNewFileAccess(const Folder& folder, int fd) {
   return Record(::fchmod(fd, kNewFileMode & ~CurrentUmask()) != 0);
 }
 
-int OpenExisting(const Folder& folder, const std::string& name) {
+int OpenExisting(const Folder& folder, const std::string& name, bool forReading) {
+  const int access = forReading ? O_RDWR : O_WRONLY;
   const int fd = Retried([&] {
-    return ::openat(FdOf(folder), name.c_str(), O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+    return ::openat(FdOf(folder), name.c_str(), access | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
   });
   return Record(fd < 0) ? fd : kNoFile;
 }
@@ -468,7 +469,7 @@ bool Rewind(int fd) {
 
 bool Reserve(int fd, int64_t length) {
   if (length <= 0) return true;
-  const int result = Retried([&] { return ::fallocate(fd, 0, 0, length); });
+  const int result = Retried([&] { return ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, length); });
   if (result == 0 || (errno != ENOSPC && errno != EDQUOT && errno != EFBIG)) {
     lastFailure = Failure::kNone;
     return true;

@@ -211,50 +211,64 @@ bool OutputFile::CompleteNewFile() {
   return true;
 }
 
-// The output is opened only now that the whole conversion is at hand, and
-// held against other runs while it is written.
+namespace {
+
+// Writes the first length bytes of from over to, from their starts, and cuts
+// to there; to is on the disk when this returns true.
+bool CopyWhole(int from, int to, int64_t length) {
+  if (!fileio::Rewind(from) || !fileio::Rewind(to)) return false;
+  const std::unique_ptr<uint8_t[]> block(new uint8_t[kCopyBlock]);
+  for (int64_t copied = 0; copied < length;) {
+    const int64_t got = fileio::ReadSome(from, block.get(), kCopyBlock);
+    if (got <= 0) return false;
+    const size_t size = static_cast<size_t>(got);
+    if (fileio::WriteAll(to, block.get(), size) != size) return false;
+    copied += got;
+  }
+  return fileio::CutTo(to, length) && fileio::SyncFile(to);
+}
+
+}  // namespace
+
+// Held against other runs while it is written; the name may have come to
+// name the input since the check.
+bool OutputFile::MayCopyInto(int output) {
+  fileio::LockExclusive(output);
+  const fileio::NameFacts written = fileio::FactsOfDescriptor(output);
+  if (written.kind == fileio::NameFacts::Kind::kUnknown) return Fail(fileio::LastFailure());
+  if (written.id == input_) return Fail(fileio::Failure::kIsInput);
+  return true;
+}
+
+// The output is opened only now that the whole conversion is at hand. Its
+// old bytes are kept aside first, and written back when the copy fails, so
+// that a failed run leaves it as it was.
 bool OutputFile::CompleteCopiedIn() {
   const int64_t length = fileio::SizeOf(fd_);
-  const int output = fileio::OpenExisting(place_.folder, place_.name);
-  bool done = output != fileio::kNoFile && length >= 0;
+  const int output = fileio::OpenExisting(place_.folder, place_.name, true);
+  bool done = output != fileio::kNoFile && length >= 0 && MayCopyInto(output);
+  int backup = fileio::kNoFile;
+  int64_t oldLength = -1;
   if (done) {
-    fileio::LockExclusive(output);
-    // The name may have come to name the input since the check.
-    const fileio::NameFacts written = fileio::FactsOfDescriptor(output);
-    if (written.kind == fileio::NameFacts::Kind::kUnknown) {
-      done = Fail(fileio::LastFailure());
-    } else if (written.id == input_) {
-      done = Fail(fileio::Failure::kIsInput);
-    } else {
-      done = fileio::Reserve(output, length);
-    }
+    oldLength = fileio::SizeOf(output);
+    backup = fileio::CreateScratch();
+    done = oldLength >= 0 && backup != fileio::kNoFile && CopyWhole(output, backup, oldLength) &&
+           fileio::Reserve(output, length);
   }
   if (done) {
     touched_ = true;
-    done = CopyInto(output, length) && fileio::CutTo(output, length) && fileio::SyncFile(output);
+    done = CopyWhole(fd_, output, length);
   }
-  if (!done) NoteFailure();
-  if (output != fileio::kNoFile && !fileio::CloseFile(output) && done) {
-    done = false;
+  if (!done) {
     NoteFailure();
+    if (touched_) touched_ = !CopyWhole(backup, output, oldLength);
   }
+  if (backup != fileio::kNoFile) fileio::CloseFile(backup);
+  // Its bytes are on the disk by now: a failed close loses nothing.
+  if (output != fileio::kNoFile) fileio::CloseFile(output);
   // A file of our own that could not be removed is named; the output is done.
   Discard();
   return done;
-}
-
-bool OutputFile::CopyInto(int output, int64_t length) {
-  if (!fileio::Rewind(fd_)) return false;
-  const std::unique_ptr<uint8_t[]> block(new uint8_t[kCopyBlock]);
-  int64_t copied = 0;
-  while (copied < length) {
-    const int64_t got = fileio::ReadSome(fd_, block.get(), kCopyBlock);
-    if (got <= 0) return false;
-    const size_t size = static_cast<size_t>(got);
-    if (fileio::WriteAll(output, block.get(), size) != size) return false;
-    copied += got;
-  }
-  return true;
 }
 
 bool OutputFile::Discard() {

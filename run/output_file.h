@@ -4,7 +4,8 @@
 // is stopped leaves the output as it was. Outputs that cannot be replaced
 // lose nothing either: a file of several hard links, or a writable file in a
 // folder where no file can be made, is converted into a file of the run's own
-// and copied into the output once the run has completed; a device, a FIFO or
+// and copied into the output once the run has completed (its old bytes kept
+// aside until the copy is on the disk); a device, a FIFO or
 // a descriptor (/dev/stdout) is written as the conversion goes, from the
 // moment the input's header has been accepted. Every way checks the file it
 // finally writes against the open input.
@@ -62,7 +63,7 @@ class OutputFile {
   bool OpenCopiedIn();
   bool CompleteNewFile();
   bool CompleteCopiedIn();
-  bool CopyInto(int output, int64_t length);
+  bool MayCopyInto(int output);
   bool Close();
   // Gives the stop signals back their earlier handlers.
   void Disarm();

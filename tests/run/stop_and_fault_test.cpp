@@ -424,6 +424,23 @@ TEST(FaultTest, EachKindOfCallFailingOnce) {
   }
 }
 
+// An output of several hard links whose copying in fails gets its old bytes
+// back: the run wrote nothing, as it says.
+TEST(FaultTest, AFailedCopyIntoAHardLinkedOutputIsUndone) {
+  FaultRunner runner(7);
+  const fs::path second = runner.Dir().parent_path() / (runner.Dir().filename().string() + ".2");
+  WriteFile(runner.Output(), kOldOutput);
+  fs::create_hard_link(runner.Output(), second);
+  const ProcessResult result = runner.RunFailing("ftruncate", 1);
+  const std::string left = ReadFile(second);
+  fs::remove(second);
+  if (result.err.find("Sanitizer") != std::string::npos) GTEST_SKIP() << "shim refused";
+  EXPECT_EQ(result.err, "File error: Error writing output file - no output written\n" +
+                            runner.Output().string() + ": the system refused it\n");
+  EXPECT_EQ(left, kOldOutput);
+  runner.ExpectWholeOrUntouched(result, "ftruncate 1");
+}
+
 // No file is ever made wider than its owner's: the new file and any other.
 TEST(FaultTest, FilesAreMadePrivate) {
   FaultRunner runner(7);
