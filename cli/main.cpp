@@ -14,6 +14,7 @@
 #include "file_io.h"
 #include "file_streams.h"
 #include "messages.h"
+#include "morvex_version.h"
 #include "text_utils.h"
 
 namespace {
@@ -98,7 +99,7 @@ std::optional<int> ParseArguments(const std::vector<std::string>& argv, Argument
       return kExitCompleted;
     }
     if (arg == "--version") {
-      std::puts("morvex-convert 3.1");
+      std::puts("morvex-convert " MORVEX_VERSION);
       return kExitCompleted;
     }
     if (arg == "--quiet" || arg == "-q") {

@@ -7,13 +7,15 @@
 #include <utility>
 
 #include "messages.h"
+#include "morvex_version.h"
 #include "text_utils.h"
 
 namespace {
 
 using enum ControlKind;
 
-const char kCaption[] = "Morvex Version 3.1 - File Converter for Mapsource GDB files";
+const char kCaption[] =
+    "Morvex Version " MORVEX_VERSION_SHORT " - File Converter for Mapsource GDB files";
 const char kAboutMenu[] = "&About Morvex...";
 
 // Tab order: the two paths with their Browse buttons, the options with the
@@ -106,7 +108,9 @@ const TranslatedText kFilterNames[] = {
 };
 
 const TranslatedText kAboutTexts[] = {
-    {IDC_ABOUT_VERSION, {"Morvex version 3", "Morvex versie 3", "Morvex Version 3"}},
+    {IDC_ABOUT_VERSION,
+     {"Morvex version " MORVEX_VERSION_MAJOR_TEXT, "Morvex versie " MORVEX_VERSION_MAJOR_TEXT,
+      "Morvex Version " MORVEX_VERSION_MAJOR_TEXT}},
     {IDC_ABOUT_CREDIT,
      {"Written by the Morvex developers", "Geschreven door de Morvex ontwikkelaars",
       "Geschrieben von den Morvex-Entwicklern"}},

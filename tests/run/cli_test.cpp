@@ -10,6 +10,7 @@
 
 #include "frame_checker.h"
 #include "gdb_builder.h"
+#include "morvex_version.h"
 #include "process.h"
 #include "test_fs.h"
 
@@ -287,8 +288,7 @@ TEST_F(CliTest, HelpAndVersion) {
 
   const ProcessResult version = Convert({"--version"});
   EXPECT_EQ(version.exitStatus, kCompleted);
-  EXPECT_EQ(version.out.rfind("morvex-convert ", 0), 0u) << version.out;
-  EXPECT_EQ(version.out.back(), '\n');
+  EXPECT_EQ(version.out, "morvex-convert " MORVEX_VERSION "\n");
 }
 
 // Bad usage: a one-line reason naming the problem, then the usage text, on
