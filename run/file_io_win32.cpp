@@ -1,19 +1,38 @@
 // The file calls on Windows: the wide-character calls, with the UTF-8 paths
 // turned into UTF-16 here, and a run's file descriptor a C runtime descriptor
-// over the system's file handle.
+// over the system's file handle. Windows has no calls that take a folder
+// handle and a name: a held folder is a handle that does not share deletion,
+// so that nobody renames or removes the folder while a run holds it, and the
+// calls on a name in it take the folder's final path and the name.
+#include <windows.h>
+
+#include <aclapi.h>
 #include <fcntl.h>
 #include <io.h>
-#include <windows.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <atomic>
 #include <climits>
 #include <cstring>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "file_io.h"
 #include "wide_text.h"
 
 namespace fileio {
+
+struct FolderAccess {
+  static HANDLE Handle(const Folder& folder) { return reinterpret_cast<HANDLE>(folder.handle_); }
+  static void Set(Folder& folder, HANDLE handle, std::string path) {
+    folder = Folder();
+    folder.handle_ = reinterpret_cast<intptr_t>(handle);
+    folder.path_ = std::move(path);
+  }
+};
 
 namespace {
 
@@ -25,6 +44,13 @@ thread_local Failure lastFailure = Failure::kNone;
 constexpr size_t kLongPathFrom = MAX_PATH - 12;
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr DWORD kMostPerCall = DWORD{1} << 30;
+// A new file's handle may give it the security of the file it replaces.
+constexpr DWORD kNewFileAccess =
+    GENERIC_READ | GENERIC_WRITE | READ_CONTROL | WRITE_DAC | WRITE_OWNER;
+// What a replaced file passes on besides its security; never read-only.
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                  FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+constexpr int kScratchTries = 100;
 
 bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
   return text.rfind(prefix, 0) == 0;
@@ -42,6 +68,11 @@ std::wstring LongForm(const std::wstring& path) {
   return L"\\\\?\\" + full;
 }
 
+// A path as the system's calls take it: in the \\?\ form when it is long.
+std::wstring SystemPath(const std::wstring& path) {
+  return path.size() < kLongPathFrom ? path : LongForm(path);
+}
+
 // The UTF-16 path of a UTF-8 one; empty, naming no file, when the text is not
 // valid UTF-8 or holds a NUL.
 std::wstring WidePath(const std::string& utf8) {
@@ -52,7 +83,15 @@ std::wstring WidePath(const std::string& utf8) {
   if (wideSize <= 0) return {};
   std::wstring wide(static_cast<size_t>(wideSize), L'\0');
   MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, wide.data(), wideSize);
-  return wide.size() < kLongPathFrom ? wide : LongForm(wide);
+  return SystemPath(wide);
+}
+
+// A \\?\ path of a drive or a share in the form the messages show: "C:\..."
+// or "\\server\share\..."; any other (a volume's GUID path) as it is.
+std::wstring PlainForm(const std::wstring& path) {
+  if (StartsWith(path, L"\\\\?\\UNC\\")) return L"\\" + path.substr(7);
+  if (StartsWith(path, L"\\\\?\\") && path.size() > 5 && path[5] == L':') return path.substr(4);
+  return path;
 }
 
 bool IsFolder(const std::wstring& path) {
@@ -68,6 +107,7 @@ Failure FailureOf(DWORD error, const std::wstring* path) {
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_DRIVE:
     case ERROR_BAD_NETPATH:
+    case ERROR_DIRECTORY:
       return Failure::kFolderMissing;
     case ERROR_ACCESS_DENIED:
       return path != nullptr && IsFolder(*path) ? Failure::kIsFolder : Failure::kPermissionDenied;
@@ -76,6 +116,11 @@ Failure FailureOf(DWORD error, const std::wstring* path) {
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
       return Failure::kDiskFull;
+    case ERROR_FILE_TOO_LARGE:
+      return Failure::kTooLarge;
+    case ERROR_CANT_RESOLVE_FILENAME:
+    case ERROR_FILENAME_EXCED_RANGE:
+      return Failure::kTooManyLinks;
     default:
       return Failure::kOther;
   }
@@ -86,6 +131,11 @@ Failure FailureOf(DWORD error, const std::wstring* path) {
 bool Record(bool failed, const std::wstring* path = nullptr) {
   lastFailure = failed ? FailureOf(GetLastError(), path) : Failure::kNone;
   return !failed;
+}
+
+bool Fail(Failure failure) {
+  lastFailure = failure;
+  return false;
 }
 
 // A path that is not valid UTF-8 names no file.
@@ -107,28 +157,37 @@ int DescriptorFor(HANDLE handle, int flags) {
   return fd < 0 ? kNoFile : fd;
 }
 
-// A handle that reads a file's facts, not its bytes: folders included, links
-// followed.
-class FactsHandle {
+// A handle closed when it goes.
+class Handle {
  public:
-  explicit FactsHandle(const std::string& utf8Path) {
-    const std::wstring path = WidePath(utf8Path);
-    if (path.empty()) return;
-    handle_ = CreateFileW(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
-                          FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  }
-  ~FactsHandle() {
+  explicit Handle(HANDLE handle = INVALID_HANDLE_VALUE) : handle_(handle) {}
+  ~Handle() {
     if (Opened()) CloseHandle(handle_);
   }
-  FactsHandle(const FactsHandle&) = delete;
-  FactsHandle& operator=(const FactsHandle&) = delete;
+  Handle(Handle&& other) noexcept : handle_(other.Release()) {}
+  Handle& operator=(Handle&&) = delete;
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
 
   bool Opened() const { return handle_ != INVALID_HANDLE_VALUE; }
   HANDLE Get() const { return handle_; }
+  HANDLE Release() { return std::exchange(handle_, INVALID_HANDLE_VALUE); }
 
  private:
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  HANDLE handle_;
 };
+
+// A handle that reads a file's facts, not its bytes, folders included; with
+// FILE_FLAG_OPEN_REPARSE_POINT in flags, a link itself rather than its file.
+Handle OpenForFacts(const std::wstring& path, DWORD access = 0, DWORD flags = 0) {
+  if (path.empty()) return Handle();
+  return Handle(CreateFileW(path.c_str(), access, kShareAll, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr));
+}
+
+Handle OpenName(const Folder& folder, const std::string& name, DWORD access) {
+  return OpenForFacts(WidePath(PathInFolder(folder, name)), access, FILE_FLAG_OPEN_REPARSE_POINT);
+}
 
 bool InformationOf(HANDLE handle, BY_HANDLE_FILE_INFORMATION& info) {
   return handle != INVALID_HANDLE_VALUE && GetFileType(handle) == FILE_TYPE_DISK &&
@@ -142,44 +201,110 @@ bool IsZero(const FILE_ID_128& id) {
   return true;
 }
 
-// The full path the system gives an open file, for comparing files whose
-// file system has no file ids.
-std::wstring FinalPathOf(HANDLE handle) {
-  const DWORD size = GetFinalPathNameByHandleW(handle, nullptr, 0, FILE_NAME_NORMALIZED);
+// The full path the system gives an open file: \\?\C:\..., or with
+// VOLUME_NAME_GUID \\?\Volume{...}\...; empty when it gives none.
+std::wstring FinalPathOf(HANDLE handle, DWORD flags = VOLUME_NAME_DOS) {
+  const DWORD size = GetFinalPathNameByHandleW(handle, nullptr, 0, flags);
   if (size == 0) return {};
   std::wstring path(size, L'\0');
-  path.resize(GetFinalPathNameByHandleW(handle, path.data(), size, FILE_NAME_NORMALIZED));
+  path.resize(GetFinalPathNameByHandleW(handle, path.data(), size, flags));
   return path;
 }
 
-bool SameFinalPath(HANDLE a, HANDLE b) {
-  const std::wstring pathA = FinalPathOf(a);
-  const std::wstring pathB = FinalPathOf(b);
-  return !pathA.empty() &&
-         CompareStringOrdinal(pathA.data(), static_cast<int>(pathA.size()), pathB.data(),
-                              static_cast<int>(pathB.size()), TRUE) == CSTR_EQUAL;
+// The path of an open file, every link on the way followed: by its drive or
+// share, else (a volume mounted without a letter) by its volume.
+std::wstring ResolvedPathOf(HANDLE handle) {
+  const std::wstring path = FinalPathOf(handle);
+  return path.empty() ? FinalPathOf(handle, VOLUME_NAME_GUID) : PlainForm(path);
 }
 
-// One file: the same volume and the same file id on it. The 128-bit ids
-// first, which ReFS needs; then the 64-bit file index; a file system that
-// gives neither (some network shares give 0) is compared by final path.
-bool SameIdentity(HANDLE a, HANDLE b) {
-  BY_HANDLE_FILE_INFORMATION infoA{};
-  BY_HANDLE_FILE_INFORMATION infoB{};
-  if (!InformationOf(a, infoA) || !InformationOf(b, infoB)) return false;
-  FILE_ID_INFO idA{};
-  FILE_ID_INFO idB{};
-  if (GetFileInformationByHandleEx(a, FileIdInfo, &idA, sizeof idA) &&
-      GetFileInformationByHandleEx(b, FileIdInfo, &idB, sizeof idB) && !IsZero(idA.FileId)) {
-    return idA.VolumeSerialNumber == idB.VolumeSerialNumber &&
-           std::memcmp(idA.FileId.Identifier, idB.FileId.Identifier, sizeof idA.FileId) == 0;
+// Two 64-bit FNV-1a hashes of the final path, upper-cased as the file
+// systems compare names.
+void HashPath(const std::wstring& path, FileId& id) {
+  std::wstring upper(path.size(), L'\0');
+  LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, path.data(), static_cast<int>(path.size()),
+                upper.data(), static_cast<int>(upper.size()), nullptr, nullptr, 0);
+  uint64_t a = 0xcbf29ce484222325u;
+  uint64_t b = 0x84222325cbf29ce4u;
+  for (const wchar_t unit : upper) {
+    a = (a ^ static_cast<uint16_t>(unit)) * 0x100000001b3u;
+    b = (b ^ static_cast<uint16_t>(unit)) * 0x100000001b3u;
   }
-  if (infoA.nFileIndexHigh != 0 || infoA.nFileIndexLow != 0) {
-    return infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber &&
-           infoA.nFileIndexHigh == infoB.nFileIndexHigh &&
-           infoA.nFileIndexLow == infoB.nFileIndexLow;
+  id.high = a;
+  id.low = b;
+}
+
+// Which file a handle reads: its volume and file id. The 128-bit ids first,
+// which ReFS needs; then the 64-bit file index (the same number on NTFS); a
+// file system that gives neither (some network shares give 0) is told by the
+// file's final path.
+FileId IdOfHandle(HANDLE handle) {
+  FileId id;
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!InformationOf(handle, info)) return id;
+  FILE_ID_INFO wide{};
+  if (GetFileInformationByHandleEx(handle, FileIdInfo, &wide, sizeof wide) &&
+      !IsZero(wide.FileId)) {
+    id.device = wide.VolumeSerialNumber;
+    std::memcpy(&id.low, wide.FileId.Identifier, sizeof id.low);
+    std::memcpy(&id.high, wide.FileId.Identifier + sizeof id.low, sizeof id.high);
+  } else if (info.nFileIndexHigh != 0 || info.nFileIndexLow != 0) {
+    id.device = info.dwVolumeSerialNumber;
+    id.low = uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow;
+  } else {
+    const std::wstring path = FinalPathOf(handle);
+    if (path.empty()) return id;
+    id.device = info.dwVolumeSerialNumber;
+    HashPath(path, id);
   }
-  return SameFinalPath(a, b);
+  id.known = true;
+  return id;
+}
+
+// A symbolic link or a junction, opened as itself: a reparse point that names
+// another file. Other reparse points (a file kept in the cloud, a
+// deduplicated file) are the files themselves.
+bool IsLink(HANDLE handle, DWORD attributes) {
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return false;
+  FILE_ATTRIBUTE_TAG_INFO tag{};
+  if (!GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag)) return true;
+  return IsReparseTagNameSurrogate(tag.ReparseTag) != 0;
+}
+
+NameFacts DeviceFacts() {
+  NameFacts facts;
+  facts.kind = NameFacts::Kind::kOther;
+  // The system says when it opens whether the device may be written.
+  facts.writable = true;
+  facts.writeBits = true;
+  return facts;
+}
+
+NameFacts FactsOfHandle(HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!InformationOf(handle, info)) return DeviceFacts();
+  NameFacts facts;
+  const DWORD attributes = info.dwFileAttributes;
+  if (IsLink(handle, attributes)) {
+    facts.kind = NameFacts::Kind::kLink;
+  } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    facts.kind = NameFacts::Kind::kFolder;
+  } else {
+    facts.kind = NameFacts::Kind::kRegular;
+  }
+  const bool regular = facts.kind == NameFacts::Kind::kRegular;
+  facts.linkedMore = regular && info.nNumberOfLinks > 1;
+  facts.writeBits = (attributes & FILE_ATTRIBUTE_READONLY) == 0;
+  facts.writable = regular && facts.writeBits;
+  facts.id = IdOfHandle(handle);
+  return facts;
+}
+
+// Whether a handle was opened with the right to write.
+bool OpenedForWriting(HANDLE handle) {
+  PUBLIC_OBJECT_BASIC_INFORMATION info{};
+  return NT_SUCCESS(NtQueryObject(handle, ObjectBasicInformation, &info, sizeof info, nullptr)) &&
+         (info.GrantedAccess & (FILE_WRITE_DATA | FILE_APPEND_DATA)) != 0;
 }
 
 }  // namespace
@@ -196,35 +321,6 @@ int OpenForReading(const std::string& utf8Path) {
                                     FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   Record(handle == INVALID_HANDLE_VALUE, &path);
   return DescriptorFor(handle, _O_RDONLY);
-}
-
-int OpenForWriting(const std::string& utf8Path) {
-  const std::wstring path = RecordedWidePath(utf8Path);
-  if (path.empty()) return kNoFile;
-  const HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (!Record(handle == INVALID_HANDLE_VALUE, &path)) return kNoFile;
-  if (GetFileType(handle) == FILE_TYPE_DISK && !Record(!SetEndOfFile(handle))) {
-    CloseHandle(handle);
-    return kNoFile;
-  }
-  return DescriptorFor(handle, _O_WRONLY);
-}
-
-int CreateNew(const std::string& utf8Path) {
-  lastWasCollision = false;
-  const std::wstring path = RecordedWidePath(utf8Path);
-  if (path.empty()) return kNoFile;
-  // Shared for deletion, so that a stop of the process can remove it while
-  // it is open.
-  const HANDLE handle =
-      CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  const DWORD error = GetLastError();
-  lastWasCollision = handle == INVALID_HANDLE_VALUE &&
-                     (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS);
-  Record(handle == INVALID_HANDLE_VALUE, &path);
-  return DescriptorFor(handle, _O_WRONLY);
 }
 
 bool AlreadyExists() {
@@ -270,46 +366,6 @@ bool CloseFile(int fd) {
   return closed;
 }
 
-// The replace keeps the replaced file's attributes and security itself.
-void CopyModeAndOwner(const std::string&, int) {}
-
-bool MoveIntoPlace(const std::string& utf8From, const std::string& utf8To) {
-  const std::wstring from = WidePath(utf8From);
-  const std::wstring to = RecordedWidePath(utf8To);
-  if (from.empty() || to.empty()) return false;
-  if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES &&
-      ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                   nullptr)) {
-    lastFailure = Failure::kNone;
-    return true;
-  }
-  // A new output, or a file system where ReplaceFileW fails: a plain move.
-  return Record(
-      !MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
-      &to);
-}
-
-bool RemoveFile(const std::string& utf8Path) {
-  const std::wstring path = WidePath(utf8Path);
-  return !path.empty() && (DeleteFileW(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND);
-}
-
-PathFacts FactsOf(const std::string& utf8Path) {
-  PathFacts facts;
-  const FactsHandle file(utf8Path);
-  if (!file.Opened()) return facts;
-  facts.exists = true;
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!InformationOf(file.Get(), info)) {
-    facts.writable = true;  // a device: the system says when it opens
-    return facts;
-  }
-  facts.regular = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-  facts.linkedMore = facts.regular && info.nNumberOfLinks > 1;
-  facts.writable = facts.regular && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) == 0;
-  return facts;
-}
-
 bool IsRegularFile(int fd) {
   BY_HANDLE_FILE_INFORMATION info{};
   return InformationOf(HandleOf(fd), info) &&
@@ -325,35 +381,6 @@ int64_t SizeOf(int fd) {
   return static_cast<int64_t>(uint64_t{info.nFileSizeHigh} << 32 | info.nFileSizeLow);
 }
 
-bool IsSameFile(const std::string& utf8PathA, const std::string& utf8PathB) {
-  const FactsHandle a(utf8PathA);
-  const FactsHandle b(utf8PathB);
-  return SameIdentity(a.Get(), b.Get());
-}
-
-bool IsExistingReadOnlyFile(const std::string& utf8Path) {
-  const std::wstring path = WidePath(utf8Path);
-  if (path.empty()) return false;
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
-         (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-LinkTarget FollowLinks(const std::string& utf8Path) {
-  LinkTarget target{utf8Path, false};
-  const std::wstring path = WidePath(utf8Path);
-  if (path.empty()) return target;
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
-    return target;
-  }
-  const FactsHandle file(utf8Path);
-  if (!file.Opened()) return target;
-  const std::wstring final = FinalPathOf(file.Get());
-  if (!final.empty()) target.path = Utf8FromWide(final);
-  return target;
-}
-
 size_t FileNameStart(const std::string& utf8Path) {
   const size_t separator = utf8Path.find_last_of("/\\");
   if (separator != std::string::npos) return separator + 1;
@@ -362,9 +389,451 @@ size_t FileNameStart(const std::string& utf8Path) {
 }
 
 bool NamesFileOf(const std::string& utf8Path, int fd) {
-  const FactsHandle file(utf8Path);
-  return SameIdentity(file.Get(), HandleOf(fd));
+  const Handle file = OpenForFacts(WidePath(utf8Path));
+  return IdOfHandle(file.Get()) == IdOfHandle(HandleOf(fd));
 }
+
+FileId IdOf(int fd) {
+  return IdOfHandle(HandleOf(fd));
+}
+
+Folder::~Folder() {
+  if (IsOpen()) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
+namespace {
+
+// The absolute path of a path, "." and ".." taken away, links not followed;
+// empty on failure.
+std::wstring FullPathOf(const std::wstring& path) {
+  const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return {};
+  std::wstring full(size, L'\0');
+  full.resize(GetFullPathNameW(path.c_str(), size, full.data(), nullptr));
+  return PlainForm(full);
+}
+
+// "\\.\NUL", "\\.\COM1", "\\.\pipe\name": a device of the system, which no
+// folder holds ("\\.\C:\..." is a path on a drive).
+bool IsDevicePath(const std::wstring& full) {
+  return StartsWith(full, L"\\\\.\\") && !(full.size() > 5 && full[5] == L':');
+}
+
+// A link as the path's last name is followed to the file it finally names. A
+// link that names no file is refused: there is no file to follow it to.
+bool FollowFinalLink(std::wstring& full) {
+  const std::wstring path = SystemPath(full);
+  const Handle name = OpenForFacts(path, 0, FILE_FLAG_OPEN_REPARSE_POINT);
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!InformationOf(name.Get(), info) || !IsLink(name.Get(), info.dwFileAttributes)) return true;
+  const Handle target = OpenForFacts(path);
+  if (!target.Opened()) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+      return Fail(Failure::kNotFound);
+    }
+    return Record(true, &path);
+  }
+  std::wstring resolved = ResolvedPathOf(target.Get());
+  if (resolved.empty()) return Record(true);
+  full = std::move(resolved);
+  return true;
+}
+
+// How long the root of a full path is: "C:\", "\\server\share\",
+// "\\?\Volume{...}\".
+size_t RootLength(const std::wstring& full) {
+  if (StartsWith(full, L"\\\\")) {
+    const size_t server = full.find(L'\\', 2);
+    if (server == std::wstring::npos) return full.size();
+    const size_t share = full.find(L'\\', server + 1);
+    return share == std::wstring::npos ? full.size() : share + 1;
+  }
+  return full.size() > 1 && full[1] == L':' ? std::min<size_t>(full.size(), 3) : 0;
+}
+
+struct PathParts {
+  std::wstring folder;
+  std::wstring name;
+};
+
+// A full path's folder and last name; a root is its own folder, named ".".
+PathParts SplitPath(std::wstring full) {
+  const size_t root = RootLength(full);
+  while (full.size() > root && full.back() == L'\\') full.pop_back();
+  const size_t separator = full.rfind(L'\\');
+  if (separator == std::wstring::npos || separator + 1 <= root) {
+    const size_t nameStart = std::max(root, separator == std::wstring::npos ? 0 : separator + 1);
+    PathParts parts{full.substr(0, nameStart), full.substr(nameStart)};
+    if (parts.name.empty()) parts.name = L".";
+    return parts;
+  }
+  return {full.substr(0, separator), full.substr(separator + 1)};
+}
+
+// Holds a folder open without sharing its deletion, so that it can be neither
+// renamed nor removed meanwhile. Sharing binds others only when the handle
+// may read the folder's entries or pass through it, not when it reads
+// attributes alone: the first of those the user may have.
+HANDLE HoldFolder(const std::wstring& folder) {
+  const std::wstring path = SystemPath(folder);
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  for (const DWORD access : {DWORD{FILE_LIST_DIRECTORY}, DWORD{FILE_TRAVERSE}, DWORD{0}}) {
+    handle = CreateFileW(path.c_str(), access | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_ACCESS_DENIED) break;
+  }
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND) SetLastError(ERROR_PATH_NOT_FOUND);
+    Record(true);
+    return handle;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!InformationOf(handle, info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    CloseHandle(handle);
+    Fail(Failure::kFolderMissing);
+    return INVALID_HANDLE_VALUE;
+  }
+  return handle;
+}
+
+}  // namespace
+
+bool PlaceOfOutput(const std::string& utf8Path, OutputPlace& place) {
+  // Windows has no path that names a descriptor.
+  place.descriptor = kNoFile;
+  const std::wstring wide = RecordedWidePath(utf8Path);
+  if (wide.empty()) return false;
+  std::wstring full = FullPathOf(wide);
+  if (full.empty()) return Record(true, &wide);
+  if (IsDevicePath(full)) {
+    // No folder to hold: FactsAt tells a device by its closed folder.
+    const size_t separator = full.rfind(L'\\');
+    FolderAccess::Set(place.folder, INVALID_HANDLE_VALUE, Utf8FromWide(full.substr(0, separator)));
+    place.name = Utf8FromWide(full.substr(separator + 1));
+    return true;
+  }
+  if (!FollowFinalLink(full)) return false;
+  const PathParts parts = SplitPath(full);
+  const HANDLE folder = HoldFolder(parts.folder);
+  if (folder == INVALID_HANDLE_VALUE) return false;
+  // The folder's own path, whatever links led to it, is the one the calls take.
+  const std::wstring held = ResolvedPathOf(folder);
+  FolderAccess::Set(place.folder, folder, Utf8FromWide(held.empty() ? parts.folder : held));
+  place.name = Utf8FromWide(parts.name);
+  lastFailure = Failure::kNone;
+  return true;
+}
+
+NameFacts FactsAt(const Folder& folder, const std::string& name) {
+  if (!folder.IsOpen()) return DeviceFacts();
+  const Handle file = OpenName(folder, name, FILE_READ_ATTRIBUTES);
+  if (!file.Opened()) return {};
+  return FactsOfHandle(file.Get());
+}
+
+NameFacts FactsOfDescriptor(int fd) {
+  const HANDLE handle = HandleOf(fd);
+  if (handle == INVALID_HANDLE_VALUE) return {};
+  NameFacts facts = FactsOfHandle(handle);
+  facts.writable = OpenedForWriting(handle);
+  facts.writeBits = facts.writable;
+  return facts;
+}
+
+std::string PathInFolder(const Folder& folder, const std::string& name) {
+  const std::string& path = folder.Path();
+  const bool separated = !path.empty() && (path.back() == '\\' || path.back() == '/');
+  return separated ? path + name : path + "\\" + name;
+}
+
+namespace {
+
+// A security descriptor that lets the user alone open a file, and takes
+// nothing from the folder: a new file's while it is written. The user is the
+// token's user, who is the file's owner unless the token names a group
+// (elevated administrators) as the owner of what it makes.
+class PrivateSecurity {
+ public:
+  PrivateSecurity() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return;
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    user_.resize(size);
+    const bool known = size > 0 && GetTokenInformation(token, TokenUser, user_.data(), size, &size);
+    CloseHandle(token);
+    if (known) made_ = Make(reinterpret_cast<TOKEN_USER*>(user_.data())->User.Sid);
+  }
+  PrivateSecurity(const PrivateSecurity&) = delete;
+  PrivateSecurity& operator=(const PrivateSecurity&) = delete;
+
+  bool Made() const { return made_; }
+  SECURITY_ATTRIBUTES* Attributes() { return &attributes_; }
+
+ private:
+  bool Make(PSID user) {
+    acl_.resize(sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(user));
+    const auto acl = reinterpret_cast<PACL>(acl_.data());
+    if (!InitializeAcl(acl, static_cast<DWORD>(acl_.size()), ACL_REVISION) ||
+        !AddAccessAllowedAce(acl, ACL_REVISION, FILE_ALL_ACCESS, user) ||
+        !InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION) ||
+        !SetSecurityDescriptorDacl(&descriptor_, TRUE, acl, FALSE) ||
+        !SetSecurityDescriptorControl(&descriptor_, SE_DACL_PROTECTED, SE_DACL_PROTECTED)) {
+      return false;
+    }
+    attributes_ = {sizeof attributes_, &descriptor_, FALSE};
+    return true;
+  }
+
+  std::vector<BYTE> user_;
+  std::vector<BYTE> acl_;
+  SECURITY_DESCRIPTOR descriptor_{};
+  SECURITY_ATTRIBUTES attributes_{};
+  bool made_ = false;
+};
+
+// Makes a file that must not exist yet, private to the user. Without a
+// private descriptor no file is made, rather than one others may open.
+HANDLE CreatePrivateFile(const std::wstring& path, DWORD access, DWORD share, DWORD flags) {
+  PrivateSecurity security;
+  if (!security.Made()) return INVALID_HANDLE_VALUE;
+  return CreateFileW(path.c_str(), access, share, security.Attributes(), CREATE_NEW, flags,
+                     nullptr);
+}
+
+bool IsCollision(DWORD error) {
+  return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+}
+
+std::wstring TemporaryFolder() {
+  const DWORD size = GetTempPathW(0, nullptr);
+  if (size == 0) return {};
+  std::wstring folder(size, L'\0');
+  folder.resize(GetTempPathW(size, folder.data()));
+  return folder;
+}
+
+}  // namespace
+
+int CreateScratch() {
+  const std::wstring folder = TemporaryFolder();
+  if (folder.empty()) {
+    Record(true);
+    return kNoFile;
+  }
+  std::mt19937 random(std::random_device{}());
+  for (int i = 0; i < kScratchTries; ++i) {
+    const std::wstring path = SystemPath(folder + L"morvex-" + std::to_wstring(random()) + L".tmp");
+    // Shared with nobody, and gone when closed.
+    const HANDLE handle = CreatePrivateFile(path, GENERIC_READ | GENERIC_WRITE | DELETE, 0,
+                                            FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE);
+    if (handle != INVALID_HANDLE_VALUE) {
+      lastFailure = Failure::kNone;
+      return DescriptorFor(handle, _O_RDWR);
+    }
+    if (!IsCollision(GetLastError())) break;
+  }
+  Record(true);
+  return kNoFile;
+}
+
+namespace {
+
+// The owner (where the user may give it), the group and the access control
+// list, protected from the folder's entries or taking them as the source did.
+void CopySecurity(HANDLE from, HANDLE to) {
+  PSID owner = nullptr;
+  PSID group = nullptr;
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  constexpr SECURITY_INFORMATION kParts =
+      OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  if (GetSecurityInfo(from, SE_FILE_OBJECT, kParts, &owner, &group, &dacl, nullptr, &descriptor) !=
+      ERROR_SUCCESS) {
+    return;
+  }
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  GetSecurityDescriptorControl(descriptor, &control, &revision);
+  const SECURITY_INFORMATION inheritance = (control & SE_DACL_PROTECTED) != 0
+                                               ? PROTECTED_DACL_SECURITY_INFORMATION
+                                               : UNPROTECTED_DACL_SECURITY_INFORMATION;
+  if (SetSecurityInfo(to, SE_FILE_OBJECT, kParts | inheritance, owner, group, dacl, nullptr) !=
+      ERROR_SUCCESS) {
+    SetSecurityInfo(to, SE_FILE_OBJECT, (kParts & ~OWNER_SECURITY_INFORMATION) | inheritance,
+                    nullptr, group, dacl, nullptr);
+  }
+  LocalFree(descriptor);
+}
+
+void CopyAttributes(HANDLE from, HANDLE to) {
+  FILE_BASIC_INFO info{};
+  if (!GetFileInformationByHandleEx(from, FileBasicInfo, &info, sizeof info)) return;
+  // Times of 0 are left as they are.
+  FILE_BASIC_INFO kept{};
+  kept.FileAttributes = info.FileAttributes & kKeptAttributes;
+  if (kept.FileAttributes == 0) kept.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+  SetFileInformationByHandle(to, FileBasicInfo, &kept, sizeof kept);
+}
+
+// True when the file's access control list has no entry: no one may open it.
+bool HasEmptyDacl(HANDLE file) {
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                      nullptr, &descriptor) != ERROR_SUCCESS) {
+    return false;
+  }
+  const bool empty = dacl != nullptr && dacl->AceCount == 0;
+  LocalFree(descriptor);
+  return empty;
+}
+
+// The list the system gives a new file when its folder passes nothing on:
+// the token's default.
+void GiveDefaultDacl(HANDLE file) {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return;
+  DWORD size = 0;
+  GetTokenInformation(token, TokenDefaultDacl, nullptr, 0, &size);
+  std::vector<BYTE> buffer(std::max<DWORD>(size, sizeof(TOKEN_DEFAULT_DACL)));
+  if (GetTokenInformation(token, TokenDefaultDacl, buffer.data(), size, &size)) {
+    const auto dacl = reinterpret_cast<TOKEN_DEFAULT_DACL*>(buffer.data())->DefaultDacl;
+    SetSecurityInfo(file, SE_FILE_OBJECT,
+                    DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION, nullptr,
+                    nullptr, dacl, nullptr);
+  }
+  CloseHandle(token);
+}
+
+}  // namespace
+
+void CopyAccess(const Folder& folder, const std::string& name, int fd) {
+  const Handle old = OpenName(folder, name, READ_CONTROL | FILE_READ_ATTRIBUTES);
+  if (!old.Opened()) return;
+  CopySecurity(old.Get(), HandleOf(fd));
+  CopyAttributes(old.Get(), HandleOf(fd));
+}
+
+// An empty list that is no longer protected: the file keeps only the entries
+// its folder passes on, as a file made there would.
+void GiveNewFileAccess(const Folder& /*folder*/, int fd) {
+  const HANDLE file = HandleOf(fd);
+  ACL empty{};
+  if (!InitializeAcl(&empty, sizeof empty, ACL_REVISION) ||
+      SetSecurityInfo(file, SE_FILE_OBJECT,
+                      DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION, nullptr,
+                      nullptr, &empty, nullptr) != ERROR_SUCCESS) {
+    return;
+  }
+  if (HasEmptyDacl(file)) GiveDefaultDacl(file);
+}
+
+int OpenExisting(const Folder& folder, const std::string& name) {
+  const std::wstring path = RecordedWidePath(PathInFolder(folder, name));
+  if (path.empty()) return kNoFile;
+  // Writing shared: a second run waits for the lock rather than failing.
+  const HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (!Record(handle == INVALID_HANDLE_VALUE, &path)) return kNoFile;
+  // A link opened as itself is not the file to write, as O_NOFOLLOW refuses it.
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (InformationOf(handle, info) && IsLink(handle, info.dwFileAttributes)) {
+    CloseHandle(handle);
+    Fail(Failure::kTooManyLinks);
+    return kNoFile;
+  }
+  return DescriptorFor(handle, _O_WRONLY);
+}
+
+bool Rewind(int fd) {
+  return Record(!SetFilePointerEx(HandleOf(fd), LARGE_INTEGER{}, nullptr, FILE_BEGIN));
+}
+
+// The allocation is the room the file takes; one below the file's end cuts it.
+bool Reserve(int fd, int64_t length) {
+  lastFailure = Failure::kNone;
+  if (length <= 0) return true;
+  FILE_ALLOCATION_INFO allocation{};
+  allocation.AllocationSize.QuadPart = length;
+  if (SetFileInformationByHandle(HandleOf(fd), FileAllocationInfo, &allocation,
+                                 sizeof allocation)) {
+    return true;
+  }
+  const DWORD error = GetLastError();
+  if (error != ERROR_DISK_FULL && error != ERROR_HANDLE_DISK_FULL &&
+      error != ERROR_FILE_TOO_LARGE) {
+    return true;
+  }
+  return Record(true);
+}
+
+bool CutTo(int fd, int64_t length) {
+  const HANDLE handle = HandleOf(fd);
+  LARGE_INTEGER end{};
+  end.QuadPart = length;
+  return Record(!SetFilePointerEx(handle, end, nullptr, FILE_BEGIN) || !SetEndOfFile(handle));
+}
+
+bool LockExclusive(int fd) {
+  OVERLAPPED whole{};
+  return Record(!LockFileEx(HandleOf(fd), LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole));
+}
+
+// Windows cannot exchange two names: the check comes right before the move.
+// A missing output is taken by a move that replaces nothing, so that a file
+// that comes meanwhile is checked first; an existing one by ReplaceFileW,
+// which keeps its attributes and, where the file system has them, its short
+// name and streams.
+bool Replace(const Folder& folder, const std::string& from, const std::string& to,
+             const FileId& input) {
+  const std::wstring fromPath = WidePath(PathInFolder(folder, from));
+  const std::wstring toPath = RecordedWidePath(PathInFolder(folder, to));
+  if (fromPath.empty() || toPath.empty()) return false;
+  constexpr int kTries = 10;
+  for (int i = 0; i < kTries; ++i) {
+    const NameFacts standing = FactsAt(folder, to);
+    if (standing.id == input) return Fail(Failure::kIsInput);
+    switch (standing.kind) {
+      case NameFacts::Kind::kFolder:
+        return Fail(Failure::kIsFolder);
+      case NameFacts::Kind::kOther:
+        return Fail(Failure::kOther);
+      case NameFacts::Kind::kMissing:
+        if (MoveFileExW(fromPath.c_str(), toPath.c_str(), MOVEFILE_WRITE_THROUGH)) {
+          return Record(false);
+        }
+        if (IsCollision(GetLastError())) continue;
+        return Record(true, &toPath);
+      case NameFacts::Kind::kRegular:
+        if (ReplaceFileW(toPath.c_str(), fromPath.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                         nullptr, nullptr)) {
+          return Record(false);
+        }
+        // Gone since the check: checked again.
+        if (GetLastError() == ERROR_FILE_NOT_FOUND) continue;
+        break;
+      case NameFacts::Kind::kLink:
+        break;
+    }
+    // A link is replaced itself, as a rename does; a file that ReplaceFileW
+    // failed on (it may have removed it already) by a plain move.
+    return Record(!MoveFileExW(fromPath.c_str(), toPath.c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
+                  &toPath);
+  }
+  return Fail(Failure::kOther);
+}
+
+bool RemoveAt(const Folder& folder, const std::string& name) {
+  const std::wstring path = WidePath(PathInFolder(folder, name));
+  return !path.empty() && (DeleteFileW(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND);
+}
+
+// Windows has no file-size signal: a write past the limit fails.
+void IgnoreFileSizeLimitSignal() {}
 
 namespace {
 
@@ -395,13 +864,25 @@ bool TakeStopRemoval() {
   return true;
 }
 
-int CreateNewRemovedOnStop(const std::string& utf8Path, bool armed) {
-  if (!armed) return CreateNew(utf8Path);
-  AcquireSRWLockExclusive(&gStopLock);
-  const int fd = CreateNew(utf8Path);
-  if (fd != kNoFile) *gNewFilePath = WidePath(utf8Path);
-  ReleaseSRWLockExclusive(&gStopLock);
-  return fd;
+// Shared for deletion, so that a stop of the process can remove it while it
+// is open. Armed, it is made and recorded under the lock, so that no stop
+// comes between the two.
+int CreatePrivate(const Folder& folder, const std::string& name, bool armed) {
+  lastWasCollision = false;
+  const std::wstring path = RecordedWidePath(PathInFolder(folder, name));
+  if (path.empty()) return kNoFile;
+  if (armed) AcquireSRWLockExclusive(&gStopLock);
+  const HANDLE handle = CreatePrivateFile(path, kNewFileAccess, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                          FILE_ATTRIBUTE_NORMAL);
+  const DWORD error = GetLastError();
+  if (armed) {
+    if (handle != INVALID_HANDLE_VALUE) *gNewFilePath = path;
+    ReleaseSRWLockExclusive(&gStopLock);
+  }
+  SetLastError(error);
+  lastWasCollision = handle == INVALID_HANDLE_VALUE && IsCollision(error);
+  Record(handle == INVALID_HANDLE_VALUE, &path);
+  return DescriptorFor(handle, _O_RDWR);
 }
 
 void ReleaseStopRemoval() {
