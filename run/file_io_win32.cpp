@@ -26,7 +26,6 @@
 namespace fileio {
 
 struct FolderAccess {
-  static HANDLE Handle(const Folder& folder) { return reinterpret_cast<HANDLE>(folder.handle_); }
   static void Set(Folder& folder, HANDLE handle, std::string path) {
     folder = Folder();
     folder.handle_ = reinterpret_cast<intptr_t>(handle);
@@ -271,30 +270,45 @@ bool IsLink(HANDLE handle, DWORD attributes) {
   return IsReparseTagNameSurrogate(tag.ReparseTag) != 0;
 }
 
-NameFacts DeviceFacts() {
+NameFacts FactsOfKind(NameFacts::Kind kind) {
   NameFacts facts;
-  facts.kind = NameFacts::Kind::kOther;
+  facts.kind = kind;
+  return facts;
+}
+
+NameFacts DeviceFacts() {
+  NameFacts facts = FactsOfKind(NameFacts::Kind::kOther);
   // The system says when it opens whether the device may be written.
   facts.writable = true;
   facts.writeBits = true;
   return facts;
 }
 
+NameFacts::Kind KindOf(HANDLE handle, DWORD attributes) {
+  if (IsLink(handle, attributes)) return NameFacts::Kind::kLink;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return NameFacts::Kind::kFolder;
+  return NameFacts::Kind::kRegular;
+}
+
+// kUnknown, LastFailure() telling why, when the system does not describe a
+// file on a disk.
 NameFacts FactsOfHandle(HANDLE handle) {
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!InformationOf(handle, info)) return DeviceFacts();
-  NameFacts facts;
-  const DWORD attributes = info.dwFileAttributes;
-  if (IsLink(handle, attributes)) {
-    facts.kind = NameFacts::Kind::kLink;
-  } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    facts.kind = NameFacts::Kind::kFolder;
-  } else {
-    facts.kind = NameFacts::Kind::kRegular;
+  SetLastError(NO_ERROR);
+  const DWORD type = GetFileType(handle);
+  if (type == FILE_TYPE_UNKNOWN && GetLastError() != NO_ERROR) {
+    Record(true);
+    return FactsOfKind(NameFacts::Kind::kUnknown);
   }
+  lastFailure = Failure::kNone;
+  if (type != FILE_TYPE_DISK) return DeviceFacts();
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!Record(!GetFileInformationByHandle(handle, &info))) {
+    return FactsOfKind(NameFacts::Kind::kUnknown);
+  }
+  NameFacts facts = FactsOfKind(KindOf(handle, info.dwFileAttributes));
   const bool regular = facts.kind == NameFacts::Kind::kRegular;
   facts.linkedMore = regular && info.nNumberOfLinks > 1;
-  facts.writeBits = (attributes & FILE_ATTRIBUTE_READONLY) == 0;
+  facts.writeBits = (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) == 0;
   facts.writable = regular && facts.writeBits;
   facts.id = IdOfHandle(handle);
   return facts;
@@ -462,13 +476,12 @@ PathParts SplitPath(std::wstring full) {
   const size_t root = RootLength(full);
   while (full.size() > root && full.back() == L'\\') full.pop_back();
   const size_t separator = full.rfind(L'\\');
-  if (separator == std::wstring::npos || separator + 1 <= root) {
-    const size_t nameStart = std::max(root, separator == std::wstring::npos ? 0 : separator + 1);
-    PathParts parts{full.substr(0, nameStart), full.substr(nameStart)};
-    if (parts.name.empty()) parts.name = L".";
-    return parts;
-  }
-  return {full.substr(0, separator), full.substr(separator + 1)};
+  const size_t nameStart = separator == std::wstring::npos ? root : std::max(root, separator + 1);
+  // A root keeps its separator: "C:" alone is the drive's current folder.
+  const size_t folderEnd = nameStart > root ? nameStart - 1 : root;
+  PathParts parts{full.substr(0, folderEnd), full.substr(nameStart)};
+  if (parts.name.empty()) parts.name = L".";
+  return parts;
 }
 
 // Holds a folder open without sharing its deletion, so that it can be neither
@@ -514,6 +527,8 @@ bool PlaceOfOutput(const std::string& utf8Path, OutputPlace& place) {
     place.name = Utf8FromWide(full.substr(separator + 1));
     return true;
   }
+  // A path that ends in a separator names a folder.
+  if (full.back() == L'\\' && !IsFolder(SystemPath(full))) return Fail(Failure::kFolderMissing);
   if (!FollowFinalLink(full)) return false;
   const PathParts parts = SplitPath(full);
   const HANDLE folder = HoldFolder(parts.folder);
@@ -527,15 +542,22 @@ bool PlaceOfOutput(const std::string& utf8Path, OutputPlace& place) {
 }
 
 NameFacts FactsAt(const Folder& folder, const std::string& name) {
-  if (!folder.IsOpen()) return DeviceFacts();
+  if (!folder.IsOpen()) {
+    lastFailure = Failure::kNone;
+    return DeviceFacts();
+  }
   const Handle file = OpenName(folder, name, FILE_READ_ATTRIBUTES);
-  if (!file.Opened()) return {};
-  return FactsOfHandle(file.Get());
+  if (Record(!file.Opened())) return FactsOfHandle(file.Get());
+  return FactsOfKind(lastFailure == Failure::kNotFound ? NameFacts::Kind::kMissing
+                                                       : NameFacts::Kind::kUnknown);
 }
 
 NameFacts FactsOfDescriptor(int fd) {
   const HANDLE handle = HandleOf(fd);
-  if (handle == INVALID_HANDLE_VALUE) return {};
+  if (handle == INVALID_HANDLE_VALUE) {
+    lastFailure = Failure::kOther;
+    return FactsOfKind(NameFacts::Kind::kUnknown);
+  }
   NameFacts facts = FactsOfHandle(handle);
   facts.writable = OpenedForWriting(handle);
   facts.writeBits = facts.writable;
@@ -782,6 +804,19 @@ bool LockExclusive(int fd) {
   return Record(!LockFileEx(HandleOf(fd), LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole));
 }
 
+namespace {
+
+// True when the name is the input, or a link that leads to it.
+bool LeadsTo(const Folder& folder, const std::string& name, const NameFacts& facts,
+             const FileId& input) {
+  if (facts.id == input) return true;
+  if (facts.kind != NameFacts::Kind::kLink) return false;
+  const Handle target = OpenForFacts(WidePath(PathInFolder(folder, name)));
+  return IdOfHandle(target.Get()) == input;
+}
+
+}  // namespace
+
 // Windows cannot exchange two names: the check comes right before the move.
 // A missing output is taken by a move that replaces nothing, so that a file
 // that comes meanwhile is checked first; an existing one by ReplaceFileW,
@@ -795,7 +830,8 @@ bool Replace(const Folder& folder, const std::string& from, const std::string& t
   constexpr int kTries = 10;
   for (int i = 0; i < kTries; ++i) {
     const NameFacts standing = FactsAt(folder, to);
-    if (standing.id == input) return Fail(Failure::kIsInput);
+    if (standing.kind == NameFacts::Kind::kUnknown) return false;
+    if (LeadsTo(folder, to, standing, input)) return Fail(Failure::kIsInput);
     switch (standing.kind) {
       case NameFacts::Kind::kFolder:
         return Fail(Failure::kIsFolder);
@@ -812,14 +848,20 @@ bool Replace(const Folder& folder, const std::string& from, const std::string& t
                          nullptr, nullptr)) {
           return Record(false);
         }
-        // Gone since the check: checked again.
-        if (GetLastError() == ERROR_FILE_NOT_FOUND) continue;
+        // Gone since the check, or taken away by the replace itself (which
+        // then leaves the new file where it was): checked again.
+        if (GetLastError() == ERROR_FILE_NOT_FOUND ||
+            GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT) {
+          continue;
+        }
         break;
       case NameFacts::Kind::kLink:
+      case NameFacts::Kind::kUnknown:
         break;
     }
-    // A link is replaced itself, as a rename does; a file that ReplaceFileW
-    // failed on (it may have removed it already) by a plain move.
+    // A link is replaced itself, as a rename does. A file that ReplaceFileW
+    // failed on by a plain move, right after: a file system without the
+    // replace, or the system's own word on why the old file cannot go.
     return Record(!MoveFileExW(fromPath.c_str(), toPath.c_str(),
                                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
                   &toPath);
