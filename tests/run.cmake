@@ -32,6 +32,11 @@ add_executable(run_tests
 )
 target_link_libraries(run_tests PRIVATE
   morvex_run morvex_run_test_helpers morvex_test_support GTest::gtest_main)
+if(WIN32)
+  # What the Windows file calls give the files: access lists, attributes, the held folder.
+  target_sources(run_tests PRIVATE run/run_win32_test.cpp)
+  target_link_libraries(run_tests PRIVATE advapi32)
+endif()
 morvex_add_gtest(run_tests TIMEOUT 300 LABELS run)
 
 add_executable(cli_tests run/cli_test.cpp run/names_test.cpp)
