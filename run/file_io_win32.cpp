@@ -663,18 +663,32 @@ int CreateScratch() {
 
 namespace {
 
-// The owner (where the user may give it), the group and the access control
-// list, protected from the folder's entries or taking them as the source did.
-void CopySecurity(HANDLE from, HANDLE to) {
+// Records a failure that a security call returns rather than sets.
+bool RecordError(DWORD error) {
+  SetLastError(error);
+  return Record(error != ERROR_SUCCESS);
+}
+
+// True when the file's volume keeps access control lists: FAT and exFAT, and
+// some shares, keep none, and take none.
+bool KeepsSecurity(HANDLE file) {
+  DWORD flags = 0;
+  return !GetVolumeInformationByHandleW(file, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) ||
+         (flags & FILE_PERSISTENT_ACLS) != 0;
+}
+
+// The owner, the group and the access control list, protected from the
+// folder's entries or taking them as the source did.
+bool CopySecurity(HANDLE from, HANDLE to) {
   PSID owner = nullptr;
   PSID group = nullptr;
   PACL dacl = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   constexpr SECURITY_INFORMATION kParts =
       OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
-  if (GetSecurityInfo(from, SE_FILE_OBJECT, kParts, &owner, &group, &dacl, nullptr, &descriptor) !=
-      ERROR_SUCCESS) {
-    return;
+  if (!RecordError(GetSecurityInfo(from, SE_FILE_OBJECT, kParts, &owner, &group, &dacl, nullptr,
+                                   &descriptor))) {
+    return false;
   }
   SECURITY_DESCRIPTOR_CONTROL control = 0;
   DWORD revision = 0;
@@ -682,12 +696,16 @@ void CopySecurity(HANDLE from, HANDLE to) {
   const SECURITY_INFORMATION inheritance = (control & SE_DACL_PROTECTED) != 0
                                                ? PROTECTED_DACL_SECURITY_INFORMATION
                                                : UNPROTECTED_DACL_SECURITY_INFORMATION;
-  if (SetSecurityInfo(to, SE_FILE_OBJECT, kParts | inheritance, owner, group, dacl, nullptr) !=
-      ERROR_SUCCESS) {
-    SetSecurityInfo(to, SE_FILE_OBJECT, (kParts & ~OWNER_SECURITY_INFORMATION) | inheritance,
-                    nullptr, group, dacl, nullptr);
+  // The owner and the group only where the user may give them: the list
+  // decides what others may do.
+  DWORD error = ERROR_SUCCESS;
+  for (const SECURITY_INFORMATION parts : {kParts, kParts & ~OWNER_SECURITY_INFORMATION,
+                                           SECURITY_INFORMATION{DACL_SECURITY_INFORMATION}}) {
+    error = SetSecurityInfo(to, SE_FILE_OBJECT, parts | inheritance, owner, group, dacl, nullptr);
+    if (error == ERROR_SUCCESS) break;
   }
   LocalFree(descriptor);
+  return RecordError(error);
 }
 
 void CopyAttributes(HANDLE from, HANDLE to) {
@@ -713,44 +731,55 @@ bool HasEmptyDacl(HANDLE file) {
   return empty;
 }
 
+// Sets the file's list, no longer protected: the folder's entries join it.
+DWORD SetInheritingDacl(HANDLE file, PACL dacl) {
+  return SetSecurityInfo(file, SE_FILE_OBJECT,
+                         DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION, nullptr,
+                         nullptr, dacl, nullptr);
+}
+
 // The list the system gives a new file when its folder passes nothing on:
 // the token's default.
-void GiveDefaultDacl(HANDLE file) {
+bool GiveDefaultDacl(HANDLE file) {
   HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return;
+  if (!Record(!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))) return false;
   DWORD size = 0;
   GetTokenInformation(token, TokenDefaultDacl, nullptr, 0, &size);
   std::vector<BYTE> buffer(std::max<DWORD>(size, sizeof(TOKEN_DEFAULT_DACL)));
-  if (GetTokenInformation(token, TokenDefaultDacl, buffer.data(), size, &size)) {
-    const auto dacl = reinterpret_cast<TOKEN_DEFAULT_DACL*>(buffer.data())->DefaultDacl;
-    SetSecurityInfo(file, SE_FILE_OBJECT,
-                    DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION, nullptr,
-                    nullptr, dacl, nullptr);
-  }
+  bool given = Record(!GetTokenInformation(token, TokenDefaultDacl, buffer.data(),
+                                           static_cast<DWORD>(buffer.size()), &size));
   CloseHandle(token);
+  if (given) {
+    given = RecordError(
+        SetInheritingDacl(file, reinterpret_cast<TOKEN_DEFAULT_DACL*>(buffer.data())->DefaultDacl));
+  }
+  return given;
 }
 
 }  // namespace
 
-void CopyAccess(const Folder& folder, const std::string& name, int fd) {
+bool CopyAccess(const Folder& folder, const std::string& name, int fd) {
   const Handle old = OpenName(folder, name, READ_CONTROL | FILE_READ_ATTRIBUTES);
-  if (!old.Opened()) return;
-  CopySecurity(old.Get(), HandleOf(fd));
-  CopyAttributes(old.Get(), HandleOf(fd));
+  if (!Record(!old.Opened())) return false;
+  const HANDLE file = HandleOf(fd);
+  if (KeepsSecurity(file) && !CopySecurity(old.Get(), file)) return false;
+  CopyAttributes(old.Get(), file);
+  lastFailure = Failure::kNone;
+  return true;
 }
 
 // An empty list that is no longer protected: the file keeps only the entries
 // its folder passes on, as a file made there would.
-void GiveNewFileAccess(const Folder& /*folder*/, int fd) {
+bool GiveNewFileAccess(const Folder& /*folder*/, int fd) {
   const HANDLE file = HandleOf(fd);
+  lastFailure = Failure::kNone;
+  if (!KeepsSecurity(file)) return true;
   ACL empty{};
-  if (!InitializeAcl(&empty, sizeof empty, ACL_REVISION) ||
-      SetSecurityInfo(file, SE_FILE_OBJECT,
-                      DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION, nullptr,
-                      nullptr, &empty, nullptr) != ERROR_SUCCESS) {
-    return;
+  if (!Record(!InitializeAcl(&empty, sizeof empty, ACL_REVISION)) ||
+      !RecordError(SetInheritingDacl(file, &empty))) {
+    return false;
   }
-  if (HasEmptyDacl(file)) GiveDefaultDacl(file);
+  return !HasEmptyDacl(file) || GiveDefaultDacl(file);
 }
 
 int OpenExisting(const Folder& folder, const std::string& name) {
