@@ -782,11 +782,12 @@ bool GiveNewFileAccess(const Folder& /*folder*/, int fd) {
   return !HasEmptyDacl(file) || GiveDefaultDacl(file);
 }
 
-int OpenExisting(const Folder& folder, const std::string& name) {
+int OpenExisting(const Folder& folder, const std::string& name, bool forReading) {
   const std::wstring path = RecordedWidePath(PathInFolder(folder, name));
   if (path.empty()) return kNoFile;
+  const DWORD access = forReading ? GENERIC_READ | GENERIC_WRITE : GENERIC_WRITE;
   // Writing shared: a second run waits for the lock rather than failing.
-  const HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+  const HANDLE handle = CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (!Record(handle == INVALID_HANDLE_VALUE, &path)) return kNoFile;
   // A link opened as itself is not the file to write, as O_NOFOLLOW refuses it.
@@ -796,21 +797,23 @@ int OpenExisting(const Folder& folder, const std::string& name) {
     Fail(Failure::kTooManyLinks);
     return kNoFile;
   }
-  return DescriptorFor(handle, _O_WRONLY);
+  return DescriptorFor(handle, forReading ? _O_RDWR : _O_WRONLY);
 }
 
 bool Rewind(int fd) {
   return Record(!SetFilePointerEx(HandleOf(fd), LARGE_INTEGER{}, nullptr, FILE_BEGIN));
 }
 
-// The allocation is the room the file takes; one below the file's end cuts it.
+// The allocation is the room the file takes. One below the file's end would
+// cut it: the room of a file that length fits in already is left alone.
 bool Reserve(int fd, int64_t length) {
   lastFailure = Failure::kNone;
-  if (length <= 0) return true;
+  const HANDLE handle = HandleOf(fd);
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(handle, &size) || length <= size.QuadPart) return true;
   FILE_ALLOCATION_INFO allocation{};
   allocation.AllocationSize.QuadPart = length;
-  if (SetFileInformationByHandle(HandleOf(fd), FileAllocationInfo, &allocation,
-                                 sizeof allocation)) {
+  if (SetFileInformationByHandle(handle, FileAllocationInfo, &allocation, sizeof allocation)) {
     return true;
   }
   const DWORD error = GetLastError();
