@@ -1,18 +1,19 @@
 # Engine tests: the stream primitives, header, record dispatch and the three
 # rewriting families, on built inputs and on the real sample files.
 add_executable(engine_tests
-  engine_harness.cpp
-  engine_primitives_test.cpp
-  engine_dispatch_test.cpp
-  engine_point_walk_test.cpp
-  engine_reclassify_test.cpp
-  engine_route_to_track_test.cpp
-  engine_track_to_route_test.cpp
-  engine_one_route_test.cpp
-  engine_samples_test.cpp
-  engine_counts_test.cpp
-  engine_summary_test.cpp
+  engine/engine_harness.cpp
+  engine/engine_primitives_test.cpp
+  engine/engine_dispatch_test.cpp
+  engine/engine_point_walk_test.cpp
+  engine/engine_reclassify_test.cpp
+  engine/engine_route_to_track_test.cpp
+  engine/engine_track_to_route_test.cpp
+  engine/engine_one_route_test.cpp
+  engine/engine_samples_test.cpp
+  engine/engine_counts_test.cpp
+  engine/engine_summary_test.cpp
 )
+target_include_directories(engine_tests PRIVATE engine)
 target_link_libraries(engine_tests PRIVATE morvex_engine morvex_test_support GTest::gtest_main)
 # The real GDB files are read where they lie; the tests skip when they are absent.
 target_compile_definitions(engine_tests PRIVATE

@@ -12,7 +12,7 @@ endif()
 add_library(morvex_run_test_helpers STATIC run/test_fs.cpp run/gpx.cpp)
 if(WIN32)
   target_sources(morvex_run_test_helpers PRIVATE run/process_win32.cpp)
-  target_link_libraries(morvex_run_test_helpers PRIVATE morvex_run)
+  target_link_libraries(morvex_run_test_helpers PRIVATE morvex_files)
 else()
   target_sources(morvex_run_test_helpers PRIVATE run/process_posix.cpp)
 endif()
@@ -20,18 +20,18 @@ target_include_directories(morvex_run_test_helpers PUBLIC ${CMAKE_CURRENT_SOURCE
 target_compile_definitions(morvex_run_test_helpers PRIVATE MORVEX_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 
 add_executable(run_tests
-  run/dialog_model_test.cpp
+  app/dialog_model_test.cpp
   run/run_messages_test.cpp
   run/run_steps_test.cpp
   run/run_guard_test.cpp
   run/run_cut_test.cpp
   run/run_atomic_test.cpp
   run/run_info_test.cpp
-  run/file_streams_test.cpp
-  run/preview_model_test.cpp
+  files/file_streams_test.cpp
+  preview/preview_model_test.cpp
 )
 target_link_libraries(run_tests PRIVATE
-  morvex_run morvex_run_test_helpers morvex_test_support GTest::gtest_main)
+  morvex_app morvex_run_test_helpers morvex_test_support GTest::gtest_main)
 if(WIN32)
   # What the Windows file calls give the files: access lists, attributes, the held folder.
   target_sources(run_tests PRIVATE run/run_win32_test.cpp)
@@ -41,7 +41,7 @@ morvex_add_gtest(run_tests TIMEOUT 300 LABELS run)
 
 add_executable(cli_tests run/cli_test.cpp run/names_test.cpp)
 target_link_libraries(cli_tests PRIVATE
-  morvex_run morvex_run_test_helpers morvex_test_support GTest::gtest_main)
+  morvex_app morvex_run_test_helpers morvex_test_support GTest::gtest_main)
 target_compile_definitions(cli_tests PRIVATE MORVEX_CONVERT="$<TARGET_FILE:morvex-convert>")
 add_dependencies(cli_tests morvex-convert)
 morvex_add_gtest(cli_tests TIMEOUT 300 LABELS cli)
@@ -53,9 +53,9 @@ endif()
 # The peer check: GDB files made by gpsbabel, converted with morvex-convert and
 # read back by gpsbabel. Skips itself where gpsbabel is not installed.
 add_executable(peer_tests run/peer_test.cpp run/samples_test.cpp run/peer_support.cpp
-  run/preview_peer_test.cpp)
+  preview/preview_peer_test.cpp)
 target_link_libraries(peer_tests PRIVATE
-  morvex_run morvex_run_test_helpers morvex_test_support GTest::gtest_main)
+  morvex_preview morvex_run_test_helpers morvex_test_support GTest::gtest_main)
 target_compile_definitions(peer_tests PRIVATE
   MORVEX_CONVERT="$<TARGET_FILE:morvex-convert>"
   MORVEX_SAMPLES_DIR="${MORVEX_SAMPLES_DIR}")

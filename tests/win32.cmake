@@ -8,7 +8,7 @@ endif()
 
 # The resource script is linked into the test program, which reads it back.
 add_executable(win32_resource_tests win32/dialog_template_test.cpp ${PROJECT_SOURCE_DIR}/win32/morvex.rc)
-target_link_libraries(win32_resource_tests PRIVATE morvex_run GTest::gtest_main)
+target_link_libraries(win32_resource_tests PRIVATE morvex_app GTest::gtest_main)
 morvex_add_gtest(win32_resource_tests TIMEOUT 300 LABELS win32)
 
 # A test program that opens windows, run under Wine on a virtual display in a
@@ -28,7 +28,7 @@ add_executable(win32_language_tests win32/language_test.cpp ${PROJECT_SOURCE_DIR
   ${PROJECT_SOURCE_DIR}/win32/about_box.cpp ${PROJECT_SOURCE_DIR}/win32/file_picker.cpp)
 target_include_directories(win32_language_tests PRIVATE ${PROJECT_SOURCE_DIR}/win32)
 target_compile_definitions(win32_language_tests PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
-target_link_libraries(win32_language_tests PRIVATE morvex_run comdlg32 GTest::gtest_main)
+target_link_libraries(win32_language_tests PRIVATE morvex_app comdlg32 GTest::gtest_main)
 morvex_add_wine_display_test(win32_language_tests morvex-wine-language)
 
 # Skips itself (77) where Wine, Xvfb or xdotool are missing.
@@ -56,6 +56,6 @@ add_executable(win32_preview_tests win32/preview_test.cpp ${PROJECT_SOURCE_DIR}/
 target_include_directories(win32_preview_tests PRIVATE ${PROJECT_SOURCE_DIR}/win32)
 target_compile_definitions(win32_preview_tests PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
   MORVEX_EXAMPLE_GDB="${PROJECT_SOURCE_DIR}/examples/example.gdb")
-target_link_libraries(win32_preview_tests PRIVATE morvex_run morvex_gdbgen comctl32 comdlg32 shell32
+target_link_libraries(win32_preview_tests PRIVATE morvex_app morvex_gdbgen comctl32 comdlg32 shell32
   GTest::gtest_main)
 morvex_add_wine_display_test(win32_preview_tests morvex-wine-preview)

@@ -21,7 +21,7 @@ add_library(morvex_gui STATIC
 )
 set_target_properties(morvex_gui PROPERTIES AUTOMOC ON AUTORCC ON)
 target_include_directories(morvex_gui PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(morvex_gui PUBLIC morvex_run Qt6::Widgets)
+target_link_libraries(morvex_gui PUBLIC morvex_app Qt6::Widgets)
 
 add_executable(morvex ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
 target_link_libraries(morvex PRIVATE morvex_gui)

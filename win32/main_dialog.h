@@ -1,6 +1,6 @@
 // The converter window of the native Windows program: the dialog IDD_MAIN of
 // morvex.rc, its texts, checked buttons and enabled controls as the dialog
-// model (run/dialog_model.h) gives them, and its clicks forwarded to the model.
+// model (app/dialog_model.h) gives them, and its clicks forwarded to the model.
 #pragma once
 
 #include <windows.h>
