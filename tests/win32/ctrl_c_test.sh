@@ -18,7 +18,12 @@ bound=60
 work=$(mktemp -d "${TMPDIR:-/tmp}/morvex-ctrl-c.XXXXXX")
 writer=
 run=
-trap '[[ -n "$run" ]] && kill -KILL "$run" 2>/dev/null; [[ -n "$writer" ]] && kill "$writer" 2>/dev/null; rm -rf "$work"' EXIT
+cleanup() {
+  if [[ -n "$run" ]]; then kill -KILL "$run" 2>/dev/null || true; fi
+  if [[ -n "$writer" ]]; then kill "$writer" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
 cd "$work"
 mkfifo feed
 
@@ -36,12 +41,13 @@ stop_run() {
   writer=$!
   # wine execs the program, so that this is its process: the signal goes to it
   # and to no other (a search by name would reach runs of other checkouts).
-  wine "$convert" --quiet feed out.gdb >/dev/null 2>&1 &
+  wine "$convert" --quiet feed out.gdb >/dev/null 2>run.err &
   run=$!
   disown "$run"  # no note of its end by signal
   local deadline=$((SECONDS + bound))
   until [[ $(new_files) -gt 0 ]]; do
-    kill -0 "$run" 2>/dev/null || fail "the run ended before it made its new file ($signal)"
+    kill -0 "$run" 2>/dev/null ||
+      fail "the run ended before it made its new file ($signal): $(head -c 500 run.err)"
     ((SECONDS < deadline)) || fail "no new file within ${bound}s ($signal)"
     sleep 0.1
   done
