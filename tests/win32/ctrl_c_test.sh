@@ -58,7 +58,8 @@ stop_run() {
     sleep 0.1
   done
   run=
-  kill "$writer"
+  # Gone already if the run stopped reading before all was written.
+  kill "$writer" 2>/dev/null || true
   writer=
   # A file deleted while open goes with its last handle, which Wine's server
   # closes when it learns of the run's end: after the process has gone. The
