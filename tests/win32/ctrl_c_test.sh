@@ -8,48 +8,70 @@ set -euo pipefail
 convert=$1
 input=$2
 root=$(cd "$(dirname "$0")/../.." && pwd)
-# A prefix of its own: a Ctrl+C may reach every program of a Wine
-# server's console.
+# A prefix of its own: a Ctrl+C may reach every program of a Wine server's
+# console, and the server ends (below) once this test's run has.
 export WINEPREFIX=$root/build-windows/wine/ctrl-c
 source "$root/scripts/wine-env"
 
+# Bounds for a loaded machine; a run takes a second or two.
+bound=60
 work=$(mktemp -d "${TMPDIR:-/tmp}/morvex-ctrl-c.XXXXXX")
 writer=
-trap '[[ -n "$writer" ]] && kill "$writer" 2>/dev/null; rm -rf "$work"' EXIT
+run=
+cleanup() {
+  if [[ -n "$run" ]]; then kill -KILL "$run" 2>/dev/null || true; fi
+  if [[ -n "$writer" ]]; then kill "$writer" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
 cd "$work"
 mkfifo feed
 
-new_files() { find . -maxdepth 1 -name '.out.gdb.morvex-*' | wc -l; }
+fail() { echo "$*" >&2; exit 1; }
+new_files() { find . -maxdepth 1 -name '*.morvex-*' | wc -l; }
 
 # Starts a run that reads the input but for its last bytes from a FIFO and then
-# waits on it; stops it with the signal once its new file exists. Prints the count of
-# new files left.
+# waits on it; sends it the signal once its new file exists. The FIFO stays
+# open until the run has ended, so that nothing but the signal ends it. Sets
+# left to the count of new files left.
 stop_run() {
   local signal=$1
   echo "keep" >out.gdb
-  { head -c "$(($(stat -c %s "$input") - 7))" "$input"; exec sleep 60; } >feed 2>/dev/null &
+  { head -c "$(($(stat -c %s "$input") - 7))" "$input"; exec sleep 600; } >feed 2>/dev/null &
   writer=$!
-  wine "$convert" --quiet feed out.gdb >/dev/null 2>&1 &
-  local run=$!
-  for _ in $(seq 100); do
-    [[ $(new_files) -gt 0 ]] && break
+  # wine execs the program, so that this is its process: the signal goes to it
+  # and to no other (a search by name would reach runs of other checkouts).
+  wine "$convert" --quiet feed out.gdb >/dev/null 2>run.err &
+  run=$!
+  disown "$run"  # no note of its end by signal
+  local deadline=$((SECONDS + bound))
+  until [[ $(new_files) -gt 0 ]]; do
+    kill -0 "$run" 2>/dev/null ||
+      fail "the run ended before it made its new file ($signal): $(head -c 500 run.err)"
+    ((SECONDS < deadline)) || fail "no new file within ${bound}s ($signal)"
     sleep 0.1
   done
-  pkill "-$signal" -f 'morvex-convert\.exe --quiet feed' || true
-  for _ in $(seq 100); do
-    kill -0 "$run" 2>/dev/null || break
+  kill "-$signal" "$run"
+  deadline=$((SECONDS + bound))
+  while kill -0 "$run" 2>/dev/null; do
+    ((SECONDS < deadline)) || fail "the run outlived its $signal by ${bound}s"
     sleep 0.1
   done
+  run=
+  # Gone already if the run stopped reading before all was written.
   kill "$writer" 2>/dev/null || true
-  wait "$run" 2>/dev/null || true
   writer=
-  new_files
-  [[ "$(cat out.gdb)" == "keep" ]] || { echo "the output changed ($signal)"; exit 1; }
+  # A file deleted while open goes with its last handle, which Wine's server
+  # closes when it learns of the run's end: after the process has gone. The
+  # server itself ends once its last program has.
+  timeout "$bound" wineserver --wait || fail "the Wine server outlived the run by ${bound}s"
+  left=$(new_files)
+  [[ "$(cat out.gdb)" == "keep" ]] || fail "the output changed ($signal)"
 }
 
-left=$(stop_run KILL)
-[[ "$left" -eq 1 ]] || { echo "no new file seen before the stop ($left)"; exit 1; }
-rm -f .out.gdb.morvex-*
-left=$(stop_run INT)
-[[ "$left" -eq 0 ]] || { echo "Ctrl+C left $left new file(s)"; exit 1; }
+stop_run KILL
+[[ "$left" -eq 1 ]] || fail "no new file seen before the stop ($left)"
+find . -maxdepth 1 -name '*.morvex-*' -delete
+stop_run INT
+[[ "$left" -eq 0 ]] || fail "Ctrl+C left $left new file(s)"
 echo "ctrl_c_test: the new file is removed on Ctrl+C, the output kept"
