@@ -55,6 +55,13 @@ bool IsRegularFile(int fd);
 int64_t SizeOf(int fd);
 // True when the path names the file that fd reads or writes.
 bool NamesFileOf(const std::string& utf8Path, int fd);
+// What a path names, its links followed; kNone also where the system cannot
+// tell (a window asks before it replaces a file, and opens its pickers in
+// folders that exist).
+enum class PathKind { kNone, kFile, kFolder };
+PathKind KindOfPath(const std::string& utf8Path);
+// Makes the folder unless it is there; true when a folder is there after.
+bool MakeFolder(const std::string& utf8Path);
 // Where a path's file name begins: after its last folder separator.
 size_t FileNameStart(const std::string& utf8Path);
 

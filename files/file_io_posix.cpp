@@ -175,6 +175,20 @@ bool NamesFileOf(const std::string& utf8Path, int fd) {
          named.st_dev == open.st_dev && named.st_ino == open.st_ino;
 }
 
+PathKind KindOfPath(const std::string& utf8Path) {
+  struct stat info {};
+  if (::stat(utf8Path.c_str(), &info) != 0) return PathKind::kNone;
+  if (S_ISDIR(info.st_mode)) return PathKind::kFolder;
+  return S_ISREG(info.st_mode) ? PathKind::kFile : PathKind::kNone;
+}
+
+bool MakeFolder(const std::string& utf8Path) {
+  if (Record(::mkdir(utf8Path.c_str(), 0777) != 0, &utf8Path)) return true;
+  const bool exists = errno == EEXIST && KindOfPath(utf8Path) == PathKind::kFolder;
+  if (exists) Record(false);
+  return exists;
+}
+
 size_t FileNameStart(const std::string& utf8Path) {
   const size_t slash = utf8Path.rfind('/');
   return slash == std::string::npos ? 0 : slash + 1;

@@ -402,6 +402,25 @@ size_t FileNameStart(const std::string& utf8Path) {
   return utf8Path.size() > 1 && utf8Path[1] == ':' ? 2 : 0;
 }
 
+PathKind KindOfPath(const std::string& utf8Path) {
+  const std::wstring path = WidePath(utf8Path);
+  const DWORD attributes =
+      path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::kNone;
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind::kFolder : PathKind::kFile;
+}
+
+bool MakeFolder(const std::string& utf8Path) {
+  const std::wstring path = RecordedWidePath(utf8Path);
+  if (path.empty()) return false;
+  if (CreateDirectoryW(path.c_str(), nullptr)) return true;
+  const DWORD error = GetLastError();
+  Record(true, &path);
+  const bool exists = error == ERROR_ALREADY_EXISTS && IsFolder(path);
+  if (exists) lastFailure = Failure::kNone;
+  return exists;
+}
+
 bool NamesFileOf(const std::string& utf8Path, int fd) {
   const Handle file = OpenForFacts(WidePath(utf8Path));
   return IdOfHandle(file.Get()) == IdOfHandle(HandleOf(fd));

@@ -1,0 +1,204 @@
+#include "presenter.h"
+
+#include "controls.h"
+#include "file_io.h"
+
+Presenter::Presenter(View& view, SettingsStore& settings) : m_view(view), m_settings(settings) {}
+
+Presenter::~Presenter() {
+  StopPreview();
+}
+
+// Checking raises no click: the texts and the enabled state are set here as
+// the clicks would set them. English keeps the template's texts.
+void Presenter::Start() {
+  RestoreSettings(m_state, m_settings.Load());
+  if (m_state.language != Language::kEnglish) ShowTexts(m_state.language);
+  ShowChoices();
+  m_view.SetText(IDC_MAX_VIAS, m_state.viaText);
+  m_view.ShowLanguage(m_state.language);
+  ShowPreviewPane(m_state.preview);
+}
+
+void Presenter::ShowChoices() {
+  for (const ControlTemplate& control : DialogControls()) {
+    if (control.kind == ControlKind::Option) {
+      m_view.SetChecked(control.id, control.id == CheckedOptionButton(m_state) ||
+                                        control.id == CheckedLanguageButton(m_state));
+    }
+    m_view.SetEnabled(control.id, IsEnabled(m_state, control.id));
+  }
+  m_view.SetChecked(IDC_ONE_ROUTE, m_state.oneRoute);
+  m_view.ShowTabStops(TabStops(m_state));
+}
+
+void Presenter::ShowTexts(Language language) {
+  for (const ControlText& text : LanguageTexts(language)) m_view.SetText(text.id, text.text);
+}
+
+void Presenter::OnInputEdited(std::string_view text) {
+  m_state.inputPath = text;
+}
+
+void Presenter::OnInputLeft() {
+  SuggestOutput();
+  RequestPreview();
+}
+
+void Presenter::OnOutputEdited(std::string_view text) {
+  m_state.outputPath = text;
+}
+
+void Presenter::OnViaTextEdited(std::string_view text) {
+  if (text == m_state.viaText) return;
+  m_state.viaText = text;
+  RequestPreview();
+}
+
+// The state first: a view may report the text it is given as an edit.
+void Presenter::ShowPath(int field, std::string_view path) {
+  (field == IDC_INPUT_PATH ? m_state.inputPath : m_state.outputPath) = path;
+  m_view.SetText(field, path);
+}
+
+void Presenter::OnPathChosen(int field, std::string_view path) {
+  if (field != IDC_INPUT_PATH && field != IDC_OUTPUT_PATH) return;
+  ShowPath(field, path);
+  if (field == IDC_INPUT_PATH) OnInputLeft();
+}
+
+// The file's folder becomes the field's last folder. The Save picker has
+// asked before replacing its file, so a Convert with that output unchanged
+// does not ask again.
+void Presenter::OnBrowse(int field) {
+  if (field != IDC_INPUT_PATH && field != IDC_OUTPUT_PATH) return;
+  const FilePick pick{field == IDC_OUTPUT_PATH, GdbFileFilters(m_state.language),
+                      PickerFolder(field)};
+  const std::optional<std::string> path = m_view.PickFile(pick);
+  if (!path) return;
+  OnPathChosen(field, *path);
+  if (field == IDC_OUTPUT_PATH) m_state.agreedOutput = *path;
+  if (std::string folder = FolderOfPath(*path); !folder.empty()) {
+    (field == IDC_INPUT_PATH ? m_state.inputFolder : m_state.outputFolder) = std::move(folder);
+  }
+}
+
+// That of the field's path if it has one and it exists, else the last folder
+// of that field (if it still exists); empty for the picker's own choice.
+std::string Presenter::PickerFolder(int field) const {
+  const bool input = field == IDC_INPUT_PATH;
+  const auto exists = [](const std::string& folder) {
+    return !folder.empty() && fileio::KindOfPath(folder) == fileio::PathKind::kFolder;
+  };
+  std::string folder = FolderOfPath(TrimmedText(input ? m_state.inputPath : m_state.outputPath));
+  if (exists(folder)) return folder;
+  folder = input ? m_state.inputFolder : m_state.outputFolder;
+  return exists(folder) ? folder : std::string();
+}
+
+// An output field that is empty or still shows the last suggestion takes the
+// new one; any other text is the user's and stays.
+void Presenter::SuggestOutput() {
+  if (!m_state.outputPath.empty() && m_state.outputPath != m_state.lastSuggestion) return;
+  m_state.lastSuggestion = SuggestedOutputPath(m_state.inputPath, m_state.option);
+  if (m_state.lastSuggestion != m_state.outputPath) {
+    ShowPath(IDC_OUTPUT_PATH, m_state.lastSuggestion);
+  }
+}
+
+void Presenter::OnOptionChosen(int buttonId) {
+  const int option = OptionOfButton(buttonId);
+  if (option == 0) return;
+  m_state.option = option;
+  ShowChoices();
+  SuggestOutput();
+  RequestPreview();
+}
+
+void Presenter::OnLanguageChosen(int buttonId) {
+  for (const LanguageButton& button : LanguageButtons()) {
+    if (button.id != buttonId) continue;
+    m_state.language = button.language;
+    ShowTexts(button.language);
+    ShowChoices();
+    m_view.ShowLanguage(button.language);
+  }
+}
+
+void Presenter::OnOneRouteToggled(bool checked) {
+  if (checked == m_state.oneRoute) return;
+  m_state.oneRoute = checked;
+  RequestPreview();
+}
+
+void Presenter::OnPreviewClicked() {
+  ShowPreviewPane(!m_state.preview);
+}
+
+void Presenter::ShowPreviewPane(bool shown) {
+  m_state.preview = shown;
+  if (shown == m_paneShown) return;
+  m_paneShown = shown;
+  m_view.ShowPreviewPane(shown);
+  RequestPreview();
+}
+
+void Presenter::OnConvert() {
+  if (!MayReplaceOutput()) return;
+  RunRequest request = RunRequestOf(m_state);
+  request.trace = m_trace;
+  if (std::string folder = FolderOfPath(request.inputPath); !folder.empty()) {
+    m_state.inputFolder = std::move(folder);
+  }
+  if (std::string folder = FolderOfPath(request.outputPath); !folder.empty()) {
+    m_state.outputFolder = std::move(folder);
+  }
+  m_state.agreedOutput = request.outputPath;
+  WindowReporter reporter(
+      [this](const WindowMessage& message) { return m_view.ShowMessage(message); });
+  m_view.ShowBusy(true);
+  const RunOutcome outcome = RunConversion(request, reporter);
+  m_view.ShowBusy(false);
+  m_settings.Save(SettingsOf(m_state));
+  RequestPreview(outcome == RunOutcome::Completed ? request.outputPath : std::string());
+}
+
+// No file there, the user agreed to this output before (from the Save picker
+// or an earlier Convert in this window), or says Yes now. The text edited by
+// hand counts as new, even when it started as a picked path.
+bool Presenter::MayReplaceOutput() {
+  const std::string& output = m_state.outputPath;
+  if (fileio::KindOfPath(output) != fileio::PathKind::kFile) return true;
+  if (!m_state.agreedOutput.empty() && output == m_state.agreedOutput) return true;
+  const WindowMessage question = ReplaceQuestion(output, m_state.language);
+  return question.text.empty() || m_view.AskYesNo(question);
+}
+
+void Presenter::OnAbout() {
+  m_view.ShowAbout(m_state.language);
+}
+
+void Presenter::OnClosing() {
+  m_settings.Save(SettingsOf(m_state));
+}
+
+void Presenter::RequestPreview(std::optional<std::string> convertedInto) {
+  if (!m_state.preview) return;
+  if (!m_previewWorker) {
+    m_previewWorker =
+        std::make_unique<preview::Worker>([this] { m_view.Post([this] { TakePreview(); }); });
+  }
+  const PreviewRequest request = PreviewRequestOf(m_state, std::move(convertedInto));
+  m_previewWorker->Request(request.request, request.allowLarge);
+}
+
+void Presenter::TakePreview() {
+  if (!m_previewWorker) return;
+  if (std::optional<preview::Outcome> outcome = m_previewWorker->Take()) {
+    m_view.ShowPicture(std::move(*outcome));
+  }
+}
+
+void Presenter::StopPreview() {
+  m_previewWorker.reset();
+}

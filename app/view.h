@@ -1,0 +1,58 @@
+// What the presenter asks of a converter window: the Qt window and the
+// Windows dialog each implement it with their toolkit's calls. A view shows
+// what it is told and reports what the user did to the presenter; it never
+// reads a control to learn the state.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "gdb_types.h"
+#include "preview_model.h"
+#include "window_messages.h"
+#include "window_texts.h"
+
+// A file picker as the presenter asks for it.
+struct FilePick {
+  // Save: a name that need not exist, an existing file taken only once the
+  // user agreed to replace it. Open: an existing file.
+  bool save = false;
+  FileFilters filters;  // in the window's language
+  std::string folder;   // where the picker opens; empty for its own choice
+};
+
+class View {
+ public:
+  virtual ~View() = default;
+
+  // The text of a control by its id: a field's contents, or a label as the
+  // control table writes it, '&' marking the mnemonic. UTF-8.
+  virtual void SetText(int id, std::string_view text) = 0;
+  virtual void SetChecked(int id, bool checked) = 0;
+  virtual void SetEnabled(int id, bool enabled) = 0;
+  // The radio buttons Tab stops at: of each group the checked one.
+  virtual void ShowTabStops(const std::vector<int>& stops) = 0;
+  // The language of what the toolkit shows by itself (its boxes, pickers
+  // and menus) and of the preview pane.
+  virtual void ShowLanguage(Language language) = 0;
+
+  // A modal box, with a check box when message.checkBoxText is not empty;
+  // returns whether the check box was checked when it closed.
+  virtual bool ShowMessage(const WindowMessage& message) = 0;
+  // A modal Yes/No box with No the default; whether Yes was chosen.
+  virtual bool AskYesNo(const WindowMessage& question) = 0;
+  // The chosen file's full path, or nothing when the picker was cancelled.
+  virtual std::optional<std::string> PickFile(const FilePick& pick) = 0;
+  virtual void ShowAbout(Language language) = 0;
+
+  virtual void ShowPreviewPane(bool shown) = 0;
+  virtual void ShowPicture(preview::Outcome outcome) = 0;
+  // A run is going on (the wait cursor) or has ended.
+  virtual void ShowBusy(bool busy) = 0;
+  // Runs the task on the window's thread, after the events already waiting;
+  // may be called from any thread. A window that has gone drops its tasks.
+  virtual void Post(std::function<void()> task) = 0;
+};
