@@ -1,7 +1,12 @@
-// The dialog model the converter windows share, without any toolkit.
-#include "dialog_model.h"
-
+// The window logic both converter windows share, without any toolkit: the
+// control table, the keyboard walk, the texts, the messages, the settings and
+// the requests that the window state makes.
 #include <gtest/gtest.h>
+
+#include "controls.h"
+#include "window_messages.h"
+#include "window_state.h"
+#include "window_texts.h"
 
 #include <array>
 #include <map>
@@ -10,7 +15,7 @@
 
 namespace {
 
-TEST(DialogModel, ControlIdsAreUniqueAndEveryTranslatedControlExists) {
+TEST(WindowLogic, ControlIdsAreUniqueAndEveryTranslatedControlExists) {
   std::set<int> ids;
   for (const ControlTemplate& control : DialogControls()) {
     EXPECT_TRUE(ids.insert(control.id).second) << control.id;
@@ -33,7 +38,7 @@ std::map<int, std::string_view> ShownTexts(const Language* language) {
   return shown;
 }
 
-TEST(DialogModel, MnemonicsAreAssignedAndNeverCollideWithinALanguage) {
+TEST(WindowLogic, MnemonicsAreAssignedAndNeverCollideWithinALanguage) {
   const struct {
     int id;
     std::array<char, 4> key;  // at start, in English, Dutch, German; 0 for none
@@ -62,7 +67,7 @@ TEST(DialogModel, MnemonicsAreAssignedAndNeverCollideWithinALanguage) {
   }
 }
 
-TEST(DialogModel, MnemonicMarksComeOffForDisplay) {
+TEST(WindowLogic, MnemonicMarksComeOffForDisplay) {
   const struct {
     const char* text;
     const char* shown;
@@ -82,7 +87,7 @@ TEST(DialogModel, MnemonicMarksComeOffForDisplay) {
   }
 }
 
-TEST(DialogModel, TemplateTabStopsAndRadioGroups) {
+TEST(WindowLogic, TemplateTabStopsAndRadioGroups) {
   std::vector<int> stops;
   for (const ControlTemplate& control : DialogControls()) {
     if (IsTabStop(control)) stops.push_back(control.id);
@@ -101,8 +106,15 @@ TEST(DialogModel, TemplateTabStopsAndRadioGroups) {
   EXPECT_TRUE(RadioGroupOf(IDOK).empty());
 }
 
+Language LanguageOfButton(int id) {
+  for (const LanguageButton& button : LanguageButtons()) {
+    if (button.id == id) return button.language;
+  }
+  return Language::kEnglish;
+}
+
 // Tab walks the stops in order, a radio group by its checked button, and back.
-TEST(DialogModel, TabStopsFollowTheCheckedButtonsAndTheViaField) {
+TEST(WindowLogic, TabStopsFollowTheCheckedButtonsAndTheViaField) {
   const struct {
     int option;
     int language;
@@ -118,25 +130,25 @@ TEST(DialogModel, TabStopsFollowTheCheckedButtonsAndTheViaField) {
         IDC_MAX_VIAS, IDC_ONE_ROUTE, IDC_LANG_GERMAN, IDC_PREVIEW, IDC_CONVERT, IDCANCEL}},
   };
   for (const auto& c : cases) {
-    DialogModel model;
-    model.CheckOption(c.option);
-    model.OnLanguageClicked(c.language);
-    ASSERT_EQ(model.TabStops(), c.stops);
+    WindowState state;
+    state.option = OptionOfButton(c.option);
+    state.language = LanguageOfButton(c.language);
+    ASSERT_EQ(TabStops(state), c.stops);
     const size_t n = c.stops.size();
     for (size_t i = 0; i < n; ++i) {
-      EXPECT_EQ(model.NextTabStop(c.stops[i], true), c.stops[(i + 1) % n]) << c.stops[i];
-      EXPECT_EQ(model.NextTabStop(c.stops[i], false), c.stops[(i + n - 1) % n]) << c.stops[i];
+      EXPECT_EQ(NextTabStop(state, c.stops[i], true), c.stops[(i + 1) % n]) << c.stops[i];
+      EXPECT_EQ(NextTabStop(state, c.stops[i], false), c.stops[(i + n - 1) % n]) << c.stops[i];
     }
     // An unchecked button counts as its group; a frame as the place it stands.
-    EXPECT_EQ(model.NextTabStop(IDC_OPTION_2, true), c.stops[5]);
-    EXPECT_EQ(model.NextTabStop(IDC_OPTION_2, false), IDC_BROWSE_OUTPUT);
-    EXPECT_EQ(model.NextTabStop(IDC_OPTIONS_GROUP, true), c.option);
-    EXPECT_EQ(model.NextTabStop(0, true), IDC_INPUT_PATH);
-    EXPECT_EQ(model.NextTabStop(0, false), IDCANCEL);
+    EXPECT_EQ(NextTabStop(state, IDC_OPTION_2, true), c.stops[5]);
+    EXPECT_EQ(NextTabStop(state, IDC_OPTION_2, false), IDC_BROWSE_OUTPUT);
+    EXPECT_EQ(NextTabStop(state, IDC_OPTIONS_GROUP, true), c.option);
+    EXPECT_EQ(NextTabStop(state, 0, true), IDC_INPUT_PATH);
+    EXPECT_EQ(NextTabStop(state, 0, false), IDCANCEL);
   }
 }
 
-TEST(DialogModel, ArrowsMoveWithinTheRadioGroupAndWrap) {
+TEST(WindowLogic, ArrowsMoveWithinTheRadioGroupAndWrap) {
   const struct {
     int from;
     bool next;
@@ -153,14 +165,14 @@ TEST(DialogModel, ArrowsMoveWithinTheRadioGroupAndWrap) {
       {IDC_CONVERT, true, 0},
       {IDC_MAX_VIAS, false, 0},
   };
-  const DialogModel model;
-  for (const auto& c : cases) EXPECT_EQ(model.NextInRadioGroup(c.from, c.next), c.to) << c.from;
+  const WindowState state;
+  for (const auto& c : cases) EXPECT_EQ(NextInRadioGroup(state, c.from, c.next), c.to) << c.from;
 }
 
-TEST(DialogModel, AFramesMnemonicFocusesTheFirstStopInIt) {
-  DialogModel model;
-  model.CheckOption(IDC_OPTION_4);
-  model.OnLanguageClicked(IDC_LANG_DUTCH);
+TEST(WindowLogic, AFramesMnemonicFocusesTheFirstStopInIt) {
+  WindowState state;
+  state.option = 4;
+  state.language = Language::kDutch;
   const struct {
     int id;
     int target;
@@ -170,18 +182,17 @@ TEST(DialogModel, AFramesMnemonicFocusesTheFirstStopInIt) {
       {IDC_CONVERT, IDC_CONVERT},        {IDCANCEL, IDCANCEL},
       {IDC_OPTION_2, IDC_OPTION_2},      {IDOK, 0},
   };
-  for (const auto& c : cases) EXPECT_EQ(model.MnemonicTarget(c.id), c.target) << c.id;
+  for (const auto& c : cases) EXPECT_EQ(MnemonicTarget(state, c.id), c.target) << c.id;
 }
 
-TEST(DialogModel, StartsWithOptionOneInEnglish) {
-  const DialogModel model;
-  EXPECT_EQ(model.CheckedOption(), 1);
-  EXPECT_EQ(model.CheckedOptionButton(), IDC_OPTION_1);
-  EXPECT_EQ(model.CurrentLanguage(), Language::kEnglish);
-  EXPECT_EQ(model.CheckedLanguageButton(), IDC_LANG_ENGLISH);
+TEST(WindowLogic, StartsWithOptionOneInEnglish) {
+  const WindowState state;
+  EXPECT_EQ(CheckedOptionButton(state), IDC_OPTION_1);
+  EXPECT_EQ(CheckedLanguageButton(state), IDC_LANG_ENGLISH);
+  EXPECT_EQ(state.viaText, "250");
 }
 
-TEST(DialogModel, ViaControlsAreEnabledForOptionsFiveAndSixOnly) {
+TEST(WindowLogic, ViaControlsAreEnabledForOptionsFiveAndSixOnly) {
   const struct {
     int button;
     int option;
@@ -195,39 +206,36 @@ TEST(DialogModel, ViaControlsAreEnabledForOptionsFiveAndSixOnly) {
       {IDC_OPTION_6, 6, true},
       {0, 0, false},
   };
-  DialogModel model;
-  EXPECT_FALSE(model.IsEnabled(IDC_MAX_VIAS));  // option 1 at start
+  WindowState state;
+  EXPECT_FALSE(IsEnabled(state, IDC_MAX_VIAS));  // option 1 at start
   for (const auto& c : cases) {
-    model.CheckOption(c.button);
-    EXPECT_EQ(model.CheckedOption(), c.option);
-    EXPECT_EQ(model.CheckedOptionButton(), c.button);
-    EXPECT_EQ(model.IsEnabled(IDC_MAX_VIAS_LABEL), c.vias) << c.option;
-    EXPECT_EQ(model.IsEnabled(IDC_MAX_VIAS), c.vias) << c.option;
-    EXPECT_EQ(model.IsEnabled(IDC_ONE_ROUTE), c.vias) << c.option;
-    EXPECT_TRUE(model.IsEnabled(IDC_CONVERT));
-    EXPECT_FALSE(model.IsEnabled(IDC_LANG_FRENCH));
+    state.option = OptionOfButton(c.button);
+    EXPECT_EQ(state.option, c.option);
+    EXPECT_EQ(CheckedOptionButton(state), c.button);
+    EXPECT_EQ(IsEnabled(state, IDC_MAX_VIAS_LABEL), c.vias) << c.option;
+    EXPECT_EQ(IsEnabled(state, IDC_MAX_VIAS), c.vias) << c.option;
+    EXPECT_EQ(IsEnabled(state, IDC_ONE_ROUTE), c.vias) << c.option;
+    EXPECT_TRUE(IsEnabled(state, IDC_CONVERT));
+    EXPECT_FALSE(IsEnabled(state, IDC_LANG_FRENCH));
   }
 }
 
-TEST(DialogModel, LanguageButtonsSetTheLanguageAndReturnItsTexts) {
+TEST(WindowTexts, EachLanguageButtonHasItsTextsButTheFourth) {
   const struct {
-    int button;
     Language language;
-    const char* convert;  // the Convert button's text; null when no texts are set
+    int button;
+    const char* convert;  // the Convert button's text; null when the language has no texts
   } cases[] = {
-      {IDC_LANG_DUTCH, Language::kDutch, "Converteer"},
-      {IDC_LANG_GERMAN, Language::kGerman, "Konvertieren"},
-      {IDC_LANG_FRENCH, Language::kFourth, nullptr},
-      {IDC_CONVERT, Language::kFourth, nullptr},  // no language button: nothing changes
-      {IDC_LANG_ENGLISH, Language::kEnglish, "Convert"},
+      {Language::kEnglish, IDC_LANG_ENGLISH, "Convert"},
+      {Language::kDutch, IDC_LANG_DUTCH, "Converteer"},
+      {Language::kGerman, IDC_LANG_GERMAN, "Konvertieren"},
+      {Language::kFourth, IDC_LANG_FRENCH, nullptr},
   };
-  DialogModel model;
   for (const auto& c : cases) {
-    const std::vector<ControlText> texts = model.OnLanguageClicked(c.button);
-    EXPECT_EQ(model.CurrentLanguage(), c.language) << c.button;
-    EXPECT_EQ(model.CheckedLanguageButton(), c.button == IDC_CONVERT ? IDC_LANG_FRENCH : c.button);
+    EXPECT_EQ(ButtonOfLanguage(c.language), c.button);
+    const std::vector<ControlText> texts = LanguageTexts(c.language);
     if (c.convert == nullptr) {
-      EXPECT_TRUE(texts.empty()) << c.button;
+      EXPECT_TRUE(texts.empty());
       continue;
     }
     ASSERT_EQ(texts.size(), 17u);
@@ -236,7 +244,7 @@ TEST(DialogModel, LanguageButtonsSetTheLanguageAndReturnItsTexts) {
   }
 }
 
-TEST(DialogModel, RequestCarriesTheStateAndTheTrimmedViaText) {
+TEST(WindowState, RequestCarriesTheStateAndTheTrimmedViaText) {
   const struct {
     const char* typed;
     const char* read;
@@ -250,11 +258,14 @@ TEST(DialogModel, RequestCarriesTheStateAndTheTrimmedViaText) {
        "40"},
       {"\r\n", ""},
   };
-  DialogModel model;
-  model.CheckOption(IDC_OPTION_6);
-  model.OnLanguageClicked(IDC_LANG_GERMAN);
+  WindowState state;
+  state.inputPath = "in.gdb";
+  state.outputPath = "out.gdb";
+  state.option = 6;
+  state.language = Language::kGerman;
   for (const auto& c : cases) {
-    const RunRequest request = model.Request("in.gdb", "out.gdb", c.typed);
+    state.viaText = c.typed;
+    const RunRequest request = RunRequestOf(state);
     EXPECT_EQ(request.inputPath, "in.gdb");
     EXPECT_EQ(request.outputPath, "out.gdb");
     EXPECT_EQ(request.option, 6);
@@ -266,21 +277,18 @@ TEST(DialogModel, RequestCarriesTheStateAndTheTrimmedViaText) {
 
 // A checked one-route box goes with a run only where the run makes routes
 // of tracks; it stays checked through the other options.
-TEST(DialogModel, RequestCarriesOneRouteForOptionsFiveAndSixOnly) {
-  DialogModel model;
-  EXPECT_FALSE(model.OneRoute());
+TEST(WindowState, RequestCarriesOneRouteForOptionsFiveAndSixOnly) {
+  WindowState state;
   for (bool checked : {true, false}) {
-    model.SetOneRoute(checked);
+    state.oneRoute = checked;
     for (int option = 1; option <= 6; ++option) {
-      model.CheckOption(IDC_OPTION_1 + option - 1);
-      EXPECT_EQ(model.Request("in.gdb", "out.gdb", "250").oneRoute, checked && option >= 5)
-          << option << " " << checked;
-      EXPECT_EQ(model.OneRoute(), checked);
+      state.option = option;
+      EXPECT_EQ(RunRequestOf(state).oneRoute, checked && option >= 5) << option << " " << checked;
     }
   }
 }
 
-TEST(DialogModel, RunMessagesReachTheWindowFitForIt) {
+TEST(WindowLogic, RunMessagesReachTheWindowFitForIt) {
   const struct {
     std::string text;
     std::string shown;
@@ -306,14 +314,14 @@ TEST(DialogModel, RunMessagesReachTheWindowFitForIt) {
   }
 }
 
-TEST(DialogModel, PickersOfferGdbFilesFirst) {
+TEST(WindowLogic, PickersOfferGdbFilesFirst) {
   const FileFilters filters = GdbFileFilters();
   EXPECT_EQ(filters.nameFilters,
             (std::vector<std::string>{"GDB Files (*.gdb)", "All Files (*.*)"}));
   EXPECT_EQ(filters.defaultSuffix, "gdb");
 }
 
-TEST(DialogModel, FilterNamesSpeakTheLanguageAndKeepTheirPatterns) {
+TEST(WindowLogic, FilterNamesSpeakTheLanguageAndKeepTheirPatterns) {
   const struct {
     Language language;
     const char* list;
@@ -332,7 +340,7 @@ TEST(DialogModel, FilterNamesSpeakTheLanguageAndKeepTheirPatterns) {
 
 // The about box names the same controls in every language; a language of no
 // texts of its own shows the English ones.
-TEST(DialogModel, AboutTextsPerLanguage) {
+TEST(WindowLogic, AboutTextsPerLanguage) {
   const auto ids = [](Language language) {
     std::vector<int> ids;
     for (const ControlText& text : AboutTexts(language)) ids.push_back(text.id);
@@ -348,7 +356,7 @@ TEST(DialogModel, AboutTextsPerLanguage) {
   EXPECT_EQ(LocaleName(Language::kFourth), "");
 }
 
-TEST(DialogModel, PipeSeparatedFiltersPairEachNameWithItsPattern) {
+TEST(WindowLogic, PipeSeparatedFiltersPairEachNameWithItsPattern) {
   EXPECT_EQ(PipeSeparatedFilters(GdbFileFilters()),
             "GDB Files (*.gdb)|*.gdb|All Files (*.*)|*.*||");
   const struct {
@@ -365,7 +373,7 @@ TEST(DialogModel, PipeSeparatedFiltersPairEachNameWithItsPattern) {
   }
 }
 
-TEST(DialogModel, SuggestedOutputNamesWhatTheOptionMakesBesideTheInput) {
+TEST(WindowLogic, SuggestedOutputNamesWhatTheOptionMakesBesideTheInput) {
   const struct {
     std::string_view input;
     int option;
@@ -392,44 +400,6 @@ TEST(DialogModel, SuggestedOutputNamesWhatTheOptionMakesBesideTheInput) {
   for (const auto& c : cases) {
     EXPECT_EQ(SuggestedOutputPath(c.input, c.option), c.suggested)
         << c.input << " option " << c.option;
-  }
-}
-
-TEST(DialogModel, SuggestionsFillTheOutputUntilTheUserTypesOne) {
-  // Each step is an event with the output field's text at that moment; the
-  // field is then set to what the model returns, if anything.
-  enum Event { kInput, kOption, kUserTypes };
-  const struct {
-    Event event;
-    std::string_view text;  // the input path, the option button's number, or what the user types
-    std::optional<std::string_view> shown;  // what the model sets; nothing to leave the field
-  } steps[] = {
-      {kInput, "C:\\trips\\trip.gdb", "C:\\trips\\trip-tracks.gdb"},
-      {kOption, "3", "C:\\trips\\trip-vias.gdb"},
-      {kOption, "4", std::nullopt},  // the same suggestion again
-      {kInput, "/srv/walk.GDB", "/srv/walk-vias.gdb"},
-      {kUserTypes, "/srv/mine.gdb", std::nullopt},
-      {kOption, "6", std::nullopt},
-      {kInput, "/srv/other.gdb", std::nullopt},
-      {kUserTypes, "", std::nullopt},  // emptied: suggestions again
-      {kOption, "5", "/srv/other-routes.gdb"},
-      {kInput, "", ""},  // the suggestion goes with the input
-      {kInput, "/srv/run", "/srv/run-routes.gdb"},
-  };
-  DialogModel model;
-  std::string output;
-  for (const auto& step : steps) {
-    std::optional<std::string> set;
-    if (step.event == kUserTypes) {
-      output = step.text;
-    } else if (step.event == kOption) {
-      model.CheckOption(IDC_OPTION_1 + (step.text[0] - '1'));
-      set = model.OnOptionChanged(output);
-    } else {
-      set = model.OnInputChanged(step.text, output);
-    }
-    EXPECT_EQ(set, step.shown) << step.text;
-    if (set) output = *set;
   }
 }
 
@@ -568,81 +538,7 @@ TEST(DialogSettings, StoredValuesAreCheckedAndWhatIsNotUnderstoodFallsBack) {
   }
 }
 
-TEST(DialogSettings, WhatAWindowKeepsComesBack) {
-  DialogModel model;
-  model.OnLanguageClicked(IDC_LANG_GERMAN);
-  model.CheckOption(IDC_OPTION_6);
-  model.SetOneRoute(true);
-  model.OnPathPicked(IDC_INPUT_PATH, "D:\\Trips\\Alps 2026\\day 1.gdb");
-  model.OnConvertStarted("D:\\Trips\\Alps 2026\\day 1.gdb", "/home/jo/out/day.gdb");
-  const DialogSettings kept = SettingsFromFileText(SettingsFileText(model.Settings(" 500 ")), "nl");
-
-  DialogModel next;
-  const std::vector<ControlText> texts = next.RestoreSettings(kept);
-  EXPECT_EQ(next.CurrentLanguage(), Language::kGerman);
-  EXPECT_EQ(next.CheckedOption(), 6);
-  EXPECT_TRUE(next.IsEnabled(IDC_MAX_VIAS));
-  EXPECT_TRUE(next.OneRoute());
-  EXPECT_EQ(kept.viaText, "500");
-  EXPECT_EQ(kept.inputFolder, "D:\\Trips\\Alps 2026");
-  EXPECT_EQ(kept.outputFolder, "/home/jo/out");
-  EXPECT_EQ(texts.size(), LanguageTexts(Language::kGerman).size());
-  EXPECT_TRUE(DialogModel().RestoreSettings(DialogSettings()).empty());  // the template's English
-}
-
-TEST(DialogSettings, PickersOpenInTheFieldsFolderElseTheLastOne) {
-  const std::set<std::string> folders = {"/data", "/data/trips", "/", "C:\\gps", "C:\\"};
-  const auto isFolder = [&folders](const std::string& path) { return folders.contains(path); };
-  DialogModel model;
-  model.OnPathPicked(IDC_INPUT_PATH, "/data/trips/a.gdb");
-  model.OnPathPicked(IDC_OUTPUT_PATH, "C:\\gps\\b.gdb");
-  const struct {
-    int field;
-    const char* fieldPath;
-    const char* folder;
-  } cases[] = {
-      {IDC_INPUT_PATH, "", "/data/trips"},
-      {IDC_INPUT_PATH, "/data/x.gdb", "/data"},
-      {IDC_INPUT_PATH, "/gone/x.gdb", "/data/trips"},  // a folder that does not exist
-      {IDC_INPUT_PATH, "x.gdb", "/data/trips"},
-      {IDC_INPUT_PATH, "/x.gdb", "/"},
-      {IDC_OUTPUT_PATH, "", "C:\\gps"},
-      {IDC_OUTPUT_PATH, "C:\\x.gdb", "C:\\"},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(model.PickerFolder(c.field, c.fieldPath, isFolder), c.folder) << c.fieldPath;
-  }
-  model.OnConvertStarted("in.gdb", "/gone/out.gdb");  // the last folder no longer exists
-  EXPECT_EQ(model.PickerFolder(IDC_OUTPUT_PATH, "", isFolder), "");
-  EXPECT_EQ(DialogModel().PickerFolder(IDC_INPUT_PATH, "", isFolder), "");
-}
-
-TEST(ReplaceQuestion, AskedForAnExistingOutputNotFromTheSavePicker) {
-  const std::string picked = "/data/out.gdb";
-  const struct {
-    const char* name;
-    bool pick;
-    const char* output;  // the field's text at Convert
-    bool exists;
-    bool asks;
-  } cases[] = {
-      {"typed", false, "/data/out.gdb", true, true},
-      {"typed, no such file", false, "/data/out.gdb", false, false},
-      {"picked", true, "/data/out.gdb", true, false},
-      {"picked, then edited", true, "/data/out2.gdb", true, true},
-      {"picked, then edited, no such file", true, "/data/out2.gdb", false, false},
-  };
-  for (const auto& c : cases) {
-    DialogModel model;
-    if (c.pick) model.OnPathPicked(IDC_OUTPUT_PATH, picked);
-    EXPECT_EQ(model.AsksBeforeReplacing(c.output, c.exists), c.asks) << c.name;
-  }
-  // Once a run has started with it, the same output is not asked about again.
-  DialogModel model;
-  model.OnConvertStarted("in.gdb", "/data/out.gdb");
-  EXPECT_FALSE(model.AsksBeforeReplacing("/data/out.gdb", true));
-  EXPECT_TRUE(model.AsksBeforeReplacing("/data/other.gdb", true));
-
+TEST(ReplaceQuestion, NamesTheOutputInTheLanguage) {
   const WindowMessage question = ReplaceQuestion("C:\\a b.gdb", Language::kGerman);
   EXPECT_EQ(question.text,
             "Ausgabe-Datei C:\\a b.gdb existiert bereits.\nSoll sie ersetzt werden?");
@@ -651,15 +547,3 @@ TEST(ReplaceQuestion, AskedForAnExistingOutputNotFromTheSavePicker) {
 }
 
 }  // namespace
-
-TEST(DialogModel, PreviewPaneIsRememberedAndHiddenByDefault) {
-  EXPECT_FALSE(SettingsFromFileText("[Morvex]\nOption=2\n", "C").preview);
-  EXPECT_FALSE(SettingsFromFileText("[Morvex]\nPreview=yes\n", "C").preview);
-  DialogModel model;
-  model.SetPreviewShown(true);
-  const DialogSettings kept = SettingsFromFileText(SettingsFileText(model.Settings("250")), "C");
-  EXPECT_TRUE(kept.preview);
-  DialogModel restored;
-  restored.RestoreSettings(kept);
-  EXPECT_TRUE(restored.PreviewShown());
-}
