@@ -20,7 +20,8 @@ target_include_directories(morvex_run_test_helpers PUBLIC ${CMAKE_CURRENT_SOURCE
 target_compile_definitions(morvex_run_test_helpers PRIVATE MORVEX_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 
 add_executable(run_tests
-  app/dialog_model_test.cpp
+  # app/dialog_model_test.cpp: left out while it is rewritten for the split window logic
+  app/presenter_test.cpp
   run/run_messages_test.cpp
   run/run_steps_test.cpp
   run/run_guard_test.cpp
