@@ -67,10 +67,6 @@ class CMorvexDlg : public QDialog, public View {
   // The pane, or nullptr before it is made.
   PreviewPane* GetPreviewPane() const { return m_previewPane; }
 
-  // Where the settings are kept between starts: QSettings of organisation and
-  // application "Morvex", in the user's scope.
-  static constexpr const char* kSettingsName = QtSettingsStore::kName;
-
   // View
   void SetText(int id, std::string_view text) override;
   void SetChecked(int id, bool checked) override;
