@@ -7,7 +7,7 @@
 #include <QPushButton>
 
 #include "dialog_ids.h"
-#include "dialog_model.h"
+#include "window_texts.h"
 #include "morvex_resources.h"
 
 namespace {

@@ -15,6 +15,8 @@ add_library(morvex_gui STATIC
   ${CMAKE_CURRENT_LIST_DIR}/morvex_resources.h
   ${CMAKE_CURRENT_LIST_DIR}/preview_pane.cpp
   ${CMAKE_CURRENT_LIST_DIR}/preview_pane.h
+  ${CMAKE_CURRENT_LIST_DIR}/qt_settings_store.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/qt_settings_store.h
   ${CMAKE_CURRENT_LIST_DIR}/qt_translations.cpp
   ${CMAKE_CURRENT_LIST_DIR}/qt_translations.h
   ${CMAKE_CURRENT_LIST_DIR}/resources/morvex.qrc

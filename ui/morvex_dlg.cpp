@@ -14,36 +14,34 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
-#include <QSettings>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstdint>
 
 #include "about_dlg.h"
-#include "decimal_field.h"
+#include "controls.h"
 #include "morvex_resources.h"
 #include "preview_pane.h"
 
 namespace {
 
-const FilePickerRequest::Kind kOpen = FilePickerRequest::Kind::Open;
-const FilePickerRequest::Kind kSave = FilePickerRequest::Kind::Save;
-
 QString FromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-FilePickerRequest GdbPicker(FilePickerRequest::Kind kind, Language language) {
-  const FileFilters filters = GdbFileFilters(language);
-  FilePickerRequest request{kind, {}, QString::fromStdString(filters.defaultSuffix), {}};
-  for (const std::string& filter : filters.nameFilters) {
+FilePickerRequest PickerRequest(const FilePick& pick) {
+  FilePickerRequest request{
+      pick.save ? FilePickerRequest::Kind::Save : FilePickerRequest::Kind::Open,
+      {},
+      QString::fromStdString(pick.filters.defaultSuffix),
+      QString::fromStdString(pick.folder)};
+  for (const std::string& filter : pick.filters.nameFilters) {
     request.nameFilters << QString::fromStdString(filter);
   }
   return request;
@@ -52,14 +50,6 @@ FilePickerRequest GdbPicker(FilePickerRequest::Kind kind, Language language) {
 // The program's string resources.
 QString LoadString(int id) {
   return id == IDS_ABOUT_MENU ? FromUtf8(AboutMenuText()) : QString();
-}
-
-QString WidgetText(const QWidget* control) {
-  if (auto* button = qobject_cast<const QAbstractButton*>(control)) return button->text();
-  if (auto* frame = qobject_cast<const QGroupBox*>(control)) return frame->title();
-  if (auto* label = qobject_cast<const QLabel*>(control)) return label->text();
-  if (auto* field = qobject_cast<const QLineEdit*>(control)) return field->text();
-  return {};
 }
 
 // The one local file, not a folder, that a drag carries; empty for anything else.
@@ -86,7 +76,7 @@ bool AcceptAsCopy(QDropEvent* event) {
 
 }  // namespace
 
-CMorvexDlg::CMorvexDlg(QWidget* parent) : QDialog(parent) {
+CMorvexDlg::CMorvexDlg(QWidget* parent) : QDialog(parent), m_presenter(*this, m_settings) {
   InitMorvexResources();
   m_hIcon = QIcon(QStringLiteral(":/morvex/main-32.png"));
   SetPrompts(nullptr);
@@ -105,6 +95,7 @@ CMorvexDlg::CMorvexDlg(QWidget* parent) : QDialog(parent) {
   connect(close, &QAction::triggered, this, [this] { OnSysCommand(SC_CLOSE, 0); });
 
   CreateControls();
+  ConnectControls();
   LayOutControls();
   FixWindowSize();
   if (OnInitDialog()) GetDlgItem(IDC_INPUT_PATH)->setFocus(Qt::OtherFocusReason);
@@ -114,7 +105,7 @@ CMorvexDlg::CMorvexDlg(QWidget* parent) : QDialog(parent) {
 // dialog is gone: none of its events may reach eventFilter then.
 CMorvexDlg::~CMorvexDlg() {
   // No picture may arrive once the dialog is going.
-  m_previewWorker.reset();
+  m_presenter.StopPreview();
   for (const auto& [id, control] : m_controls) control->removeEventFilter(this);
 }
 
@@ -177,7 +168,6 @@ void CMorvexDlg::CreateControls() {
       }
     }
     if (item.kind != ControlKind::Option && (item.style & kStartsGroup)) radioGroup = nullptr;
-    control->setEnabled(m_model.IsEnabled(item.id));
     if (item.style & kHidden) control->setVisible(false);
     // Arrow keys in the radio groups, mnemonics of the frames.
     if (item.kind == ControlKind::Option || item.kind == ControlKind::Frame) {
@@ -189,35 +179,6 @@ void CMorvexDlg::CreateControls() {
     }
     m_controls.emplace_back(item.id, control);
   }
-
-  connect(static_cast<QPushButton*>(GetDlgItem(IDC_BROWSE_INPUT)), &QPushButton::clicked, this,
-          &CMorvexDlg::OnBrowseInput);
-  connect(static_cast<QPushButton*>(GetDlgItem(IDC_BROWSE_OUTPUT)), &QPushButton::clicked, this,
-          &CMorvexDlg::OnBrowseOutput);
-  connect(static_cast<QPushButton*>(GetDlgItem(IDC_CONVERT)), &QPushButton::clicked, this,
-          &CMorvexDlg::OnConvert);
-  connect(static_cast<QPushButton*>(GetDlgItem(IDCANCEL)), &QPushButton::clicked, this,
-          &QDialog::reject);
-  connect(static_cast<QPushButton*>(GetDlgItem(IDC_PREVIEW)), &QPushButton::clicked, this,
-          &CMorvexDlg::OnPreview);
-  connect(static_cast<QLineEdit*>(GetDlgItem(IDC_MAX_VIAS)), &QLineEdit::textChanged, this,
-          [this] { RequestPreview(); });
-  // Every check box of the table is a choice of the run that the picture follows.
-  for (const auto& [id, control] : m_controls) {
-    if (auto* box = qobject_cast<QCheckBox*>(control)) {
-      connect(box, &QCheckBox::toggled, this, [this] { RequestPreview(); });
-    }
-  }
-  for (int id = IDC_OPTION_1; id <= IDC_OPTION_6; ++id) {
-    connect(static_cast<QRadioButton*>(GetDlgItem(id)), &QRadioButton::clicked, this,
-            &CMorvexDlg::OnOptionClicked);
-  }
-  for (int id = IDC_LANG_ENGLISH; id <= IDC_LANG_FRENCH; ++id) {
-    connect(static_cast<QRadioButton*>(GetDlgItem(id)), &QRadioButton::clicked, this,
-            &CMorvexDlg::OnLanguageClicked);
-  }
-  connect(static_cast<QCheckBox*>(GetDlgItem(IDC_ONE_ROUTE)), &QCheckBox::clicked, this,
-          &CMorvexDlg::OnOneRouteClicked);
 
   // The via-point field holds a few digits.
   auto* vias = static_cast<QLineEdit*>(GetDlgItem(IDC_MAX_VIAS));
@@ -312,6 +273,34 @@ void CMorvexDlg::FitPreviewPane() {
   setFixedSize(size);
 }
 
+void CMorvexDlg::ConnectControls() {
+  const auto onClicked = [this](int id, auto handler) {
+    connect(static_cast<QAbstractButton*>(GetDlgItem(id)), &QAbstractButton::clicked, this,
+            handler);
+  };
+  onClicked(IDC_BROWSE_INPUT, &CMorvexDlg::OnBrowseInput);
+  onClicked(IDC_BROWSE_OUTPUT, &CMorvexDlg::OnBrowseOutput);
+  onClicked(IDC_CONVERT, &CMorvexDlg::OnConvert);
+  onClicked(IDCANCEL, &QDialog::reject);
+  onClicked(IDC_PREVIEW, &CMorvexDlg::OnPreview);
+  for (int id = IDC_OPTION_1; id <= IDC_OPTION_6; ++id) {
+    onClicked(id, [this, id] { m_presenter.OnOptionChosen(id); });
+  }
+  for (const LanguageButton& button : LanguageButtons()) {
+    onClicked(button.id, [this, id = button.id] { m_presenter.OnLanguageChosen(id); });
+  }
+  connect(static_cast<QCheckBox*>(GetDlgItem(IDC_ONE_ROUTE)), &QCheckBox::toggled, this,
+          [this](bool checked) { m_presenter.OnOneRouteToggled(checked); });
+
+  const auto onEdited = [this](int id, void (Presenter::*report)(std::string_view)) {
+    connect(static_cast<QLineEdit*>(GetDlgItem(id)), &QLineEdit::textChanged, this,
+            [this, report](const QString& text) { (m_presenter.*report)(text.toStdString()); });
+  };
+  onEdited(IDC_INPUT_PATH, &Presenter::OnInputEdited);
+  onEdited(IDC_OUTPUT_PATH, &Presenter::OnOutputEdited);
+  onEdited(IDC_MAX_VIAS, &Presenter::OnViaTextEdited);
+}
+
 void CMorvexDlg::SetTemplateTexts() {
   for (const ControlTemplate& item : DialogControls()) {
     SetDlgItemText(item.id, QString::fromUtf8(item.text));
@@ -320,10 +309,6 @@ void CMorvexDlg::SetTemplateTexts() {
 
 void CMorvexDlg::SetTexts(const std::vector<ControlText>& texts) {
   for (const ControlText& item : texts) SetDlgItemText(item.id, FromUtf8(item.text));
-}
-
-void CMorvexDlg::ShowEnabledState() {
-  for (const auto& [id, control] : m_controls) control->setEnabled(m_model.IsEnabled(id));
 }
 
 QWidget* CMorvexDlg::GetDlgItem(int id) const {
@@ -342,42 +327,72 @@ void CMorvexDlg::SetDlgItemText(int id, const QString& text) {
   } else if (auto* label = qobject_cast<QLabel*>(control)) {
     label->setText(text);
   } else if (auto* field = qobject_cast<QLineEdit*>(control)) {
-    field->setText(text);
+    // Setting a field's own text again would move its cursor.
+    if (field->text() != text) field->setText(text);
   }
 }
 
-void CMorvexDlg::SetDlgItemInt(int id, unsigned value) {
-  SetDlgItemText(id, QString::number(value));
+void CMorvexDlg::SetText(int id, std::string_view text) {
+  SetDlgItemText(id, FromUtf8(text));
 }
 
-void CMorvexDlg::CheckDlgButton(int id) {
-  if (auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(id))) button->setChecked(true);
+// An exclusive group keeps its checked button until another one is checked.
+void CMorvexDlg::SetChecked(int id, bool checked) {
+  if (auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(id))) button->setChecked(checked);
 }
 
-std::string CMorvexDlg::GetDlgItemText(int id) const {
-  return WidgetText(GetDlgItem(id)).toStdString();
+void CMorvexDlg::SetEnabled(int id, bool enabled) {
+  if (QWidget* control = GetDlgItem(id)) control->setEnabled(enabled);
 }
 
-unsigned CMorvexDlg::GetDlgItemInt(int id) const {
-  return ParseDecimalField(WidgetText(GetDlgItem(id)).trimmed().toStdString()).value;
+void CMorvexDlg::ShowLanguage(Language language) {
+  m_qtTexts.Use(language);
+  m_previewPane->SetLanguage(language);
 }
 
-int CMorvexDlg::GetCheckedRadioButton(int first, int last) const {
-  for (int id = first; id <= last; ++id) {
-    auto* button = qobject_cast<const QAbstractButton*>(GetDlgItem(id));
-    if (button != nullptr && button->isChecked()) return id;
-  }
-  return 0;
-}
-
-void CMorvexDlg::MessageBox(const std::string& text, const std::string& title, MessageStyle style) {
-  ShowWindowMessage(ForWindow(text, title, style));
-}
-
-bool CMorvexDlg::ShowWindowMessage(const WindowMessage& message) {
+bool CMorvexDlg::ShowMessage(const WindowMessage& message) {
   return m_prompts->ShowMessage(this, QString::fromStdString(message.text),
                                 QString::fromStdString(message.title), message.style,
                                 QString::fromStdString(message.checkBoxText));
+}
+
+bool CMorvexDlg::AskYesNo(const WindowMessage& question) {
+  return m_prompts->AskYesNo(this, QString::fromStdString(question.text),
+                             QString::fromStdString(question.title), question.style);
+}
+
+std::optional<std::string> CMorvexDlg::PickFile(const FilePick& pick) {
+  const std::optional<QString> path = m_prompts->PickFile(this, PickerRequest(pick));
+  if (!path) return std::nullopt;
+  return path->toStdString();
+}
+
+void CMorvexDlg::ShowAbout(Language language) {
+  CAboutDlg about(this, language);
+  m_prompts->RunModal(about);
+}
+
+void CMorvexDlg::ShowPreviewPane(bool shown) {
+  m_previewPane->setVisible(shown);
+  FitPreviewPane();
+}
+
+void CMorvexDlg::ShowPicture(preview::Outcome outcome) {
+  m_previewPane->Show(std::move(outcome));
+}
+
+// On the window alone: the run's boxes come up while it runs, and a wait
+// cursor over them would say they cannot be answered.
+void CMorvexDlg::ShowBusy(bool busy) {
+  if (busy) {
+    setCursor(Qt::WaitCursor);
+  } else {
+    unsetCursor();
+  }
+}
+
+void CMorvexDlg::Post(std::function<void()> task) {
+  QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
 }
 
 bool CMorvexDlg::OnInitDialog() {
@@ -391,49 +406,18 @@ bool CMorvexDlg::OnInitDialog() {
     }
   }
   setWindowIcon(m_hIcon);
-  RestoreSettings();
+  m_presenter.Start();
   return true;  // the focus goes to the first tab stop
 }
 
-// The language, option, via maximum and one-route box of the last start, or
-// of the locale at the first. Checking raises no click: the texts and the
-// enabled state are set here as the clicks would set them.
-void CMorvexDlg::RestoreSettings() {
-  const QSettings store(QString::fromLatin1(kSettingsName), QString::fromLatin1(kSettingsName));
-  const DialogSettings settings = SettingsFromStored(
-      [&store](std::string_view name) -> std::optional<std::string> {
-        const QVariant value = store.value(FromUtf8(name));
-        if (!value.isValid()) return std::nullopt;
-        return value.toString().toStdString();
-      },
-      QLocale().name().toStdString());
-  SetTexts(m_model.RestoreSettings(settings));
-  CheckDlgButton(m_model.CheckedOptionButton());
-  CheckDlgButton(m_model.CheckedLanguageButton());
-  static_cast<QCheckBox*>(GetDlgItem(IDC_ONE_ROUTE))->setChecked(m_model.OneRoute());
-  ShowEnabledState();
-  SetDlgItemText(IDC_MAX_VIAS, QString::fromStdString(settings.viaText));
-  m_previewPane->SetLanguage(m_model.CurrentLanguage());
-  ShowPreviewPane(settings.preview);
-}
-
-void CMorvexDlg::SaveSettings() {
-  QSettings store(QString::fromLatin1(kSettingsName), QString::fromLatin1(kSettingsName));
-  for (const StoredSetting& setting :
-       StoredSettings(m_model.Settings(GetDlgItemText(IDC_MAX_VIAS)))) {
-    store.setValue(FromUtf8(setting.name), QString::fromStdString(setting.value));
-  }
-}
-
 void CMorvexDlg::done(int result) {
-  SaveSettings();
+  m_presenter.OnClosing();
   QDialog::done(result);
 }
 
 void CMorvexDlg::OnSysCommand(unsigned nID, qintptr lParam) {
   if ((nID & 0xFFF0) == static_cast<unsigned>(IDM_ABOUT)) {
-    CAboutDlg about(this, m_model.CurrentLanguage());
-    m_prompts->RunModal(about);
+    m_presenter.OnAbout();
   } else {
     DefaultSysCommand(nID, lParam);
   }
@@ -453,116 +437,23 @@ void CMorvexDlg::DefaultSysCommand(unsigned nID, qintptr /*lParam*/) {
 }
 
 void CMorvexDlg::OnBrowseInput() {
-  Browse(GdbPicker(kOpen, m_model.CurrentLanguage()), IDC_INPUT_PATH);
+  m_presenter.OnBrowse(IDC_INPUT_PATH);
 }
 
 void CMorvexDlg::OnBrowseOutput() {
-  Browse(GdbPicker(kSave, m_model.CurrentLanguage()), IDC_OUTPUT_PATH);
-}
-
-void CMorvexDlg::Browse(FilePickerRequest request, int field) {
-  request.folder = QString::fromStdString(m_model.PickerFolder(
-      field, GetDlgItemText(field),
-      [](const std::string& folder) { return QFileInfo(QString::fromStdString(folder)).isDir(); }));
-  if (const std::optional<QString> path = m_prompts->PickFile(this, request)) {
-    ChoosePath(field, *path);
-    m_model.OnPathPicked(field, path->toStdString());
-  }
-}
-
-void CMorvexDlg::ChoosePath(int field, const QString& path) {
-  SetDlgItemText(field, path);
-  if (field == IDC_INPUT_PATH) OnInputChanged();
-}
-
-void CMorvexDlg::OnInputChanged() {
-  ShowSuggestedOutput(
-      m_model.OnInputChanged(GetDlgItemText(IDC_INPUT_PATH), GetDlgItemText(IDC_OUTPUT_PATH)));
-  RequestPreview();
-}
-
-void CMorvexDlg::OnPreview() {
-  ShowPreviewPane(!m_model.PreviewShown());
-}
-
-void CMorvexDlg::ShowPreviewPane(bool shown) {
-  m_model.SetPreviewShown(shown);
-  if (m_previewPane->isHidden() != shown) return;
-  m_previewPane->setVisible(shown);
-  FitPreviewPane();
-  RequestPreview();
-}
-
-void CMorvexDlg::RequestPreview(const std::optional<std::string>& convertedInto) {
-  if (!m_model.PreviewShown()) return;
-  if (!m_previewWorker) {
-    m_previewWorker = std::make_unique<preview::Worker>([this] {
-      QMetaObject::invokeMethod(this, &CMorvexDlg::TakePreview, Qt::QueuedConnection);
-    });
-  }
-  m_model.CheckOption(GetCheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6));
-  m_previewWorker->Request(
-      m_model.Request(GetDlgItemText(IDC_INPUT_PATH), convertedInto.value_or(std::string()),
-                      GetDlgItemText(IDC_MAX_VIAS)),
-      convertedInto.has_value());
-}
-
-void CMorvexDlg::TakePreview() {
-  if (!m_previewWorker) return;
-  if (std::optional<preview::Outcome> outcome = m_previewWorker->Take()) {
-    m_previewPane->Show(std::move(*outcome));
-  }
-}
-
-void CMorvexDlg::SetInputPath(const QString& path) {
-  if (!path.isEmpty()) ChoosePath(IDC_INPUT_PATH, path);
-}
-
-void CMorvexDlg::ShowSuggestedOutput(const std::optional<std::string>& output) {
-  if (output) SetDlgItemText(IDC_OUTPUT_PATH, QString::fromStdString(*output));
+  m_presenter.OnBrowse(IDC_OUTPUT_PATH);
 }
 
 void CMorvexDlg::OnConvert() {
-  // A button checked without a click counts too, as it always has.
-  m_model.CheckOption(GetCheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6));
-  const std::string output = GetDlgItemText(IDC_OUTPUT_PATH);
-  if (!MayReplaceOutput(output)) return;
-  const RunRequest request =
-      m_model.Request(GetDlgItemText(IDC_INPUT_PATH), output, GetDlgItemText(IDC_MAX_VIAS));
-  m_model.OnConvertStarted(request.inputPath, request.outputPath);
-  WindowReporter reporter(
-      [this](const WindowMessage& message) { return ShowWindowMessage(message); });
-  const RunOutcome outcome = RunConversion(request, reporter);
-  SaveSettings();
-  RequestPreview(outcome == RunOutcome::Completed ? request.outputPath : std::string());
+  m_presenter.OnConvert();
 }
 
-bool CMorvexDlg::MayReplaceOutput(const std::string& outputPath) {
-  const bool exists = QFileInfo(QString::fromStdString(outputPath)).isFile();
-  if (!m_model.AsksBeforeReplacing(outputPath, exists)) return true;
-  const WindowMessage question = ReplaceQuestion(outputPath, m_model.CurrentLanguage());
-  if (question.text.empty()) return true;
-  return m_prompts->AskYesNo(this, QString::fromStdString(question.text),
-                             QString::fromStdString(question.title), question.style);
+void CMorvexDlg::OnPreview() {
+  m_presenter.OnPreviewClicked();
 }
 
-void CMorvexDlg::OnOptionClicked() {
-  m_model.CheckOption(GetCheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6));
-  ShowEnabledState();
-  ShowSuggestedOutput(m_model.OnOptionChanged(GetDlgItemText(IDC_OUTPUT_PATH)));
-  RequestPreview();
-}
-
-void CMorvexDlg::OnOneRouteClicked() {
-  m_model.SetOneRoute(static_cast<QCheckBox*>(GetDlgItem(IDC_ONE_ROUTE))->isChecked());
-  // The box's toggle asked before the model knew of it.
-  RequestPreview();
-}
-
-void CMorvexDlg::OnLanguageClicked() {
-  SetTexts(m_model.OnLanguageClicked(GetCheckedRadioButton(IDC_LANG_ENGLISH, IDC_LANG_FRENCH)));
-  m_qtTexts.Use(m_model.CurrentLanguage());
-  m_previewPane->SetLanguage(m_model.CurrentLanguage());
+void CMorvexDlg::SetInputPath(const QString& path) {
+  if (!path.isEmpty()) m_presenter.OnPathChosen(IDC_INPUT_PATH, path.toStdString());
 }
 
 int CMorvexDlg::IdOf(const QWidget* control) const {
@@ -572,10 +463,10 @@ int CMorvexDlg::IdOf(const QWidget* control) const {
   return 0;
 }
 
-// Tab and Shift+Tab go to the model's next tab stop: a radio group is one
+// Tab and Shift+Tab go to the next tab stop of the presenter's state: a radio group is one
 // stop, its checked button.
 bool CMorvexDlg::focusNextPrevChild(bool next) {
-  QWidget* target = GetDlgItem(m_model.NextTabStop(IdOf(focusWidget()), next));
+  QWidget* target = GetDlgItem(NextTabStop(m_presenter.State(), IdOf(focusWidget()), next));
   if (target == nullptr) return false;
   target->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
   return true;
@@ -597,17 +488,18 @@ bool CMorvexDlg::MoveInRadioGroup(int id, const QKeyEvent& key) {
     default:
       return false;
   }
-  auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(m_model.NextInRadioGroup(id, next)));
+  auto* button =
+      qobject_cast<QAbstractButton*>(GetDlgItem(NextInRadioGroup(m_presenter.State(), id, next)));
   if (button == nullptr) return false;
   button->setFocus(Qt::OtherFocusReason);
   button->click();
   return true;
 }
 
-// A frame's mnemonic focuses the control the model names; a group box of its
+// A frame's mnemonic focuses the control the presenter's state names; a group box of its
 // own would prefer the child that last had the focus.
 bool CMorvexDlg::FocusForMnemonic(int id) {
-  QWidget* target = GetDlgItem(m_model.MnemonicTarget(id));
+  QWidget* target = GetDlgItem(MnemonicTarget(m_presenter.State(), id));
   if (target == nullptr) return false;
   target->setFocus(Qt::ShortcutFocusReason);
   return true;
@@ -641,13 +533,13 @@ void CMorvexDlg::dropEvent(QDropEvent* event) {
   if (path.isEmpty() || !AcceptAsCopy(event)) return;
   const bool output =
       GetDlgItem(IDC_OUTPUT_GROUP)->geometry().contains(event->position().toPoint());
-  ChoosePath(output ? IDC_OUTPUT_PATH : IDC_INPUT_PATH, path);
+  m_presenter.OnPathChosen(output ? IDC_OUTPUT_PATH : IDC_INPUT_PATH, path.toStdString());
 }
 
-// Arrow keys and mnemonics go through the model (see MoveInRadioGroup and
-// FocusForMnemonic); leaving the input field hands its path to the model. The path fields take a
-// dropped file as its path, not as the text of its URL, and refuse any other URLs; dragged text
-// they take as usual.
+// Arrow keys and mnemonics go through the presenter's state (see
+// MoveInRadioGroup and FocusForMnemonic); leaving the input field is reported.
+// The path fields take a dropped file as its path, not as the text of its URL,
+// and refuse any other URLs; dragged text they take as usual.
 bool CMorvexDlg::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
   const int id = IdOf(qobject_cast<QWidget*>(watched));
@@ -658,7 +550,7 @@ bool CMorvexDlg::eventFilter(QObject* watched, QEvent* event) {
   if (type == QEvent::Shortcut && qobject_cast<QGroupBox*>(watched) != nullptr) {
     return FocusForMnemonic(id) || QDialog::eventFilter(watched, event);
   }
-  if (type == QEvent::FocusOut && id == IDC_INPUT_PATH) OnInputChanged();
+  if (type == QEvent::FocusOut && id == IDC_INPUT_PATH) m_presenter.OnInputLeft();
   if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop) {
     return QDialog::eventFilter(watched, event);
   }
@@ -672,9 +564,7 @@ bool CMorvexDlg::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   if (AcceptAsCopy(drop) && type == QEvent::Drop) {
-    for (int id : {IDC_INPUT_PATH, IDC_OUTPUT_PATH}) {
-      if (GetDlgItem(id) == watched) ChoosePath(id, path);
-    }
+    m_presenter.OnPathChosen(id, path.toStdString());
   }
   return true;
 }

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QTranslator>
 
-#include "dialog_model.h"
+#include "window_texts.h"
 
 QtTranslations::QtTranslations() = default;
 

@@ -119,7 +119,7 @@ class TestPreviewPane : public QObject {
         qPrintable(QString("option %1 note %2 path %3")
                        .arg(Pane().Shown().picture.option)
                        .arg(int(Pane().Shown().note))
-                       .arg(QString::fromStdString(m_dlg->GetDlgItemText(IDC_INPUT_PATH)))));
+                       .arg(qobject_cast<QLineEdit*>(m_dlg->GetDlgItem(IDC_INPUT_PATH))->text())));
     const QImage image = Pane().grab().toImage();
     const preview::Picture& picture = Pane().Shown().picture;
     const preview::Pixel pier = preview::Project(picture, Pane().width(), Pane().height(), kPier);

@@ -1,0 +1,110 @@
+// A converter window without a toolkit, for the presenter's tests: it keeps
+// what it is shown by control id, records every box, picker and About, answers
+// them from scripts, and keeps posted tasks until the test runs them. And
+// settings kept in memory.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "settings.h"
+#include "view.h"
+
+class FakeView final : public View {
+ public:
+  void SetText(int id, std::string_view text) override { texts[id] = text; }
+  void SetChecked(int id, bool on) override { checked[id] = on; }
+  void SetEnabled(int id, bool on) override { enabled[id] = on; }
+  void ShowTabStops(const std::vector<int>& stops) override { tabStops = stops; }
+  void ShowLanguage(Language language) override { languages.push_back(language); }
+
+  // Records the box; its check box counts as checked from the box numbered
+  // checkBoxCheckedFrom on (from 1; 0 for never).
+  bool ShowMessage(const WindowMessage& message) override {
+    messages.push_back(message);
+    return checkBoxCheckedFrom != 0 && messages.size() >= checkBoxCheckedFrom;
+  }
+  // Answers with the next of questionAnswers; No once they run out.
+  bool AskYesNo(const WindowMessage& question) override {
+    questions.push_back(question);
+    return Next(questionAnswers, false);
+  }
+  // Answers with the next of pickAnswers; cancelled once they run out.
+  std::optional<std::string> PickFile(const FilePick& pick) override {
+    picks.push_back(pick);
+    return Next(pickAnswers, std::optional<std::string>());
+  }
+  void ShowAbout(Language language) override { abouts.push_back(language); }
+
+  void ShowPreviewPane(bool shown) override { paneShown.push_back(shown); }
+  void ShowPicture(preview::Outcome outcome) override { pictures.push_back(std::move(outcome)); }
+  void ShowBusy(bool busy) override { busyShown.push_back(busy); }
+  // From any thread, as a preview worker posts.
+  void Post(std::function<void()> task) override {
+    const std::lock_guard lock(*m_postedMutex);
+    m_posted.push_back(std::move(task));
+  }
+  // The tasks posted so far, taken out to be run.
+  std::vector<std::function<void()>> TakePosted() {
+    const std::lock_guard lock(*m_postedMutex);
+    return std::exchange(m_posted, {});
+  }
+
+  std::string Text(int id) const { return texts.contains(id) ? texts.at(id) : std::string(); }
+  bool Checked(int id) const { return checked.contains(id) && checked.at(id); }
+  bool Enabled(int id) const { return enabled.contains(id) && enabled.at(id); }
+
+  std::map<int, std::string> texts;
+  std::map<int, bool> checked;
+  std::map<int, bool> enabled;
+  std::vector<int> tabStops;
+  std::vector<Language> languages;
+  std::vector<WindowMessage> messages;
+  size_t checkBoxCheckedFrom = 0;
+  std::vector<WindowMessage> questions;
+  std::deque<bool> questionAnswers;
+  std::vector<FilePick> picks;
+  std::deque<std::optional<std::string>> pickAnswers;
+  std::vector<Language> abouts;
+  std::vector<bool> paneShown;
+  std::vector<preview::Outcome> pictures;
+  std::vector<bool> busyShown;
+
+ private:
+  template <typename T>
+  static T Next(std::deque<T>& answers, T otherwise) {
+    if (answers.empty()) return otherwise;
+    T answer = std::move(answers.front());
+    answers.pop_front();
+    return answer;
+  }
+
+  std::unique_ptr<std::mutex> m_postedMutex = std::make_unique<std::mutex>();
+  std::vector<std::function<void()>> m_posted;
+};
+
+// Settings in memory: what Load gives (at first what an empty store gives in
+// an English locale), and every Save.
+class MemorySettings final : public SettingsStore {
+ public:
+  static DialogSettings FirstStart() {
+    return SettingsFromStored([](std::string_view) { return std::optional<std::string>(); },
+                              "en_US");
+  }
+  DialogSettings Load() override { return stored; }
+  void Save(const DialogSettings& settings) override {
+    stored = settings;
+    ++saves;
+  }
+
+  DialogSettings stored = FirstStart();
+  int saves = 0;
+};

@@ -1,0 +1,775 @@
+// The converter window's logic through a recording view: what a start shows,
+// what each thing the user does changes, the boxes and pickers it asks for,
+// and the runs it starts on real files.
+#include "presenter.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "controls.h"
+#include "fake_view.h"
+#include "gdb_builder.h"
+#include "test_fs.h"
+
+namespace {
+
+using runtest::ReadFile;
+using runtest::TempDir;
+using runtest::WriteFile;
+
+// Texts of the controls that the language buttons rewrite: the template's,
+// then in English, Dutch and German.
+struct ControlTexts {
+  int id;
+  std::array<const char*, 4> text;
+};
+const ControlTexts kTexts[] = {
+    {IDC_BROWSE_INPUT, {"Browse...", "Browse...", "Zoek...", "Suchen..."}},
+    {IDC_BROWSE_OUTPUT, {"Browse...", "Browse...", "Zoek...", "Suchen..."}},
+    {IDC_CONVERT, {"Convert", "Convert", "Converteer", "Konvertieren"}},
+    {IDCANCEL, {"Quit", "Quit", "Exit", "Beenden"}},
+    {IDC_INPUT_GROUP, {"Input File", "Input file", "Invoer bestand", "Eingabe-Datei"}},
+    {IDC_OUTPUT_GROUP, {"Output File", "Output file", "Uitvoer bestand", "Ausgabe-Datei"}},
+    {IDC_OPTIONS_GROUP,
+     {"Processing Options", "Processing options", "Verwerkings opties", "Verarbeitungs Optionen"}},
+    {IDC_MAX_VIAS_LABEL,
+     {"For options 5 and 6:\nMaximum number of via points per route (25-1000)",
+      "For options 5 and 6:\nMaximum number of via points per route (25-1000)",
+      "Voor opties 5 en 6:\nMaximum aantal viapunten per route (25-1000)",
+      "Für Optionen 5 und 6:\nMaximale Anzahl der Zwischenpunkte je Route (25-1000)"}},
+    {IDC_LANGUAGE_GROUP, {"Language", "Language", "Taal", "Sprache"}},
+    {IDC_OPTION_1,
+     {"1. Convert routes to tracks with all points", "1. Convert routes to tracks with all points",
+      "1. Converteer routes naar tracks met alle punten",
+      "1. Konvertiere Routen zu Tracks mit allen Punkten"}},
+    {IDC_OPTION_2,
+     {"2. Convert routes to tracks with via points only",
+      "2. Convert routes to tracks with via points only",
+      "2. Converteer routes naar tracks met alleen viapunten",
+      "2. Konvertiere Routen zu Tracks nur mit den Zwischenpunkten"}},
+    {IDC_OPTION_3,
+     {"3. Convert auto-generated route via points to user waypoint vias",
+      "3. Convert auto-generated route via points to user waypoint vias",
+      "3. Converteer automatisch-gegenereerde route viapunten naar gebruikers waypoint vias",
+      "3. Konvertiere automatisch erzeugte Zwischenpunkte zu User-Zwischenpunkten"}},
+    {IDC_OPTION_4,
+     {"4. Convert auto-generated route via points to hidden via points",
+      "4. Convert auto-generated route via points to hidden via points",
+      "4. Converteer automatisch-gegenereerde route viapunten naar verborgen viapunten",
+      "4. Konvertiere automatisch erzeugte Zwischenpunkte zu versteckten Zwischenpunkten"}},
+    {IDC_OPTION_5,
+     {"5. Convert tracks to routes with user waypoint vias",
+      "5. Convert tracks to routes with user waypoint vias",
+      "5. Converteer tracks naar routes met gebruikers waypoint viapunten",
+      "5. Konvertiere Tracks zu Routen mit User-Zwischenpunkten"}},
+    {IDC_OPTION_6,
+     {"6. Convert tracks to routes with hidden via points",
+      "6. Convert tracks to routes with hidden via points",
+      "6. Converteer tracks naar routes met verborgen viapunten",
+      "6. Konvertiere Tracks zu Routen mit versteckten Zwischenpunkten"}},
+    {IDC_ONE_ROUTE,
+     {"Keep each track in one route, with the via points that follow it best",
+      "Keep each track in one route, with the via points that follow it best",
+      "Elke track in één route houden, met de tussenpunten die hem het best volgen",
+      "Jeden Track in einer Route halten, mit den Zwischenpunkten, die ihm am besten folgen"}},
+};
+enum TextColumn : size_t { kTemplate, kEnglish, kDutch, kGerman };
+
+// The language buttons' own labels, which no language changes.
+const std::pair<int, const char*> kFixedTexts[] = {
+    {IDC_LANG_ENGLISH, "English"},
+    {IDC_LANG_DUTCH, "Nederlands"},
+    {IDC_LANG_GERMAN, "Deutsch"},
+    {IDC_LANG_FRENCH, "Français"},
+};
+
+const int kOptionButtons[] = {IDC_OPTION_1, IDC_OPTION_2, IDC_OPTION_3,
+                              IDC_OPTION_4, IDC_OPTION_5, IDC_OPTION_6};
+const int kViaControls[] = {IDC_MAX_VIAS_LABEL, IDC_MAX_VIAS, IDC_ONE_ROUTE};
+
+const std::vector<std::string> kEnglishFilters = {"GDB Files (*.gdb)", "All Files (*.*)"};
+
+// ---- GDB files for the runs ------------------------------------------------
+
+std::string PlainFile() {
+  return gdbtest::GdbFile('l', {});
+}
+
+// A track too long to convert: 10000 distinct points leave no running number
+// for it. Its name is code page 1252, as in a version 'l' file.
+std::string LongTrackRecord(const std::string& name) {
+  gdbtest::Track track(name);
+  for (int32_t i = 0; i < 10000; ++i) track.Point({0x10000000 + i, 0x20000000 + i});
+  return gdbtest::TrackRecord(track);
+}
+
+// A track of 600 points winding about a line: more than one route's vias,
+// and no two via choices follow it equally well.
+std::string WindingTrackFile() {
+  gdbtest::Track track("Bend");
+  for (int32_t i = 0; i < 600; ++i) {
+    track.Point({0x10000000 + i * 1000, 0x20000000 + (i % 40 < 20 ? i % 20 : 20 - i % 20) * 3000});
+  }
+  return gdbtest::GdbFile('l', {gdbtest::TrackRecord(track)});
+}
+
+// ---- The window and its presenter ------------------------------------------
+
+// The settings a start reads: a first start's in an English locale, with these.
+DialogSettings Kept(Language language, int option = 1, const char* vias = "250") {
+  DialogSettings settings = MemorySettings::FirstStart();
+  settings.language = language;
+  settings.option = option;
+  settings.viaText = vias;
+  return settings;
+}
+
+DialogSettings WithOneRouteAndPreview(DialogSettings settings) {
+  settings.oneRoute = true;
+  settings.preview = true;
+  return settings;
+}
+
+class PresenterTest : public ::testing::Test {
+ protected:
+  // A window started on the settings, as a start of the program starts it.
+  void Start(const DialogSettings& settings = MemorySettings::FirstStart()) {
+    presenter.reset();
+    view = FakeView();
+    store.stored = settings;
+    store.saves = 0;
+    presenter.emplace(view, store);
+    presenter->Start();
+  }
+  // Quit, then a start on what it kept.
+  void Restart() {
+    presenter->OnClosing();
+    Start(store.stored);
+  }
+  const WindowState& State() const { return presenter->State(); }
+
+  // A control's text as the window shows it: the last one set, else the
+  // template's; without the mark of its mnemonic.
+  std::string Shown(int id) const {
+    if (view.texts.contains(id)) return WithoutMnemonic(view.Text(id));
+    const ControlTemplate* control = FindControl(id);
+    return control == nullptr ? std::string() : WithoutMnemonic(control->text);
+  }
+  void ExpectTexts(TextColumn column) const {
+    for (const ControlTexts& item : kTexts) {
+      EXPECT_EQ(Shown(item.id), item.text[column]) << "control " << item.id;
+    }
+    for (const auto& [id, text] : kFixedTexts) EXPECT_EQ(Shown(id), text);
+  }
+  // Exactly one button of the group checked: this one.
+  void ExpectChecked(int button) const {
+    for (int id : RadioGroupOf(button)) EXPECT_EQ(view.Checked(id), id == button) << id;
+  }
+  void ExpectViaControlsEnabled(bool enabled) const {
+    for (int id : kViaControls) EXPECT_EQ(view.Enabled(id), enabled) << id;
+  }
+  void Choose(int field, const std::string& path) { presenter->OnPathChosen(field, path); }
+  void Type(int field, const std::string& text) {
+    if (field == IDC_INPUT_PATH) presenter->OnInputEdited(text);
+    if (field == IDC_OUTPUT_PATH) presenter->OnOutputEdited(text);
+    if (field == IDC_MAX_VIAS) presenter->OnViaTextEdited(text);
+    view.texts[field] = text;  // a field shows what is typed into it
+  }
+
+  FakeView view;
+  MemorySettings store;
+  std::optional<Presenter> presenter;
+  TempDir dir;
+  const std::string input = (dir / "in.gdb").string();
+  const std::string output = (dir / "out.gdb").string();
+};
+
+// ---- A start ---------------------------------------------------------------
+
+// Checking raises no click: a start shows the texts, checks and enabled state
+// the clicks would give. English keeps the template's texts.
+TEST_F(PresenterTest, StartShowsTheKeptSettings) {
+  const struct {
+    const char* name;
+    DialogSettings settings;
+    TextColumn texts;
+    int languageButton;
+    int optionButton;
+    bool vias;
+  } cases[] = {
+      {"first start", MemorySettings::FirstStart(), kTemplate, IDC_LANG_ENGLISH, IDC_OPTION_1,
+       false},
+      {"German", Kept(Language::kGerman), kGerman, IDC_LANG_GERMAN, IDC_OPTION_1, false},
+      {"English, option 5", Kept(Language::kEnglish, 5, "731"), kTemplate, IDC_LANG_ENGLISH,
+       IDC_OPTION_5, true},
+      {"Dutch, option 6, one route, preview", WithOneRouteAndPreview(Kept(Language::kDutch, 6)),
+       kDutch, IDC_LANG_DUTCH, IDC_OPTION_6, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Start(c.settings);
+    ExpectTexts(c.texts);
+    ExpectChecked(c.languageButton);
+    ExpectChecked(c.optionButton);
+    ExpectViaControlsEnabled(c.vias);
+    EXPECT_EQ(view.Text(IDC_MAX_VIAS), c.settings.viaText);
+    EXPECT_EQ(view.Checked(IDC_ONE_ROUTE), c.settings.oneRoute);
+    EXPECT_FALSE(view.Enabled(IDC_LANG_FRENCH));
+    EXPECT_TRUE(view.Enabled(IDC_CONVERT));
+    EXPECT_EQ(view.languages, std::vector<Language>{c.settings.language});
+    EXPECT_EQ(view.paneShown, c.settings.preview ? std::vector<bool>{true} : std::vector<bool>{});
+    EXPECT_EQ(Shown(IDC_INPUT_PATH), "");
+    EXPECT_EQ(Shown(IDC_OUTPUT_PATH), "");
+    EXPECT_EQ(view.tabStops, TabStops(State()));
+    EXPECT_TRUE(view.messages.empty());
+  }
+}
+
+// ---- Language and option buttons -------------------------------------------
+
+// The language buttons set every text; what the user entered stays. The
+// fourth button cannot be clicked; should it be, it selects language 4 and
+// changes no text. Any other id changes nothing.
+TEST_F(PresenterTest, LanguageChoicesSetTheirTexts) {
+  const struct {
+    std::vector<int> clicks;
+    Language language;
+    TextColumn texts;
+    int checked;
+  } cases[] = {
+      {{IDC_LANG_ENGLISH}, Language::kEnglish, kEnglish, IDC_LANG_ENGLISH},
+      {{IDC_LANG_DUTCH}, Language::kDutch, kDutch, IDC_LANG_DUTCH},
+      {{IDC_LANG_GERMAN}, Language::kGerman, kGerman, IDC_LANG_GERMAN},
+      {{IDC_LANG_GERMAN, IDC_LANG_GERMAN}, Language::kGerman, kGerman, IDC_LANG_GERMAN},
+      {{IDC_LANG_DUTCH, IDC_LANG_ENGLISH}, Language::kEnglish, kEnglish, IDC_LANG_ENGLISH},
+      {{IDC_LANG_GERMAN, IDC_LANG_DUTCH}, Language::kDutch, kDutch, IDC_LANG_DUTCH},
+      {{IDC_LANG_ENGLISH, IDC_LANG_ENGLISH}, Language::kEnglish, kEnglish, IDC_LANG_ENGLISH},
+      {{IDC_LANG_GERMAN, IDC_LANG_FRENCH}, Language::kFourth, kGerman, IDC_LANG_FRENCH},
+      {{IDC_LANG_GERMAN, IDC_CONVERT}, Language::kGerman, kGerman, IDC_LANG_GERMAN},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.clicks));
+    Start();
+    Type(IDC_INPUT_PATH, "in.gdb");
+    for (int id : c.clicks) presenter->OnLanguageChosen(id);
+    EXPECT_EQ(State().language, c.language);
+    EXPECT_EQ(view.languages.back(), c.language);
+    ExpectTexts(c.texts);
+    ExpectChecked(c.checked);
+    EXPECT_EQ(Shown(IDC_INPUT_PATH), "in.gdb");
+    EXPECT_EQ(Shown(IDC_MAX_VIAS), "250");
+    ExpectChecked(IDC_OPTION_1);
+    ExpectViaControlsEnabled(false);
+  }
+}
+
+// The via-point label and field and the one-route box are for options 5 and
+// 6 only; the via text and the language stay.
+TEST_F(PresenterTest, OptionChoicesEnableTheViaControls) {
+  const struct {
+    std::vector<int> clicks;
+    std::vector<bool> enabledAfter;
+  } cases[] = {
+      {{IDC_OPTION_5}, {true}},
+      {{IDC_OPTION_6}, {true}},
+      {{IDC_OPTION_1, IDC_OPTION_2, IDC_OPTION_3, IDC_OPTION_4}, {false, false, false, false}},
+      {{IDC_OPTION_5, IDC_OPTION_2, IDC_OPTION_6, IDC_OPTION_4, IDC_OPTION_5},
+       {true, false, true, false, true}},
+      {{IDC_OPTION_5, IDC_OPTION_5, IDC_OPTION_3, IDC_OPTION_3}, {true, true, false, false}},
+      {{IDC_OPTION_5, IDC_LANG_DUTCH}, {true, true}},  // no option button: nothing changes
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.clicks));
+    Start();
+    Type(IDC_MAX_VIAS, "731");
+    int checked = IDC_OPTION_1;
+    for (size_t i = 0; i < c.clicks.size(); ++i) {
+      presenter->OnOptionChosen(c.clicks[i]);
+      if (OptionOfButton(c.clicks[i]) != 0) checked = c.clicks[i];
+      ExpectChecked(checked);
+      ExpectViaControlsEnabled(c.enabledAfter[i]);
+      EXPECT_EQ(view.tabStops, TabStops(State()));
+      EXPECT_EQ(Shown(IDC_MAX_VIAS), "731");
+    }
+    ExpectChecked(IDC_LANG_ENGLISH);
+    EXPECT_EQ(State().language, Language::kEnglish);
+  }
+}
+
+// ---- Paths -----------------------------------------------------------------
+
+// Once the input is taken up, the output field suggests a name beside it for
+// what the option makes, and follows the option; a typed output stays, and
+// an emptied one takes suggestions again.
+TEST_F(PresenterTest, OutputSuggestionFollowsTheInputAndTheOption) {
+  const std::string in = "/data/trips/trip.GDB";
+  const std::string suggested = "/data/trips/trip-";
+  enum How { kTypedAndLeft, kBrowsed, kChosen };  // kChosen: dropped, or the start's file
+  for (How how : {kTypedAndLeft, kBrowsed, kChosen}) {
+    SCOPED_TRACE(how);
+    Start();
+    if (how == kTypedAndLeft) {
+      Type(IDC_INPUT_PATH, in);
+      EXPECT_EQ(Shown(IDC_OUTPUT_PATH), "");  // not while typing
+      presenter->OnInputLeft();
+    } else if (how == kBrowsed) {
+      view.pickAnswers.push_back(in);
+      presenter->OnBrowse(IDC_INPUT_PATH);
+    } else {
+      Choose(IDC_INPUT_PATH, in);
+    }
+    EXPECT_EQ(Shown(IDC_INPUT_PATH), in);
+    EXPECT_EQ(Shown(IDC_OUTPUT_PATH), suggested + "tracks.gdb");
+    presenter->OnOptionChosen(IDC_OPTION_4);
+    EXPECT_EQ(Shown(IDC_OUTPUT_PATH), suggested + "vias.gdb");
+    presenter->OnOptionChosen(IDC_OPTION_5);
+    EXPECT_EQ(Shown(IDC_OUTPUT_PATH), suggested + "routes.gdb");
+
+    Type(IDC_OUTPUT_PATH, "mine.gdb");
+    presenter->OnOptionChosen(IDC_OPTION_1);
+    presenter->OnInputLeft();
+    EXPECT_EQ(Shown(IDC_OUTPUT_PATH), "mine.gdb");
+    Type(IDC_OUTPUT_PATH, "");
+    presenter->OnOptionChosen(IDC_OPTION_3);
+    EXPECT_EQ(Shown(IDC_OUTPUT_PATH), suggested + "vias.gdb");
+    EXPECT_TRUE(view.messages.empty());
+  }
+}
+
+// A picker fills its own field, or leaves it when cancelled; its filters
+// speak the window's language.
+TEST_F(PresenterTest, BrowseFillsItsFieldFromThePicker) {
+  const std::string chosen = "/data/trips/alps 2026.gdb";
+  const struct {
+    int field;
+    Language language;
+    std::optional<std::string> answer;
+    std::vector<std::string> filters;
+  } cases[] = {
+      {IDC_INPUT_PATH, Language::kEnglish, chosen, kEnglishFilters},
+      {IDC_INPUT_PATH, Language::kEnglish, std::nullopt, kEnglishFilters},
+      {IDC_OUTPUT_PATH, Language::kEnglish, chosen, kEnglishFilters},
+      {IDC_OUTPUT_PATH, Language::kEnglish, std::nullopt, kEnglishFilters},
+      {IDC_INPUT_PATH, Language::kDutch, chosen, {"GDB bestanden (*.gdb)", "Alle bestanden (*.*)"}},
+      {IDC_OUTPUT_PATH, Language::kGerman, chosen, {"GDB-Dateien (*.gdb)", "Alle Dateien (*.*)"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.field << " " << c.answer.value_or("cancelled"));
+    Start(Kept(c.language));
+    const int other = c.field == IDC_INPUT_PATH ? IDC_OUTPUT_PATH : IDC_INPUT_PATH;
+    Type(c.field, "typed by hand");
+    Type(other, "other.gdb");
+    view.pickAnswers.push_back(c.answer);
+    presenter->OnBrowse(c.field);
+
+    ASSERT_EQ(view.picks.size(), 1u);
+    EXPECT_EQ(view.picks[0].save, c.field == IDC_OUTPUT_PATH);
+    EXPECT_EQ(view.picks[0].filters.nameFilters, c.filters);
+    EXPECT_EQ(view.picks[0].filters.defaultSuffix, "gdb");
+    EXPECT_EQ(Shown(c.field), c.answer.value_or("typed by hand"));
+    EXPECT_EQ(Shown(other), "other.gdb");
+    EXPECT_TRUE(view.messages.empty());
+  }
+  Start();
+  presenter->OnBrowse(IDC_CONVERT);  // no field of a picker
+  EXPECT_TRUE(view.picks.empty());
+}
+
+// A picker opens in the folder of its field's path if that exists, else in
+// the last folder picked or converted in for that field, kept from one start
+// to the next; at first in the picker's own choice.
+TEST_F(PresenterTest, PickersOpenInTheFieldsFolderElseTheLastOne) {
+  TempDir inputs;
+  TempDir outputs;
+  const std::string inFolder = inputs.Path().string();
+  const std::string outFolder = outputs.Path().string();
+  const auto folderOfPick = [this](int field) {
+    view.picks.clear();
+    presenter->OnBrowse(field);
+    return view.picks.at(0).folder;
+  };
+  Start();
+  EXPECT_EQ(folderOfPick(IDC_INPUT_PATH), "");
+  EXPECT_EQ(folderOfPick(IDC_OUTPUT_PATH), "");
+  view.pickAnswers = {(inputs / "in.gdb").string(), (outputs / "out.gdb").string()};
+  presenter->OnBrowse(IDC_INPUT_PATH);
+  presenter->OnBrowse(IDC_OUTPUT_PATH);
+  Restart();
+  ASSERT_EQ(Shown(IDC_INPUT_PATH), "");
+  EXPECT_EQ(folderOfPick(IDC_INPUT_PATH), inFolder);
+  EXPECT_EQ(folderOfPick(IDC_OUTPUT_PATH), outFolder);
+
+  const struct {
+    int field;
+    std::string fieldPath;
+    std::string folder;
+  } cases[] = {
+      {IDC_INPUT_PATH, (outputs / "x.gdb").string(), outFolder},  // the field's path goes first
+      {IDC_INPUT_PATH, (outputs / "gone" / "x.gdb").string(), inFolder},
+      {IDC_INPUT_PATH, "x.gdb", inFolder},
+      {IDC_INPUT_PATH, "  " + (outputs / "x.gdb").string() + " ", outFolder},
+      {IDC_OUTPUT_PATH, (inputs / "x.gdb").string(), inFolder},
+      {IDC_OUTPUT_PATH, "", outFolder},
+  };
+  for (const auto& c : cases) {
+    Type(c.field, c.fieldPath);
+    EXPECT_EQ(folderOfPick(c.field), c.folder) << c.fieldPath;
+  }
+
+  // A Convert keeps its folders too; one gone since gives the picker's choice.
+  Type(IDC_INPUT_PATH, (outputs / "in.gdb").string());
+  Type(IDC_OUTPUT_PATH, (dir / "gone" / "out.gdb").string());
+  presenter->OnConvert();
+  Restart();
+  EXPECT_EQ(folderOfPick(IDC_INPUT_PATH), outFolder);
+  EXPECT_EQ(folderOfPick(IDC_OUTPUT_PATH), "");
+}
+
+// ---- Convert ---------------------------------------------------------------
+
+// Convert asks before it replaces an output file that exists, unless the
+// path is the Save picker's, unchanged; No leaves the file as it was. The
+// output just converted into is not asked about again.
+TEST_F(PresenterTest, ConvertAsksBeforeReplacingAnOutput) {
+  enum How { kTyped, kPicked, kPickedThenEdited };
+  const struct {
+    const char* name;
+    How how;
+    bool exists;
+    bool yes;
+    bool asked;
+  } cases[] = {
+      {"typed, No", kTyped, true, false, true},
+      {"typed, Yes", kTyped, true, true, true},
+      {"typed, new file", kTyped, false, false, false},
+      {"Save picker", kPicked, true, false, false},
+      {"Save picker, then edited, No", kPickedThenEdited, true, false, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(output);
+    WriteFile(input, PlainFile());
+    if (c.exists) WriteFile(output, "old output");
+    Start(Kept(Language::kDutch));
+    Type(IDC_INPUT_PATH, input);
+    if (c.how == kTyped) {
+      Type(IDC_OUTPUT_PATH, output);
+    } else {
+      view.pickAnswers.push_back(c.how == kPicked ? output : output + "x");
+      presenter->OnBrowse(IDC_OUTPUT_PATH);
+      if (c.how == kPickedThenEdited) Type(IDC_OUTPUT_PATH, output);
+    }
+    view.questionAnswers.push_back(c.yes);
+
+    presenter->OnConvert();
+
+    ASSERT_EQ(view.questions.size(), c.asked ? 1u : 0u);
+    if (c.asked) {
+      EXPECT_EQ(view.questions[0].text,
+                "Uitvoer bestand " + output + " bestaat al.\nWilt u het vervangen?");
+      EXPECT_EQ(view.questions[0].title, "Info");
+    }
+    const bool runs = !c.asked || c.yes;
+    EXPECT_EQ(view.messages.size(), runs ? 1u : 0u);
+    EXPECT_EQ(ReadFile(output), runs ? PlainFile() : "old output");
+
+    view.questions.clear();
+    presenter->OnConvert();
+    EXPECT_EQ(view.questions.size(), runs ? 0u : 1u);
+  }
+}
+
+// Runs with the run's messages in the window's language; the window keeps
+// the user's entries and its settings.
+TEST_F(PresenterTest, ConvertRunsAndShowsTheRunsMessages) {
+  struct Box {
+    std::string text;
+    std::string title;
+    MessageStyle style;
+  };
+  const MessageStyle kPlain = MessageStyle::Plain;
+  const MessageStyle kWarn = MessageStyle::Exclamation;
+  const std::string longTrack = gdbtest::GdbFile('l', {LongTrackRecord("Z\xFC"
+                                                                       "rich")});
+  const struct {
+    const char* name;
+    int languageButton;
+    int optionButton;
+    std::string vias;
+    std::string inputBytes;  // empty: no input path
+    std::vector<Box> boxes;
+  } cases[] = {
+      {"English, no input path",
+       IDC_LANG_ENGLISH,
+       IDC_OPTION_1,
+       "250",
+       "",
+       {{"No input file specified", "File error", kWarn}}},
+      {"German, no input path",
+       IDC_LANG_GERMAN,
+       IDC_OPTION_3,
+       "250",
+       "",
+       {{"Keine Eingabe-Datei angegeben", "Datei Fehler", kWarn}}},
+      {"English, completed",
+       IDC_LANG_ENGLISH,
+       IDC_OPTION_1,
+       "250",
+       PlainFile(),
+       {{"GDB file conversion completed\nNothing to convert: the file has no routes.", "Finished",
+         kPlain}}},
+      {"German, via count too small",
+       IDC_LANG_GERMAN,
+       IDC_OPTION_6,
+       "24",
+       PlainFile(),
+       {{"Anzahl der Zwischenpunkte je Route ungültig", "Fehler", kWarn}}},
+      {"Dutch, track skipped",
+       IDC_LANG_DUTCH,
+       IDC_OPTION_5,
+       "250",
+       longTrack,
+       {{"Kan niet meer dan 10000 trackpoints converteren,\ntrack \"Zürich\" overgeslagen.", "Info",
+         kWarn},
+        {"GDB bestandsconversie voltooid\n1 track overgeslagen.", "Klaar", kPlain}}},
+      {"German, track skipped",
+       IDC_LANG_GERMAN,
+       IDC_OPTION_6,
+       "1000",
+       longTrack,
+       {{"Kann nicht mehr als 10000 Trackpunkten konvertieren,\ntrack \"Zürich\" übersprungen.",
+         "Info", kWarn},
+        {"GDB Datei Konvertierung komplett\n1 Track übersprungen.", "Fertig", kPlain}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(output);
+    Start();
+    presenter->OnLanguageChosen(c.languageButton);
+    presenter->OnOptionChosen(c.optionButton);
+    Type(IDC_MAX_VIAS, c.vias);
+    if (!c.inputBytes.empty()) {
+      WriteFile(input, c.inputBytes);
+      Type(IDC_INPUT_PATH, input);
+      Type(IDC_OUTPUT_PATH, output);
+    }
+
+    presenter->OnConvert();
+
+    ASSERT_EQ(view.messages.size(), c.boxes.size());
+    for (size_t i = 0; i < c.boxes.size(); ++i) {
+      EXPECT_EQ(view.messages[i].text, c.boxes[i].text);
+      EXPECT_EQ(view.messages[i].title, c.boxes[i].title);
+      EXPECT_EQ(view.messages[i].style, c.boxes[i].style);
+    }
+    EXPECT_EQ(view.busyShown, (std::vector<bool>{true, false}));
+    EXPECT_EQ(Shown(IDC_INPUT_PATH), c.inputBytes.empty() ? "" : input);
+    ExpectChecked(c.optionButton);
+    EXPECT_EQ(store.saves, 1);
+    EXPECT_EQ(store.stored.option, OptionOfButton(c.optionButton));
+    if (c.boxes.back().title == "Finished") {
+      EXPECT_EQ(ReadFile(output), c.inputBytes);
+    }
+  }
+}
+
+// The via text goes to the run as typed, without the white space around it;
+// the run takes 25 to 1000 for option 5, and nothing that only a wrap past
+// 32 bits would make a number.
+TEST_F(PresenterTest, ViaTextReachesTheRunTrimmed) {
+  const struct {
+    const char* typed;
+    bool accepted;
+  } cases[] = {
+      {"250", true},         {" 731\t", true},      {"0025", true},        {"", false},
+      {"4294967295", false}, {"4294967296", false}, {"4294967321", false},  // would wrap to 25
+      {"12a", false},        {"-25", false},        {"1 2", false},
+  };
+  WriteFile(input, PlainFile());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    std::filesystem::remove(output);
+    Start(Kept(Language::kEnglish, 5));
+    Type(IDC_INPUT_PATH, input);
+    Type(IDC_OUTPUT_PATH, output);
+    Type(IDC_MAX_VIAS, c.typed);
+    presenter->OnConvert();
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].title, c.accepted ? "Finished" : "Error");
+    if (!c.accepted) {
+      EXPECT_EQ(view.messages[0].text, "Number of via points per route invalid");
+    }
+  }
+}
+
+// Checking the second "Info" box's check box hides the other three; the
+// completion box counts them, and the next run shows its boxes again.
+TEST_F(PresenterTest, CheckBoxSilencesTheRestOfTheRun) {
+  std::vector<std::string> records;
+  for (const char* name : {"A", "B", "C", "D", "E"}) records.push_back(LongTrackRecord(name));
+  WriteFile(input, gdbtest::GdbFile('l', records));
+  Start(Kept(Language::kEnglish, 5));
+  Type(IDC_INPUT_PATH, input);
+  Type(IDC_OUTPUT_PATH, output);
+  view.checkBoxCheckedFrom = 2;
+
+  presenter->OnConvert();
+
+  const std::string checkBox = "Show no more messages for this conversion";
+  ASSERT_EQ(view.messages.size(), 3u);
+  EXPECT_NE(view.messages[1].text.find("\"B\""), std::string::npos);
+  EXPECT_EQ(view.messages[0].checkBoxText, checkBox);
+  EXPECT_EQ(view.messages[1].checkBoxText, checkBox);
+  EXPECT_EQ(view.messages[2].title, "Finished");
+  EXPECT_TRUE(view.messages[2].text.ends_with("skipped.\n3 more messages were not shown."))
+      << view.messages[2].text;
+  EXPECT_EQ(view.messages[2].checkBoxText, "");
+
+  view.messages.clear();
+  view.checkBoxCheckedFrom = 0;
+  presenter->OnConvert();
+  ASSERT_EQ(view.messages.size(), 6u);
+  EXPECT_EQ(view.messages[5].text.find("not shown"), std::string::npos);
+}
+
+// The one-route box stays checked through options 1 to 4; with option 5 it
+// converts as a run of one route per track does, and it comes back checked
+// at the next start.
+TEST_F(PresenterTest, OneRouteReachesTheRunAndIsKept) {
+  WriteFile(input, WindingTrackFile());
+  const auto optionFiveOutput = [this](bool oneRoute) {
+    DialogSettings settings = Kept(Language::kEnglish, 5);
+    settings.oneRoute = oneRoute;
+    Start(settings);
+    Type(IDC_INPUT_PATH, input);
+    Type(IDC_OUTPUT_PATH, output);
+    presenter->OnConvert();
+    return ReadFile(output);
+  };
+  const std::string several = optionFiveOutput(false);
+  Start();
+  EXPECT_FALSE(view.Checked(IDC_ONE_ROUTE));
+  presenter->OnOptionChosen(IDC_OPTION_5);
+  presenter->OnOneRouteToggled(true);
+  for (int option : {IDC_OPTION_1, IDC_OPTION_2, IDC_OPTION_3, IDC_OPTION_4, IDC_OPTION_5}) {
+    presenter->OnOptionChosen(option);
+  }
+  Type(IDC_INPUT_PATH, input);
+  Type(IDC_OUTPUT_PATH, output);
+  std::filesystem::remove(output);
+  presenter->OnConvert();
+  const std::string oneRoute = ReadFile(output);
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_FALSE(oneRoute.empty());
+  EXPECT_NE(oneRoute, several);
+
+  Restart();
+  EXPECT_TRUE(view.Checked(IDC_ONE_ROUTE));
+  EXPECT_TRUE(view.Enabled(IDC_ONE_ROUTE));
+  std::filesystem::remove(output);
+  EXPECT_EQ(optionFiveOutput(true), oneRoute);
+}
+
+// ---- Settings, About, the preview ------------------------------------------
+
+// Closing keeps the language, option, via text (trimmed), one-route box,
+// the folders and the pane.
+TEST_F(PresenterTest, ClosingKeepsTheSettings) {
+  TempDir picked;
+  Start();
+  presenter->OnLanguageChosen(IDC_LANG_GERMAN);
+  presenter->OnOptionChosen(IDC_OPTION_6);
+  Type(IDC_MAX_VIAS, " 500 ");
+  presenter->OnOneRouteToggled(true);
+  view.pickAnswers.push_back((picked / "in.gdb").string());
+  presenter->OnBrowse(IDC_INPUT_PATH);
+  presenter->OnPreviewClicked();
+  presenter->StopPreview();
+  EXPECT_EQ(store.saves, 0);
+
+  presenter->OnClosing();
+
+  EXPECT_EQ(store.saves, 1);
+  EXPECT_EQ(store.stored.language, Language::kGerman);
+  EXPECT_EQ(store.stored.option, 6);
+  EXPECT_EQ(store.stored.viaText, "500");
+  EXPECT_TRUE(store.stored.oneRoute);
+  EXPECT_EQ(store.stored.inputFolder, picked.Path().string());
+  EXPECT_EQ(store.stored.outputFolder, "");
+  EXPECT_TRUE(store.stored.preview);
+}
+
+TEST_F(PresenterTest, AboutSpeaksTheWindowsLanguage) {
+  Start(Kept(Language::kDutch));
+  presenter->OnAbout();
+  EXPECT_EQ(view.abouts, std::vector<Language>{Language::kDutch});
+}
+
+// The pane shows a picture of what the controls say, made away from the
+// window's thread and handed over through a posted task; none once stopped.
+TEST_F(PresenterTest, PreviewShowsAPictureOfTheInput) {
+  const auto runPosted = [this](std::chrono::seconds wait) {
+    const auto until = std::chrono::steady_clock::now() + wait;
+    while (std::chrono::steady_clock::now() < until && view.pictures.empty()) {
+      for (const auto& task : view.TakePosted()) task();
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  };
+  WriteFile(input, WindingTrackFile());
+  Start();
+  Choose(IDC_INPUT_PATH, input);
+  presenter->OnOptionChosen(IDC_OPTION_5);
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_TRUE(view.TakePosted().empty());  // no pane, no picture
+
+  presenter->OnPreviewClicked();
+  EXPECT_EQ(view.paneShown, std::vector<bool>{true});
+  runPosted(std::chrono::seconds(30));
+  ASSERT_EQ(view.pictures.size(), 1u);
+  EXPECT_EQ(view.pictures[0].note, preview::Note::None);
+  EXPECT_EQ(view.pictures[0].picture.option, 5);
+  EXPECT_EQ(view.pictures[0].picture.input.tracks.size(), 1u);
+
+  presenter->OnPreviewClicked();
+  EXPECT_EQ(view.paneShown, (std::vector<bool>{true, false}));
+  presenter->OnPreviewClicked();
+  presenter->StopPreview();
+  for (const auto& task : view.TakePosted()) task();
+  EXPECT_EQ(view.pictures.size(), 1u);
+}
+
+// ---- Run messages in a window ----------------------------------------------
+
+// The run's texts are UTF-8; controls, the marks of a name's unsafe
+// characters and bytes that are no character show as U+FFFD.
+TEST(ForWindow, RunTextsBecomeValidText) {
+  const struct {
+    std::string bytes;
+    std::string shown;
+  } cases[] = {
+      {"Anzahl ung\xC3\xBCltig", "Anzahl ungültig"},
+      {"track \"Z\xFCrich\" skipped.", "track \"Z\uFFFDrich\" skipped."},
+      {"\"Z\xFCrich\" \xC3\xBC"
+       "bersprungen.",
+       "\"Z\uFFFDrich\" übersprungen."},
+      {"\x80 \x96 \x9F", "\uFFFD \uFFFD \uFFFD"},
+      {"ab\xC3", "ab\uFFFD"},
+      {"\xED\xA0\x80", "\uFFFD\uFFFD\uFFFD"},
+      {"a\x1B[2J\nb \xF8\x87", "a\uFFFD[2J\nb \uFFFD"},  // the line break kept
+  };
+  for (const auto& c : cases) {
+    const WindowMessage message = ForWindow(c.bytes, "Info", MessageStyle::Exclamation);
+    EXPECT_EQ(message.text, c.shown);
+    EXPECT_EQ(message.title, "Info");
+    EXPECT_EQ(message.style, MessageStyle::Exclamation);
+  }
+}
+
+}  // namespace
