@@ -41,6 +41,7 @@ void Presenter::OnInputEdited(std::string_view text) {
 }
 
 void Presenter::OnInputLeft() {
+  m_state.takenInput = m_state.inputPath;
   SuggestOutput();
   RequestPreview();
 }
@@ -100,7 +101,7 @@ std::string Presenter::PickerFolder(int field) const {
 // new one; any other text is the user's and stays.
 void Presenter::SuggestOutput() {
   if (!m_state.outputPath.empty() && m_state.outputPath != m_state.lastSuggestion) return;
-  m_state.lastSuggestion = SuggestedOutputPath(m_state.inputPath, m_state.option);
+  m_state.lastSuggestion = SuggestedOutputPath(m_state.takenInput, m_state.option);
   if (m_state.lastSuggestion != m_state.outputPath) {
     ShowPath(IDC_OUTPUT_PATH, m_state.lastSuggestion);
   }

@@ -28,6 +28,9 @@ struct WindowState {
   std::string outputFolder;
   std::string agreedOutput;    // the output the user agreed to replace; empty for none
   std::string lastSuggestion;  // the output name last suggested
+  // The input as last taken up (its field left, or a path chosen): what the
+  // suggestion follows.
+  std::string takenInput;
 };
 
 // The buttons the window shows checked, by id.

@@ -341,6 +341,16 @@ TEST_F(PresenterTest, OutputSuggestionFollowsTheInputAndTheOption) {
     EXPECT_EQ(Shown(IDC_OUTPUT_PATH), suggested + "vias.gdb");
     EXPECT_TRUE(view.messages.empty());
   }
+  // The suggestion goes with the input, and follows a name without extension;
+  // an input typed but not yet left is not taken up.
+  Type(IDC_INPUT_PATH, "");
+  presenter->OnInputLeft();
+  EXPECT_EQ(Shown(IDC_OUTPUT_PATH), "");
+  Type(IDC_INPUT_PATH, "/data/run");
+  presenter->OnOptionChosen(IDC_OPTION_6);
+  EXPECT_EQ(Shown(IDC_OUTPUT_PATH), "");
+  presenter->OnInputLeft();
+  EXPECT_EQ(Shown(IDC_OUTPUT_PATH), "/data/run-routes.gdb");
 }
 
 // A picker fills its own field, or leaves it when cancelled; its filters
@@ -743,33 +753,6 @@ TEST_F(PresenterTest, PreviewShowsAPictureOfTheInput) {
   presenter->StopPreview();
   for (const auto& task : view.TakePosted()) task();
   EXPECT_EQ(view.pictures.size(), 1u);
-}
-
-// ---- Run messages in a window ----------------------------------------------
-
-// The run's texts are UTF-8; controls, the marks of a name's unsafe
-// characters and bytes that are no character show as U+FFFD.
-TEST(ForWindow, RunTextsBecomeValidText) {
-  const struct {
-    std::string bytes;
-    std::string shown;
-  } cases[] = {
-      {"Anzahl ung\xC3\xBCltig", "Anzahl ungültig"},
-      {"track \"Z\xFCrich\" skipped.", "track \"Z\uFFFDrich\" skipped."},
-      {"\"Z\xFCrich\" \xC3\xBC"
-       "bersprungen.",
-       "\"Z\uFFFDrich\" übersprungen."},
-      {"\x80 \x96 \x9F", "\uFFFD \uFFFD \uFFFD"},
-      {"ab\xC3", "ab\uFFFD"},
-      {"\xED\xA0\x80", "\uFFFD\uFFFD\uFFFD"},
-      {"a\x1B[2J\nb \xF8\x87", "a\uFFFD[2J\nb \uFFFD"},  // the line break kept
-  };
-  for (const auto& c : cases) {
-    const WindowMessage message = ForWindow(c.bytes, "Info", MessageStyle::Exclamation);
-    EXPECT_EQ(message.text, c.shown);
-    EXPECT_EQ(message.title, "Info");
-    EXPECT_EQ(message.style, MessageStyle::Exclamation);
-  }
 }
 
 }  // namespace

@@ -299,6 +299,17 @@ TEST(WindowLogic, RunMessagesReachTheWindowFitForIt) {
       // A reason's line: the break stays, a control in the path does not.
       {"Cannot open input file\n/tmp/a\x01z.gdb: the file does not exist",
        "Cannot open input file\n/tmp/a\uFFFDz.gdb: the file does not exist"},
+      // The run's texts are UTF-8; the marks of a name's unsafe characters and
+      // bytes that are no character show as U+FFFD.
+      {"Anzahl ung\xC3\xBCltig", "Anzahl ungültig"},
+      {"track \"Z\xFCrich\" skipped.", "track \"Z\uFFFDrich\" skipped."},
+      {"\"Z\xFCrich\" \xC3\xBC"
+       "bersprungen.",
+       "\"Z\uFFFDrich\" übersprungen."},
+      {"\x80 \x96 \x9F", "\uFFFD \uFFFD \uFFFD"},
+      {"ab\xC3", "ab\uFFFD"},
+      {"\xED\xA0\x80", "\uFFFD\uFFFD\uFFFD"},
+      {"a\x1B[2J\nb \xF8\x87", "a\uFFFD[2J\nb \uFFFD"},
   };
   std::vector<WindowMessage> shown;
   WindowReporter reporter([&shown](const WindowMessage& message) {
