@@ -641,8 +641,8 @@ RunRequest DialogModel::Request(std::string inputPath, std::string outputPath,
   RunRequest request;
   request.inputPath = std::move(inputPath);
   request.outputPath = std::move(outputPath);
-  request.option = m_option;
-  request.viaText = std::string(Trimmed(viaText));
+  request.mode = ModeForOption(m_option);
+  request.viaCount = ViaCountOf(Trimmed(viaText));
   // The box stays checked while another option is chosen; only a run that
   // makes routes of tracks takes it.
   request.oneRoute = m_oneRoute && IsTrackToRoute(ModeForOption(m_option));

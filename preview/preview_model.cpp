@@ -96,15 +96,15 @@ class StopWhen final : public RecordObserver {
   const std::function<bool()>& stale_;
 };
 
-// Options 5 and 6 read the via field as a run does, and a text the run
-// refuses makes no output.
-bool RefusesViaText(const RunRequest& request) {
-  return IsTrackToRoute(ModeForOption(request.option)) && !ViaCountOf(request.viaText);
+// A mode that makes routes of tracks takes the via count as a run does, and
+// makes no output without one.
+bool LacksViaCount(const RunRequest& request) {
+  return IsTrackToRoute(request.mode) && !request.viaCount;
 }
 
-// The waypoints and route vias whose class byte the option changed.
+// The waypoints and route vias whose class byte the mode changed.
 void MarkReclassified(Picture& picture) {
-  if (picture.option != 3 && picture.option != 4) return;
+  if (!IsReclassifying(picture.mode)) return;
   const Geometry& in = picture.input;
   const Geometry& out = picture.output;
   for (size_t i = 0; i < in.waypoints.size() && i < out.waypoints.size(); ++i) {
@@ -126,13 +126,13 @@ void MarkReclassified(Picture& picture) {
 Picture MakePictureUnless(const std::string& inputBytes, const RunRequest& request,
                           const std::function<bool()>& stale) {
   Picture picture;
-  picture.option = request.option >= 1 && request.option <= 6 ? request.option : 1;
+  picture.mode = request.mode;
   picture.input = ReadGeometry(inputBytes);
-  if (!picture.input.gdb || RefusesViaText(request) || (stale && stale())) return picture;
+  if (!picture.input.gdb || LacksViaCount(request) || (stale && stale())) return picture;
   ConversionSettings settings;
   settings.language = request.language;
-  if (IsTrackToRoute(ModeForOption(picture.option))) {
-    settings.maxViasPerRoute = *ViaCountOf(request.viaText);
+  if (IsTrackToRoute(request.mode)) {
+    settings.maxViasPerRoute = *request.viaCount;
     settings.oneRoute = request.oneRoute;
   }
   StringOutputStream output;
@@ -140,7 +140,7 @@ Picture MakePictureUnless(const std::string& inputBytes, const RunRequest& reque
     ConversionStatePtr state = NewConversionState();
     MemoryInputStream input(inputBytes);
     StopWhen observer(stale);
-    ConvertGdb(*state, settings, input, output, ModeForOption(picture.option), &observer);
+    ConvertGdb(*state, settings, input, output, request.mode, &observer);
   }
   picture.output = ReadGeometry(output.Bytes());
   MarkReclassified(picture);
@@ -162,16 +162,16 @@ size_t HashOf(const Path& path) {
   return static_cast<size_t>(hash);
 }
 
-// The paths an option makes: the tracks of options 1 and 2, the routes of
-// the others, less those the input already had as they are (each input path
-// accounts for one output path). By hash, so that a file of many paths costs
-// no more than reading it.
+// The paths a mode makes: the tracks of the modes that make tracks of routes,
+// the routes of the others, less those the input already had as they are
+// (each input path accounts for one output path). By hash, so that a file of
+// many paths costs no more than reading it.
 std::vector<const Path*> MadePaths(const Picture& picture) {
-  const bool tracks = picture.option <= 2;
+  const bool tracks = IsRouteToTrack(picture.mode);
   const std::vector<Path>& before = tracks ? picture.input.tracks : picture.input.routes;
   const std::vector<Path>& after = tracks ? picture.output.tracks : picture.output.routes;
   std::vector<const Path*> made;
-  if (picture.option == 3 || picture.option == 4) {
+  if (IsReclassifying(picture.mode)) {
     for (const Path& path : after) made.push_back(&path);
     return made;
   }
@@ -438,7 +438,7 @@ std::optional<Geometry> ReadGeometryOfFile(const std::string& path,
 // Convert without being converted a second time.
 Outcome OutcomeOfWrittenFiles(const RunRequest& request, const std::function<bool()>& stale) {
   Outcome outcome;
-  outcome.picture.option = request.option >= 1 && request.option <= 6 ? request.option : 1;
+  outcome.picture.mode = request.mode;
   std::optional<Geometry> input = ReadGeometryOfFile(request.inputPath, stale);
   if (!input) {
     outcome.note = Note::NotReadable;
@@ -459,7 +459,7 @@ Outcome OutcomeOfWrittenFiles(const RunRequest& request, const std::function<boo
 Outcome MakeOutcomeUnless(const RunRequest& request, bool allowLarge,
                           const std::function<bool()>& stale) {
   Outcome outcome;
-  outcome.picture.option = request.option;
+  outcome.picture.mode = request.mode;
   if (request.inputPath.empty()) {
     outcome.note = Note::NoInput;
     return outcome;
@@ -503,7 +503,7 @@ Outcome MakeOutcomeUnless(const RunRequest& request, bool allowLarge,
   outcome.picture = MakePictureUnless(bytes, request, stale);
   if (!outcome.picture.input.gdb) {
     outcome.note = Note::NotGdb;
-  } else if (RefusesViaText(request)) {
+  } else if (LacksViaCount(request)) {
     outcome.note = Note::ViaCountInvalid;
   }
   return outcome;

@@ -1,4 +1,4 @@
-// The picture of a GDB file and of what an option makes of it, without a
+// The picture of a GDB file and of what a mode makes of it, without a
 // toolkit. The input is read, and converted into memory, by the engine's own
 // walks (ReadShapes, ConvertGdb); the places are projected onto a plane
 // (equirectangular, the longitude scaled by the cosine of the middle
@@ -55,12 +55,12 @@ Geometry ReadGeometry(const std::string& bytes);
 // stop, when given, can end the reading after any record.
 Geometry ReadGeometry(InputStream& input, RecordObserver* stop = nullptr);
 
-// The input, what the request's option makes of it, and the via points that
-// option 3 or 4 gives another class.
+// The input, what the request's mode makes of it, and the via points that a
+// reclassifying mode gives another class.
 struct Picture {
   Geometry input;
   Geometry output;
-  int option = 1;
+  ConversionMode mode = ConversionMode::kRoutesToTracksAllPoints;
   std::vector<Place> reclassified;
 };
 
@@ -68,10 +68,10 @@ Picture MakePicture(const std::string& inputBytes, const RunRequest& request);
 
 enum class Role {
   InputLine,     // a route or track of the input, grey beneath
-  OutputLine,    // a route or track the option makes
+  OutputLine,    // a route or track the mode makes
   Via,           // a via point of an output route (a dot)
   Waypoint,      // a waypoint of the input (a small dot)
-  Reclassified,  // a via point whose class the option changes (a ring)
+  Reclassified,  // a via point whose class the mode changes (a ring)
   ScaleBar,      // the bar and its end ticks
   NorthArrow,    // the arrow's shaft and head
   Label,         // the scale bar's length and the "N", text at points[0] (its baseline's left end)
@@ -98,8 +98,8 @@ inline constexpr size_t kMostLinePoints = 4000;
 // Inputs of this size or more are drawn only on request, after Convert.
 inline constexpr uint64_t kLargeInput = 50ull * 1024 * 1024;
 
-// Why there is no picture, or why it is not whole. ViaCountInvalid: options
-// 5 and 6 with a via text a run refuses; the input is shown alone.
+// Why there is no picture, or why it is not whole. ViaCountInvalid: a mode
+// that makes routes of tracks without a via count; the input is shown alone.
 enum class Note { None, NoInput, NotReadable, NotGdb, Damaged, Large, ViaCountInvalid };
 std::string NoteText(Note note, Language language);
 

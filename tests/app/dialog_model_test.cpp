@@ -244,11 +244,12 @@ TEST(DialogModel, RequestCarriesTheStateAndTheTrimmedViaText) {
       {"250", "250"},
       {" 731\t", "731"},
       {"", ""},
-      {"1 2", "1 2"},
+      {"10 0", "10 0"},
       {"\u00A0"
        "40\u3000",
        "40"},
       {"\r\n", ""},
+      {"\r\n30\r\n", "30"},
   };
   DialogModel model;
   model.CheckOption(IDC_OPTION_6);
@@ -257,8 +258,8 @@ TEST(DialogModel, RequestCarriesTheStateAndTheTrimmedViaText) {
     const RunRequest request = model.Request("in.gdb", "out.gdb", c.typed);
     EXPECT_EQ(request.inputPath, "in.gdb");
     EXPECT_EQ(request.outputPath, "out.gdb");
-    EXPECT_EQ(request.option, 6);
-    EXPECT_EQ(request.viaText, c.read) << c.typed;
+    EXPECT_EQ(request.mode, ModeForOption(6));
+    EXPECT_EQ(request.viaCount, ViaCountOf(c.read)) << c.typed;
     EXPECT_EQ(request.language, Language::kGerman);
     EXPECT_EQ(request.trace, nullptr);
   }

@@ -185,7 +185,7 @@ QByteArray OptionFiveOutput(const QString& input, const QString& output, bool on
   RunRequest request;
   request.inputPath = input.toStdString();
   request.outputPath = output.toStdString();
-  request.option = 5;
+  request.mode = ModeForOption(5);
   request.oneRoute = oneRoute;
   RunConversion(request, quiet);
   return ReadFile(output);

@@ -49,11 +49,10 @@ std::vector<const Shape*> Of(const std::vector<Shape>& shapes, Role role) {
   return found;
 }
 
-preview::Picture ExamplePicture(int option, bool oneRoute = false, std::string via = "250") {
+preview::Picture ExamplePicture(int option, bool oneRoute = false) {
   RunRequest request;
-  request.option = option;
+  request.mode = ModeForOption(option);
   request.oneRoute = oneRoute;
-  request.viaText = std::move(via);
   return preview::MakePicture(ReadFile(ExampleGdb()), request);
 }
 
@@ -126,7 +125,7 @@ TEST(PreviewModel, OptionsThreeAndFourMarkTheViasThatChangeClass) {
                    'l')});
   for (int option = 1; option <= 4; ++option) {
     RunRequest request;
-    request.option = option;
+    request.mode = ModeForOption(option);
     const preview::Picture picture = preview::MakePicture(file, request);
     // Option 3 makes A and C user vias; option 4 leaves C's class 12 as it is.
     const size_t want = option == 3 ? 2 : option == 4 ? 1 : 0;
@@ -152,7 +151,7 @@ TEST(PreviewModel, LongLinesAreThinnedToTheirPixels) {
     dense.Point({i, i});
   }
   RunRequest request;
-  request.option = 1;
+  request.mode = ModeForOption(1);
   const preview::Picture picture =
       preview::MakePicture(GdbFile('l', {TrackRecord(zigzag), TrackRecord(dense)}), request);
   const auto shapes = preview::Layout(picture, kWidth, kHeight, Language::kEnglish);
@@ -277,7 +276,7 @@ TEST(PreviewModel, TrackCutInItsHeaderIsNotDrawn) {
   }
 }
 
-TEST(PreviewModel, ViaTextsTheRunRefusesMakeNoOutput) {
+TEST(PreviewModel, ViaCountsTheRunRefusesMakeNoOutput) {
   struct Case {
     int option;
     const char* via;
@@ -291,8 +290,8 @@ TEST(PreviewModel, ViaTextsTheRunRefusesMakeNoOutput) {
     SCOPED_TRACE("option " + std::to_string(c.option) + " via '" + c.via + "'");
     RunRequest request;
     request.inputPath = ExampleGdb().string();
-    request.option = c.option;
-    request.viaText = c.via;
+    request.mode = ModeForOption(c.option);
+    request.viaCount = ViaCountOf(c.via);
     request.language = Language::kGerman;
     const preview::Outcome outcome = preview::MakeOutcome(request, false);
     EXPECT_EQ(outcome.note, c.output ? preview::Note::None : preview::Note::ViaCountInvalid);
@@ -356,7 +355,7 @@ TEST(PreviewWorker, KeepsOnlyTheNewestRequest) {
   RunRequest request;
   request.inputPath = ExampleGdb().string();
   for (int option = 1; option <= 6; ++option) {
-    request.option = option;
+    request.mode = ModeForOption(option);
     worker.Request(request, false);
   }
   for (;;) {
@@ -366,11 +365,10 @@ TEST(PreviewWorker, KeepsOnlyTheNewestRequest) {
       --readyCalls;
     }
     const std::optional<preview::Outcome> outcome = worker.Take();
-    if (outcome && outcome->picture.option == 6) {
+    if (outcome && outcome->picture.mode == ModeForOption(6)) {
       EXPECT_EQ(outcome->picture.output.routes.size(), 3u);  // the example's two and the loop's
       break;
     }
-    ASSERT_TRUE(!outcome || outcome->picture.option < 6);
   }
 }
 

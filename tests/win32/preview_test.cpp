@@ -157,7 +157,7 @@ TEST_F(PreviewPane, DrawsWhatTheOptionMakesAndFollowsAnotherOption) {
     window.Click(IDC_OPTION_1 + c.option - 1);
     RunRequest request;
     request.inputPath = example;
-    request.option = c.option;
+    request.mode = ModeForOption(c.option);
     Image image;
     const bool shown = window.Shows(
         request,
@@ -196,8 +196,8 @@ TEST_F(PreviewPane, FollowsTheOneRouteBox) {
   window.Type(IDC_MAX_VIAS, L"25");
   RunRequest request;
   request.inputPath = Utf8FromWide(input);
-  request.option = 5;
-  request.viaText = "25";
+  request.mode = ModeForOption(5);
+  request.viaCount = ViaCountOf("25");
   request.oneRoute = true;
   // A track point far from every via of the one route.
   const auto away = [](const Image& shot, const preview::Picture& oneRoute) {
