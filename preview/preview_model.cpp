@@ -98,7 +98,7 @@ class StopWhen final : public RecordObserver {
 
 // A mode that makes routes of tracks takes the via count as a run does, and
 // makes no output without one.
-bool LacksViaCount(const RunRequest& request) {
+bool LacksViaCount(const Request& request) {
   return IsTrackToRoute(request.mode) && !request.viaCount;
 }
 
@@ -123,7 +123,7 @@ void MarkReclassified(Picture& picture) {
   }
 }
 
-Picture MakePictureUnless(const std::string& inputBytes, const RunRequest& request,
+Picture MakePictureUnless(const std::string& inputBytes, const Request& request,
                           const std::function<bool()>& stale) {
   Picture picture;
   picture.mode = request.mode;
@@ -340,7 +340,7 @@ Geometry ReadGeometry(InputStream& input, RecordObserver* stop) {
   return geometry;
 }
 
-Picture MakePicture(const std::string& inputBytes, const RunRequest& request) {
+Picture MakePicture(const std::string& inputBytes, const Request& request) {
   return MakePictureUnless(inputBytes, request, {});
 }
 
@@ -436,7 +436,8 @@ std::optional<Geometry> ReadGeometryOfFile(const std::string& path,
 // The input and the output a run wrote, each read from its file as it stands
 // and never held whole, so that an input of any size is pictured after
 // Convert without being converted a second time.
-Outcome OutcomeOfWrittenFiles(const RunRequest& request, const std::function<bool()>& stale) {
+Outcome OutcomeOfWrittenFiles(const Request& request, const std::string& outputPath,
+                              const std::function<bool()>& stale) {
   Outcome outcome;
   outcome.picture.mode = request.mode;
   std::optional<Geometry> input = ReadGeometryOfFile(request.inputPath, stale);
@@ -449,22 +450,25 @@ Outcome OutcomeOfWrittenFiles(const RunRequest& request, const std::function<boo
     outcome.note = Note::NotGdb;
     return outcome;
   }
-  if (std::optional<Geometry> output = ReadGeometryOfFile(request.outputPath, stale)) {
+  if (std::optional<Geometry> output = ReadGeometryOfFile(outputPath, stale)) {
     outcome.picture.output = std::move(*output);
   }
   MarkReclassified(outcome.picture);
   return outcome;
 }
 
-Outcome MakeOutcomeUnless(const RunRequest& request, bool allowLarge,
-                          const std::function<bool()>& stale) {
+Outcome MakeOutcomeUnless(const Request& request, const std::function<bool()>& stale) {
   Outcome outcome;
   outcome.picture.mode = request.mode;
   if (request.inputPath.empty()) {
     outcome.note = Note::NoInput;
     return outcome;
   }
-  if (allowLarge && !request.outputPath.empty()) return OutcomeOfWrittenFiles(request, stale);
+  // After Convert the input is pictured whatever its size.
+  const bool allowLarge = request.convertedInto.has_value();
+  if (allowLarge && !request.convertedInto->empty()) {
+    return OutcomeOfWrittenFiles(request, *request.convertedInto, stale);
+  }
   const int fd = fileio::OpenForReading(request.inputPath);
   if (fd < 0) {
     outcome.note = Note::NotReadable;
@@ -511,8 +515,8 @@ Outcome MakeOutcomeUnless(const RunRequest& request, bool allowLarge,
 
 }  // namespace
 
-Outcome MakeOutcome(const RunRequest& request, bool allowLarge) {
-  return MakeOutcomeUnless(request, allowLarge, {});
+Outcome MakeOutcome(const Request& request) {
+  return MakeOutcomeUnless(request, {});
 }
 
 void ShownPicture::Set(Outcome outcome) {
@@ -541,11 +545,10 @@ Worker::~Worker() {
   thread_.join();
 }
 
-void Worker::Request(const RunRequest& request, bool allowLarge) {
+void Worker::Ask(const Request& request) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    pending_.emplace(request, allowLarge);
-    pending_->first.trace = nullptr;
+    pending_ = request;
     ++requested_;
   }
   wake_.notify_all();
@@ -563,7 +566,7 @@ void Worker::Run() {
   for (;;) {
     wake_.wait(lock, [this] { return stopping_ || pending_.has_value(); });
     if (stopping_) return;
-    const auto [request, allowLarge] = std::move(*pending_);
+    const Request request = std::move(*pending_);
     pending_.reset();
     const uint64_t generation = requested_;
     lock.unlock();
@@ -571,7 +574,7 @@ void Worker::Run() {
       std::lock_guard<std::mutex> check(mutex_);
       return stopping_ || requested_ != generation;
     };
-    Outcome outcome = MakeOutcomeUnless(request, allowLarge, stale);
+    Outcome outcome = MakeOutcomeUnless(request, stale);
     lock.lock();
     if (stopping_) return;
     if (requested_ != generation) continue;

@@ -501,10 +501,14 @@ void CMorvexDlg::RequestPreview(const std::optional<std::string>& convertedInto)
     });
   }
   m_model.CheckOption(GetCheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6));
-  m_previewWorker->Request(
-      m_model.Request(GetDlgItemText(IDC_INPUT_PATH), convertedInto.value_or(std::string()),
-                      GetDlgItemText(IDC_MAX_VIAS)),
-      convertedInto.has_value());
+  const RunRequest run =
+      m_model.Request(GetDlgItemText(IDC_INPUT_PATH), std::string(), GetDlgItemText(IDC_MAX_VIAS));
+  m_previewWorker->Ask({.inputPath = run.inputPath,
+                        .mode = run.mode,
+                        .viaCount = run.viaCount,
+                        .oneRoute = run.oneRoute,
+                        .language = run.language,
+                        .convertedInto = convertedInto});
 }
 
 void CMorvexDlg::TakePreview() {

@@ -150,12 +150,12 @@ int main(int argc, char* argv[]) {
     auto* oneRoute = static_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_ONE_ROUTE));
     if (oneRoute->isChecked() != shot.oneRoute) oneRoute->click();
     // The worker's picture of these choices: the one they make here.
-    RunRequest request;
+    preview::Request request;
     request.inputPath = shot.input.toStdString();
     request.mode = ModeForOption(shot.option - IDC_OPTION_1 + 1);
     request.oneRoute = shot.oneRoute;
     request.viaCount = ViaCountOf(shot.vias);
-    const preview::Picture wanted = preview::MakeOutcome(request, false).picture;
+    const preview::Picture wanted = preview::MakeOutcome(request).picture;
     const auto same = [&](const preview::Picture& shown) {
       return shown.mode == wanted.mode && shown.input.gdb &&
              shown.input.tracks.size() == wanted.input.tracks.size() &&
