@@ -189,8 +189,7 @@ void Presenter::RequestPreview(std::optional<std::string> convertedInto) {
     m_previewWorker =
         std::make_unique<preview::Worker>([this] { m_view.Post([this] { TakePreview(); }); });
   }
-  const PreviewRequest request = PreviewRequestOf(m_state, std::move(convertedInto));
-  m_previewWorker->Request(request.request, request.allowLarge);
+  m_previewWorker->Ask(PreviewRequestOf(m_state, std::move(convertedInto)));
 }
 
 void Presenter::TakePreview() {

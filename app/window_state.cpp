@@ -168,18 +168,24 @@ RunRequest RunRequestOf(const WindowState& state) {
   RunRequest request;
   request.inputPath = state.inputPath;
   request.outputPath = state.outputPath;
-  request.option = state.option;
-  request.viaText = std::string(TrimmedText(state.viaText));
-  request.oneRoute = state.oneRoute && IsTrackToRoute(ModeForOption(state.option));
+  request.mode = ModeForOption(state.option);
+  request.viaCount = ViaCountOf(TrimmedText(state.viaText));
+  request.oneRoute = state.oneRoute && IsTrackToRoute(request.mode);
   request.language = state.language;
   return request;
 }
 
-PreviewRequest PreviewRequestOf(const WindowState& state,
-                                std::optional<std::string> convertedInto) {
-  RunRequest request = RunRequestOf(state);
-  request.outputPath = convertedInto.value_or(std::string());
-  return {request, convertedInto.has_value()};
+preview::Request PreviewRequestOf(const WindowState& state,
+                                  std::optional<std::string> convertedInto) {
+  const RunRequest run = RunRequestOf(state);
+  preview::Request request;
+  request.inputPath = run.inputPath;
+  request.mode = run.mode;
+  request.viaCount = run.viaCount;
+  request.oneRoute = run.oneRoute;
+  request.language = run.language;
+  request.convertedInto = std::move(convertedInto);
+  return request;
 }
 
 DialogSettings SettingsOf(const WindowState& state) {

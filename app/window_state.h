@@ -70,12 +70,8 @@ RunRequest RunRequestOf(const WindowState& state);
 // The picture of the input and of what the option makes of it; after a
 // Convert, convertedInto names the file the run wrote (empty when it did not
 // complete).
-struct PreviewRequest {
-  RunRequest request;
-  bool allowLarge;
-};
-PreviewRequest PreviewRequestOf(const WindowState& state,
-                                std::optional<std::string> convertedInto = std::nullopt);
+preview::Request PreviewRequestOf(const WindowState& state,
+                                  std::optional<std::string> convertedInto = std::nullopt);
 
 // The settings to keep, and the state an earlier start's settings give.
 DialogSettings SettingsOf(const WindowState& state);

@@ -110,12 +110,13 @@ std::optional<int> ParseArguments(const std::vector<std::string>& argv, Argument
       const auto option = ParseOption(argv[++i]);
       if (!option)
         return UsageError("--option must be a number from 1 to 6, not '" + argv[i] + "'");
-      args.request.option = *option;
+      args.request.mode = ModeForOption(*option);
     } else if (arg == "--max-vias") {
-      args.request.viaText = argv[++i];
+      const std::string& viaText = argv[++i];
       // A number outside 25..1000 is the run's to refuse, in the chosen language.
-      if (ParseDecimalField(args.request.viaText).kind == DecimalField::Kind::kNotDecimal)
-        return UsageError("--max-vias must be a number, not '" + args.request.viaText + "'");
+      if (ParseDecimalField(viaText).kind == DecimalField::Kind::kNotDecimal)
+        return UsageError("--max-vias must be a number, not '" + viaText + "'");
+      args.request.viaCount = ViaCountOf(viaText);
     } else if (arg == "--language") {
       const auto language = ParseLanguage(argv[++i]);
       if (!language) return UsageError("--language must be en, nl or de, not '" + argv[i] + "'");
@@ -126,7 +127,7 @@ std::optional<int> ParseArguments(const std::vector<std::string>& argv, Argument
   }
   if (positional < 2) return UsageError("both INPUT and OUTPUT are needed");
   if (positional > 2) return UsageError("too many file names");
-  if (args.request.oneRoute && args.request.option != 5 && args.request.option != 6)
+  if (args.request.oneRoute && !IsTrackToRoute(args.request.mode))
     return UsageError("--one-route goes with --option 5 or 6");
   return std::nullopt;
 }

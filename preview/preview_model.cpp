@@ -96,15 +96,15 @@ class StopWhen final : public RecordObserver {
   const std::function<bool()>& stale_;
 };
 
-// Options 5 and 6 read the via field as a run does, and a text the run
-// refuses makes no output.
-bool RefusesViaText(const RunRequest& request) {
-  return IsTrackToRoute(ModeForOption(request.option)) && !ViaCountOf(request.viaText);
+// A mode that makes routes of tracks takes the via count as a run does, and
+// makes no output without one.
+bool LacksViaCount(const Request& request) {
+  return IsTrackToRoute(request.mode) && !request.viaCount;
 }
 
-// The waypoints and route vias whose class byte the option changed.
+// The waypoints and route vias whose class byte the mode changed.
 void MarkReclassified(Picture& picture) {
-  if (picture.option != 3 && picture.option != 4) return;
+  if (!IsReclassifying(picture.mode)) return;
   const Geometry& in = picture.input;
   const Geometry& out = picture.output;
   for (size_t i = 0; i < in.waypoints.size() && i < out.waypoints.size(); ++i) {
@@ -123,16 +123,16 @@ void MarkReclassified(Picture& picture) {
   }
 }
 
-Picture MakePictureUnless(const std::string& inputBytes, const RunRequest& request,
+Picture MakePictureUnless(const std::string& inputBytes, const Request& request,
                           const std::function<bool()>& stale) {
   Picture picture;
-  picture.option = request.option >= 1 && request.option <= 6 ? request.option : 1;
+  picture.mode = request.mode;
   picture.input = ReadGeometry(inputBytes);
-  if (!picture.input.gdb || RefusesViaText(request) || (stale && stale())) return picture;
+  if (!picture.input.gdb || LacksViaCount(request) || (stale && stale())) return picture;
   ConversionSettings settings;
   settings.language = request.language;
-  if (IsTrackToRoute(ModeForOption(picture.option))) {
-    settings.maxViasPerRoute = *ViaCountOf(request.viaText);
+  if (IsTrackToRoute(request.mode)) {
+    settings.maxViasPerRoute = *request.viaCount;
     settings.oneRoute = request.oneRoute;
   }
   StringOutputStream output;
@@ -140,7 +140,7 @@ Picture MakePictureUnless(const std::string& inputBytes, const RunRequest& reque
     ConversionStatePtr state = NewConversionState();
     MemoryInputStream input(inputBytes);
     StopWhen observer(stale);
-    ConvertGdb(*state, settings, input, output, ModeForOption(picture.option), &observer);
+    ConvertGdb(*state, settings, input, output, request.mode, &observer);
   }
   picture.output = ReadGeometry(output.Bytes());
   MarkReclassified(picture);
@@ -162,16 +162,16 @@ size_t HashOf(const Path& path) {
   return static_cast<size_t>(hash);
 }
 
-// The paths an option makes: the tracks of options 1 and 2, the routes of
-// the others, less those the input already had as they are (each input path
-// accounts for one output path). By hash, so that a file of many paths costs
-// no more than reading it.
+// The paths a mode makes: the tracks of the modes that make tracks of routes,
+// the routes of the others, less those the input already had as they are
+// (each input path accounts for one output path). By hash, so that a file of
+// many paths costs no more than reading it.
 std::vector<const Path*> MadePaths(const Picture& picture) {
-  const bool tracks = picture.option <= 2;
+  const bool tracks = IsRouteToTrack(picture.mode);
   const std::vector<Path>& before = tracks ? picture.input.tracks : picture.input.routes;
   const std::vector<Path>& after = tracks ? picture.output.tracks : picture.output.routes;
   std::vector<const Path*> made;
-  if (picture.option == 3 || picture.option == 4) {
+  if (IsReclassifying(picture.mode)) {
     for (const Path& path : after) made.push_back(&path);
     return made;
   }
@@ -340,7 +340,7 @@ Geometry ReadGeometry(InputStream& input, RecordObserver* stop) {
   return geometry;
 }
 
-Picture MakePicture(const std::string& inputBytes, const RunRequest& request) {
+Picture MakePicture(const std::string& inputBytes, const Request& request) {
   return MakePictureUnless(inputBytes, request, {});
 }
 
@@ -436,9 +436,10 @@ std::optional<Geometry> ReadGeometryOfFile(const std::string& path,
 // The input and the output a run wrote, each read from its file as it stands
 // and never held whole, so that an input of any size is pictured after
 // Convert without being converted a second time.
-Outcome OutcomeOfWrittenFiles(const RunRequest& request, const std::function<bool()>& stale) {
+Outcome OutcomeOfWrittenFiles(const Request& request, const std::string& outputPath,
+                              const std::function<bool()>& stale) {
   Outcome outcome;
-  outcome.picture.option = request.option >= 1 && request.option <= 6 ? request.option : 1;
+  outcome.picture.mode = request.mode;
   std::optional<Geometry> input = ReadGeometryOfFile(request.inputPath, stale);
   if (!input) {
     outcome.note = Note::NotReadable;
@@ -449,22 +450,25 @@ Outcome OutcomeOfWrittenFiles(const RunRequest& request, const std::function<boo
     outcome.note = Note::NotGdb;
     return outcome;
   }
-  if (std::optional<Geometry> output = ReadGeometryOfFile(request.outputPath, stale)) {
+  if (std::optional<Geometry> output = ReadGeometryOfFile(outputPath, stale)) {
     outcome.picture.output = std::move(*output);
   }
   MarkReclassified(outcome.picture);
   return outcome;
 }
 
-Outcome MakeOutcomeUnless(const RunRequest& request, bool allowLarge,
-                          const std::function<bool()>& stale) {
+Outcome MakeOutcomeUnless(const Request& request, const std::function<bool()>& stale) {
   Outcome outcome;
-  outcome.picture.option = request.option;
+  outcome.picture.mode = request.mode;
   if (request.inputPath.empty()) {
     outcome.note = Note::NoInput;
     return outcome;
   }
-  if (allowLarge && !request.outputPath.empty()) return OutcomeOfWrittenFiles(request, stale);
+  // After Convert the input is pictured whatever its size.
+  const bool allowLarge = request.convertedInto.has_value();
+  if (allowLarge && !request.convertedInto->empty()) {
+    return OutcomeOfWrittenFiles(request, *request.convertedInto, stale);
+  }
   const int fd = fileio::OpenForReading(request.inputPath);
   if (fd < 0) {
     outcome.note = Note::NotReadable;
@@ -503,7 +507,7 @@ Outcome MakeOutcomeUnless(const RunRequest& request, bool allowLarge,
   outcome.picture = MakePictureUnless(bytes, request, stale);
   if (!outcome.picture.input.gdb) {
     outcome.note = Note::NotGdb;
-  } else if (RefusesViaText(request)) {
+  } else if (LacksViaCount(request)) {
     outcome.note = Note::ViaCountInvalid;
   }
   return outcome;
@@ -511,8 +515,8 @@ Outcome MakeOutcomeUnless(const RunRequest& request, bool allowLarge,
 
 }  // namespace
 
-Outcome MakeOutcome(const RunRequest& request, bool allowLarge) {
-  return MakeOutcomeUnless(request, allowLarge, {});
+Outcome MakeOutcome(const Request& request) {
+  return MakeOutcomeUnless(request, {});
 }
 
 void ShownPicture::Set(Outcome outcome) {
@@ -541,11 +545,10 @@ Worker::~Worker() {
   thread_.join();
 }
 
-void Worker::Request(const RunRequest& request, bool allowLarge) {
+void Worker::Ask(const Request& request) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    pending_.emplace(request, allowLarge);
-    pending_->first.trace = nullptr;
+    pending_ = request;
     ++requested_;
   }
   wake_.notify_all();
@@ -563,7 +566,7 @@ void Worker::Run() {
   for (;;) {
     wake_.wait(lock, [this] { return stopping_ || pending_.has_value(); });
     if (stopping_) return;
-    const auto [request, allowLarge] = std::move(*pending_);
+    const Request request = std::move(*pending_);
     pending_.reset();
     const uint64_t generation = requested_;
     lock.unlock();
@@ -571,7 +574,7 @@ void Worker::Run() {
       std::lock_guard<std::mutex> check(mutex_);
       return stopping_ || requested_ != generation;
     };
-    Outcome outcome = MakeOutcomeUnless(request, allowLarge, stale);
+    Outcome outcome = MakeOutcomeUnless(request, stale);
     lock.lock();
     if (stopping_) return;
     if (requested_ != generation) continue;

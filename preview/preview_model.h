@@ -1,4 +1,4 @@
-// The picture of a GDB file and of what an option makes of it, without a
+// The picture of a GDB file and of what a mode makes of it, without a
 // toolkit. The input is read, and converted into memory, by the engine's own
 // walks (ReadShapes, ConvertGdb); the places are projected onto a plane
 // (equirectangular, the longitude scaled by the cosine of the middle
@@ -25,6 +25,19 @@ class InputStream;
 class RecordObserver;
 
 namespace preview {
+
+// What a picture shows: the input and what a mode makes of it.
+struct Request {
+  std::string inputPath;  // UTF-8
+  ConversionMode mode = ConversionMode::kRoutesToTracksAllPoints;
+  std::optional<uint32_t> viaCount = kDefaultViaCount;  // as RunRequest's
+  bool oneRoute = false;
+  Language language = Language::kEnglish;
+  // After Convert: the file the run wrote, read back with the input, whatever
+  // their size; empty when the run did not complete. Nothing before a Convert:
+  // the picture is then converted in memory, up to kLargeInput.
+  std::optional<std::string> convertedInto;
+};
 
 struct Place {
   int32_t latitude = 0;  // semicircles, as the file has them
@@ -55,23 +68,23 @@ Geometry ReadGeometry(const std::string& bytes);
 // stop, when given, can end the reading after any record.
 Geometry ReadGeometry(InputStream& input, RecordObserver* stop = nullptr);
 
-// The input, what the request's option makes of it, and the via points that
-// option 3 or 4 gives another class.
+// The input, what the request's mode makes of it, and the via points that a
+// reclassifying mode gives another class.
 struct Picture {
   Geometry input;
   Geometry output;
-  int option = 1;
+  ConversionMode mode = ConversionMode::kRoutesToTracksAllPoints;
   std::vector<Place> reclassified;
 };
 
-Picture MakePicture(const std::string& inputBytes, const RunRequest& request);
+Picture MakePicture(const std::string& inputBytes, const Request& request);
 
 enum class Role {
   InputLine,     // a route or track of the input, grey beneath
-  OutputLine,    // a route or track the option makes
+  OutputLine,    // a route or track the mode makes
   Via,           // a via point of an output route (a dot)
   Waypoint,      // a waypoint of the input (a small dot)
-  Reclassified,  // a via point whose class the option changes (a ring)
+  Reclassified,  // a via point whose class the mode changes (a ring)
   ScaleBar,      // the bar and its end ticks
   NorthArrow,    // the arrow's shaft and head
   Label,         // the scale bar's length and the "N", text at points[0] (its baseline's left end)
@@ -98,8 +111,8 @@ inline constexpr size_t kMostLinePoints = 4000;
 // Inputs of this size or more are drawn only on request, after Convert.
 inline constexpr uint64_t kLargeInput = 50ull * 1024 * 1024;
 
-// Why there is no picture, or why it is not whole. ViaCountInvalid: options
-// 5 and 6 with a via text a run refuses; the input is shown alone.
+// Why there is no picture, or why it is not whole. ViaCountInvalid: a mode
+// that makes routes of tracks without a via count; the input is shown alone.
 enum class Note { None, NoInput, NotReadable, NotGdb, Damaged, Large, ViaCountInvalid };
 std::string NoteText(Note note, Language language);
 
@@ -111,15 +124,15 @@ std::vector<Shape> Layout(const Picture& picture, int width, int height, Languag
 // Where a place lands in that layout (the tests find known points with it).
 Pixel Project(const Picture& picture, int width, int height, Place place);
 
-// One input file's picture, from its path: read (up to kLargeInput unless
-// large inputs are allowed) and converted. After Convert (allowLarge), a
-// request with an output path names the file the run wrote: the picture is
-// then read from the input and that file, streamed, whatever their size.
+// One input file's picture, from its path. Before a Convert the input is read
+// (up to kLargeInput) and converted; after one, the picture is read from the
+// input and the file the run wrote, streamed, whatever their size, or, when
+// the run did not complete, converted from the input of any size.
 struct Outcome {
   Picture picture;
   Note note = Note::None;
 };
-Outcome MakeOutcome(const RunRequest& request, bool allowLarge);
+Outcome MakeOutcome(const Request& request);
 
 // The picture a window shows and its layout, kept for the size and language
 // it was last laid out for: a window repainted as it was (uncovered, or a
@@ -147,7 +160,8 @@ class Worker {
   Worker(const Worker&) = delete;
   Worker& operator=(const Worker&) = delete;
 
-  void Request(const RunRequest& request, bool allowLarge);
+  // Wants the picture of request, in place of one asked for and not yet started.
+  void Ask(const Request& request);
   // The latest kept result, once; nothing when there is none new.
   std::optional<Outcome> Take();
 
@@ -157,7 +171,7 @@ class Worker {
   std::function<void()> ready_;
   std::mutex mutex_;
   std::condition_variable wake_;
-  std::optional<std::pair<RunRequest, bool>> pending_;
+  std::optional<Request> pending_;
   std::optional<Outcome> result_;
   uint64_t requested_ = 0;
   bool stopping_ = false;

@@ -192,7 +192,7 @@ RunOutcome ConvertFiles(const RunRequest& request, RunReporter& reporter,
     FileInputStream input(inputFd, kFileBuffer, readAhead ? &mover : nullptr);
     FileOutputStream output(outputFile.Descriptor(), kFileBuffer, &mover);
     RunObserver observer(request, reporter, outputFile, output);
-    result = ConvertGdb(*state, settings, input, output, ModeForOption(request.option), &observer);
+    result = ConvertGdb(*state, settings, input, output, request.mode, &observer);
     opened = !observer.LateOpenFailed();
     // An output that waits for the header gets nothing without it.
     written = (result.headerAccepted && opened) ? output.Flush() : true;
@@ -219,9 +219,8 @@ RunOutcome ConvertFiles(const RunRequest& request, RunReporter& reporter,
   if (outcome == RunOutcome::OutputOpenFailed) {
     reason = ReasonOf(request.outputPath, outputFile.WhyFailed());
   }
-  const SummaryText summary =
-      SummaryFor(result.counts, ModeForOption(request.option), request.language,
-                 settings.oneRoute ? settings.maxViasPerRoute : 0);
+  const SummaryText summary = SummaryFor(result.counts, request.mode, request.language,
+                                         settings.oneRoute ? settings.maxViasPerRoute : 0);
   return Report(request, reporter, outcome, reason, &outputFile, style, &summary);
 }
 
@@ -270,11 +269,10 @@ RunOutcome RunConversion(const RunRequest& request, RunReporter& reporter) {
   ConversionSettings settings;
   settings.language = request.language;
   settings.trace = request.trace;
-  if (IsTrackToRoute(ModeForOption(request.option))) {
+  if (IsTrackToRoute(request.mode)) {
     reporter.OnStep(RunStep::kViaText);
-    const std::optional<uint32_t> vias = ViaCountOf(request.viaText);
-    if (!vias) return refuse(RunOutcome::ViaCountInvalid);
-    settings.maxViasPerRoute = *vias;
+    if (!request.viaCount) return refuse(RunOutcome::ViaCountInvalid);
+    settings.maxViasPerRoute = *request.viaCount;
     settings.oneRoute = request.oneRoute;
   }
   if (!outputFile.Open()) {

@@ -1,8 +1,8 @@
-// One conversion run: from a request (two paths, the processing option, the
-// via field's text, the language) to a finished output file, with every
-// message shown through a reporter. The run knows nothing of a toolkit: the
-// Qt window fills a request from its controls, the command line from its
-// arguments, the tests directly.
+// One conversion run: from a request (two paths, the mode, the via-point
+// maximum, the language) to a finished output file, with every message shown
+// through a reporter. The run knows nothing of a toolkit: the Qt window fills
+// a request from its controls, the command line from its arguments, the tests
+// directly.
 #pragma once
 
 #include <cstdint>
@@ -13,11 +13,12 @@
 #include "byte_stream.h"
 #include "gdb_types.h"
 
-// The via-point maximum of options 5 and 6 when none was typed.
+// The via-point maximum of the modes that make routes of tracks when none was typed.
 inline constexpr uint32_t kDefaultViaCount = 250;
 
-// The via-point maximum a run reads from the via field's text: digits only,
-// 25 to 1000. Nothing for a text the run refuses.
+// The via-point maximum of a via text (the window's field, the command line's
+// argument), as a request carries it: digits only, 25 to 1000. Nothing for a
+// text the run refuses.
 std::optional<uint32_t> ViaCountOf(std::string_view viaText);
 
 enum class MessageStyle {
@@ -28,10 +29,12 @@ enum class MessageStyle {
 struct RunRequest {
   std::string inputPath;   // UTF-8
   std::string outputPath;  // UTF-8
-  int option = 1;          // processing option 1 to 6; 0 (none chosen) converts as 1
-  // The via field as typed; read for options 5 and 6 only.
-  std::string viaText = std::to_string(kDefaultViaCount);
-  // Options 5 and 6: one route per track, its vias chosen to follow the track.
+  ConversionMode mode = ConversionMode::kRoutesToTracksAllPoints;
+  // The via-point maximum per route of the modes that make routes of tracks,
+  // 25 to 1000 (ViaCountOf); nothing when the text it was read from is one the
+  // run refuses: the run says so where it takes the count up (RunStep::kViaText).
+  std::optional<uint32_t> viaCount = kDefaultViaCount;
+  // Modes that make routes of tracks: one route per track, its vias chosen to follow the track.
   bool oneRoute = false;
   Language language = Language::kEnglish;
   OutputStream* trace = nullptr;  // the engine's trace lines; null for none. Not owned.
@@ -41,7 +44,7 @@ struct RunRequest {
 enum class RunStep {
   kInputPath,   // before the input is opened
   kOutputPath,  // the input is open
-  kViaText,     // options 5 and 6: the output is checked, not yet opened
+  kViaText,     // modes that make routes of tracks: the output is checked, not yet opened
 };
 
 class RunReporter {

@@ -477,10 +477,14 @@ void MainDialog::RequestPreview(const std::optional<std::string>& convertedInto)
         std::make_unique<preview::Worker>([window] { PostMessageW(window, kPreviewReady, 0, 0); });
   }
   m_model.CheckOption(CheckedRadioButton(IDC_OPTION_1, IDC_OPTION_6));
-  m_previewWorker->Request(
-      m_model.Request(ItemText(IDC_INPUT_PATH), convertedInto.value_or(std::string()),
-                      ItemText(IDC_MAX_VIAS)),
-      convertedInto.has_value());
+  const RunRequest run =
+      m_model.Request(ItemText(IDC_INPUT_PATH), std::string(), ItemText(IDC_MAX_VIAS));
+  m_previewWorker->Ask({.inputPath = run.inputPath,
+                        .mode = run.mode,
+                        .viaCount = run.viaCount,
+                        .oneRoute = run.oneRoute,
+                        .language = run.language,
+                        .convertedInto = convertedInto});
 }
 
 void MainDialog::TakePreview() {

@@ -744,7 +744,7 @@ TEST_F(PresenterTest, PreviewShowsAPictureOfTheInput) {
   runPosted(std::chrono::seconds(30));
   ASSERT_EQ(view.pictures.size(), 1u);
   EXPECT_EQ(view.pictures[0].note, preview::Note::None);
-  EXPECT_EQ(view.pictures[0].picture.option, 5);
+  EXPECT_EQ(view.pictures[0].picture.mode, ModeForOption(5));
   EXPECT_EQ(view.pictures[0].picture.input.tracks.size(), 1u);
 
   presenter->OnPreviewClicked();

@@ -252,11 +252,12 @@ TEST(WindowState, RequestCarriesTheStateAndTheTrimmedViaText) {
       {"250", "250"},
       {" 731\t", "731"},
       {"", ""},
-      {"1 2", "1 2"},
+      {"10 0", "10 0"},
       {"\u00A0"
        "40\u3000",
        "40"},
       {"\r\n", ""},
+      {"\r\n30\r\n", "30"},
   };
   WindowState state;
   state.inputPath = "in.gdb";
@@ -268,8 +269,8 @@ TEST(WindowState, RequestCarriesTheStateAndTheTrimmedViaText) {
     const RunRequest request = RunRequestOf(state);
     EXPECT_EQ(request.inputPath, "in.gdb");
     EXPECT_EQ(request.outputPath, "out.gdb");
-    EXPECT_EQ(request.option, 6);
-    EXPECT_EQ(request.viaText, c.read) << c.typed;
+    EXPECT_EQ(request.mode, ModeForOption(6));
+    EXPECT_EQ(request.viaCount, ViaCountOf(c.read)) << c.typed;
     EXPECT_EQ(request.language, Language::kGerman);
     EXPECT_EQ(request.trace, nullptr);
   }

@@ -115,9 +115,9 @@ class TestPreviewPane : public QObject {
     if (Pane().isHidden()) Click(IDC_PREVIEW);
     m_dlg->show();
     QTRY_VERIFY2(
-        Pane().Shown().picture.option == option && Pane().Shown().picture.input.gdb,
-        qPrintable(QString("option %1 note %2 path %3")
-                       .arg(Pane().Shown().picture.option)
+        Pane().Shown().picture.mode == ModeForOption(option) && Pane().Shown().picture.input.gdb,
+        qPrintable(QString("mode %1 note %2 path %3")
+                       .arg(QChar::fromLatin1(static_cast<char>(Pane().Shown().picture.mode)))
                        .arg(int(Pane().Shown().note))
                        .arg(qobject_cast<QLineEdit*>(m_dlg->GetDlgItem(IDC_INPUT_PATH))->text())));
     const QImage image = Pane().grab().toImage();

@@ -150,14 +150,14 @@ int main(int argc, char* argv[]) {
     auto* oneRoute = static_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_ONE_ROUTE));
     if (oneRoute->isChecked() != shot.oneRoute) oneRoute->click();
     // The worker's picture of these choices: the one they make here.
-    RunRequest request;
+    preview::Request request;
     request.inputPath = shot.input.toStdString();
-    request.option = shot.option - IDC_OPTION_1 + 1;
+    request.mode = ModeForOption(shot.option - IDC_OPTION_1 + 1);
     request.oneRoute = shot.oneRoute;
-    request.viaText = shot.vias;
-    const preview::Picture wanted = preview::MakeOutcome(request, false).picture;
+    request.viaCount = ViaCountOf(shot.vias);
+    const preview::Picture wanted = preview::MakeOutcome(request).picture;
     const auto same = [&](const preview::Picture& shown) {
-      return shown.option == wanted.option && shown.input.gdb &&
+      return shown.mode == wanted.mode && shown.input.gdb &&
              shown.input.tracks.size() == wanted.input.tracks.size() &&
              shown.output.routes.size() == wanted.output.routes.size() &&
              shown.output.waypoints.size() == wanted.output.waypoints.size();

@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,12 +50,22 @@ std::vector<const Shape*> Of(const std::vector<Shape>& shapes, Role role) {
   return found;
 }
 
-preview::Picture ExamplePicture(int option, bool oneRoute = false, std::string via = "250") {
-  RunRequest request;
-  request.option = option;
+preview::Picture ExamplePicture(int option, bool oneRoute = false) {
+  preview::Request request;
+  request.mode = ModeForOption(option);
   request.oneRoute = oneRoute;
-  request.viaText = std::move(via);
   return preview::MakePicture(ReadFile(ExampleGdb()), request);
+}
+
+// The picture of what a run was asked to do.
+preview::Request PreviewOf(const RunRequest& run,
+                           std::optional<std::string> convertedInto = std::nullopt) {
+  return {.inputPath = run.inputPath,
+          .mode = run.mode,
+          .viaCount = run.viaCount,
+          .oneRoute = run.oneRoute,
+          .language = run.language,
+          .convertedInto = std::move(convertedInto)};
 }
 
 TEST(PreviewModel, ExampleInputAtHandComputedPixels) {
@@ -125,8 +136,8 @@ TEST(PreviewModel, OptionsThreeAndFourMarkTheViasThatChangeClass) {
                        .Rest(LastLinkRest('l')),
                    'l')});
   for (int option = 1; option <= 4; ++option) {
-    RunRequest request;
-    request.option = option;
+    preview::Request request;
+    request.mode = ModeForOption(option);
     const preview::Picture picture = preview::MakePicture(file, request);
     // Option 3 makes A and C user vias; option 4 leaves C's class 12 as it is.
     const size_t want = option == 3 ? 2 : option == 4 ? 1 : 0;
@@ -151,8 +162,8 @@ TEST(PreviewModel, LongLinesAreThinnedToTheirPixels) {
     zigzag.Point({(i % 2) * 100000, i * 100});
     dense.Point({i, i});
   }
-  RunRequest request;
-  request.option = 1;
+  preview::Request request;
+  request.mode = ModeForOption(1);
   const preview::Picture picture =
       preview::MakePicture(GdbFile('l', {TrackRecord(zigzag), TrackRecord(dense)}), request);
   const auto shapes = preview::Layout(picture, kWidth, kHeight, Language::kEnglish);
@@ -186,16 +197,16 @@ TEST(PreviewModel, WhatCannotBeShownIsSaid) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
-    RunRequest request;
+    preview::Request request;
     request.inputPath = c.path;
-    const preview::Outcome outcome = preview::MakeOutcome(request, false);
+    const preview::Outcome outcome = preview::MakeOutcome(request);
     EXPECT_EQ(outcome.note, c.note);
     EXPECT_EQ(outcome.picture.input.waypoints.size(), c.waypoints);
   }
-  RunRequest request;
+  preview::Request request;
   request.inputPath = (scratch / "cut.gdb").string();
-  const auto shapes = preview::Layout(preview::MakeOutcome(request, false).picture, kWidth, kHeight,
-                                      Language::kGerman);
+  const auto shapes =
+      preview::Layout(preview::MakeOutcome(request).picture, kWidth, kHeight, Language::kGerman);
   const auto status = Of(shapes, Role::Status);
   ASSERT_EQ(status.size(), 1u);
   EXPECT_EQ(status[0]->text, preview::NoteText(preview::Note::Damaged, Language::kGerman));
@@ -219,11 +230,10 @@ TEST(PreviewModel, AfterConvertThePictureIsReadFromTheFiles) {
   WriteFile(example, ReadFile(ExampleGdb()));
   for (int option = 1; option <= 6; ++option) {
     SCOPED_TRACE(option);
-    RunRequest request = convert(example, option);
-    const preview::Outcome fromFiles = preview::MakeOutcome(request, true);
+    const RunRequest run = convert(example, option);
+    const preview::Outcome fromFiles = preview::MakeOutcome(PreviewOf(run, run.outputPath));
     EXPECT_EQ(fromFiles.note, preview::Note::None);
-    request.outputPath.clear();
-    const preview::Picture inMemory = preview::MakeOutcome(request, false).picture;
+    const preview::Picture inMemory = preview::MakeOutcome(PreviewOf(run)).picture;
     EXPECT_EQ(fromFiles.picture.input, inMemory.input);
     EXPECT_EQ(fromFiles.picture.output, inMemory.output);
     EXPECT_EQ(fromFiles.picture.reclassified, inMemory.reclassified);
@@ -233,15 +243,19 @@ TEST(PreviewModel, AfterConvertThePictureIsReadFromTheFiles) {
                        'l', {gdbtest::TrackRecord(
                                  gdbtest::Track("Walk").Point({0, 0}).Point({1 << 20, 1 << 20})),
                              gdbtest::Record('X', gdbtest::Fill(preview::kLargeInput, 0x41))}));
-  RunRequest request = convert(large, 5);
-  const preview::Outcome fromFiles = preview::MakeOutcome(request, true);
+  const RunRequest run = convert(large, 5);
+  const preview::Outcome fromFiles = preview::MakeOutcome(PreviewOf(run, run.outputPath));
   EXPECT_EQ(fromFiles.note, preview::Note::None);
   EXPECT_EQ(fromFiles.picture.output.routes.size(), 1u);
   // What is drawn is the written file as it stands, not a second conversion.
-  WriteFile(request.outputPath, ReadFile(ExampleGdb()));
-  EXPECT_EQ(preview::MakeOutcome(request, true).picture.output.routes.size(), 2u);
-  request.outputPath.clear();
-  EXPECT_EQ(preview::MakeOutcome(request, false).note, preview::Note::Large);
+  WriteFile(run.outputPath, ReadFile(ExampleGdb()));
+  EXPECT_EQ(preview::MakeOutcome(PreviewOf(run, run.outputPath)).picture.output.routes.size(), 2u);
+  EXPECT_EQ(preview::MakeOutcome(PreviewOf(run)).note, preview::Note::Large);
+  // A run that did not complete wrote nothing to read: the large input is
+  // converted in memory.
+  const preview::Outcome unwritten = preview::MakeOutcome(PreviewOf(run, ""));
+  EXPECT_EQ(unwritten.note, preview::Note::None);
+  EXPECT_EQ(unwritten.picture.output.routes.size(), 1u);
 }
 
 TEST(PreviewModel, TrackCutInItsHeaderIsNotDrawn) {
@@ -264,7 +278,7 @@ TEST(PreviewModel, TrackCutInItsHeaderIsNotDrawn) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const preview::Picture picture = preview::MakePicture(c.file, RunRequest{});
+    const preview::Picture picture = preview::MakePicture(c.file, preview::Request{});
     EXPECT_EQ(picture.input.waypoints.size(), 1u);
     ASSERT_EQ(picture.input.tracks.size(), c.tracks);
     EXPECT_EQ(picture.input.tracks[0].points.size(), 3u);
@@ -277,7 +291,7 @@ TEST(PreviewModel, TrackCutInItsHeaderIsNotDrawn) {
   }
 }
 
-TEST(PreviewModel, ViaTextsTheRunRefusesMakeNoOutput) {
+TEST(PreviewModel, ViaCountsTheRunRefusesMakeNoOutput) {
   struct Case {
     int option;
     const char* via;
@@ -289,12 +303,12 @@ TEST(PreviewModel, ViaTextsTheRunRefusesMakeNoOutput) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE("option " + std::to_string(c.option) + " via '" + c.via + "'");
-    RunRequest request;
+    preview::Request request;
     request.inputPath = ExampleGdb().string();
-    request.option = c.option;
-    request.viaText = c.via;
+    request.mode = ModeForOption(c.option);
+    request.viaCount = ViaCountOf(c.via);
     request.language = Language::kGerman;
-    const preview::Outcome outcome = preview::MakeOutcome(request, false);
+    const preview::Outcome outcome = preview::MakeOutcome(request);
     EXPECT_EQ(outcome.note, c.output ? preview::Note::None : preview::Note::ViaCountInvalid);
     EXPECT_EQ(outcome.picture.output.gdb, c.output);
     const auto shapes =
@@ -312,10 +326,10 @@ TEST(PreviewModel, ViaTextsTheRunRefusesMakeNoOutput) {
 // A window's kept layout is made again for another size, another language
 // or another picture, and only then.
 TEST(PreviewModel, ShownPictureKeepsItsLayoutUntilAskedOtherwise) {
-  RunRequest request;
+  preview::Request request;
   request.inputPath = ExampleGdb().string();
   preview::ShownPicture shown;
-  shown.Set(preview::MakeOutcome(request, false));
+  shown.Set(preview::MakeOutcome(request));
   const auto labels = [&shown](int width, Language language) {
     std::vector<std::string> texts;
     for (const Shape* label : Of(shown.Shapes(width, kHeight, language), Role::Label)) {
@@ -326,7 +340,7 @@ TEST(PreviewModel, ShownPictureKeepsItsLayoutUntilAskedOtherwise) {
   EXPECT_EQ(labels(kWidth, Language::kEnglish), (std::vector<std::string>{"0.2 km", "N"}));
   EXPECT_EQ(labels(kWidth, Language::kDutch), (std::vector<std::string>{"0,2 km", "N"}));
   EXPECT_EQ(labels(2 * kWidth, Language::kDutch), (std::vector<std::string>{"0,5 km", "N"}));
-  shown.Set(preview::MakeOutcome(RunRequest{}, false));
+  shown.Set(preview::MakeOutcome(preview::Request{}));
   const auto status = Of(shown.Shapes(2 * kWidth, kHeight, Language::kDutch), Role::Status);
   ASSERT_EQ(status.size(), 1u);
   EXPECT_EQ(status[0]->text, preview::NoteText(preview::Note::NoInput, Language::kDutch));
@@ -353,11 +367,11 @@ TEST(PreviewWorker, KeepsOnlyTheNewestRequest) {
     ++readyCalls;
     ready.notify_all();
   });
-  RunRequest request;
+  preview::Request request;
   request.inputPath = ExampleGdb().string();
   for (int option = 1; option <= 6; ++option) {
-    request.option = option;
-    worker.Request(request, false);
+    request.mode = ModeForOption(option);
+    worker.Ask(request);
   }
   for (;;) {
     {
@@ -366,11 +380,10 @@ TEST(PreviewWorker, KeepsOnlyTheNewestRequest) {
       --readyCalls;
     }
     const std::optional<preview::Outcome> outcome = worker.Take();
-    if (outcome && outcome->picture.option == 6) {
+    if (outcome && outcome->picture.mode == ModeForOption(6)) {
       EXPECT_EQ(outcome->picture.output.routes.size(), 3u);  // the example's two and the loop's
       break;
     }
-    ASSERT_TRUE(!outcome || outcome->picture.option < 6);
   }
 }
 

@@ -37,8 +37,8 @@ class FakeDialog final : public RunReporter {
     RunRequest request;
     request.inputPath = inputPath;
     request.outputPath = outputPath;
-    request.option = option;
-    request.viaText = maxVias;
+    request.mode = ModeForOption(option);
+    request.viaCount = ViaCountOf(maxVias);
     request.language = language;
     request.trace = trace;
     return request;

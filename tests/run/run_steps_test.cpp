@@ -156,6 +156,8 @@ TEST_P(ViaCountTest, IsCheckedOnlyForOptionsThatMakeRoutes) {
   if (c.accepted) {
     EXPECT_EQ(outcome, RunOutcome::Completed);
   } else {
+    // A text the run refuses gives a request without a count.
+    EXPECT_FALSE(dialog.Request().viaCount.has_value());
     EXPECT_EQ(outcome, RunOutcome::ViaCountInvalid);
     // Refused before the output is opened: nothing was created.
     EXPECT_FALSE(fs::exists(output));

@@ -105,10 +105,10 @@ class Window {
 
   // Prints the pane until the picture the request makes shows as drawn
   // (the worker draws it in its own time); false after a minute.
-  bool Shows(const RunRequest& request,
+  bool Shows(const preview::Request& request,
              const std::function<bool(const Image&, const preview::Picture&)>& drawn,
              Image& image) const {
-    const preview::Outcome wanted = preview::MakeOutcome(request, false);
+    const preview::Outcome wanted = preview::MakeOutcome(request);
     for (int wait = 0; wait < 1200; ++wait) {
       image = PrintPane(Pane());
       if (IsWindowVisible(Pane()) && drawn(image, wanted.picture)) return true;
@@ -155,9 +155,9 @@ TEST_F(PreviewPane, DrawsWhatTheOptionMakesAndFollowsAnotherOption) {
   for (const Case& c : {Case{1, Role::OutputLine, Role::OutputLine, false},
                         Case{5, Role::Waypoint, Role::InputLine, true}}) {
     window.Click(IDC_OPTION_1 + c.option - 1);
-    RunRequest request;
+    preview::Request request;
     request.inputPath = example;
-    request.option = c.option;
+    request.mode = ModeForOption(c.option);
     Image image;
     const bool shown = window.Shows(
         request,
@@ -194,10 +194,10 @@ TEST_F(PreviewPane, FollowsTheOneRouteBox) {
   window.Click(IDC_PREVIEW);
   window.Click(IDC_OPTION_5);
   window.Type(IDC_MAX_VIAS, L"25");
-  RunRequest request;
+  preview::Request request;
   request.inputPath = Utf8FromWide(input);
-  request.option = 5;
-  request.viaText = "25";
+  request.mode = ModeForOption(5);
+  request.viaCount = ViaCountOf("25");
   request.oneRoute = true;
   // A track point far from every via of the one route.
   const auto away = [](const Image& shot, const preview::Picture& oneRoute) {
@@ -214,9 +214,9 @@ TEST_F(PreviewPane, FollowsTheOneRouteBox) {
     return preview::Pixel{-1, -1};
   };
   Image image;
-  RunRequest pieces = request;
+  preview::Request pieces = request;
   pieces.oneRoute = false;
-  const preview::Picture oneRoute = preview::MakeOutcome(request, false).picture;
+  const preview::Picture oneRoute = preview::MakeOutcome(request).picture;
   ASSERT_EQ(oneRoute.output.routes.size(), 1u);
   ASSERT_EQ(oneRoute.output.routes[0].vias.size(), 25u);
   EXPECT_TRUE(window.Shows(
