@@ -1,5 +1,6 @@
-# Tests of the Windows window (win32/): its resources against the dialog
-# model, and a smoke test of morvex.exe under Wine on a virtual X display.
+# Tests of the Windows window (win32/): its resources against the control
+# table, its about box, pickers and preview pane, and morvex.exe driven under
+# Wine on a virtual X display.
 # Included by tests/CMakeLists.txt.
 
 if(NOT WIN32 OR NOT TARGET morvex OR MORVEX_GUI)
@@ -8,6 +9,7 @@ endif()
 
 # The resource script is linked into the test program, which reads it back.
 add_executable(win32_resource_tests win32/dialog_template_test.cpp ${PROJECT_SOURCE_DIR}/win32/morvex.rc)
+target_include_directories(win32_resource_tests PRIVATE ${PROJECT_SOURCE_DIR}/win32)
 target_link_libraries(win32_resource_tests PRIVATE morvex_app GTest::gtest_main)
 morvex_add_gtest(win32_resource_tests TIMEOUT 300 LABELS win32)
 
