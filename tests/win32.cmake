@@ -45,7 +45,7 @@ if(CMAKE_HOST_UNIX AND CMAKE_CROSSCOMPILING_EMULATOR)
   set_tests_properties(win32.info_boxes PROPERTIES
     TIMEOUT 300 SKIP_RETURN_CODE 77 LABELS win32 RUN_SERIAL ON)
   add_test(NAME win32.settings COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/win32/settings_test.sh
-    $<TARGET_FILE:morvex> $<TARGET_FILE:morvex-convert> $<TARGET_FILE:morvex-gdbgen>)
+    $<TARGET_FILE:morvex>)
   set_tests_properties(win32.settings PROPERTIES
     TIMEOUT 300 SKIP_RETURN_CODE 77 LABELS win32 RUN_SERIAL ON)
 endif()
