@@ -1,15 +1,14 @@
-// Resource and control ids of the main dialog and the about box, by which the
-// windows' handlers address their controls. Plain defines, so that a resource
-// script can include this file too.
+// The ids both windows share: the controls of the main dialog and the texts
+// of the about box, by which the presenter and the windows address them, the
+// About item and its string, and the program's icons. Plain defines, so that
+// a resource script can include this file too. The ids of resources that only
+// the Windows dialog has are in win32/resource.h.
 #ifndef MORVEX_DIALOG_IDS_H
 #define MORVEX_DIALOG_IDS_H
 
 #define IDM_ABOUT 16
 #define IDS_ABOUT_MENU 101
-#define IDD_MAIN 102
-#define IDD_ABOUT 100
 #define IDI_PROGRAM 128
-#define IDB_ABOUT 129
 #define IDI_MAIN 130
 
 // The system headers of Windows define these two with the same values.
@@ -42,10 +41,7 @@
 #define IDC_MAX_VIAS_LABEL 1034
 #define IDC_LANGUAGE_GROUP 1035
 #define IDC_PREVIEW 1041
-// The preview pane, which the Windows dialog makes when it opens.
-#define IDC_PREVIEW_PANE 1042
-// The about box's picture and texts.
-#define IDC_ABOUT_LOGO 1036
+// The about box's texts.
 #define IDC_ABOUT_VERSION 1037
 #define IDC_ABOUT_CREDIT 1038
 #define IDC_ABOUT_RIGHTS 1039

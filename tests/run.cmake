@@ -22,6 +22,7 @@ target_compile_definitions(morvex_run_test_helpers PRIVATE MORVEX_SOURCE_DIR="${
 add_executable(run_tests
   app/window_logic_test.cpp
   app/presenter_test.cpp
+  app/settings_file_test.cpp
   run/run_messages_test.cpp
   run/run_steps_test.cpp
   run/run_guard_test.cpp

@@ -1,5 +1,6 @@
-# Tests of the Windows window (win32/): its resources against the dialog
-# model, and a smoke test of morvex.exe under Wine on a virtual X display.
+# Tests of the Windows window (win32/): its resources against the control
+# table, its about box, pickers and preview pane, and morvex.exe driven under
+# Wine on a virtual X display.
 # Included by tests/CMakeLists.txt.
 
 if(NOT WIN32 OR NOT TARGET morvex OR MORVEX_GUI)
@@ -8,6 +9,7 @@ endif()
 
 # The resource script is linked into the test program, which reads it back.
 add_executable(win32_resource_tests win32/dialog_template_test.cpp ${PROJECT_SOURCE_DIR}/win32/morvex.rc)
+target_include_directories(win32_resource_tests PRIVATE ${PROJECT_SOURCE_DIR}/win32)
 target_link_libraries(win32_resource_tests PRIVATE morvex_app GTest::gtest_main)
 morvex_add_gtest(win32_resource_tests TIMEOUT 300 LABELS win32)
 
@@ -43,7 +45,7 @@ if(CMAKE_HOST_UNIX AND CMAKE_CROSSCOMPILING_EMULATOR)
   set_tests_properties(win32.info_boxes PROPERTIES
     TIMEOUT 300 SKIP_RETURN_CODE 77 LABELS win32 RUN_SERIAL ON)
   add_test(NAME win32.settings COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/win32/settings_test.sh
-    $<TARGET_FILE:morvex> $<TARGET_FILE:morvex-convert> $<TARGET_FILE:morvex-gdbgen>)
+    $<TARGET_FILE:morvex>)
   set_tests_properties(win32.settings PROPERTIES
     TIMEOUT 300 SKIP_RETURN_CODE 77 LABELS win32 RUN_SERIAL ON)
 endif()

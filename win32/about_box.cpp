@@ -1,8 +1,8 @@
 #include "about_box.h"
 
-#include "dialog_ids.h"
-#include "dialog_model.h"
+#include "resource.h"
 #include "wide_text.h"
+#include "window_texts.h"
 
 namespace {
 

@@ -1,9 +1,7 @@
 #include "file_picker.h"
 
 #include <algorithm>
-#include <utility>
 
-#include "dialog_model.h"
 #include "wide_text.h"
 
 namespace {
@@ -13,13 +11,14 @@ constexpr DWORD kPathCapacity = 32768;
 
 }  // namespace
 
-GdbFilePicker::GdbFilePicker(HWND owner, bool save, Language language)
-    : m_save(save), m_path(kPathCapacity, L'\0') {
-  const FileFilters filters = GdbFileFilters(language);
-  // The model's filter list as the dialog takes it: NUL for every '|'.
-  m_filter = WideFromUtf8(PipeSeparatedFilters(filters));
+GdbFilePicker::GdbFilePicker(HWND owner, const FilePick& pick)
+    : m_save(pick.save),
+      m_filter(WideFromUtf8(PipeSeparatedFilters(pick.filters))),
+      m_extension(WideFromUtf8(pick.filters.defaultSuffix)),
+      m_path(kPathCapacity, L'\0'),
+      m_startFolder(WideFromUtf8(pick.folder)) {
+  // The filter list as the dialog takes it: NUL for every '|'.
   std::replace(m_filter.begin(), m_filter.end(), L'|', L'\0');
-  m_extension = WideFromUtf8(filters.defaultSuffix);
   m_request.lStructSize = sizeof m_request;
   m_request.hwndOwner = owner;
   m_request.lpstrFilter = m_filter.c_str();
@@ -27,12 +26,8 @@ GdbFilePicker::GdbFilePicker(HWND owner, bool save, Language language)
   m_request.lpstrFile = m_path.data();
   m_request.nMaxFile = kPathCapacity;
   m_request.lpstrDefExt = m_extension.c_str();
-  m_request.Flags = OFN_HIDEREADONLY | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
-}
-
-void GdbFilePicker::SetStartFolder(std::wstring folder) {
-  m_startFolder = std::move(folder);
   m_request.lpstrInitialDir = m_startFolder.empty() ? nullptr : m_startFolder.c_str();
+  m_request.Flags = OFN_HIDEREADONLY | (m_save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
 }
 
 std::optional<std::wstring> GdbFilePicker::Run() {

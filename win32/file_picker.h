@@ -1,6 +1,6 @@
 // The file picker of a path field: the system's open or save dialog, GDB
-// files first. Its filter names speak the window's language; the dialog's own
-// texts are the system's.
+// files first. Its filter names are those the presenter gives, in the
+// window's language; the dialog's own texts are the system's.
 #pragma once
 
 #include <windows.h>
@@ -10,18 +10,16 @@
 #include <optional>
 #include <string>
 
-#include "gdb_types.h"
+#include "view.h"
 
 class GdbFilePicker {
  public:
-  GdbFilePicker(HWND owner, bool save, Language language);
+  GdbFilePicker(HWND owner, const FilePick& pick);
   GdbFilePicker(const GdbFilePicker&) = delete;
   GdbFilePicker& operator=(const GdbFilePicker&) = delete;
 
   // The request as the system's dialog takes it; it points into the picker.
   OPENFILENAMEW& Request() { return m_request; }
-  // The folder the dialog opens in; empty leaves the choice to the system.
-  void SetStartFolder(std::wstring folder);
   // Shows the dialog: the chosen path, or nothing when it was cancelled.
   std::optional<std::wstring> Run();
 

@@ -1,4 +1,4 @@
-// morvex.exe, the converter window on Windows: the dialog model's window made
+// morvex.exe, the converter window on Windows: the presenter's window made
 // of the system's own dialog and controls.
 #include <windows.h>
 
@@ -37,7 +37,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
   // Loads the common controls of version 6, which the manifest asks for.
   const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
-  MainDialog dialog(instance);
+  CMorvexDlg dialog(instance);
   dialog.SetInputPath(FileToOpen());
   return dialog.Run();
 }

@@ -1,87 +1,90 @@
 // The converter window of the native Windows program: the dialog IDD_MAIN of
-// morvex.rc, its texts, checked buttons and enabled controls as the dialog
-// model (app/dialog_model.h) gives them, and its clicks forwarded to the model.
+// morvex.rc as a View of the presenter (app/presenter.h). It shows what the
+// presenter tells it with the system's calls and reports what the user does;
+// the settings live in %APPDATA%\Morvex\Morvex.ini.
 #pragma once
 
 #include <windows.h>
 
 #include <shellapi.h>  // needs windows.h first
 
-#include <memory>
+#include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "dialog_model.h"
+#include "presenter.h"
 #include "preview_model.h"
+#include "settings.h"
+#include "view.h"
 
-class MainDialog {
+class CMorvexDlg final : public View {
  public:
-  explicit MainDialog(HINSTANCE instance);
-  ~MainDialog();
-  MainDialog(const MainDialog&) = delete;
-  MainDialog& operator=(const MainDialog&) = delete;
+  explicit CMorvexDlg(HINSTANCE instance);
+  ~CMorvexDlg() override;
+  CMorvexDlg(const CMorvexDlg&) = delete;
+  CMorvexDlg& operator=(const CMorvexDlg&) = delete;
 
   // The input path the window shows at start (a file opened with the program).
   void SetInputPath(std::wstring path) { m_startInput = std::move(path); }
   // Shows the window and runs it until it is closed; returns the exit status.
   int Run();
 
+  void SetText(int id, std::string_view text) override;
+  void SetChecked(int id, bool checked) override;
+  void SetEnabled(int id, bool enabled) override;
+  void ShowTabStops(const std::vector<int>& stops) override;
+  void ShowLanguage(Language language) override;
+  bool ShowMessage(const WindowMessage& message) override;
+  bool AskYesNo(const WindowMessage& question) override;
+  std::optional<std::string> PickFile(const FilePick& pick) override;
+  void ShowAbout(Language language) override;
+  void ShowPreviewPane(bool shown) override;
+  void ShowPicture(preview::Outcome outcome) override;
+  void ShowBusy(bool busy) override;
+  void Post(std::function<void()> task) override;
+
  private:
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   void OnInitDialog();
-  void OnCommand(int id, int notification);
-  bool OnSysCommand(WPARAM command);
-  void OnDropFiles(HDROP drop);
-
-  void OnBrowse(bool save, int field);
-  void OnConvert();
-  // Whether the run may replace the output: no file there, the user agreed
-  // to it before, or says Yes now.
-  bool MayReplaceOutput(const std::string& outputPath);
-  void RestoreSettings();
-  void SaveSettings();
-  void OnOptionClicked();
-  void OnLanguageClicked();
-  // The input path chosen: left after typing, picked, dropped or given at start.
-  void OnInputChanged();
-  void ShowAboutBox();
-  // The preview pane: shown beside the controls, drawn from the latest picture.
-  void OnPreview();
-  void ShowPreviewPane(bool shown);
-  // convertedInto: after Convert, the file the run wrote (empty when it did
-  // not complete); the picture then comes from the files, whatever their size.
-  void RequestPreview(const std::optional<std::string>& convertedInto = std::nullopt);
-  void TakePreview();
-  void DrawPreview(const DRAWITEMSTRUCT& item);
-
+  void OnDestroy();
   void AddAboutToSystemMenu();
   void ShowTemplateState();
-  void ShowEnabledState();
-  void ShowRadioTabStops();
-  void SetTexts(const std::vector<ControlText>& texts);
-  // Sets a path field as a picker or a drop fills it.
-  void ChoosePath(int field, const std::wstring& path);
-  // Shows the output path the model suggests, if it has a new one.
-  void ShowSuggestedOutput(const std::optional<std::string>& output);
-  void SetItemText(int id, std::string_view utf8);
+  void MakePreviewPane();
+  void AcceptDrops();
+
+  void OnCommand(int id, int notification);
+  void OnEditNotification(int id, int notification);
+  void OnButtonClicked(int id);
+  bool OnSysCommand(WPARAM command);
+  void OnDropFiles(HDROP drop);
+  void RunPostedTasks();
+  void DrawPreview(const DRAWITEMSTRUCT& item);
   std::string ItemText(int id) const;
-  int CheckedRadioButton(int first, int last) const;
-  // Returns whether the box's check box was checked.
-  bool ShowMessage(const WindowMessage& message);
 
   HINSTANCE m_instance;
   HWND m_window = nullptr;
   HICON m_bigIcon = nullptr;
   HICON m_smallIcon = nullptr;
-  DialogModel m_model;
   std::wstring m_startInput;
   HWND m_previewPane = nullptr;
   SIZE m_controlsSize{};  // the window's size without the pane
   int m_paneWidth = 0;
   preview::ShownPicture m_preview;
-  std::unique_ptr<preview::Worker> m_previewWorker;
+  Language m_paneLanguage = Language::kEnglish;
+  HCURSOR m_cursorBeforeBusy = nullptr;
+
+  // The tasks of Post, run on the window's thread; the window (null once it
+  // has gone) is where the message that runs them is posted.
+  std::mutex m_tasksMutex;
+  std::vector<std::function<void()>> m_tasks;
+  HWND m_tasksWindow = nullptr;
+
+  // Last, so that the presenter goes first: its preview worker may still post.
+  SettingsFile m_settings;
+  Presenter m_presenter;
 };

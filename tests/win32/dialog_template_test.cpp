@@ -1,5 +1,5 @@
 // The dialog templates of win32/morvex.rc, read from the resources linked into
-// this program, against the dialog model's control table: the resource
+// this program, against the control table (app/controls.h): the resource
 // script is written by hand and must not drift from the table.
 #include <windows.h>
 
@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "dialog_model.h"
+#include "controls.h"
+#include "resource.h"
+#include "window_texts.h"
 
 namespace {
 
@@ -141,7 +143,7 @@ const KindStyle kKindStyles[] = {
     {ControlKind::CheckBox, kButton, BS_TYPEMASK, BS_AUTOCHECKBOX},
 };
 
-TEST(MainDialogTemplate, HasTheModelsControlsInTableOrder) {
+TEST(MainDialogTemplate, HasTheTablesControlsInItsOrder) {
   const DialogTemplate dialog = LoadDialogTemplate(IDD_MAIN);
   const auto controls = DialogControls();
   ASSERT_EQ(dialog.items.size(), controls.size());
@@ -176,7 +178,7 @@ bool IsRadioButton(const DialogItem& item) {
   return item.windowClass == kButton && (item.style & BS_TYPEMASK) == BS_AUTORADIOBUTTON;
 }
 
-// Each radio group of the model is a group of its own holding nothing but its
+// Each radio group of the table is a group of its own holding nothing but its
 // buttons, so that the arrows stay among them, and is one tab stop.
 TEST(MainDialogTemplate, EachRadioGroupIsAGroupOfItsOwnWithOneTabStop) {
   const DialogTemplate dialog = LoadDialogTemplate(IDD_MAIN);

@@ -10,9 +10,10 @@
 #include <vector>
 
 #include "about_box.h"
-#include "dialog_model.h"
 #include "file_picker.h"
+#include "resource.h"
 #include "wide_text.h"
+#include "window_texts.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ INT_PTR CALLBACK PlainDialogProc(HWND, UINT, WPARAM, LPARAM) {
 
 const Language kLanguages[] = {Language::kEnglish, Language::kDutch, Language::kGerman};
 
-// The about box in each language shows the model's texts, and each line of
+// The about box in each language shows the texts of that language, and each line of
 // them fits its control unwrapped.
 TEST(ProgramResources, AboutBoxSpeaksTheLanguageAndItsTextsFit) {
   for (Language language : kLanguages) {
@@ -74,11 +75,11 @@ UINT_PTR CALLBACK ReadFiltersAndCancel(HWND hook, UINT message, WPARAM, LPARAM l
   return 0;
 }
 
-TEST(FilePicker, FilterNamesFollowTheWindowsLanguage) {
+TEST(FilePicker, ShowsTheFilterNamesOfEachLanguage) {
   for (Language language : kLanguages) {
     for (bool save : {false, true}) {
       g_filterNames.clear();
-      GdbFilePicker picker(nullptr, save, language);
+      GdbFilePicker picker(nullptr, FilePick{save, GdbFileFilters(language), {}});
       picker.Request().Flags |= OFN_EXPLORER | OFN_ENABLEHOOK;
       picker.Request().lpfnHook = ReadFiltersAndCancel;
       EXPECT_FALSE(picker.Run().has_value());

@@ -12,12 +12,12 @@
 #include <thread>
 #include <vector>
 
-#include "dialog_ids.h"
-#include "dialog_model.h"
 #include "gdb_generator.h"
 #include "main_dialog.h"
 #include "preview_model.h"
+#include "resource.h"
 #include "wide_text.h"
+#include "window_texts.h"
 
 namespace {
 
@@ -84,7 +84,7 @@ class Window {
  public:
   explicit Window(const std::wstring& input) {
     thread_ = std::thread([input] {
-      MainDialog dialog(GetModuleHandleW(nullptr));
+      CMorvexDlg dialog(GetModuleHandleW(nullptr));
       dialog.SetInputPath(input);
       dialog.Run();
     });

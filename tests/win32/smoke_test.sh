@@ -1,17 +1,15 @@
 #!/usr/bin/env bash
 # Runs the Windows morvex.exe under Wine on a virtual X display as a user
 # would: opens it on the input file (as "Open with" does), types an output
-# path, chooses Dutch and option 6,
-# presses Enter for Convert, closes the completion box, checks that the output
-# equals what morvex-convert.exe makes of the same input, opens the about box
-# with F1 and closes it with Escape. Then the same from the keyboard alone:
-# mnemonics to the output path and the input path, Tab through the path
-# controls to the options, an arrow to option 5, Tab to the via field (24,
-# refused), past the one-route box to the languages, an arrow to English,
-# Enter; the languages' mnemonic and Shift+Tab back to the via field, 300,
-# Enter. Escape ends the program. Started on a copy of the file, option 6 and
-# Enter write the output the window suggests beside it. Started once more,
-# Alt+Q ends it.
+# path, chooses Dutch and option 6, presses Enter for Convert, closes the
+# completion box, checks that the output equals what morvex-convert.exe makes
+# of the same input, opens the about box with F1 and closes it with Escape.
+# Then the same from the keyboard alone: mnemonics to the output path and the
+# input path, Tab through the path controls to the options, an arrow to option
+# 5, Tab to the via field (24, refused), past the one-route box to the
+# languages, an arrow to English, Enter; the languages' mnemonic and Shift+Tab
+# back to the via field, 300, Enter. Escape ends the program. Started once
+# more, Alt+Q ends it.
 #
 # Usage: smoke_test.sh MORVEX_EXE MORVEX_CONVERT_EXE INPUT_GDB
 # Ends with status 77 (skipped) where Wine, Xvfb or xdotool are missing.
@@ -23,7 +21,7 @@ if [ "${1:-}" != "--inside" ]; then
   [ $# -eq 3 ] || { echo "usage: smoke_test.sh MORVEX_EXE MORVEX_CONVERT_EXE INPUT_GDB" >&2; exit 2; }
   run_inside_virtual_display "$0" "$@"
 fi
-exe=$(cd "$(dirname "$2")" && pwd)/$(basename "$2") # started from another folder below
+exe=$2
 convert_exe=$3
 input=$(cd "$(dirname "$4")" && pwd)/$(basename "$4")
 use_wine_prefix morvex-wine-smoke
@@ -99,30 +97,9 @@ cmp "$scratch/expected-keys.gdb" "$scratch/keys.gdb" ||
 
 quit_morvex
 
-# Started on a copy of the file with no output typed, named from its own
-# folder, the window converts to the name it suggests beside the input, which
-# follows the option: option 6 makes routes.
-cp "$input" "$scratch/trip.gdb"
-timeout 120 wine "$convert_exe" --option 6 --language en --quiet "$input" \
-  "$scratch/expected-routes.gdb" >/dev/null 2>&1 || fail "morvex-convert.exe could not convert $input"
-rm -f "$wine_log"
-cd "$scratch" || fail "cannot enter $scratch"
-start_morvex "$exe" trip.gdb
-cd "$OLDPWD" || fail "cannot return to $OLDPWD"
-click_dialog_unit 20 162 # option 6, which keeps the focus
-xdotool key Return       # Convert
-done_box=$(wait_window Finished 1200) || fail "no completion box ('Finished') for the suggested output"
-xdotool windowfocus --sync "$done_box" 2>/dev/null || true
-xdotool key Return
-wait_window_gone Finished 300 || fail "the completion box stayed open"
-[ -f "$scratch/trip-routes.gdb" ] || fail "nothing was written to the suggested trip-routes.gdb"
-cmp "$scratch/expected-routes.gdb" "$scratch/trip-routes.gdb" ||
-  fail "the output at the suggested name differs from morvex-convert.exe's (option 6, English)"
-quit_morvex
-
 # Started again, the English Quit's mnemonic ends it.
 rm -f "$wine_log"
 start_morvex "$exe"
 quit_morvex alt+q
 echo "smoke test passed: converted in Dutch with option 6, from the keyboard in English" \
-  "with option 5 and to the suggested output, about box, quit with Escape and with Alt+Q"
+  "with option 5, about box, quit with Escape and with Alt+Q"
