@@ -12,6 +12,7 @@ add_executable(engine_tests
   engine/engine_samples_test.cpp
   engine/engine_counts_test.cpp
   engine/engine_summary_test.cpp
+  engine/catalogue_test.cpp
 )
 target_include_directories(engine_tests PRIVATE engine)
 target_link_libraries(engine_tests PRIVATE morvex_engine morvex_test_support GTest::gtest_main)
@@ -19,3 +20,10 @@ target_link_libraries(engine_tests PRIVATE morvex_engine morvex_test_support GTe
 target_compile_definitions(engine_tests PRIVATE
   MORVEX_SAMPLES_DIR="${MORVEX_SAMPLES_DIR}")
 morvex_add_gtest(engine_tests TIMEOUT 300 LABELS engine)
+
+# The catalogues against the code: the template holds every marked text, and
+# each language translates all of it (gettext's msgcmp and msgfmt --check).
+if(NOT CMAKE_CROSSCOMPILING)
+  add_test(NAME catalogue.complete COMMAND sh ${PROJECT_SOURCE_DIR}/scripts/update-po --check)
+  set_tests_properties(catalogue.complete PROPERTIES LABELS engine TIMEOUT 120)
+endif()
