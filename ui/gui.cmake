@@ -38,11 +38,36 @@ endif()
 
 install(TARGETS morvex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(UNIX AND NOT APPLE)
-  install(FILES ${CMAKE_CURRENT_LIST_DIR}/resources/morvex.desktop
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  # The desktop entry and the GDB file type: the English templates with the
+  # texts of every language in po/LINGUAS put in from its catalogue.
+  set(po_dir ${PROJECT_SOURCE_DIR}/po)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${po_dir}/LINGUAS)
+  file(STRINGS ${po_dir}/LINGUAS linguas REGEX "^[^#]")
+  set(po_files ${po_dir}/LINGUAS)
+  foreach(language IN LISTS linguas)
+    string(STRIP "${language}" language)
+    list(APPEND po_files ${po_dir}/${language}.po)
+  endforeach()
+  set(desktop_entry ${CMAKE_CURRENT_BINARY_DIR}/morvex.desktop)
+  set(mime_package ${CMAKE_CURRENT_BINARY_DIR}/morvex-gdb.xml)
+  add_custom_command(
+    OUTPUT ${desktop_entry}
+    COMMAND ${MORVEX_MSGFMT} --desktop --template=${CMAKE_CURRENT_LIST_DIR}/resources/morvex.desktop.in
+            -d ${po_dir} -o ${desktop_entry}
+    DEPENDS ${CMAKE_CURRENT_LIST_DIR}/resources/morvex.desktop.in ${po_files}
+    COMMENT "Translating the desktop entry"
+    VERBATIM)
+  add_custom_command(
+    OUTPUT ${mime_package}
+    COMMAND ${MORVEX_MSGFMT} --xml --template=${CMAKE_CURRENT_LIST_DIR}/resources/morvex-gdb.xml.in
+            -d ${po_dir} -o ${mime_package}
+    DEPENDS ${CMAKE_CURRENT_LIST_DIR}/resources/morvex-gdb.xml.in ${po_files}
+    COMMENT "Translating the GDB file type"
+    VERBATIM)
+  add_custom_target(morvex_desktop_files ALL DEPENDS ${desktop_entry} ${mime_package})
+  install(FILES ${desktop_entry} DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   # The type of GDB files, so that "Open with" offers Morvex for them.
-  install(FILES ${CMAKE_CURRENT_LIST_DIR}/resources/morvex-gdb.xml
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
+  install(FILES ${mime_package} DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
   foreach(size 16 32 64)
     install(FILES ${CMAKE_CURRENT_LIST_DIR}/resources/program-${size}.png
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
