@@ -317,7 +317,7 @@ void CMorvexDlg::ConnectControls() {
 
 void CMorvexDlg::SetTemplateTexts() {
   for (const ControlTemplate& item : DialogControls()) {
-    SetDlgItemText(item.id, FromUtf8(LabelText(item.text, Language::kEnglish)));
+    SetLabel(item.id, item.text, Language::kEnglish);
   }
 }
 

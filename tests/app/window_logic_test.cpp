@@ -55,9 +55,10 @@ std::string MnemonicClash(const Texts& texts) {
     const char key = MnemonicOf(text);
     if (key == 0) continue;
     const auto [other, fresh] = owner.emplace(key, id);
-    if (!fresh)
+    if (!fresh) {
       return "'" + std::string(1, key) + "' of " + std::to_string(id) + " and " +
              std::to_string(other->second);
+    }
   }
   return {};
 }
