@@ -35,7 +35,7 @@ constexpr ControlText kLanguageTexts[] = {
      T_("IDC_ONE_ROUTE", "&Keep each track in one route, with the via points that follow it best")},
 };
 
-// The part in parentheses is the pattern a Windows picker filters with.
+// What a name's parentheses hold is the pattern a Windows picker filters with.
 constexpr TextKey kFilterNames[] = {
     T_("file filter", "GDB Files (*.gdb)"),
     T_("file filter", "All Files (*.*)"),
