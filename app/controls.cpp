@@ -6,39 +6,51 @@ namespace {
 
 using enum ControlKind;
 
+// The template of a field, whose contents are the user's.
+constexpr TextKey kNoLabel{nullptr, nullptr};
+
 // Tab order: the two paths with their Browse buttons, the options with the
 // via-point field and the one-route box, the languages, then Preview, Convert
 // and Quit. Preview starts a group of its own so that the language buttons'
-// group ends before it.
+// group ends before it. The texts are those a window shows at its start, in
+// English; each language button is named in its own language, in every
+// language.
 const ControlTemplate kControls[] = {
-    {IDC_INPUT_GROUP, Frame, "&Input File", 0},
-    {IDC_INPUT_PATH, PathField, "", 0},
-    {IDC_BROWSE_INPUT, Button, "Browse...", 0},
-    {IDC_OUTPUT_GROUP, Frame, "&Output File", 0},
-    {IDC_OUTPUT_PATH, PathField, "", 0},
-    {IDC_BROWSE_OUTPUT, Button, "Browse...", 0},
-    {IDC_OPTIONS_GROUP, Frame, "&Processing Options", 0},
-    {IDC_OPTION_1, Option, "&1. Convert routes to tracks with all points", kStartsGroup},
-    {IDC_OPTION_2, Option, "&2. Convert routes to tracks with via points only", 0},
-    {IDC_OPTION_3, Option, "&3. Convert auto-generated route via points to user waypoint vias", 0},
-    {IDC_OPTION_4, Option, "&4. Convert auto-generated route via points to hidden via points", 0},
-    {IDC_OPTION_5, Option, "&5. Convert tracks to routes with user waypoint vias", 0},
-    {IDC_OPTION_6, Option, "&6. Convert tracks to routes with hidden via points", 0},
+    {IDC_INPUT_GROUP, Frame, T_("IDC_INPUT_GROUP", "&Input File"), 0},
+    {IDC_INPUT_PATH, PathField, kNoLabel, 0},
+    {IDC_BROWSE_INPUT, Button, T_("IDC_BROWSE_INPUT", "Browse..."), 0},
+    {IDC_OUTPUT_GROUP, Frame, T_("IDC_OUTPUT_GROUP", "&Output File"), 0},
+    {IDC_OUTPUT_PATH, PathField, kNoLabel, 0},
+    {IDC_BROWSE_OUTPUT, Button, T_("IDC_BROWSE_OUTPUT", "Browse..."), 0},
+    {IDC_OPTIONS_GROUP, Frame, T_("IDC_OPTIONS_GROUP", "&Processing Options"), 0},
+    {IDC_OPTION_1, Option, T_("IDC_OPTION_1", "&1. Convert routes to tracks with all points"),
+     kStartsGroup},
+    {IDC_OPTION_2, Option, T_("IDC_OPTION_2", "&2. Convert routes to tracks with via points only"),
+     0},
+    {IDC_OPTION_3, Option,
+     T_("IDC_OPTION_3", "&3. Convert auto-generated route via points to user waypoint vias"), 0},
+    {IDC_OPTION_4, Option,
+     T_("IDC_OPTION_4", "&4. Convert auto-generated route via points to hidden via points"), 0},
+    {IDC_OPTION_5, Option,
+     T_("IDC_OPTION_5", "&5. Convert tracks to routes with user waypoint vias"), 0},
+    {IDC_OPTION_6, Option,
+     T_("IDC_OPTION_6", "&6. Convert tracks to routes with hidden via points"), 0},
     {IDC_MAX_VIAS_LABEL, Label,
-     "For options 5 and 6:\nMaximum number of via points per route (25-1000)",
+     T_("IDC_MAX_VIAS_LABEL",
+        "For options 5 and 6:\nMaximum number of via points per route (25-1000)"),
      kStartsGroup | kDisabled},
-    {IDC_MAX_VIAS, NumberField, "", kDisabled},
+    {IDC_MAX_VIAS, NumberField, kNoLabel, kDisabled},
     {IDC_ONE_ROUTE, CheckBox,
-     "&Keep each track in one route, with the via points that follow it best",
+     T_("IDC_ONE_ROUTE", "&Keep each track in one route, with the via points that follow it best"),
      kStartsGroup | kDisabled},
-    {IDC_LANGUAGE_GROUP, Frame, "&Language", 0},
-    {IDC_LANG_ENGLISH, Option, "English", kStartsGroup},
-    {IDC_LANG_DUTCH, Option, "Nederlands", 0},
-    {IDC_LANG_GERMAN, Option, "Deutsch", 0},
-    {IDC_LANG_FRENCH, Option, "Français", kHidden | kDisabled},
-    {IDC_PREVIEW, Button, "Pre&view", kStartsGroup},
-    {IDC_CONVERT, DefaultButton, "&Convert", kStartsGroup},
-    {IDCANCEL, Button, "&Quit", 0},
+    {IDC_LANGUAGE_GROUP, Frame, T_("IDC_LANGUAGE_GROUP", "&Language"), 0},
+    {IDC_LANG_ENGLISH, Option, T_("IDC_LANG_ENGLISH", "English"), kStartsGroup},
+    {IDC_LANG_DUTCH, Option, T_("IDC_LANG_DUTCH", "Nederlands"), 0},
+    {IDC_LANG_GERMAN, Option, T_("IDC_LANG_GERMAN", "Deutsch"), 0},
+    {IDC_LANG_FRENCH, Option, T_("IDC_LANG_FRENCH", "Français"), kHidden | kDisabled},
+    {IDC_PREVIEW, Button, T_("IDC_PREVIEW", "Pre&view"), kStartsGroup},
+    {IDC_CONVERT, DefaultButton, T_("IDC_CONVERT", "&Convert"), kStartsGroup},
+    {IDCANCEL, Button, T_("IDCANCEL", "&Quit"), 0},
 };
 
 const LanguageButton kLanguageButtons[] = {

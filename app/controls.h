@@ -1,7 +1,7 @@
 // The controls of the converter window, whatever toolkit draws them: one
-// table of ids, kinds, template texts and styles, in the order that is also
-// the tab order and forms the radio groups. Both windows create or check
-// their controls against it.
+// table of ids, kinds, template texts (keys of the catalogue) and styles, in
+// the order that is also the tab order and forms the radio groups. Both
+// windows create or check their controls against it.
 #pragma once
 
 #include <span>
@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue.h"
 #include "dialog_ids.h"
 #include "gdb_types.h"
 
@@ -32,8 +33,8 @@ enum ControlStyle : unsigned {
 struct ControlTemplate {
   int id;
   ControlKind kind;
-  const char* text;  // UTF-8; an '&' marks the next character as the mnemonic
-  unsigned style;    // ControlStyle flags
+  TextKey text;    // an '&' marks the next character as the mnemonic; no key for a field
+  unsigned style;  // ControlStyle flags
 };
 
 // The controls in template order, which is also the tab order and the order in

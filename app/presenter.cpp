@@ -15,7 +15,7 @@ void Presenter::Start() {
   RestoreSettings(m_state, m_settings.Load());
   if (m_state.language != Language::kEnglish) ShowTexts(m_state.language);
   ShowChoices();
-  m_view.SetText(IDC_MAX_VIAS, m_state.viaText);
+  m_view.SetFieldText(IDC_MAX_VIAS, m_state.viaText);
   m_view.ShowLanguage(m_state.language);
   ShowPreviewPane(m_state.preview);
 }
@@ -32,8 +32,10 @@ void Presenter::ShowChoices() {
   m_view.ShowTabStops(TabStops(m_state));
 }
 
+// A window in a language without texts of its own keeps those it shows.
 void Presenter::ShowTexts(Language language) {
-  for (const ControlText& text : LanguageTexts(language)) m_view.SetText(text.id, text.text);
+  if (!HasOwnTexts(language)) return;
+  for (const ControlText& text : LanguageTexts()) m_view.SetLabel(text.id, text.text, language);
 }
 
 void Presenter::OnInputEdited(std::string_view text) {
@@ -59,7 +61,7 @@ void Presenter::OnViaTextEdited(std::string_view text) {
 // The state first: a view may report the text it is given as an edit.
 void Presenter::ShowPath(int field, std::string_view path) {
   (field == IDC_INPUT_PATH ? m_state.inputPath : m_state.outputPath) = path;
-  m_view.SetText(field, path);
+  m_view.SetFieldText(field, path);
 }
 
 void Presenter::OnPathChosen(int field, std::string_view path) {
@@ -73,7 +75,7 @@ void Presenter::OnPathChosen(int field, std::string_view path) {
 // does not ask again.
 void Presenter::OnBrowse(int field) {
   if (field != IDC_INPUT_PATH && field != IDC_OUTPUT_PATH) return;
-  const FilePick pick{field == IDC_OUTPUT_PATH, GdbFileFilters(m_state.language),
+  const FilePick pick{field == IDC_OUTPUT_PATH, GdbFileFilters(), m_state.language,
                       PickerFolder(field)};
   const std::optional<std::string> path = m_view.PickFile(pick);
   if (!path) return;

@@ -20,17 +20,20 @@ struct FilePick {
   // Save: a name that need not exist, an existing file taken only once the
   // user agreed to replace it. Open: an existing file.
   bool save = false;
-  FileFilters filters;  // in the window's language
-  std::string folder;   // where the picker opens; empty for its own choice
+  FileFilters filters;
+  Language language = Language::kEnglish;  // of the filters' names
+  std::string folder;                      // where the picker opens; empty for its own choice
 };
 
 class View {
  public:
   virtual ~View() = default;
 
-  // The text of a control by its id: a field's contents, or a label as the
-  // control table writes it, '&' marking the mnemonic. UTF-8.
-  virtual void SetText(int id, std::string_view text) = 0;
+  // A control's label: the key's words in the language (LabelText), '&'
+  // marking the mnemonic. No text of the program reaches a window but as a key.
+  virtual void SetLabel(int id, TextKey text, Language language) = 0;
+  // A field's contents as the user gave them: a path, the via-point count. UTF-8.
+  virtual void SetFieldText(int id, std::string_view text) = 0;
   virtual void SetChecked(int id, bool checked) = 0;
   virtual void SetEnabled(int id, bool enabled) = 0;
   // The radio buttons Tab stops at: of each group the checked one.

@@ -1,119 +1,107 @@
 #include "window_texts.h"
 
 #include <array>
+#include <iterator>
 
 #include "dialog_ids.h"
 #include "morvex_version.h"
 
 namespace {
 
-const char kCaption[] =
-    "Morvex Version " MORVEX_VERSION_SHORT " - File Converter for Mapsource GDB files";
-const char kAboutMenu[] = "&About Morvex...";
-
-struct TranslatedText {
-  int id;
-  std::array<const char*, 3> text;  // English, Dutch, German; UTF-8
-};
-
-const TranslatedText kLanguageTexts[] = {
-    {IDC_BROWSE_INPUT, {"Browse...", "Zoek...", "Suchen..."}},
-    {IDC_BROWSE_OUTPUT, {"Browse...", "Zoek...", "Suchen..."}},
-    {IDC_CONVERT, {"&Convert", "&Converteer", "&Konvertieren"}},
-    {IDCANCEL, {"&Quit", "&Exit", "&Beenden"}},
-    {IDC_PREVIEW, {"Pre&view", "Voor&beeld", "V&orschau"}},
-    {IDC_INPUT_GROUP, {"&Input file", "&Invoer bestand", "&Eingabe-Datei"}},
-    {IDC_OUTPUT_GROUP, {"&Output file", "&Uitvoer bestand", "&Ausgabe-Datei"}},
-    {IDC_OPTIONS_GROUP, {"&Processing options", "&Verwerkings opties", "&Verarbeitungs Optionen"}},
+// The context of each text names the control that shows it; the template's
+// texts (controls.cpp) share it where they differ from these.
+constexpr ControlText kLanguageTexts[] = {
+    {IDC_BROWSE_INPUT, T_("IDC_BROWSE_INPUT", "Browse...")},
+    {IDC_BROWSE_OUTPUT, T_("IDC_BROWSE_OUTPUT", "Browse...")},
+    {IDC_CONVERT, T_("IDC_CONVERT", "&Convert")},
+    {IDCANCEL, T_("IDCANCEL", "&Quit")},
+    {IDC_PREVIEW, T_("IDC_PREVIEW", "Pre&view")},
+    {IDC_INPUT_GROUP, T_("IDC_INPUT_GROUP", "&Input file")},
+    {IDC_OUTPUT_GROUP, T_("IDC_OUTPUT_GROUP", "&Output file")},
+    {IDC_OPTIONS_GROUP, T_("IDC_OPTIONS_GROUP", "&Processing options")},
     {IDC_MAX_VIAS_LABEL,
-     {"For options 5 and 6:\nMaximum number of via points per route (25-1000)",
-      "Voor opties 5 en 6:\nMaximum aantal viapunten per route (25-1000)",
-      "Für Optionen 5 und 6:\nMaximale Anzahl der Zwischenpunkte je Route (25-1000)"}},
-    {IDC_LANGUAGE_GROUP, {"&Language", "&Taal", "&Sprache"}},
-    {IDC_OPTION_1,
-     {"&1. Convert routes to tracks with all points",
-      "&1. Converteer routes naar tracks met alle punten",
-      "&1. Konvertiere Routen zu Tracks mit allen Punkten"}},
-    {IDC_OPTION_2,
-     {"&2. Convert routes to tracks with via points only",
-      "&2. Converteer routes naar tracks met alleen viapunten",
-      "&2. Konvertiere Routen zu Tracks nur mit den Zwischenpunkten"}},
+     T_("IDC_MAX_VIAS_LABEL",
+        "For options 5 and 6:\nMaximum number of via points per route (25-1000)")},
+    {IDC_LANGUAGE_GROUP, T_("IDC_LANGUAGE_GROUP", "&Language")},
+    {IDC_OPTION_1, T_("IDC_OPTION_1", "&1. Convert routes to tracks with all points")},
+    {IDC_OPTION_2, T_("IDC_OPTION_2", "&2. Convert routes to tracks with via points only")},
     {IDC_OPTION_3,
-     {"&3. Convert auto-generated route via points to user waypoint vias",
-      "&3. Converteer automatisch-gegenereerde route viapunten naar gebruikers waypoint vias",
-      "&3. Konvertiere automatisch erzeugte Zwischenpunkte zu User-Zwischenpunkten"}},
+     T_("IDC_OPTION_3", "&3. Convert auto-generated route via points to user waypoint vias")},
     {IDC_OPTION_4,
-     {"&4. Convert auto-generated route via points to hidden via points",
-      "&4. Converteer automatisch-gegenereerde route viapunten naar verborgen viapunten",
-      "&4. Konvertiere automatisch erzeugte Zwischenpunkte zu versteckten Zwischenpunkten"}},
-    {IDC_OPTION_5,
-     {"&5. Convert tracks to routes with user waypoint vias",
-      "&5. Converteer tracks naar routes met gebruikers waypoint viapunten",
-      "&5. Konvertiere Tracks zu Routen mit User-Zwischenpunkten"}},
-    {IDC_OPTION_6,
-     {"&6. Convert tracks to routes with hidden via points",
-      "&6. Converteer tracks naar routes met verborgen viapunten",
-      "&6. Konvertiere Tracks zu Routen mit versteckten Zwischenpunkten"}},
+     T_("IDC_OPTION_4", "&4. Convert auto-generated route via points to hidden via points")},
+    {IDC_OPTION_5, T_("IDC_OPTION_5", "&5. Convert tracks to routes with user waypoint vias")},
+    {IDC_OPTION_6, T_("IDC_OPTION_6", "&6. Convert tracks to routes with hidden via points")},
     {IDC_ONE_ROUTE,
-     {"&Keep each track in one route, with the via points that follow it best",
-      "Elke track in één &route houden, met de tussenpunten die hem het best volgen",
-      "&Jeden Track in einer Route halten, mit den Zwischenpunkten, die ihm am besten folgen"}},
+     T_("IDC_ONE_ROUTE", "&Keep each track in one route, with the via points that follow it best")},
 };
 
-const TranslatedText kFilterNames[] = {
-    {0, {"GDB Files (*.gdb)", "GDB bestanden (*.gdb)", "GDB-Dateien (*.gdb)"}},
-    {0, {"All Files (*.*)", "Alle bestanden (*.*)", "Alle Dateien (*.*)"}},
+// What a name's parentheses hold is the pattern a Windows picker filters with.
+constexpr TextKey kFilterNames[] = {
+    T_("file filter", "GDB Files (*.gdb)"),
+    T_("file filter", "All Files (*.*)"),
 };
 
-const TranslatedText kAboutTexts[] = {
-    {IDC_ABOUT_VERSION,
-     {"Morvex version " MORVEX_VERSION_MAJOR_TEXT, "Morvex versie " MORVEX_VERSION_MAJOR_TEXT,
-      "Morvex Version " MORVEX_VERSION_MAJOR_TEXT}},
-    {IDC_ABOUT_CREDIT,
-     {"Written by the Morvex developers", "Geschreven door de Morvex ontwikkelaars",
-      "Geschrieben von den Morvex-Entwicklern"}},
-    {IDC_ABOUT_RIGHTS,
-     {"Copyright \u00A9 2026 the Morvex developers",
-      "Copyright \u00A9 2026 de Morvex ontwikkelaars",
-      "Copyright \u00A9 2026 die Morvex-Entwickler"}},
+// The version's "%s" is filled in by AboutText.
+constexpr ControlText kAboutTexts[] = {
+    {IDC_ABOUT_VERSION, T_("IDC_ABOUT_VERSION", "Morvex version %s")},
+    {IDC_ABOUT_CREDIT, T_("IDC_ABOUT_CREDIT", "Written by the Morvex developers")},
+    {IDC_ABOUT_RIGHTS, T_("IDC_ABOUT_RIGHTS", "Copyright \u00A9 2026 the Morvex developers")},
     {IDC_ABOUT_THANKS,
-     {"Thanks to everyone who tried the conversions and sent us their GDB files.\nCheck a "
-      "converted file in your mapping program before you rely on it.",
-      "Dank aan iedereen die de conversies probeerde en ons GDB bestanden stuurde.\nControleer "
-      "een geconverteerd bestand eerst in uw kaart programma.",
-      "Danke an alle, die die Konvertierungen testeten und uns GDB-Dateien schickten.\nPr\u00FCfen "
-      "Sie eine konvertierte Datei in Ihrem Kartenprogramm, bevor Sie ihr vertrauen."}},
-    {IDOK, {"OK", "OK", "OK"}},
+     T_("IDC_ABOUT_THANKS",
+        "Thanks to everyone who tried the conversions and sent us their GDB files.\nCheck a "
+        "converted file in your mapping program before you rely on it.")},
+    {IDOK, T_("IDOK", "OK")},
 };
 
-// The column of the language in a TranslatedText; English for a language
-// without texts of its own.
-size_t ColumnOf(Language language) {
-  if (!HasOwnTexts(language)) return 0;
-  return static_cast<size_t>(language) - static_cast<size_t>(Language::kEnglish);
+// The text with its first "%s" replaced by the value.
+std::string Filled(std::string_view text, std::string_view value) {
+  std::string filled(text);
+  if (const size_t at = filled.find("%s"); at != std::string::npos) filled.replace(at, 2, value);
+  return filled;
 }
 
 }  // namespace
 
-std::string_view DialogCaption() {
-  return kCaption;
+bool HasOwnTexts(Language language) {
+  return language == Language::kEnglish || language == Language::kDutch ||
+         language == Language::kGerman;
 }
 
-std::string_view AboutMenuText() {
-  return kAboutMenu;
+const char* LabelText(TextKey key, Language language) {
+  if (key.english == nullptr) return "";
+  const char* text = Translate(key, HasOwnTexts(language) ? language : Language::kEnglish);
+  return text != nullptr ? text : key.english;
 }
 
-FileFilters GdbFileFilters(Language language) {
-  FileFilters filters{{}, "gdb"};
-  for (const TranslatedText& name : kFilterNames) {
-    filters.nameFilters.emplace_back(name.text[ColumnOf(language)]);
-  }
-  return filters;
+std::string DialogCaption() {
+  // TRANSLATORS: the same in every language; %s is the version.
+  const TextKey caption =
+      T_("IDD_MAIN", "Morvex Version %s - File Converter for Mapsource GDB files");
+  return Filled(LabelText(caption, Language::kEnglish), MORVEX_VERSION_SHORT);
 }
 
-std::string PipeSeparatedFilters(const FileFilters& filters) {
+TextKey AboutMenuText() {
+  // TRANSLATORS: the same in every language.
+  return T_("IDS_ABOUT_MENU", "&About Morvex...");
+}
+
+std::span<const ControlText> LanguageTexts() {
+  return kLanguageTexts;
+}
+
+FileFilters GdbFileFilters() {
+  return {{std::begin(kFilterNames), std::end(kFilterNames)}, "gdb"};
+}
+
+std::vector<std::string> FilterNames(const FileFilters& filters, Language language) {
+  std::vector<std::string> names;
+  for (const TextKey& name : filters.names) names.emplace_back(LabelText(name, language));
+  return names;
+}
+
+std::string PipeSeparatedFilters(const std::vector<std::string>& names) {
   std::string list;
-  for (const std::string& name : filters.nameFilters) {
+  for (const std::string& name : names) {
     const size_t open = name.rfind('(');
     const size_t close = name.rfind(')');
     const bool hasPattern = open != std::string::npos && close != std::string::npos && open < close;
@@ -122,30 +110,21 @@ std::string PipeSeparatedFilters(const FileFilters& filters) {
   return list + '|';
 }
 
-bool HasOwnTexts(Language language) {
-  return language == Language::kEnglish || language == Language::kDutch ||
-         language == Language::kGerman;
+std::span<const ControlText> AboutTexts() {
+  return kAboutTexts;
 }
 
-std::vector<ControlText> LanguageTexts(Language language) {
-  std::vector<ControlText> texts;
-  if (!HasOwnTexts(language)) return texts;
-  for (const TranslatedText& item : kLanguageTexts) {
-    texts.push_back({item.id, item.text[ColumnOf(language)]});
-  }
-  return texts;
+std::string AboutText(TextKey text, Language language) {
+  return Filled(LabelText(text, language), MORVEX_VERSION_MAJOR_TEXT);
 }
 
-std::vector<ControlText> AboutTexts(Language language) {
-  std::vector<ControlText> texts;
-  for (const TranslatedText& item : kAboutTexts) {
-    texts.push_back({item.id, item.text[ColumnOf(language)]});
-  }
-  return texts;
+std::string AboutCaption() {
+  // TRANSLATORS: the same in every language.
+  return LabelText(T_("IDD_ABOUT", "About Morvex"), Language::kEnglish);
 }
 
 std::string_view LocaleName(Language language) {
   if (!HasOwnTexts(language)) return {};
   constexpr std::array<std::string_view, 3> kNames = {"en", "nl", "de"};
-  return kNames[ColumnOf(language)];
+  return kNames[static_cast<size_t>(language) - static_cast<size_t>(Language::kEnglish)];
 }

@@ -1,48 +1,61 @@
-// The texts of the converter window and its about box in each language, and
-// the file pickers' filters.
+// The texts of the converter window and its about box, as keys of the
+// catalogue (catalogue.h), and the file pickers' filters. A window shows a
+// key's words in its language with LabelText.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "catalogue.h"
 #include "gdb_types.h"
 
 struct ControlText {
   int id;
-  std::string_view text;  // UTF-8
+  TextKey text;
 };
 
-// The window's caption, the same in every language.
-std::string_view DialogCaption();
-// The About item of the window menu.
-std::string_view AboutMenuText();
+// Whether the language has texts of its own: a window in any other keeps the
+// texts it shows.
+bool HasOwnTexts(Language language);
+// The words of a key in the language, UTF-8, '&' marking a mnemonic: English
+// for a language without texts of its own; empty for no key ({}).
+const char* LabelText(TextKey key, Language language);
+
+// The window's caption with the program's version, the same in every language.
+std::string DialogCaption();
+// The About item of the window menu, the same in every language.
+TextKey AboutMenuText();
+
+// The texts that choosing a language with texts of its own sets, control by
+// control in the order they are set. The language buttons' own labels, the
+// caption and the About item keep theirs in every language.
+std::span<const ControlText> LanguageTexts();
 
 // The file pickers of both path fields.
 struct FileFilters {
-  std::vector<std::string> nameFilters;  // the first one is selected
-  std::string defaultSuffix;             // appended to a name typed without one
+  std::vector<TextKey> names;  // the first one is selected
+  std::string defaultSuffix;   // appended to a name typed without one
 };
-// The filters with their names in the language; in English for a language
-// without texts of its own.
-FileFilters GdbFileFilters(Language language = Language::kEnglish);
-// The filters as one list of names and patterns, each followed by '|' and the
+FileFilters GdbFileFilters();
+// The filters' names in the language (LabelText).
+std::vector<std::string> FilterNames(const FileFilters& filters, Language language);
+// The names as one list of names and patterns, each followed by '|' and the
 // list by one more: "GDB Files (*.gdb)|*.gdb|...||". The pattern of a name is
 // what its last parentheses hold. A Windows file dialog takes this list with
 // every '|' made a NUL.
-std::string PipeSeparatedFilters(const FileFilters& filters);
+std::string PipeSeparatedFilters(const std::vector<std::string>& names);
 
-// The texts that choosing the language sets, control by control in the order
-// they are set; none for a language without texts of its own. The language
-// buttons' own labels, the caption and the About item keep theirs in every
-// language.
-std::vector<ControlText> LanguageTexts(Language language);
-bool HasOwnTexts(Language language);
+// The texts of the about box, control by control: the version, the credit
+// line, the rights notice, the thanks across its foot and OK.
+std::span<const ControlText> AboutTexts();
+// A text of the about box in the language (LabelText), with the program's
+// version in place of the version's "%s".
+std::string AboutText(TextKey text, Language language);
+// The about box's caption, the same in every language.
+std::string AboutCaption();
 
-// The texts of the about box in the language, control by control: the
-// version, the credit line, the rights notice, the thanks across its foot and
-// OK; English for a language without texts of its own. Its caption stays.
-std::vector<ControlText> AboutTexts(Language language);
 // The locale name of the language ("en", "nl", "de"); empty for a language
 // without texts of its own.
 std::string_view LocaleName(Language language);

@@ -7,16 +7,14 @@
 #include <QPushButton>
 
 #include "dialog_ids.h"
-#include "window_texts.h"
 #include "morvex_resources.h"
+#include "window_texts.h"
 
 namespace {
 
-QString AboutText(const std::vector<ControlText>& texts, int id) {
-  for (const ControlText& item : texts) {
-    if (item.id == id) {
-      return QString::fromUtf8(item.text.data(), static_cast<qsizetype>(item.text.size()));
-    }
+QString TextOf(int id, Language language) {
+  for (const ControlText& item : AboutTexts()) {
+    if (item.id == id) return QString::fromStdString(AboutText(item.text, language));
   }
   return {};
 }
@@ -34,8 +32,7 @@ QLabel* TextLine(const QString& text, const char* name, QWidget* parent) {
 // rights notice; OK at the top right; the two-line credit across the foot.
 CAboutDlg::CAboutDlg(QWidget* parent, Language language) : QDialog(parent) {
   InitMorvexResources();
-  const std::vector<ControlText> texts = AboutTexts(language);
-  setWindowTitle(QStringLiteral("About Morvex"));
+  setWindowTitle(QString::fromStdString(AboutCaption()));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 
@@ -44,19 +41,19 @@ CAboutDlg::CAboutDlg(QWidget* parent, Language language) : QDialog(parent) {
   logo->setPixmap(QIcon(QStringLiteral(":/morvex/about-logo.png")).pixmap(QSize(78, 48)));
   logo->setFixedSize(78, 48);
 
-  auto* ok = new QPushButton(AboutText(texts, IDOK), this);
+  auto* ok = new QPushButton(TextOf(IDOK, language), this);
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
   auto* grid = new QGridLayout(this);
   grid->setHorizontalSpacing(grid->horizontalSpacing() * 3);
   grid->addWidget(logo, 0, 0, 3, 1, Qt::AlignTop | Qt::AlignLeft);
-  grid->addWidget(TextLine(AboutText(texts, IDC_ABOUT_VERSION), "version", this), 0, 1);
-  grid->addWidget(TextLine(AboutText(texts, IDC_ABOUT_CREDIT), "credit", this), 1, 1);
-  grid->addWidget(TextLine(AboutText(texts, IDC_ABOUT_RIGHTS), "rights", this), 2, 1);
+  grid->addWidget(TextLine(TextOf(IDC_ABOUT_VERSION, language), "version", this), 0, 1);
+  grid->addWidget(TextLine(TextOf(IDC_ABOUT_CREDIT, language), "credit", this), 1, 1);
+  grid->addWidget(TextLine(TextOf(IDC_ABOUT_RIGHTS, language), "rights", this), 2, 1);
   grid->addWidget(ok, 0, 2, Qt::AlignTop);
   grid->setRowMinimumHeight(3, grid->verticalSpacing() * 2);
-  grid->addWidget(TextLine(AboutText(texts, IDC_ABOUT_THANKS), "credits", this), 4, 0, 1, 3);
+  grid->addWidget(TextLine(TextOf(IDC_ABOUT_THANKS, language), "credits", this), 4, 0, 1, 3);
   grid->setSizeConstraint(QLayout::SetFixedSize);
   ok->setFocus(Qt::OtherFocusReason);
 }

@@ -41,7 +41,7 @@ FilePickerRequest PickerRequest(const FilePick& pick) {
       {},
       QString::fromStdString(pick.filters.defaultSuffix),
       QString::fromStdString(pick.folder)};
-  for (const std::string& filter : pick.filters.nameFilters) {
+  for (const std::string& filter : FilterNames(pick.filters, pick.language)) {
     request.nameFilters << QString::fromStdString(filter);
   }
   return request;
@@ -49,8 +49,19 @@ FilePickerRequest PickerRequest(const FilePick& pick) {
 
 // The program's string resources.
 QString LoadString(int id) {
-  return id == IDS_ABOUT_MENU ? FromUtf8(AboutMenuText()) : QString();
+  return id == IDS_ABOUT_MENU ? FromUtf8(LabelText(AboutMenuText(), Language::kEnglish))
+                              : QString();
 }
+
+// The standard commands of the window menu.
+struct SystemMenuItem {
+  unsigned command;
+  TextKey text;
+};
+constexpr SystemMenuItem kSystemMenuItems[] = {
+    {SC_MINIMIZE, T_("window menu", "Mi&nimize")},
+    {SC_CLOSE, T_("window menu", "&Close")},
+};
 
 // The one local file, not a folder, that a drag carries; empty for anything else.
 QString DraggedFile(const QMimeData* mime) {
@@ -89,10 +100,13 @@ CMorvexDlg::CMorvexDlg(QWidget* parent) : QDialog(parent), m_presenter(*this, m_
   setAcceptDrops(true);
 
   m_systemMenu = new QMenu(this);
-  QAction* minimize = m_systemMenu->addAction(QStringLiteral("Mi&nimize"));
-  connect(minimize, &QAction::triggered, this, [this] { OnSysCommand(SC_MINIMIZE, 0); });
-  QAction* close = m_systemMenu->addAction(QStringLiteral("&Close"));
-  connect(close, &QAction::triggered, this, [this] { OnSysCommand(SC_CLOSE, 0); });
+  for (const SystemMenuItem& item : kSystemMenuItems) {
+    QAction* action = m_systemMenu->addAction(QString());
+    connect(action, &QAction::triggered, this,
+            [this, command = item.command] { OnSysCommand(command, 0); });
+    m_systemCommands.emplace_back(item.text, action);
+  }
+  SetWindowMenuTexts(Language::kEnglish);
 
   CreateControls();
   ConnectControls();
@@ -118,7 +132,7 @@ void CMorvexDlg::CreateControls() {
   QButtonGroup* radioGroup = nullptr;
   QWidget* previousTabStop = nullptr;
   for (const ControlTemplate& item : DialogControls()) {
-    const QString text = QString::fromUtf8(item.text);
+    const QString text = FromUtf8(LabelText(item.text, Language::kEnglish));
     QWidget* control = nullptr;
     switch (item.kind) {
       case ControlKind::Frame:
@@ -253,7 +267,7 @@ void CMorvexDlg::FixWindowSize() {
   QSize size = needed();
   for (const LanguageButton& button : LanguageButtons()) {
     if (!HasOwnTexts(button.language)) continue;
-    SetTexts(LanguageTexts(button.language));
+    SetLanguageTexts(button.language);
     size = size.expandedTo(needed());
   }
   SetTemplateTexts();
@@ -303,12 +317,20 @@ void CMorvexDlg::ConnectControls() {
 
 void CMorvexDlg::SetTemplateTexts() {
   for (const ControlTemplate& item : DialogControls()) {
-    SetDlgItemText(item.id, QString::fromUtf8(item.text));
+    SetLabel(item.id, item.text, Language::kEnglish);
   }
 }
 
-void CMorvexDlg::SetTexts(const std::vector<ControlText>& texts) {
-  for (const ControlText& item : texts) SetDlgItemText(item.id, FromUtf8(item.text));
+void CMorvexDlg::SetLanguageTexts(Language language) {
+  for (const ControlText& item : LanguageTexts()) SetLabel(item.id, item.text, language);
+}
+
+// A language without texts of its own keeps the items' texts.
+void CMorvexDlg::SetWindowMenuTexts(Language language) {
+  if (!HasOwnTexts(language)) return;
+  for (const auto& [text, action] : m_systemCommands) {
+    action->setText(FromUtf8(LabelText(text, language)));
+  }
 }
 
 QWidget* CMorvexDlg::GetDlgItem(int id) const {
@@ -332,7 +354,11 @@ void CMorvexDlg::SetDlgItemText(int id, const QString& text) {
   }
 }
 
-void CMorvexDlg::SetText(int id, std::string_view text) {
+void CMorvexDlg::SetLabel(int id, TextKey text, Language language) {
+  SetDlgItemText(id, FromUtf8(LabelText(text, language)));
+}
+
+void CMorvexDlg::SetFieldText(int id, std::string_view text) {
   SetDlgItemText(id, FromUtf8(text));
 }
 
@@ -347,6 +373,7 @@ void CMorvexDlg::SetEnabled(int id, bool enabled) {
 
 void CMorvexDlg::ShowLanguage(Language language) {
   m_qtTexts.Use(language);
+  SetWindowMenuTexts(language);
   m_previewPane->SetLanguage(language);
 }
 

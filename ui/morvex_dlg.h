@@ -43,7 +43,8 @@ class CMorvexDlg : public QDialog, public View {
   void SetPrompts(DialogPrompts* prompts);
 
   // The window menu: the standard commands and the About item. Qt cannot add
-  // to the window manager's own menu, so this one opens on a right click.
+  // to the window manager's own menu, so this one opens on a right click; its
+  // commands speak the window's language, as the toolkit's own texts do.
   QMenu* GetSystemMenu() const { return m_systemMenu; }
 
   // Controls by id; nullptr or no effect for an id the dialog does not have.
@@ -68,7 +69,8 @@ class CMorvexDlg : public QDialog, public View {
   PreviewPane* GetPreviewPane() const { return m_previewPane; }
 
   // View
-  void SetText(int id, std::string_view text) override;
+  void SetLabel(int id, TextKey text, Language language) override;
+  void SetFieldText(int id, std::string_view text) override;
   void SetChecked(int id, bool checked) override;
   void SetEnabled(int id, bool enabled) override;
   // Tab asks the presenter's state (focusNextPrevChild).
@@ -101,7 +103,8 @@ class CMorvexDlg : public QDialog, public View {
   void LayOutControls();
   void FixWindowSize();
   void SetTemplateTexts();
-  void SetTexts(const std::vector<ControlText>& texts);
+  void SetLanguageTexts(Language language);
+  void SetWindowMenuTexts(Language language);
   // The id of a control of the dialog; 0 for any other widget.
   int IdOf(const QWidget* control) const;
   bool MoveInRadioGroup(int id, const QKeyEvent& key);
@@ -112,6 +115,7 @@ class CMorvexDlg : public QDialog, public View {
   QIcon m_hIcon;                                     // window icon, loaded at construction
   std::vector<std::pair<int, QWidget*>> m_controls;  // in template order
   QMenu* m_systemMenu = nullptr;
+  std::vector<std::pair<TextKey, QAction*>> m_systemCommands;  // the menu's items before About
   DialogPrompts* m_prompts = nullptr;
   QtTranslations m_qtTexts;  // Qt's own texts in the window's language
   PreviewPane* m_previewPane = nullptr;

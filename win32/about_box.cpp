@@ -75,7 +75,7 @@ void ShowAboutBox(HINSTANCE instance, HWND owner, Language language) {
 }
 
 void SetAboutTexts(HWND box, Language language) {
-  for (const ControlText& item : AboutTexts(language)) {
-    SetDlgItemTextW(box, item.id, WideFromUtf8(item.text).c_str());
+  for (const ControlText& item : AboutTexts()) {
+    SetDlgItemTextW(box, item.id, WideFromUtf8(AboutText(item.text, language)).c_str());
   }
 }

@@ -13,7 +13,7 @@ constexpr DWORD kPathCapacity = 32768;
 
 GdbFilePicker::GdbFilePicker(HWND owner, const FilePick& pick)
     : m_save(pick.save),
-      m_filter(WideFromUtf8(PipeSeparatedFilters(pick.filters))),
+      m_filter(WideFromUtf8(PipeSeparatedFilters(FilterNames(pick.filters, pick.language)))),
       m_extension(WideFromUtf8(pick.filters.defaultSuffix)),
       m_path(kPathCapacity, L'\0'),
       m_startFolder(WideFromUtf8(pick.folder)) {

@@ -261,7 +261,7 @@ void CMorvexDlg::OnDestroy() {
 
 void CMorvexDlg::AddAboutToSystemMenu() {
   const HMENU menu = GetSystemMenu(m_window, FALSE);
-  const std::wstring about = WideFromUtf8(AboutMenuText());
+  const std::wstring about = WideFromUtf8(LabelText(AboutMenuText(), Language::kEnglish));
   if (menu == nullptr || about.empty()) return;
   AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
   AppendMenuW(menu, MF_STRING, IDM_ABOUT, about.c_str());
@@ -272,7 +272,7 @@ void CMorvexDlg::AddAboutToSystemMenu() {
 void CMorvexDlg::ShowTemplateState() {
   SetWindowTextW(m_window, WideFromUtf8(DialogCaption()).c_str());
   for (const ControlTemplate& item : DialogControls()) {
-    SetText(item.id, item.text);
+    SetLabel(item.id, item.text, Language::kEnglish);
     if (item.style & kHidden) ShowWindow(GetDlgItem(m_window, item.id), SW_HIDE);
   }
 }
@@ -365,7 +365,11 @@ void CMorvexDlg::OnDropFiles(HDROP drop) {
   m_presenter.OnPathChosen(onOutput ? IDC_OUTPUT_PATH : IDC_INPUT_PATH, Utf8FromWide(path));
 }
 
-void CMorvexDlg::SetText(int id, std::string_view text) {
+void CMorvexDlg::SetLabel(int id, TextKey text, Language language) {
+  SetDlgItemTextW(m_window, id, WideFromUtf8(LabelText(text, language)).c_str());
+}
+
+void CMorvexDlg::SetFieldText(int id, std::string_view text) {
   SetDlgItemTextW(m_window, id, WideFromUtf8(text).c_str());
 }
 

@@ -32,7 +32,8 @@ class CMorvexDlg final : public View {
   // Shows the window and runs it until it is closed; returns the exit status.
   int Run();
 
-  void SetText(int id, std::string_view text) override;
+  void SetLabel(int id, TextKey text, Language language) override;
+  void SetFieldText(int id, std::string_view text) override;
   void SetChecked(int id, bool checked) override;
   void SetEnabled(int id, bool enabled) override;
   void ShowTabStops(const std::vector<int>& stops) override;

@@ -1,7 +1,7 @@
 // A converter window without a toolkit, for the presenter's tests: it keeps
-// what it is shown by control id, records every box, picker and About, answers
-// them from scripts, and keeps posted tasks until the test runs them. And
-// settings kept in memory.
+// the label keys and field contents it is shown by control id, records every box, picker and About,
+// answers them from scripts, and keeps posted tasks until the test runs them. And settings kept in
+// memory.
 #pragma once
 
 #include <deque>
@@ -20,7 +20,10 @@
 
 class FakeView final : public View {
  public:
-  void SetText(int id, std::string_view text) override { texts[id] = text; }
+  void SetLabel(int id, TextKey text, Language language) override {
+    labels.insert_or_assign(id, Label{text, language});
+  }
+  void SetFieldText(int id, std::string_view text) override { texts[id] = text; }
   void SetChecked(int id, bool on) override { checked[id] = on; }
   void SetEnabled(int id, bool on) override { enabled[id] = on; }
   void ShowTabStops(const std::vector<int>& stops) override { tabStops = stops; }
@@ -62,7 +65,12 @@ class FakeView final : public View {
   bool Checked(int id) const { return checked.contains(id) && checked.at(id); }
   bool Enabled(int id) const { return enabled.contains(id) && enabled.at(id); }
 
-  std::map<int, std::string> texts;
+  struct Label {
+    TextKey text;
+    Language language;
+  };
+  std::map<int, Label> labels;
+  std::map<int, std::string> texts;  // of the fields
   std::map<int, bool> checked;
   std::map<int, bool> enabled;
   std::vector<int> tabStops;

@@ -24,71 +24,8 @@ using runtest::ReadFile;
 using runtest::TempDir;
 using runtest::WriteFile;
 
-// Texts of the controls that the language buttons rewrite: the template's,
-// then in English, Dutch and German.
-struct ControlTexts {
-  int id;
-  std::array<const char*, 4> text;
-};
-const ControlTexts kTexts[] = {
-    {IDC_BROWSE_INPUT, {"Browse...", "Browse...", "Zoek...", "Suchen..."}},
-    {IDC_BROWSE_OUTPUT, {"Browse...", "Browse...", "Zoek...", "Suchen..."}},
-    {IDC_CONVERT, {"Convert", "Convert", "Converteer", "Konvertieren"}},
-    {IDCANCEL, {"Quit", "Quit", "Exit", "Beenden"}},
-    {IDC_INPUT_GROUP, {"Input File", "Input file", "Invoer bestand", "Eingabe-Datei"}},
-    {IDC_OUTPUT_GROUP, {"Output File", "Output file", "Uitvoer bestand", "Ausgabe-Datei"}},
-    {IDC_OPTIONS_GROUP,
-     {"Processing Options", "Processing options", "Verwerkings opties", "Verarbeitungs Optionen"}},
-    {IDC_MAX_VIAS_LABEL,
-     {"For options 5 and 6:\nMaximum number of via points per route (25-1000)",
-      "For options 5 and 6:\nMaximum number of via points per route (25-1000)",
-      "Voor opties 5 en 6:\nMaximum aantal viapunten per route (25-1000)",
-      "Für Optionen 5 und 6:\nMaximale Anzahl der Zwischenpunkte je Route (25-1000)"}},
-    {IDC_LANGUAGE_GROUP, {"Language", "Language", "Taal", "Sprache"}},
-    {IDC_OPTION_1,
-     {"1. Convert routes to tracks with all points", "1. Convert routes to tracks with all points",
-      "1. Converteer routes naar tracks met alle punten",
-      "1. Konvertiere Routen zu Tracks mit allen Punkten"}},
-    {IDC_OPTION_2,
-     {"2. Convert routes to tracks with via points only",
-      "2. Convert routes to tracks with via points only",
-      "2. Converteer routes naar tracks met alleen viapunten",
-      "2. Konvertiere Routen zu Tracks nur mit den Zwischenpunkten"}},
-    {IDC_OPTION_3,
-     {"3. Convert auto-generated route via points to user waypoint vias",
-      "3. Convert auto-generated route via points to user waypoint vias",
-      "3. Converteer automatisch-gegenereerde route viapunten naar gebruikers waypoint vias",
-      "3. Konvertiere automatisch erzeugte Zwischenpunkte zu User-Zwischenpunkten"}},
-    {IDC_OPTION_4,
-     {"4. Convert auto-generated route via points to hidden via points",
-      "4. Convert auto-generated route via points to hidden via points",
-      "4. Converteer automatisch-gegenereerde route viapunten naar verborgen viapunten",
-      "4. Konvertiere automatisch erzeugte Zwischenpunkte zu versteckten Zwischenpunkten"}},
-    {IDC_OPTION_5,
-     {"5. Convert tracks to routes with user waypoint vias",
-      "5. Convert tracks to routes with user waypoint vias",
-      "5. Converteer tracks naar routes met gebruikers waypoint viapunten",
-      "5. Konvertiere Tracks zu Routen mit User-Zwischenpunkten"}},
-    {IDC_OPTION_6,
-     {"6. Convert tracks to routes with hidden via points",
-      "6. Convert tracks to routes with hidden via points",
-      "6. Converteer tracks naar routes met verborgen viapunten",
-      "6. Konvertiere Tracks zu Routen mit versteckten Zwischenpunkten"}},
-    {IDC_ONE_ROUTE,
-     {"Keep each track in one route, with the via points that follow it best",
-      "Keep each track in one route, with the via points that follow it best",
-      "Elke track in één route houden, met de tussenpunten die hem het best volgen",
-      "Jeden Track in einer Route halten, mit den Zwischenpunkten, die ihm am besten folgen"}},
-};
-enum TextColumn : size_t { kTemplate, kEnglish, kDutch, kGerman };
-
-// The language buttons' own labels, which no language changes.
-const std::pair<int, const char*> kFixedTexts[] = {
-    {IDC_LANG_ENGLISH, "English"},
-    {IDC_LANG_DUTCH, "Nederlands"},
-    {IDC_LANG_GERMAN, "Deutsch"},
-    {IDC_LANG_FRENCH, "Français"},
-};
+// The texts of a window where no language button was clicked: the template's.
+const std::optional<Language> kTemplateTexts;
 
 const int kOptionButtons[] = {IDC_OPTION_1, IDC_OPTION_2, IDC_OPTION_3,
                               IDC_OPTION_4, IDC_OPTION_5, IDC_OPTION_6};
@@ -155,18 +92,22 @@ class PresenterTest : public ::testing::Test {
   }
   const WindowState& State() const { return presenter->State(); }
 
-  // A control's text as the window shows it: the last one set, else the
-  // template's; without the mark of its mnemonic.
-  std::string Shown(int id) const {
-    if (view.texts.contains(id)) return WithoutMnemonic(view.Text(id));
-    const ControlTemplate* control = FindControl(id);
-    return control == nullptr ? std::string() : WithoutMnemonic(control->text);
-  }
-  void ExpectTexts(TextColumn column) const {
-    for (const ControlTexts& item : kTexts) {
-      EXPECT_EQ(Shown(item.id), item.text[column]) << "control " << item.id;
+  // The labels a window shows in the language: each control of the language
+  // table shows its key from that table, in the language; the others keep
+  // their template's, as every control does where no language was chosen.
+  void ExpectTexts(std::optional<Language> language) const {
+    if (!language) {
+      EXPECT_TRUE(view.labels.empty());
+      return;
     }
-    for (const auto& [id, text] : kFixedTexts) EXPECT_EQ(Shown(id), text);
+    for (const ControlText& text : LanguageTexts()) {
+      ASSERT_TRUE(view.labels.contains(text.id)) << "control " << text.id;
+      const FakeView::Label& label = view.labels.at(text.id);
+      EXPECT_STREQ(label.text.context, text.text.context);
+      EXPECT_STREQ(label.text.english, text.text.english);
+      EXPECT_EQ(label.language, *language) << "control " << text.id;
+    }
+    EXPECT_EQ(view.labels.size(), LanguageTexts().size());
   }
   // Exactly one button of the group checked: this one.
   void ExpectChecked(int button) const {
@@ -199,18 +140,18 @@ TEST_F(PresenterTest, StartShowsTheKeptSettings) {
   const struct {
     const char* name;
     DialogSettings settings;
-    TextColumn texts;
+    std::optional<Language> texts;
     int languageButton;
     int optionButton;
     bool vias;
   } cases[] = {
-      {"first start", MemorySettings::FirstStart(), kTemplate, IDC_LANG_ENGLISH, IDC_OPTION_1,
+      {"first start", MemorySettings::FirstStart(), kTemplateTexts, IDC_LANG_ENGLISH, IDC_OPTION_1,
        false},
-      {"German", Kept(Language::kGerman), kGerman, IDC_LANG_GERMAN, IDC_OPTION_1, false},
-      {"English, option 5", Kept(Language::kEnglish, 5, "731"), kTemplate, IDC_LANG_ENGLISH,
+      {"German", Kept(Language::kGerman), Language::kGerman, IDC_LANG_GERMAN, IDC_OPTION_1, false},
+      {"English, option 5", Kept(Language::kEnglish, 5, "731"), kTemplateTexts, IDC_LANG_ENGLISH,
        IDC_OPTION_5, true},
       {"Dutch, option 6, one route, preview", WithOneRouteAndPreview(Kept(Language::kDutch, 6)),
-       kDutch, IDC_LANG_DUTCH, IDC_OPTION_6, true},
+       Language::kDutch, IDC_LANG_DUTCH, IDC_OPTION_6, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -225,8 +166,8 @@ TEST_F(PresenterTest, StartShowsTheKeptSettings) {
     EXPECT_TRUE(view.Enabled(IDC_CONVERT));
     EXPECT_EQ(view.languages, std::vector<Language>{c.settings.language});
     EXPECT_EQ(view.paneShown, c.settings.preview ? std::vector<bool>{true} : std::vector<bool>{});
-    EXPECT_EQ(Shown(IDC_INPUT_PATH), "");
-    EXPECT_EQ(Shown(IDC_OUTPUT_PATH), "");
+    EXPECT_EQ(view.Text(IDC_INPUT_PATH), "");
+    EXPECT_EQ(view.Text(IDC_OUTPUT_PATH), "");
     EXPECT_EQ(view.tabStops, TabStops(State()));
     EXPECT_TRUE(view.messages.empty());
   }
@@ -241,18 +182,24 @@ TEST_F(PresenterTest, LanguageChoicesSetTheirTexts) {
   const struct {
     std::vector<int> clicks;
     Language language;
-    TextColumn texts;
+    std::optional<Language> texts;
     int checked;
   } cases[] = {
-      {{IDC_LANG_ENGLISH}, Language::kEnglish, kEnglish, IDC_LANG_ENGLISH},
-      {{IDC_LANG_DUTCH}, Language::kDutch, kDutch, IDC_LANG_DUTCH},
-      {{IDC_LANG_GERMAN}, Language::kGerman, kGerman, IDC_LANG_GERMAN},
-      {{IDC_LANG_GERMAN, IDC_LANG_GERMAN}, Language::kGerman, kGerman, IDC_LANG_GERMAN},
-      {{IDC_LANG_DUTCH, IDC_LANG_ENGLISH}, Language::kEnglish, kEnglish, IDC_LANG_ENGLISH},
-      {{IDC_LANG_GERMAN, IDC_LANG_DUTCH}, Language::kDutch, kDutch, IDC_LANG_DUTCH},
-      {{IDC_LANG_ENGLISH, IDC_LANG_ENGLISH}, Language::kEnglish, kEnglish, IDC_LANG_ENGLISH},
-      {{IDC_LANG_GERMAN, IDC_LANG_FRENCH}, Language::kFourth, kGerman, IDC_LANG_FRENCH},
-      {{IDC_LANG_GERMAN, IDC_CONVERT}, Language::kGerman, kGerman, IDC_LANG_GERMAN},
+      {{IDC_LANG_ENGLISH}, Language::kEnglish, Language::kEnglish, IDC_LANG_ENGLISH},
+      {{IDC_LANG_DUTCH}, Language::kDutch, Language::kDutch, IDC_LANG_DUTCH},
+      {{IDC_LANG_GERMAN}, Language::kGerman, Language::kGerman, IDC_LANG_GERMAN},
+      {{IDC_LANG_GERMAN, IDC_LANG_GERMAN}, Language::kGerman, Language::kGerman, IDC_LANG_GERMAN},
+      {{IDC_LANG_DUTCH, IDC_LANG_ENGLISH},
+       Language::kEnglish,
+       Language::kEnglish,
+       IDC_LANG_ENGLISH},
+      {{IDC_LANG_GERMAN, IDC_LANG_DUTCH}, Language::kDutch, Language::kDutch, IDC_LANG_DUTCH},
+      {{IDC_LANG_ENGLISH, IDC_LANG_ENGLISH},
+       Language::kEnglish,
+       Language::kEnglish,
+       IDC_LANG_ENGLISH},
+      {{IDC_LANG_GERMAN, IDC_LANG_FRENCH}, Language::kFourth, Language::kGerman, IDC_LANG_FRENCH},
+      {{IDC_LANG_GERMAN, IDC_CONVERT}, Language::kGerman, Language::kGerman, IDC_LANG_GERMAN},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.clicks));
@@ -263,8 +210,8 @@ TEST_F(PresenterTest, LanguageChoicesSetTheirTexts) {
     EXPECT_EQ(view.languages.back(), c.language);
     ExpectTexts(c.texts);
     ExpectChecked(c.checked);
-    EXPECT_EQ(Shown(IDC_INPUT_PATH), "in.gdb");
-    EXPECT_EQ(Shown(IDC_MAX_VIAS), "250");
+    EXPECT_EQ(view.Text(IDC_INPUT_PATH), "in.gdb");
+    EXPECT_EQ(view.Text(IDC_MAX_VIAS), "250");
     ExpectChecked(IDC_OPTION_1);
     ExpectViaControlsEnabled(false);
   }
@@ -296,7 +243,7 @@ TEST_F(PresenterTest, OptionChoicesEnableTheViaControls) {
       ExpectChecked(checked);
       ExpectViaControlsEnabled(c.enabledAfter[i]);
       EXPECT_EQ(view.tabStops, TabStops(State()));
-      EXPECT_EQ(Shown(IDC_MAX_VIAS), "731");
+      EXPECT_EQ(view.Text(IDC_MAX_VIAS), "731");
     }
     ExpectChecked(IDC_LANG_ENGLISH);
     EXPECT_EQ(State().language, Language::kEnglish);
@@ -317,7 +264,7 @@ TEST_F(PresenterTest, OutputSuggestionFollowsTheInputAndTheOption) {
     Start();
     if (how == kTypedAndLeft) {
       Type(IDC_INPUT_PATH, in);
-      EXPECT_EQ(Shown(IDC_OUTPUT_PATH), "");  // not while typing
+      EXPECT_EQ(view.Text(IDC_OUTPUT_PATH), "");  // not while typing
       presenter->OnInputLeft();
     } else if (how == kBrowsed) {
       view.pickAnswers.push_back(in);
@@ -325,32 +272,32 @@ TEST_F(PresenterTest, OutputSuggestionFollowsTheInputAndTheOption) {
     } else {
       Choose(IDC_INPUT_PATH, in);
     }
-    EXPECT_EQ(Shown(IDC_INPUT_PATH), in);
-    EXPECT_EQ(Shown(IDC_OUTPUT_PATH), suggested + "tracks.gdb");
+    EXPECT_EQ(view.Text(IDC_INPUT_PATH), in);
+    EXPECT_EQ(view.Text(IDC_OUTPUT_PATH), suggested + "tracks.gdb");
     presenter->OnOptionChosen(IDC_OPTION_4);
-    EXPECT_EQ(Shown(IDC_OUTPUT_PATH), suggested + "vias.gdb");
+    EXPECT_EQ(view.Text(IDC_OUTPUT_PATH), suggested + "vias.gdb");
     presenter->OnOptionChosen(IDC_OPTION_5);
-    EXPECT_EQ(Shown(IDC_OUTPUT_PATH), suggested + "routes.gdb");
+    EXPECT_EQ(view.Text(IDC_OUTPUT_PATH), suggested + "routes.gdb");
 
     Type(IDC_OUTPUT_PATH, "mine.gdb");
     presenter->OnOptionChosen(IDC_OPTION_1);
     presenter->OnInputLeft();
-    EXPECT_EQ(Shown(IDC_OUTPUT_PATH), "mine.gdb");
+    EXPECT_EQ(view.Text(IDC_OUTPUT_PATH), "mine.gdb");
     Type(IDC_OUTPUT_PATH, "");
     presenter->OnOptionChosen(IDC_OPTION_3);
-    EXPECT_EQ(Shown(IDC_OUTPUT_PATH), suggested + "vias.gdb");
+    EXPECT_EQ(view.Text(IDC_OUTPUT_PATH), suggested + "vias.gdb");
     EXPECT_TRUE(view.messages.empty());
   }
   // The suggestion goes with the input, and follows a name without extension;
   // an input typed but not yet left is not taken up.
   Type(IDC_INPUT_PATH, "");
   presenter->OnInputLeft();
-  EXPECT_EQ(Shown(IDC_OUTPUT_PATH), "");
+  EXPECT_EQ(view.Text(IDC_OUTPUT_PATH), "");
   Type(IDC_INPUT_PATH, "/data/run");
   presenter->OnOptionChosen(IDC_OPTION_6);
-  EXPECT_EQ(Shown(IDC_OUTPUT_PATH), "");
+  EXPECT_EQ(view.Text(IDC_OUTPUT_PATH), "");
   presenter->OnInputLeft();
-  EXPECT_EQ(Shown(IDC_OUTPUT_PATH), "/data/run-routes.gdb");
+  EXPECT_EQ(view.Text(IDC_OUTPUT_PATH), "/data/run-routes.gdb");
 }
 
 // A picker fills its own field, or leaves it when cancelled; its filters
@@ -361,14 +308,13 @@ TEST_F(PresenterTest, BrowseFillsItsFieldFromThePicker) {
     int field;
     Language language;
     std::optional<std::string> answer;
-    std::vector<std::string> filters;
   } cases[] = {
-      {IDC_INPUT_PATH, Language::kEnglish, chosen, kEnglishFilters},
-      {IDC_INPUT_PATH, Language::kEnglish, std::nullopt, kEnglishFilters},
-      {IDC_OUTPUT_PATH, Language::kEnglish, chosen, kEnglishFilters},
-      {IDC_OUTPUT_PATH, Language::kEnglish, std::nullopt, kEnglishFilters},
-      {IDC_INPUT_PATH, Language::kDutch, chosen, {"GDB bestanden (*.gdb)", "Alle bestanden (*.*)"}},
-      {IDC_OUTPUT_PATH, Language::kGerman, chosen, {"GDB-Dateien (*.gdb)", "Alle Dateien (*.*)"}},
+      {IDC_INPUT_PATH, Language::kEnglish, chosen},
+      {IDC_INPUT_PATH, Language::kEnglish, std::nullopt},
+      {IDC_OUTPUT_PATH, Language::kEnglish, chosen},
+      {IDC_OUTPUT_PATH, Language::kEnglish, std::nullopt},
+      {IDC_INPUT_PATH, Language::kDutch, chosen},
+      {IDC_OUTPUT_PATH, Language::kGerman, chosen},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.field << " " << c.answer.value_or("cancelled"));
@@ -381,10 +327,11 @@ TEST_F(PresenterTest, BrowseFillsItsFieldFromThePicker) {
 
     ASSERT_EQ(view.picks.size(), 1u);
     EXPECT_EQ(view.picks[0].save, c.field == IDC_OUTPUT_PATH);
-    EXPECT_EQ(view.picks[0].filters.nameFilters, c.filters);
+    EXPECT_EQ(FilterNames(view.picks[0].filters, Language::kEnglish), kEnglishFilters);
+    EXPECT_EQ(view.picks[0].language, c.language);
     EXPECT_EQ(view.picks[0].filters.defaultSuffix, "gdb");
-    EXPECT_EQ(Shown(c.field), c.answer.value_or("typed by hand"));
-    EXPECT_EQ(Shown(other), "other.gdb");
+    EXPECT_EQ(view.Text(c.field), c.answer.value_or("typed by hand"));
+    EXPECT_EQ(view.Text(other), "other.gdb");
     EXPECT_TRUE(view.messages.empty());
   }
   Start();
@@ -412,7 +359,7 @@ TEST_F(PresenterTest, PickersOpenInTheFieldsFolderElseTheLastOne) {
   presenter->OnBrowse(IDC_INPUT_PATH);
   presenter->OnBrowse(IDC_OUTPUT_PATH);
   Restart();
-  ASSERT_EQ(Shown(IDC_INPUT_PATH), "");
+  ASSERT_EQ(view.Text(IDC_INPUT_PATH), "");
   EXPECT_EQ(folderOfPick(IDC_INPUT_PATH), inFolder);
   EXPECT_EQ(folderOfPick(IDC_OUTPUT_PATH), outFolder);
 
@@ -580,7 +527,7 @@ TEST_F(PresenterTest, ConvertRunsAndShowsTheRunsMessages) {
       EXPECT_EQ(view.messages[i].style, c.boxes[i].style);
     }
     EXPECT_EQ(view.busyShown, (std::vector<bool>{true, false}));
-    EXPECT_EQ(Shown(IDC_INPUT_PATH), c.inputBytes.empty() ? "" : input);
+    EXPECT_EQ(view.Text(IDC_INPUT_PATH), c.inputBytes.empty() ? "" : input);
     ExpectChecked(c.optionButton);
     EXPECT_EQ(store.saves, 1);
     EXPECT_EQ(store.stored.option, OptionOfButton(c.optionButton));

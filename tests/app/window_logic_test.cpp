@@ -3,7 +3,9 @@
 // the requests that the window state makes.
 #include <gtest/gtest.h>
 
+#include "catalogue.h"
 #include "controls.h"
+#include "morvex_version.h"
 #include "window_messages.h"
 #include "window_state.h"
 #include "window_texts.h"
@@ -12,30 +14,97 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <string>
+#include <vector>
 
 namespace {
+
+const Language kLanguagesWithTexts[] = {Language::kEnglish, Language::kDutch, Language::kGerman};
 
 TEST(WindowLogic, ControlIdsAreUniqueAndEveryTranslatedControlExists) {
   std::set<int> ids;
   for (const ControlTemplate& control : DialogControls()) {
     EXPECT_TRUE(ids.insert(control.id).second) << control.id;
   }
-  for (Language language : {Language::kEnglish, Language::kDutch, Language::kGerman}) {
-    for (const ControlText& text : LanguageTexts(language)) {
-      EXPECT_NE(FindControl(text.id), nullptr) << text.id;
-    }
+  for (const ControlText& text : LanguageTexts()) {
+    EXPECT_NE(FindControl(text.id), nullptr) << text.id;
   }
   EXPECT_EQ(FindControl(IDOK), nullptr);
 }
 
-// The texts a window shows: the template's, then those of the language.
-std::map<int, std::string_view> ShownTexts(const Language* language) {
-  std::map<int, std::string_view> shown;
-  for (const ControlTemplate& control : DialogControls()) shown[control.id] = control.text;
+// The texts a window shows: the template's in English, then those the
+// language sets.
+std::map<int, std::string> ShownTexts(const Language* language) {
+  std::map<int, std::string> shown;
+  for (const ControlTemplate& control : DialogControls()) {
+    shown[control.id] = LabelText(control.text, Language::kEnglish);
+  }
   if (language != nullptr) {
-    for (const ControlText& text : LanguageTexts(*language)) shown[text.id] = text.text;
+    for (const ControlText& text : LanguageTexts()) {
+      shown[text.id] = LabelText(text.text, *language);
+    }
   }
   return shown;
+}
+
+// Where two texts share a mnemonic: "'K' of 1003 and 1002"; empty for none.
+template <typename Texts>
+std::string MnemonicClash(const Texts& texts) {
+  std::map<char, int> owner;
+  for (const auto& [id, text] : texts) {
+    const char key = MnemonicOf(text);
+    if (key == 0) continue;
+    const auto [other, fresh] = owner.emplace(key, id);
+    if (!fresh) {
+      return "'" + std::string(1, key) + "' of " + std::to_string(id) + " and " +
+             std::to_string(other->second);
+    }
+  }
+  return {};
+}
+
+// The catalogue's own words for a key, as msgfmt compiled them; empty where
+// it has none (Translate would give the English).
+std::string_view CatalogueWords(TextKey key, Language language) {
+  for (size_t i = 0; i < kCompiledCatalogueCount; ++i) {
+    if (kCompiledCatalogues[i].language != language) continue;
+    return LookUp(kCompiledCatalogues[i], std::string(key.context) + '\x04' + key.english);
+  }
+  return {};
+}
+
+// Every text of the window and its about box, as keys.
+std::vector<TextKey> WindowKeys() {
+  std::vector<TextKey> keys{AboutMenuText()};
+  for (const ControlTemplate& control : DialogControls()) {
+    if (control.text.english != nullptr) keys.push_back(control.text);
+  }
+  for (const ControlText& text : LanguageTexts()) keys.push_back(text.text);
+  for (const ControlText& text : AboutTexts()) keys.push_back(text.text);
+  for (const TextKey& name : GdbFileFilters().names) keys.push_back(name);
+  return keys;
+}
+
+// Dutch and German have words of their own for every text of the window,
+// with the English text's conversions; the language buttons' names and the
+// About item are the same in every language.
+TEST(WindowTexts, EveryTextHasItsWordsInEachLanguageWithTexts) {
+  for (const TextKey& key : WindowKeys()) {
+    for (Language language : {Language::kDutch, Language::kGerman}) {
+      const std::string_view words = CatalogueWords(key, language);
+      EXPECT_FALSE(words.empty()) << key.context << ": " << key.english;
+      EXPECT_TRUE(SameConversions(words, key.english)) << words;
+    }
+  }
+  std::vector<TextKey> fixed{AboutMenuText()};
+  for (const LanguageButton& button : LanguageButtons()) {
+    fixed.push_back(FindControl(button.id)->text);
+  }
+  for (const TextKey& key : fixed) {
+    for (Language language : kLanguagesWithTexts) {
+      EXPECT_STREQ(LabelText(key, language), key.english);
+    }
+  }
 }
 
 TEST(WindowLogic, MnemonicsAreAssignedAndNeverCollideWithinALanguage) {
@@ -50,20 +119,18 @@ TEST(WindowLogic, MnemonicsAreAssignedAndNeverCollideWithinALanguage) {
       {IDC_ONE_ROUTE, {'K', 'K', 'R', 'J'}},     {IDC_BROWSE_INPUT, {0, 0, 0, 0}},
       {IDC_BROWSE_OUTPUT, {0, 0, 0, 0}},
   };
-  const Language languages[] = {Language::kEnglish, Language::kDutch, Language::kGerman};
   for (size_t column = 0; column < 4; ++column) {
-    const auto shown = ShownTexts(column == 0 ? nullptr : &languages[column - 1]);
+    const auto shown = ShownTexts(column == 0 ? nullptr : &kLanguagesWithTexts[column - 1]);
     for (const auto& c : cases) {
       EXPECT_EQ(MnemonicOf(shown.at(c.id)), c.key[column]) << c.id << " column " << column;
     }
-    std::map<char, int> owner;
-    for (const auto& [id, text] : shown) {
-      const char key = MnemonicOf(text);
-      if (key == 0) continue;
-      const auto [other, fresh] = owner.emplace(key, id);
-      EXPECT_TRUE(fresh) << "'" << key << "' of " << id << " and " << other->second << ", column "
-                         << column;
-    }
+    EXPECT_EQ(MnemonicClash(shown), "") << "column " << column;
+  }
+  for (Language language :
+       {Language::kEnglish, Language::kDutch, Language::kGerman, Language::kFourth}) {
+    std::map<int, std::string> about;
+    for (const ControlText& text : AboutTexts()) about[text.id] = AboutText(text.text, language);
+    EXPECT_EQ(MnemonicClash(about), "") << "about box, language " << static_cast<int>(language);
   }
 }
 
@@ -220,28 +287,36 @@ TEST(WindowLogic, ViaControlsAreEnabledForOptionsFiveAndSixOnly) {
   }
 }
 
+// The key a language click sets on the control.
+TextKey LanguageKeyOf(int id) {
+  for (const ControlText& text : LanguageTexts()) {
+    if (text.id == id) return text.text;
+  }
+  return {};
+}
+
 TEST(WindowTexts, EachLanguageButtonHasItsTextsButTheFourth) {
   const struct {
     Language language;
     int button;
-    const char* convert;  // the Convert button's text; null when the language has no texts
+    const char* convert;  // null when the language has no texts of its own
+    const char* options;
   } cases[] = {
-      {Language::kEnglish, IDC_LANG_ENGLISH, "Convert"},
-      {Language::kDutch, IDC_LANG_DUTCH, "Converteer"},
-      {Language::kGerman, IDC_LANG_GERMAN, "Konvertieren"},
-      {Language::kFourth, IDC_LANG_FRENCH, nullptr},
+      {Language::kEnglish, IDC_LANG_ENGLISH, "&Convert", "&Processing options"},
+      {Language::kDutch, IDC_LANG_DUTCH, "&Converteer", "&Verwerkings opties"},
+      {Language::kGerman, IDC_LANG_GERMAN, "&Konvertieren", "&Verarbeitungs Optionen"},
+      {Language::kFourth, IDC_LANG_FRENCH, nullptr, nullptr},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ButtonOfLanguage(c.language), c.button);
-    const std::vector<ControlText> texts = LanguageTexts(c.language);
-    if (c.convert == nullptr) {
-      EXPECT_TRUE(texts.empty());
-      continue;
-    }
-    ASSERT_EQ(texts.size(), 17u);
-    EXPECT_EQ(texts[2].id, IDC_CONVERT);
-    EXPECT_EQ(WithoutMnemonic(texts[2].text), c.convert);
+    EXPECT_EQ(HasOwnTexts(c.language), c.convert != nullptr);
+    if (c.convert == nullptr) continue;
+    EXPECT_STREQ(LabelText(LanguageKeyOf(IDC_CONVERT), c.language), c.convert);
+    EXPECT_STREQ(LabelText(LanguageKeyOf(IDC_OPTIONS_GROUP), c.language), c.options);
   }
+  EXPECT_EQ(LanguageTexts().size(), 17u);
+  EXPECT_STREQ(LabelText(LanguageKeyOf(IDC_CONVERT), Language::kFourth), "&Convert");
+  EXPECT_STREQ(LabelText({}, Language::kDutch), "");
 }
 
 TEST(WindowState, RequestCarriesTheStateAndTheTrimmedViaText) {
@@ -328,7 +403,7 @@ TEST(WindowLogic, RunMessagesReachTheWindowFitForIt) {
 
 TEST(WindowLogic, PickersOfferGdbFilesFirst) {
   const FileFilters filters = GdbFileFilters();
-  EXPECT_EQ(filters.nameFilters,
+  EXPECT_EQ(FilterNames(filters, Language::kEnglish),
             (std::vector<std::string>{"GDB Files (*.gdb)", "All Files (*.*)"}));
   EXPECT_EQ(filters.defaultSuffix, "gdb");
 }
@@ -344,33 +419,37 @@ TEST(WindowLogic, FilterNamesSpeakTheLanguageAndKeepTheirPatterns) {
       {Language::kFourth, "GDB Files (*.gdb)|*.gdb|All Files (*.*)|*.*||"},
   };
   for (const auto& c : cases) {
-    const FileFilters filters = GdbFileFilters(c.language);
-    EXPECT_EQ(PipeSeparatedFilters(filters), c.list);
-    EXPECT_EQ(filters.defaultSuffix, "gdb");
+    EXPECT_EQ(PipeSeparatedFilters(FilterNames(GdbFileFilters(), c.language)), c.list);
   }
 }
 
-// The about box names the same controls in every language; a language of no
-// texts of its own shows the English ones.
+// The about box's texts in each language, the version filled in; a language
+// of no texts of its own shows the English ones. The captions stay.
 TEST(WindowLogic, AboutTextsPerLanguage) {
-  const auto ids = [](Language language) {
-    std::vector<int> ids;
-    for (const ControlText& text : AboutTexts(language)) ids.push_back(text.id);
-    return ids;
+  std::vector<int> ids;
+  for (const ControlText& text : AboutTexts()) ids.push_back(text.id);
+  EXPECT_EQ(ids, (std::vector<int>{IDC_ABOUT_VERSION, IDC_ABOUT_CREDIT, IDC_ABOUT_RIGHTS,
+                                   IDC_ABOUT_THANKS, IDOK}));
+  const TextKey version = AboutTexts()[0].text;
+  const struct {
+    Language language;
+    std::string version;
+  } cases[] = {
+      {Language::kEnglish, "Morvex version " MORVEX_VERSION_MAJOR_TEXT},
+      {Language::kDutch, "Morvex versie " MORVEX_VERSION_MAJOR_TEXT},
+      {Language::kGerman, "Morvex Version " MORVEX_VERSION_MAJOR_TEXT},
+      {Language::kFourth, "Morvex version " MORVEX_VERSION_MAJOR_TEXT},
   };
-  EXPECT_EQ(ids(Language::kEnglish), (std::vector<int>{IDC_ABOUT_VERSION, IDC_ABOUT_CREDIT,
-                                                       IDC_ABOUT_RIGHTS, IDC_ABOUT_THANKS, IDOK}));
-  EXPECT_EQ(ids(Language::kDutch), ids(Language::kEnglish));
-  EXPECT_EQ(ids(Language::kGerman), ids(Language::kEnglish));
-  EXPECT_EQ(AboutTexts(Language::kFourth)[0].text, AboutTexts(Language::kEnglish)[0].text);
+  for (const auto& c : cases) EXPECT_EQ(AboutText(version, c.language), c.version);
+  EXPECT_EQ(AboutCaption(), "About Morvex");
+  EXPECT_EQ(DialogCaption(),
+            "Morvex Version " MORVEX_VERSION_SHORT " - File Converter for Mapsource GDB files");
   EXPECT_EQ(LocaleName(Language::kDutch), "nl");
   EXPECT_EQ(LocaleName(Language::kGerman), "de");
   EXPECT_EQ(LocaleName(Language::kFourth), "");
 }
 
 TEST(WindowLogic, PipeSeparatedFiltersPairEachNameWithItsPattern) {
-  EXPECT_EQ(PipeSeparatedFilters(GdbFileFilters()),
-            "GDB Files (*.gdb)|*.gdb|All Files (*.*)|*.*||");
   const struct {
     std::vector<std::string> names;
     std::string list;
@@ -381,7 +460,7 @@ TEST(WindowLogic, PipeSeparatedFiltersPairEachNameWithItsPattern) {
       {{"Everything"}, "Everything|*||"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(PipeSeparatedFilters({c.names, "gdb"}), c.list);
+    EXPECT_EQ(PipeSeparatedFilters(c.names), c.list);
   }
 }
 

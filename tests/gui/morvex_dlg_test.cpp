@@ -13,6 +13,7 @@
 #include <QLibraryInfo>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMap>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -24,6 +25,7 @@
 #include <QUrl>
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,15 +38,15 @@
 #include "morvex_app.h"
 #include "morvex_dlg.h"
 #include "recording_prompts.h"
+#include "window_texts.h"
 
 Q_DECLARE_METATYPE(MessageStyle)
 Q_DECLARE_METATYPE(Language)
 
 namespace {
 
-const QString kCaption =
-    QStringLiteral("Morvex Version 3.1 - File Converter for Mapsource GDB files");
-const QString kAboutItem = QStringLiteral("&About Morvex...");
+const QString kCaption = QString::fromStdString(DialogCaption());
+const QString kAboutItem = QString::fromUtf8(LabelText(AboutMenuText(), Language::kEnglish));
 
 // Every control, in template order.
 const int kAllControls[] = {
@@ -55,15 +57,31 @@ const int kAllControls[] = {
     IDC_LANG_FRENCH,   IDC_CONVERT,        IDCANCEL,
 };
 
+// A control's text as set, '&' marking its mnemonic.
+QString LabelOf(const CMorvexDlg& dlg, int id) {
+  const QWidget* control = dlg.GetDlgItem(id);
+  if (auto* button = qobject_cast<const QAbstractButton*>(control)) return button->text();
+  if (auto* frame = qobject_cast<const QGroupBox*>(control)) return frame->title();
+  if (auto* label = qobject_cast<const QLabel*>(control)) return label->text();
+  if (auto* field = qobject_cast<const QLineEdit*>(control)) return field->text();
+  return {};
+}
+
 // A control's text as shown, without the mark of its mnemonic.
 QString TextOf(const CMorvexDlg& dlg, int id) {
-  const QWidget* control = dlg.GetDlgItem(id);
-  QString text;
-  if (auto* button = qobject_cast<const QAbstractButton*>(control)) text = button->text();
-  if (auto* frame = qobject_cast<const QGroupBox*>(control)) text = frame->title();
-  if (auto* label = qobject_cast<const QLabel*>(control)) text = label->text();
-  if (auto* field = qobject_cast<const QLineEdit*>(control)) text = field->text();
-  return QString::fromStdString(WithoutMnemonic(text.toStdString()));
+  return QString::fromStdString(WithoutMnemonic(LabelOf(dlg, id).toStdString()));
+}
+
+// Where two items of the menu share a mnemonic; empty for none.
+QString MnemonicClash(const QMenu& menu) {
+  QMap<char, QString> owner;
+  for (const QAction* action : menu.actions()) {
+    const char key = MnemonicOf(action->text().toStdString());
+    if (key == 0) continue;
+    if (owner.contains(key)) return owner[key] + QStringLiteral(" / ") + action->text();
+    owner[key] = action->text();
+  }
+  return {};
 }
 
 // The checked button of first..last, or 0 when none is.
@@ -230,6 +248,72 @@ class TestMorvexDlg : public QObject {
     QCOMPARE(CheckedButton(Dlg(), IDC_LANG_ENGLISH, IDC_LANG_FRENCH), int{IDC_LANG_DUTCH});
     QCOMPARE(TextOf(Dlg(), IDC_CONVERT), QStringLiteral("Converteer"));
   }
+  // Every control shows the words of its key in the window's language: the
+  // template's at start, those a language click sets after it; the language
+  // buttons keep their own names.
+  void labelsOfEachLanguage_data() {
+    QTest::addColumn<int>("button");  // 0: none clicked
+    QTest::addColumn<Language>("language");
+    QTest::newRow("at start") << 0 << Language::kEnglish;
+    QTest::newRow("English") << int{IDC_LANG_ENGLISH} << Language::kEnglish;
+    QTest::newRow("Dutch") << int{IDC_LANG_DUTCH} << Language::kDutch;
+    QTest::newRow("German") << int{IDC_LANG_GERMAN} << Language::kGerman;
+  }
+  void labelsOfEachLanguage() {
+    QFETCH(int, button);
+    QFETCH(Language, language);
+    ShowActive();
+    if (button != 0) Click(Item(button));
+    std::map<int, QString> wanted;
+    for (const ControlTemplate& control : DialogControls()) {
+      if (control.text.english == nullptr) continue;
+      wanted[control.id] = QString::fromUtf8(LabelText(control.text, Language::kEnglish));
+    }
+    if (button != 0) {
+      for (const ControlText& text : LanguageTexts()) {
+        wanted[text.id] = QString::fromUtf8(LabelText(text.text, language));
+      }
+    }
+    for (const auto& [id, text] : wanted) QCOMPARE(LabelOf(Dlg(), id), text);
+  }
+
+  // The window menu's commands speak the window's language, each with a
+  // mnemonic of its own beside the About item's; a language without texts of
+  // its own keeps them.
+  void windowMenuOfEachLanguage_data() {
+    QTest::addColumn<QList<int>>("clicks");
+    QTest::addColumn<QString>("minimize");
+    QTest::addColumn<QString>("close");
+    QTest::newRow("at start") << QList<int>{} << "Mi&nimize"
+                              << "&Close";
+    QTest::newRow("Dutch") << QList<int>{IDC_LANG_DUTCH} << "Mi&nimaliseren"
+                           << "Sl&uiten";
+    QTest::newRow("German") << QList<int>{IDC_LANG_GERMAN} << "Mi&nimieren"
+                            << QStringLiteral("&Schlie\u00DFen");
+    QTest::newRow("German, then English")
+        << QList<int>{IDC_LANG_GERMAN, IDC_LANG_ENGLISH} << "Mi&nimize"
+        << "&Close";
+  }
+  void windowMenuOfEachLanguage() {
+    QFETCH(QList<int>, clicks);
+    QFETCH(QString, minimize);
+    QFETCH(QString, close);
+    ShowActive();
+    for (int id : clicks) Click(Item(id));
+    const QMenu& menu = *Dlg().GetSystemMenu();
+    const QList<QAction*> items = menu.actions();
+    QCOMPARE(items.size(), 4);
+    QCOMPARE(items[0]->text(), minimize);
+    QCOMPARE(items[1]->text(), close);
+    QCOMPARE(items.last()->text(), kAboutItem);
+    QCOMPARE(MnemonicClash(menu), QString());
+  }
+  void windowMenuInTheFourthLanguage() {
+    Dlg().ShowLanguage(Language::kGerman);
+    Dlg().ShowLanguage(Language::kFourth);
+    QCOMPARE(Dlg().GetSystemMenu()->actions().first()->text(), QStringLiteral("Mi&nimieren"));
+  }
+
   // An option button's click reaches the presenter, whose enabled state
   // reaches the via-point controls.
   void optionClicks() {

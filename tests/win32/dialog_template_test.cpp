@@ -258,7 +258,7 @@ TEST(ProgramResources, AboutBoxAboutStringAndF1) {
 
   wchar_t text[64] = {};
   ASSERT_GT(LoadStringW(GetModuleHandleW(nullptr), IDS_ABOUT_MENU, text, 64), 0);
-  const std::string_view model = AboutMenuText();
+  const std::string_view model = LabelText(AboutMenuText(), Language::kEnglish);
   EXPECT_EQ(std::wstring(text), std::wstring(model.begin(), model.end()));  // ASCII
 
   const HACCEL keys = LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN));

@@ -31,8 +31,8 @@ TEST(ProgramResources, AboutBoxSpeaksTheLanguageAndItsTextsFit) {
                                         nullptr, PlainDialogProc, 0);
     ASSERT_NE(box, nullptr);
     SetAboutTexts(box, language);
-    for (const ControlText& text : AboutTexts(language)) {
-      const std::wstring wanted = WideFromUtf8(text.text);
+    for (const ControlText& text : AboutTexts()) {
+      const std::wstring wanted = WideFromUtf8(AboutText(text.text, language));
       const HWND control = GetDlgItem(box, text.id);
       ASSERT_NE(control, nullptr) << text.id;
       wchar_t shown[512] = {};
@@ -79,12 +79,12 @@ TEST(FilePicker, ShowsTheFilterNamesOfEachLanguage) {
   for (Language language : kLanguages) {
     for (bool save : {false, true}) {
       g_filterNames.clear();
-      GdbFilePicker picker(nullptr, FilePick{save, GdbFileFilters(language), {}});
+      GdbFilePicker picker(nullptr, FilePick{save, GdbFileFilters(), language, {}});
       picker.Request().Flags |= OFN_EXPLORER | OFN_ENABLEHOOK;
       picker.Request().lpfnHook = ReadFiltersAndCancel;
       EXPECT_FALSE(picker.Run().has_value());
       std::vector<std::wstring> wanted;
-      for (const std::string& name : GdbFileFilters(language).nameFilters) {
+      for (const std::string& name : FilterNames(GdbFileFilters(), language)) {
         wanted.push_back(WideFromUtf8(name));
       }
       EXPECT_EQ(g_filterNames, wanted) << static_cast<int>(language) << " " << save;
