@@ -1,5 +1,6 @@
 #include "about_box.h"
 
+#include "catalogue.h"
 #include "resource.h"
 #include "wide_text.h"
 #include "window_texts.h"
@@ -40,6 +41,11 @@ HBITMAP ScaleLogoToDpi(HWND box) {
   return scaled;
 }
 
+std::wstring BoxCaption() {
+  // TRANSLATORS: the same in every language.
+  return WideFromUtf8(Translate(T_("IDD_ABOUT", "About Morvex"), Language::kEnglish));
+}
+
 // What the box is opened with, and the scaled logo it leaves to delete.
 struct AboutBoxState {
   Language language;
@@ -50,6 +56,7 @@ INT_PTR CALLBACK AboutProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam)
   switch (message) {
     case WM_INITDIALOG: {
       auto* state = reinterpret_cast<AboutBoxState*>(lParam);
+      SetWindowTextW(box, BoxCaption().c_str());
       SetAboutTexts(box, state->language);
       state->scaledLogo = ScaleLogoToDpi(box);
       return TRUE;  // the focus goes to OK
