@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "byte_stream.h"
+#include "catalogue.h"
 #include "conversion.h"
 #include "conversion_state.h"
 #include "file_io.h"
@@ -361,26 +362,39 @@ uint32_t ColourOf(Role role) {
   }
 }
 
-std::string NoteText(Note note, Language language) {
-  static const char* const kTexts[][3] = {
-      {"", "", ""},
-      {"No input file", "Geen invoer bestand", "Keine Eingabe-Datei"},
-      {"The input file cannot be read", "Het invoer bestand kan niet gelezen worden",
-       "Die Eingabe-Datei kann nicht gelesen werden"},
-      {"Not a GDB file", "Geen GDB bestand", "Keine GDB-Datei"},
-      {"Damaged file: showing what could be read",
-       "Beschadigd bestand: getoond wordt wat gelezen kon worden",
-       "Beschädigte Datei: gezeigt wird, was gelesen werden konnte"},
-      {"Large file: the preview follows Convert",
-       "Groot bestand: het voorbeeld volgt na Converteer",
-       "Große Datei: die Vorschau folgt nach Konvertieren"},
-  };
-  const int column = language == Language::kDutch ? 1 : language == Language::kGerman ? 2 : 0;
-  if (note == Note::ViaCountInvalid) {
-    // The run's own message.
-    return TextFor(MessageId::kViaCountInvalid, column == 0 ? Language::kEnglish : language).text;
+namespace {
+
+TextKey NoteKey(Note note) {
+  switch (note) {
+    case Note::NoInput:
+      return T_("preview NoInput", "No input file");
+    case Note::NotReadable:
+      return T_("preview NotReadable", "The input file cannot be read");
+    case Note::NotGdb:
+      return T_("preview NotGdb", "Not a GDB file");
+    case Note::Damaged:
+      return T_("preview Damaged", "Damaged file: showing what could be read");
+    case Note::Large:
+      return T_("preview Large", "Large file: the preview follows Convert");
+    case Note::None:
+    case Note::ViaCountInvalid:  // the run's own message
+      break;
   }
-  return kTexts[static_cast<int>(note)][column];
+  return {nullptr, nullptr};
+}
+
+}  // namespace
+
+// A language without texts of its own is shown the English ones.
+std::string NoteText(Note note, Language language) {
+  if (note == Note::ViaCountInvalid) {
+    const char* text = TextFor(MessageId::kViaCountInvalid, language).text;
+    return text != nullptr ? text : TextFor(MessageId::kViaCountInvalid, Language::kEnglish).text;
+  }
+  const TextKey key = NoteKey(note);
+  if (key.english == nullptr) return "";
+  const char* text = Translate(key, language);
+  return text != nullptr ? text : key.english;
 }
 
 std::vector<Shape> Layout(const Picture& picture, int width, int height, Language language,

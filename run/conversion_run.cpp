@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue.h"
 #include "conversion.h"
 #include "conversion_state.h"
 #include "decimal_field.h"
@@ -147,13 +148,21 @@ class RunObserver final : public RecordObserver {
     // A record cut short by the end of the input ends the run without its box.
     if (result != kInputEnded && state.messagePending == 1) {
       FlushTrace(request_);
-      reporter_.ShowRecordMessage(state.messageText, "Info", MessageStyle::Exclamation);
+      reporter_.ShowRecordMessage(state.messageText, RecordTitle(), MessageStyle::Exclamation);
     }
     return true;
   }
   bool LateOpenFailed() const { return lateOpenFailed_; }
 
  private:
+  // The engine's record messages share one title; a language without texts
+  // of its own keeps the English one.
+  const char* RecordTitle() const {
+    constexpr TextKey kTitle = T_("message title", "Info");
+    const char* title = Translate(kTitle, request_.language);
+    return title != nullptr ? title : kTitle.english;
+  }
+
   const RunRequest& request_;
   RunReporter& reporter_;
   OutputFile& outputFile_;

@@ -26,4 +26,8 @@ morvex_add_gtest(engine_tests TIMEOUT 300 LABELS engine)
 if(NOT CMAKE_CROSSCOMPILING)
   add_test(NAME catalogue.complete COMMAND sh ${PROJECT_SOURCE_DIR}/scripts/update-po --check)
   set_tests_properties(catalogue.complete PROPERTIES LABELS engine TIMEOUT 120)
+  # No text of the code outside the catalogue but those po/untranslated.txt
+  # allows (xgettext --extract-all).
+  add_test(NAME catalogue.no-stray-texts COMMAND sh ${PROJECT_SOURCE_DIR}/scripts/check-texts)
+  set_tests_properties(catalogue.no-stray-texts PROPERTIES LABELS engine TIMEOUT 120)
 endif()

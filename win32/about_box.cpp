@@ -50,6 +50,7 @@ INT_PTR CALLBACK AboutProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam)
   switch (message) {
     case WM_INITDIALOG: {
       auto* state = reinterpret_cast<AboutBoxState*>(lParam);
+      SetWindowTextW(box, WideFromUtf8(AboutCaption()).c_str());
       SetAboutTexts(box, state->language);
       state->scaledLogo = ScaleLogoToDpi(box);
       return TRUE;  // the focus goes to OK

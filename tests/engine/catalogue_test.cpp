@@ -103,19 +103,36 @@ TEST(Catalogue, EmbeddedLanguagesTranslateTheProgramsTexts) {
   EXPECT_EQ(TranslatePlural(words, Language::kFourth).one, nullptr);
 }
 
-// Every message has its words in each language with texts, and a
-// translation keeps the English text's conversions.
+bool Empty(const char* text) {
+  return text == nullptr || *text == '\0';
+}
+
+// Every message has its words in each language with texts, none empty; a
+// translation keeps the English text's conversions, and has a title where
+// the English has one.
 TEST(Catalogue, EveryMessageSpeaksEachLanguage) {
   for (int id = 0; id <= static_cast<int>(MessageId::kReplaceOutput); ++id) {
     const MessageText english = TextFor(static_cast<MessageId>(id), Language::kEnglish);
-    ASSERT_NE(english.text, nullptr) << id;
+    ASSERT_FALSE(Empty(english.text)) << id;
     for (Language language : {Language::kDutch, Language::kGerman}) {
       const MessageText text = TextFor(static_cast<MessageId>(id), language);
-      ASSERT_NE(text.text, nullptr) << id;
+      ASSERT_FALSE(Empty(text.text)) << id;
       EXPECT_TRUE(SameConversions(text.text, english.text)) << text.text;
-      EXPECT_EQ(text.title == nullptr, english.title == nullptr) << id;
+      EXPECT_EQ(Empty(text.title), Empty(english.title)) << id;
     }
+    EXPECT_EQ(english.title == nullptr, Empty(english.title)) << id;
     EXPECT_EQ(TextFor(static_cast<MessageId>(id), Language::kFourth).text, nullptr);
+  }
+}
+
+TEST(Catalogue, EveryCountedTextSpeaksEachLanguage) {
+  for (int id = 0; id <= static_cast<int>(CountedId::kRecordsDamaged); ++id) {
+    for (Language language : {Language::kEnglish, Language::kDutch, Language::kGerman}) {
+      const CountedText words = CountedTextFor(static_cast<CountedId>(id), language);
+      EXPECT_FALSE(Empty(words.one)) << id;
+      EXPECT_FALSE(Empty(words.many)) << id;
+    }
+    EXPECT_EQ(CountedTextFor(static_cast<CountedId>(id), Language::kFourth).one, nullptr);
   }
 }
 

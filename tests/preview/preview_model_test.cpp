@@ -213,6 +213,31 @@ TEST(PreviewModel, WhatCannotBeShownIsSaid) {
   EXPECT_EQ(Of(shapes, Role::InputLine).size(), 3u);  // the routes, and the track as far as it goes
 }
 
+// The notes come from the catalogue; the language without texts of its own
+// reads them in English, and a missing via count says what the run says.
+TEST(PreviewModel, NoteTexts) {
+  const struct {
+    preview::Note note;
+    Language language;
+    std::string text;
+  } cases[] = {
+      {preview::Note::None, Language::kGerman, ""},
+      {preview::Note::NotGdb, Language::kEnglish, "Not a GDB file"},
+      {preview::Note::NoInput, Language::kDutch, "Geen invoer bestand"},
+      {preview::Note::Large, Language::kGerman,
+       "Große Datei: die Vorschau folgt nach Konvertieren"},
+      {preview::Note::NotReadable, Language::kFourth, "The input file cannot be read"},
+      {preview::Note::ViaCountInvalid, Language::kGerman,
+       TextFor(MessageId::kViaCountInvalid, Language::kGerman).text},
+      {preview::Note::ViaCountInvalid, Language::kFourth,
+       TextFor(MessageId::kViaCountInvalid, Language::kEnglish).text},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(preview::NoteText(c.note, c.language), c.text)
+        << static_cast<int>(c.note) << " in language " << static_cast<int>(c.language);
+  }
+}
+
 // After Convert the picture comes from the input and the written file: the
 // same picture as a conversion into memory, and for a large input the only
 // one there is.

@@ -3,121 +3,47 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <tuple>
 
+#include "messages.h"
 #include "run_fixture.h"
+#include "summary.h"
 
 namespace runtest {
 namespace {
 
-struct MessageText {
-  const char* text;
-  const char* title;
-};
-
-// What the user reads, per language: English, Dutch, German.
+// The message a way out shows: its text and title in the run's language, as
+// the catalogue has them; a completed run adds the summary of what it did.
 struct ExpectedMessage {
-  MessageText english;
-  MessageText dutch;
-  MessageText german;
+  MessageId id;
   MessageStyle style;
+  std::optional<ConversionCounts> summary = std::nullopt;  // a completed run's counts
 };
 
-const ExpectedMessage kInputPathEmpty = {{"No input file specified", "File error"},
-                                         {"Geen invoer bestand gespecificeerd", "Bestandsfout"},
-                                         {"Keine Eingabe-Datei angegeben", "Datei Fehler"},
-                                         MessageStyle::Exclamation};
-const ExpectedMessage kInputOpenFailed = {{"Cannot open input file", "File error"},
-                                          {"Kan het invoer bestand niet openen", "Bestandsfout"},
-                                          {"Kann Eingabe-Datei nicht öffnen", "Datei Fehler"},
-                                          MessageStyle::Exclamation};
-const ExpectedMessage kOutputPathEmpty = {{"No output file specified", "File error"},
-                                          {"Geen uitvoer bestand gespecificeerd", "Bestandsfout"},
-                                          {"Keine Ausgabe-Datei angegeben", "Datei Fehler"},
-                                          MessageStyle::Exclamation};
-const ExpectedMessage kOutputOpenFailed = {
-    {"Cannot open output file\nSame file as input or Read-Only?", "File error"},
-    {"Kan het uitvoer bestand niet openen\nZelfde bestand als invoer of Read-Only?",
-     "Bestandsfout"},
-    {"Kann Ausgabe-Datei nicht öffnen\nGleiche Datei wie Eingabe-Datei oder Nur Lesen",
-     "Datei Fehler"},
-    MessageStyle::Exclamation};
-const ExpectedMessage kViaCountInvalid = {{"Number of via points per route invalid", "Error"},
-                                          {"Aantal via punten per route ongeldig", "Fout"},
-                                          {"Anzahl der Zwischenpunkte je Route ungültig", "Fehler"},
-                                          MessageStyle::Exclamation};
-const ExpectedMessage kNotGdbFormat = {{"Input file is not in GDB format", "File error"},
-                                       {"Invoer bestand is niet in GDB formaat", "Bestandsfout"},
-                                       {"Eingabe-Datei ist nicht im GDB Format", "Datei Fehler"},
-                                       MessageStyle::Exclamation};
-const ExpectedMessage kInputTruncated = {
-    {"Input file ends before its end record - output is incomplete", "File error"},
-    {"Invoer bestand eindigt voor het eindrecord - uitvoer is onvolledig", "Bestandsfout"},
-    {"Eingabe-Datei endet vor dem Endedatensatz - Ausgabe ist unvollständig", "Datei Fehler"},
-    MessageStyle::Exclamation};
-const ExpectedMessage kInputTruncatedNoOutput = {
-    {"Input file ends before its end record - no output written", "File error"},
-    {"Invoer bestand eindigt voor het eindrecord - er is geen uitvoer geschreven", "Bestandsfout"},
-    {"Eingabe-Datei endet vor dem Endedatensatz - es wurde keine Ausgabe geschrieben",
-     "Datei Fehler"},
-    MessageStyle::Exclamation};
-const ExpectedMessage kInputReadFailed = {
-    {"Error reading input file - no output written", "File error"},
-    {"Fout bij het lezen van het invoer bestand - er is geen uitvoer geschreven", "Bestandsfout"},
-    {"Fehler beim Lesen der Eingabe-Datei - es wurde keine Ausgabe geschrieben", "Datei Fehler"},
-    MessageStyle::Exclamation};
-const ExpectedMessage kOutputWriteFailed = {
-    {"Error writing output file", "File error"},
-    {"Fout bij het schrijven van het uitvoer bestand", "Bestandsfout"},
-    {"Fehler beim Schreiben der Ausgabe-Datei", "Datei Fehler"},
-    MessageStyle::Exclamation};
-// The completion message and, on its last line, what the run did to the example.
+const ExpectedMessage kInputPathEmpty = {MessageId::kInputPathEmpty, MessageStyle::Exclamation};
+const ExpectedMessage kInputOpenFailed = {MessageId::kInputOpenFailed, MessageStyle::Exclamation};
+const ExpectedMessage kOutputPathEmpty = {MessageId::kOutputPathEmpty, MessageStyle::Exclamation};
+const ExpectedMessage kOutputOpenFailed = {MessageId::kOutputOpenFailed, MessageStyle::Exclamation};
+const ExpectedMessage kViaCountInvalid = {MessageId::kViaCountInvalid, MessageStyle::Exclamation};
+const ExpectedMessage kNotGdbFormat = {MessageId::kNotGdbFormat, MessageStyle::Exclamation};
+const ExpectedMessage kInputTruncated = {MessageId::kInputTruncated, MessageStyle::Exclamation};
+const ExpectedMessage kInputTruncatedNoOutput = {MessageId::kInputTruncatedNoOutput,
+                                                 MessageStyle::Exclamation};
+const ExpectedMessage kInputReadFailed = {MessageId::kInputReadFailed, MessageStyle::Exclamation};
+const ExpectedMessage kOutputWriteFailed = {MessageId::kOutputWriteFailed,
+                                            MessageStyle::Exclamation};
+// What the run did to the example, on the completion message's last line.
 const ExpectedMessage kCompletedRoutesToTracks = {
-    {"GDB file conversion completed\n"
-     "2 routes became 2 tracks (7 points); 6 records copied unchanged.",
-     "Finished"},
-    {"GDB bestandsconversie voltooid\n"
-     "2 routes omgezet in 2 tracks (7 punten); 6 records ongewijzigd gekopieerd.",
-     "Klaar"},
-    {"GDB Datei Konvertierung komplett\n"
-     "2 Routen in 2 Tracks umgewandelt (7 Punkte); 6 Datensätze unverändert kopiert.",
-     "Fertig"},
-    MessageStyle::Plain};
+    MessageId::kCompleted, MessageStyle::Plain,
+    ConversionCounts{.routesToTracks = 2, .trackPointsMade = 7, .recordsUnchanged = 6}};
 const ExpectedMessage kCompletedTracksToRoutes = {
-    {"GDB file conversion completed\n"
-     "1 track became 1 route with 25 new waypoints; 7 records copied unchanged.",
-     "Finished"},
-    {"GDB bestandsconversie voltooid\n"
-     "1 track omgezet in 1 route met 25 nieuwe waypoints; 7 records ongewijzigd gekopieerd.",
-     "Klaar"},
-    {"GDB Datei Konvertierung komplett\n"
-     "1 Track in 1 Route mit 25 neuen Wegpunkten umgewandelt; 7 Datensätze unverändert kopiert.",
-     "Fertig"},
-    MessageStyle::Plain};
-
-// The line below the message that says why a file failed, after its path.
-struct ReasonLine {
-  const char* english;
-  const char* dutch;
-  const char* german;
-};
-
-const ReasonLine kFileMissing = {": the file does not exist", ": het bestand bestaat niet",
-                                 ": die Datei existiert nicht"};
-const ReasonLine kFolderMissing = {": the folder does not exist", ": de map bestaat niet",
-                                   ": der Ordner existiert nicht"};
-const ReasonLine kIsFolder = {": is a folder", ": is een map", ": ist ein Ordner"};
-const ReasonLine kIsInput = {": is the input file", ": is het invoer bestand",
-                             ": ist die Eingabe-Datei"};
-const ReasonLine kReadOnly = {": is read-only", ": is Read-Only", ": ist schreibgeschützt"};
-const ReasonLine kPermissionDenied = {": permission denied", ": toegang geweigerd",
-                                      ": Zugriff verweigert"};
-const ReasonLine kDiskFull = {": the disk is full", ": de schijf is vol",
-                              ": der Datenträger ist voll"};
-const ReasonLine kSystemRefused = {": the system refused it", ": het systeem weigerde het",
-                                   ": das System hat es verweigert"};
+    MessageId::kCompleted, MessageStyle::Plain,
+    ConversionCounts{
+        .tracksToRoutes = 1, .routesMade = 1, .waypointsMade = 25, .recordsUnchanged = 7}};
 
 // The file a reason line names.
 enum class Named { kNone, kInput, kOutput };
@@ -137,7 +63,8 @@ struct WayOut {
   RunOutcome outcome;
   const ExpectedMessage* message;
   Named named = Named::kNone;
-  const ReasonLine* reason = nullptr;
+  // The line below the message that says why the file failed.
+  std::optional<MessageId> reason = std::nullopt;
 };
 
 void PrintTo(const WayOut& way, std::ostream* out) {
@@ -170,19 +97,19 @@ const WayOut kWaysOut[] = {
        t.Dialog().inputPath = (t.Dir() / "no-such.gdb").string();
        return true;
      },
-     RunOutcome::InputOpenFailed, &kInputOpenFailed, Named::kInput, &kFileMissing},
+     RunOutcome::InputOpenFailed, &kInputOpenFailed, Named::kInput, MessageId::kFileNotFound},
     {"InputFolderMissing",
      [](WayOutTest& t) {
        t.Dialog().inputPath = (t.Dir() / "no-such" / "in.gdb").string();
        return true;
      },
-     RunOutcome::InputOpenFailed, &kInputOpenFailed, Named::kInput, &kFolderMissing},
+     RunOutcome::InputOpenFailed, &kInputOpenFailed, Named::kInput, MessageId::kFolderNotFound},
     {"InputIsFolder",
      [](WayOutTest& t) {
        t.Dialog().inputPath = t.Dir().Path().string();
        return true;
      },
-     RunOutcome::InputOpenFailed, &kInputOpenFailed, Named::kInput, &kIsFolder},
+     RunOutcome::InputOpenFailed, &kInputOpenFailed, Named::kInput, MessageId::kIsFolder},
     {"InputUnreadable",
      [](WayOutTest& t) {
        // Root reads it all the same; Windows has no bits that stop reading.
@@ -193,7 +120,7 @@ const WayOut kWaysOut[] = {
        t.Dialog().inputPath = locked.string();
        return true;
      },
-     RunOutcome::InputOpenFailed, &kInputOpenFailed, Named::kInput, &kPermissionDenied},
+     RunOutcome::InputOpenFailed, &kInputOpenFailed, Named::kInput, MessageId::kPermissionDenied},
     {"OutputPathEmpty",
      [](WayOutTest& t) {
        t.Dialog().outputPath.clear();
@@ -205,26 +132,26 @@ const WayOut kWaysOut[] = {
        t.Dialog().outputPath = t.Dialog().inputPath;
        return true;
      },
-     RunOutcome::OutputOpenFailed, &kOutputOpenFailed, Named::kOutput, &kIsInput},
+     RunOutcome::OutputOpenFailed, &kOutputOpenFailed, Named::kOutput, MessageId::kIsInputFile},
     {"OutputReadOnly",
      [](WayOutTest& t) {
        WriteFile(t.Output(), "keep");
        SetMode(t.Output(), 0444);
        return true;
      },
-     RunOutcome::OutputOpenFailed, &kOutputOpenFailed, Named::kOutput, &kReadOnly},
+     RunOutcome::OutputOpenFailed, &kOutputOpenFailed, Named::kOutput, MessageId::kIsReadOnly},
     {"OutputIsFolder",
      [](WayOutTest& t) {
        t.Dialog().outputPath = t.Dir().Path().string();
        return true;
      },
-     RunOutcome::OutputOpenFailed, &kOutputOpenFailed, Named::kOutput, &kIsFolder},
+     RunOutcome::OutputOpenFailed, &kOutputOpenFailed, Named::kOutput, MessageId::kIsFolder},
     {"OutputFolderMissing",
      [](WayOutTest& t) {
        t.Dialog().outputPath = (t.Dir() / "no-such" / "out.gdb").string();
        return true;
      },
-     RunOutcome::OutputOpenFailed, &kOutputOpenFailed, Named::kOutput, &kFolderMissing},
+     RunOutcome::OutputOpenFailed, &kOutputOpenFailed, Named::kOutput, MessageId::kFolderNotFound},
     {"OutputFolderClosed",
      [](WayOutTest& t) {
        // Root makes files there all the same; Windows has no such bits.
@@ -235,7 +162,8 @@ const WayOut kWaysOut[] = {
        t.Dialog().outputPath = (closed / "out.gdb").string();
        return true;
      },
-     RunOutcome::OutputOpenFailed, &kOutputOpenFailed, Named::kOutput, &kPermissionDenied},
+     RunOutcome::OutputOpenFailed, &kOutputOpenFailed, Named::kOutput,
+     MessageId::kPermissionDenied},
     {"ViaCountTooSmall",
      [](WayOutTest& t) {
        t.Dialog().option = 5;
@@ -295,14 +223,14 @@ const WayOut kWaysOut[] = {
        t.Dialog().inputPath = "/proc/self/mem";
        return fs::exists("/proc/self/mem");
      },
-     RunOutcome::InputReadFailed, &kInputReadFailed, Named::kInput, &kSystemRefused},
+     RunOutcome::InputReadFailed, &kInputReadFailed, Named::kInput, MessageId::kSystemRefused},
     {"OutputDeviceFull",
      [](WayOutTest& t) {
        if (!fs::exists("/dev/full")) return false;
        t.Dialog().outputPath = "/dev/full";
        return true;
      },
-     RunOutcome::OutputWriteFailed, &kOutputWriteFailed, Named::kOutput, &kDiskFull},
+     RunOutcome::OutputWriteFailed, &kOutputWriteFailed, Named::kOutput, MessageId::kDiskFull},
     {"Completed", [](WayOutTest&) { return true; }, RunOutcome::Completed,
      &kCompletedRoutesToTracks},
     {"CompletedTracksToRoutes",
@@ -314,20 +242,60 @@ const WayOut kWaysOut[] = {
      RunOutcome::Completed, &kCompletedTracksToRoutes},
 };
 
-// The message's text, and below it the path and the reason, when the way
-// names a file.
+// The text with its "%s" replaced by the path.
+std::string Naming(const char* text, const std::string& path) {
+  std::string named = text;
+  const size_t at = named.find("%s");
+  return at == std::string::npos ? named : named.replace(at, 2, path);
+}
+
+// The path a way's reason line names.
+const std::string& NamedPath(const WayOut& way, const FakeDialog& dialog) {
+  return way.named == Named::kInput ? dialog.inputPath : dialog.outputPath;
+}
+
+// The message's text, and below it the path and the reason when the way
+// names a file, or the summary when the run completed.
 std::string ExpectedText(const WayOut& way, Language language, const FakeDialog& dialog) {
-  const bool english = language == Language::kEnglish;
-  const bool dutch = language == Language::kDutch;
-  const MessageText& message = english ? way.message->english
-                               : dutch ? way.message->dutch
-                                       : way.message->german;
-  if (way.named == Named::kNone) return message.text;
-  const std::string& path = way.named == Named::kInput ? dialog.inputPath : dialog.outputPath;
-  const char* reason = english ? way.reason->english
-                       : dutch ? way.reason->dutch
-                               : way.reason->german;
-  return std::string(message.text) + "\n" + path + reason;
+  std::string text = TextFor(way.message->id, language).text;
+  if (way.reason)
+    text += "\n" + Naming(TextFor(*way.reason, language).text, NamedPath(way, dialog));
+  if (way.message->summary) {
+    text += "\n" + SummaryFor(*way.message->summary, ModeForOption(dialog.option), language).text;
+  }
+  return text;
+}
+
+// A few messages in full, as the user reads them, where the golden cases of
+// the command line do not reach them: "%s" is the named file's path.
+struct SpotCheck {
+  const char* way;
+  Language language;
+  const char* text;
+  const char* title;
+};
+const SpotCheck kSpotChecks[] = {
+    {"BothPathsEmpty", Language::kGerman, "Keine Eingabe-Datei angegeben", "Datei Fehler"},
+    {"OutputPathEmpty", Language::kDutch, "Geen uitvoer bestand gespecificeerd", "Bestandsfout"},
+    {"NotGdb", Language::kGerman, "Eingabe-Datei ist nicht im GDB Format", "Datei Fehler"},
+    {"InputFolderMissing", Language::kDutch,
+     "Kan het invoer bestand niet openen\n%s: de map bestaat niet", "Bestandsfout"},
+    {"InputIsFolder", Language::kGerman, "Kann Eingabe-Datei nicht öffnen\n%s: ist ein Ordner",
+     "Datei Fehler"},
+    {"OutputIsFolder", Language::kDutch,
+     "Kan het uitvoer bestand niet openen\nZelfde bestand als invoer of Read-Only?\n%s: is een map",
+     "Bestandsfout"},
+    {"InputReadFails", Language::kGerman,
+     "Fehler beim Lesen der Eingabe-Datei - es wurde keine Ausgabe geschrieben\n%s: das System hat "
+     "es verweigert",
+     "Datei Fehler"},
+};
+
+const SpotCheck* SpotCheckOf(const WayOut& way, Language language) {
+  for (const SpotCheck& spot : kSpotChecks) {
+    if (spot.way == std::string_view(way.name) && spot.language == language) return &spot;
+  }
+  return nullptr;
 }
 
 TEST_P(WayOutTest, ShowsOneMessageAndLeavesNoFileOpen) {
@@ -343,13 +311,14 @@ TEST_P(WayOutTest, ShowsOneMessageAndLeavesNoFileOpen) {
   if (language == Language::kFourth) {
     EXPECT_TRUE(dialog.boxes.empty());
   } else {
-    const MessageText& expected = language == Language::kEnglish ? way.message->english
-                                  : language == Language::kDutch ? way.message->dutch
-                                                                 : way.message->german;
     ASSERT_EQ(dialog.boxes.size(), 1u);
     EXPECT_EQ(dialog.boxes[0].text, ExpectedText(way, language, dialog));
-    EXPECT_EQ(dialog.boxes[0].title, expected.title);
+    EXPECT_EQ(dialog.boxes[0].title, TextFor(way.message->id, language).title);
     EXPECT_EQ(dialog.boxes[0].style, way.message->style);
+    if (const SpotCheck* spot = SpotCheckOf(way, language)) {
+      EXPECT_EQ(dialog.boxes[0].text, Naming(spot->text, NamedPath(way, dialog)));
+      EXPECT_EQ(dialog.boxes[0].title, spot->title);
+    }
   }
   EXPECT_EQ(OpenDescriptorCount(), descriptorsBefore) << "a file was left open";
   EXPECT_EQ(Mode(input), modeBefore);
