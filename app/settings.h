@@ -22,6 +22,7 @@ struct DialogSettings {
   std::string inputFolder;   // where the last input was picked or converted; may be empty
   std::string outputFolder;  // the same for the output
   bool preview = false;      // the preview pane is shown
+  bool operator==(const DialogSettings&) const = default;
 };
 
 // The language of a locale name as the system gives it ("de_DE.UTF-8",

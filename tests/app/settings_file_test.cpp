@@ -14,16 +14,6 @@ namespace {
 
 using runtest::fs::path;
 
-void ExpectSameSettings(const DialogSettings& got, const DialogSettings& want) {
-  EXPECT_EQ(got.language, want.language);
-  EXPECT_EQ(got.option, want.option);
-  EXPECT_EQ(got.viaText, want.viaText);
-  EXPECT_EQ(got.oneRoute, want.oneRoute);
-  EXPECT_EQ(got.inputFolder, want.inputFolder);
-  EXPECT_EQ(got.outputFolder, want.outputFolder);
-  EXPECT_EQ(got.preview, want.preview);
-}
-
 // Every value away from its default.
 DialogSettings ChangedSettings() {
   DialogSettings settings;
@@ -43,9 +33,9 @@ TEST(SettingsFile, SavesAndLoadsBackMakingItsFolder) {
   SettingsFile settings(file.string(), "en_US");
   settings.Save(ChangedSettings());
   ASSERT_TRUE(runtest::fs::is_regular_file(file));
-  ExpectSameSettings(settings.Load(), ChangedSettings());
+  EXPECT_EQ(settings.Load(), ChangedSettings());
   // Another start reads the same file.
-  ExpectSameSettings(SettingsFile(file.string(), "nl_NL").Load(), ChangedSettings());
+  EXPECT_EQ(SettingsFile(file.string(), "nl_NL").Load(), ChangedSettings());
 }
 
 TEST(SettingsFile, WhatCannotBeReadGivesTheDefaultsInTheLocalesLanguage) {
@@ -69,7 +59,7 @@ TEST(SettingsFile, WhatCannotBeReadGivesTheDefaultsInTheLocalesLanguage) {
     const path file = scratch / "Morvex.ini";
     if (!c.bytes.empty()) runtest::WriteFile(file, c.bytes);
     if (c.folder) runtest::fs::create_directory(file);
-    ExpectSameSettings(SettingsFile(file.string(), "nl-BE").Load(), defaults);
+    EXPECT_EQ(SettingsFile(file.string(), "nl-BE").Load(), defaults);
   }
 }
 

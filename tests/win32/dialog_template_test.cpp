@@ -271,7 +271,7 @@ TEST(ProgramResources, AboutBoxTextsAndF1) {
   const DialogTemplate about = LoadDialogTemplate(IDD_ABOUT);
   ASSERT_NE(FindItem(about, IDOK), nullptr);
   EXPECT_EQ(FindItem(about, IDOK)->style & BS_TYPEMASK, static_cast<DWORD>(BS_DEFPUSHBUTTON));
-  const std::vector<ControlText> texts = AboutTexts();
+  const std::span<const ControlText> texts = AboutTexts();
   for (const DialogItem& item : about.items) {
     if (item.id == IDC_ABOUT_LOGO) continue;
     const auto given = std::find_if(texts.begin(), texts.end(), [&item](const ControlText& text) {
