@@ -3,6 +3,16 @@
 #include "controls.h"
 #include "file_io.h"
 
+namespace {
+
+// The same input and output, converted the same way.
+bool SameRun(const RunRequest& a, const RunRequest& b) {
+  return a.inputPath == b.inputPath && a.outputPath == b.outputPath && a.mode == b.mode &&
+         (!IsTrackToRoute(a.mode) || a.viaCount == b.viaCount) && a.oneRoute == b.oneRoute;
+}
+
+}  // namespace
+
 Presenter::Presenter(View& view, SettingsStore& settings) : m_view(view), m_settings(settings) {}
 
 Presenter::~Presenter() {
@@ -80,7 +90,7 @@ void Presenter::OnBrowse(int field) {
   const std::optional<std::string> path = m_view.PickFile(pick);
   if (!path) return;
   OnPathChosen(field, *path);
-  if (field == IDC_OUTPUT_PATH) m_state.agreedOutput = *path;
+  if (field == IDC_OUTPUT_PATH) m_state.pickedOutput = *path;
   if (std::string folder = FolderOfPath(*path); !folder.empty()) {
     (field == IDC_INPUT_PATH ? m_state.inputFolder : m_state.outputFolder) = std::move(folder);
   }
@@ -147,8 +157,8 @@ void Presenter::ShowPreviewPane(bool shown) {
 }
 
 void Presenter::OnConvert() {
-  if (!MayReplaceOutput()) return;
   RunRequest request = RunRequestOf(m_state);
+  if (!MayReplaceOutput(request)) return;
   request.trace = m_trace;
   if (std::string folder = FolderOfPath(request.inputPath); !folder.empty()) {
     m_state.inputFolder = std::move(folder);
@@ -156,23 +166,28 @@ void Presenter::OnConvert() {
   if (std::string folder = FolderOfPath(request.outputPath); !folder.empty()) {
     m_state.outputFolder = std::move(folder);
   }
-  m_state.agreedOutput = request.outputPath;
+  m_state.pickedOutput.clear();  // the picker's agreement was for the file there before
   WindowReporter reporter(
       [this](const WindowMessage& message) { return m_view.ShowMessage(message); });
   m_view.ShowBusy(true);
   const RunOutcome outcome = RunConversion(request, reporter);
   m_view.ShowBusy(false);
+  m_state.lastCompleted.reset();
+  if (outcome == RunOutcome::Completed) m_state.lastCompleted = request;
   m_settings.Save(SettingsOf(m_state));
   RequestPreview(outcome == RunOutcome::Completed ? request.outputPath : std::string());
 }
 
-// No file there, the user agreed to this output before (from the Save picker
-// or an earlier Convert in this window), or says Yes now. The text edited by
-// hand counts as new, even when it started as a picked path.
-bool Presenter::MayReplaceOutput() {
-  const std::string& output = m_state.outputPath;
+// No file there; the Save picker asked about it and the path is unchanged;
+// it is what the last completed run made of the same input with the same
+// choices; the run would refuse it anyway (the input, a read-only file), and
+// says why; or the user says Yes now.
+bool Presenter::MayReplaceOutput(const RunRequest& request) {
+  const std::string& output = request.outputPath;
   if (fileio::KindOfPath(output) != fileio::PathKind::kFile) return true;
-  if (!m_state.agreedOutput.empty() && output == m_state.agreedOutput) return true;
+  if (output == m_state.pickedOutput) return true;
+  if (m_state.lastCompleted && SameRun(*m_state.lastCompleted, request)) return true;
+  if (RefusedBeforeWriting(request)) return true;
   const WindowMessage question = ReplaceQuestion(output, m_state.language);
   return question.text.empty() || m_view.AskYesNo(question);
 }

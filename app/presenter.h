@@ -58,7 +58,7 @@ class Presenter {
   void ShowPath(int field, std::string_view path);
   void SuggestOutput();
   std::string PickerFolder(int field) const;
-  bool MayReplaceOutput();
+  bool MayReplaceOutput(const RunRequest& request);
   void ShowPreviewPane(bool shown);
   void RequestPreview(std::optional<std::string> convertedInto = std::nullopt);
   void TakePreview();

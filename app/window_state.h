@@ -4,6 +4,7 @@
 // picture. The presenter (presenter.h) changes it; the windows only show it.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,7 +27,11 @@ struct WindowState {
   // Where the last input and output were picked or converted; may be empty.
   std::string inputFolder;
   std::string outputFolder;
-  std::string agreedOutput;    // the output the user agreed to replace; empty for none
+  // The output the Save picker asked about, until a run writes it; empty for none.
+  std::string pickedOutput;
+  // The run that last completed, whose output a Convert of the same request
+  // replaces without asking; nothing before the first.
+  std::optional<RunRequest> lastCompleted;
   std::string lastSuggestion;  // the output name last suggested
   // The input as last taken up (its field left, or a path chosen): what the
   // suggestion follows.

@@ -58,7 +58,12 @@ bool NamesFileOf(const std::string& utf8Path, int fd);
 // What a path names, its links followed; kNone also where the system cannot
 // tell (a window asks before it replaces a file, and opens its pickers in
 // folders that exist).
-enum class PathKind { kNone, kFile, kFolder };
+enum class PathKind {
+  kNone,
+  kFile,  // a regular file
+  kFolder,
+  kOther,  // a pipe, a device, a socket
+};
 PathKind KindOfPath(const std::string& utf8Path);
 // Makes the folder unless it is there; true when a folder is there after.
 bool MakeFolder(const std::string& utf8Path);

@@ -179,7 +179,7 @@ PathKind KindOfPath(const std::string& utf8Path) {
   struct stat info {};
   if (::stat(utf8Path.c_str(), &info) != 0) return PathKind::kNone;
   if (S_ISDIR(info.st_mode)) return PathKind::kFolder;
-  return S_ISREG(info.st_mode) ? PathKind::kFile : PathKind::kNone;
+  return S_ISREG(info.st_mode) ? PathKind::kFile : PathKind::kOther;
 }
 
 bool MakeFolder(const std::string& utf8Path) {

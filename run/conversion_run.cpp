@@ -250,6 +250,19 @@ void RunReporter::ShowCompletion(const std::string& text, const std::string& tit
   ShowMessage(summaryText.empty() ? text : text + "\n" + summaryText, title, MessageStyle::Plain);
 }
 
+bool RefusedBeforeWriting(const RunRequest& request) {
+  if (request.inputPath.empty() || request.outputPath.empty()) return true;
+  if (IsTrackToRoute(request.mode) && !request.viaCount) return true;
+  const fileio::PathKind input = fileio::KindOfPath(request.inputPath);
+  if (input == fileio::PathKind::kOther) return false;
+  const int inputFd = fileio::OpenForReading(request.inputPath);
+  if (inputFd == fileio::kNoFile) return true;
+  OutputFile outputFile;
+  const bool refused = !outputFile.Check(request.outputPath, fileio::IdOf(inputFd));
+  fileio::CloseFile(inputFd);
+  return refused;
+}
+
 RunOutcome RunConversion(const RunRequest& request, RunReporter& reporter) {
   fileio::IgnoreFileSizeLimitSignal();
   reporter.OnRunStart(request);

@@ -86,6 +86,12 @@ enum class RunOutcome {
   InputReadFailed,
 };
 
+// Whether RunConversion would refuse the request before it writes anything:
+// no input, one it cannot open, no output, an output that is the input or
+// read-only, or a via count it refuses. Shows nothing. An input that is no
+// regular file (a pipe, a device) is not opened: it would be read once only.
+bool RefusedBeforeWriting(const RunRequest& request);
+
 // Runs one conversion. Returns how it ended; every message has been shown
 // through the reporter when it returns.
 RunOutcome RunConversion(const RunRequest& request, RunReporter& reporter);

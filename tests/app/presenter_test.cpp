@@ -8,6 +8,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <thread>
@@ -441,6 +442,62 @@ TEST_F(PresenterTest, ConvertAsksBeforeReplacingAnOutput) {
     presenter->OnConvert();
     EXPECT_EQ(view.questions.size(), runs ? 0u : 1u);
   }
+}
+
+// After a completed run, its own output is replaced without a question only
+// by the same run: any other input or choice asks again. A run the run
+// itself would refuse (the input as the output, a read-only output, no
+// input) is refused without a question first.
+TEST_F(PresenterTest, TheReplaceQuestionFollowsTheLastCompletedRun) {
+  const std::string other = (dir / "other.gdb").string();
+  const std::string missing = (dir / "missing.gdb").string();
+  const struct {
+    const char* name;
+    std::function<void()> change;
+    bool asked;
+    const char* left;  // the output's bytes afterwards; null: the run's
+  } cases[] = {
+      {"the same run", [] {}, false, nullptr},
+      {"another input", [&] { Type(IDC_INPUT_PATH, other); }, true, "kept"},
+      {"another option", [&] { presenter->OnOptionChosen(IDC_OPTION_6); }, true, "kept"},
+      {"another via maximum", [&] { Type(IDC_MAX_VIAS, "100"); }, true, "kept"},
+      {"the one-route box", [&] { presenter->OnOneRouteToggled(true); }, true, "kept"},
+      {"the output is the input", [&] { Type(IDC_OUTPUT_PATH, input); }, false, "kept"},
+      {"no input", [&] { Type(IDC_INPUT_PATH, missing); }, false, "kept"},
+      {"a read-only output",
+       [&] { std::filesystem::permissions(output, std::filesystem::perms::owner_read); }, false,
+       "kept"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(output);
+    WriteFile(input, PlainFile());
+    WriteFile(other, PlainFile());
+    Start();
+    presenter->OnOptionChosen(IDC_OPTION_5);
+    Type(IDC_INPUT_PATH, input);
+    Type(IDC_OUTPUT_PATH, output);
+    presenter->OnConvert();
+    ASSERT_EQ(ReadFile(output), PlainFile());
+    WriteFile(output, "kept");
+    view.questions.clear();
+    view.questionAnswers.push_back(false);
+
+    c.change();
+    presenter->OnConvert();
+
+    EXPECT_EQ(view.questions.size(), c.asked ? 1u : 0u);
+    EXPECT_EQ(ReadFile(output), c.left != nullptr ? c.left : PlainFile());
+    EXPECT_EQ(ReadFile(input), PlainFile());
+    std::filesystem::permissions(output, std::filesystem::perms::owner_all);
+  }
+  // A run that did not complete leaves no agreement behind.
+  Type(IDC_INPUT_PATH, missing);
+  presenter->OnConvert();
+  Type(IDC_INPUT_PATH, input);
+  view.questions.clear();
+  presenter->OnConvert();
+  EXPECT_EQ(view.questions.size(), 1u);
 }
 
 // Runs with the run's messages in the window's language; the window keeps
