@@ -2,8 +2,12 @@
 
 #include "controls.h"
 #include "file_io.h"
+#include "progress_text.h"
 
 namespace {
+
+// Convert's label while a run is going on.
+constexpr TextKey kStopLabel = T_("IDC_CONVERT", "&Stop");
 
 // The same input and output, converted the same way.
 bool SameRun(const RunRequest& a, const RunRequest& b) {
@@ -16,6 +20,7 @@ bool SameRun(const RunRequest& a, const RunRequest& b) {
 Presenter::Presenter(View& view, SettingsStore& settings) : m_view(view), m_settings(settings) {}
 
 Presenter::~Presenter() {
+  m_run.reset();
   StopPreview();
 }
 
@@ -45,6 +50,7 @@ void Presenter::ShowChoices() {
 // A window in a language without texts of its own keeps those it shows.
 void Presenter::ShowTexts(Language language) {
   if (!HasOwnTexts(language)) return;
+  m_textsLanguage = language;
   for (const ControlText& text : LanguageTexts()) m_view.SetLabel(text.id, text.text, language);
 }
 
@@ -74,8 +80,9 @@ void Presenter::ShowPath(int field, std::string_view path) {
   m_view.SetFieldText(field, path);
 }
 
+// A file dropped on a window that is running waits for the run's end.
 void Presenter::OnPathChosen(int field, std::string_view path) {
-  if (field != IDC_INPUT_PATH && field != IDC_OUTPUT_PATH) return;
+  if (m_state.running || (field != IDC_INPUT_PATH && field != IDC_OUTPUT_PATH)) return;
   ShowPath(field, path);
   if (field == IDC_INPUT_PATH) OnInputLeft();
 }
@@ -157,6 +164,10 @@ void Presenter::ShowPreviewPane(bool shown) {
 }
 
 void Presenter::OnConvert() {
+  if (m_run) {
+    m_run->Stop();
+    return;
+  }
   RunRequest request = RunRequestOf(m_state);
   if (!MayReplaceOutput(request)) return;
   request.trace = m_trace;
@@ -167,14 +178,45 @@ void Presenter::OnConvert() {
     m_state.outputFolder = std::move(folder);
   }
   m_state.pickedOutput.clear();  // the picker's agreement was for the file there before
-  WindowReporter reporter(
-      [this](const WindowMessage& message) { return m_view.ShowMessage(message); });
+  StartRun(request);
+}
+
+// The other controls are disabled and Convert becomes Stop until the run ends.
+void Presenter::StartRun(const RunRequest& request) {
+  m_state.running = true;
+  ShowChoices();
+  m_view.SetLabel(IDC_CONVERT, kStopLabel, m_textsLanguage);
   m_view.ShowBusy(true);
-  const RunOutcome outcome = RunConversion(request, reporter);
+  m_run = std::make_unique<RunWorker>(
+      m_view, request,
+      RunWorker::Handlers{
+          [this](const WindowMessage& message) { return ShowRunMessage(message); },
+          [this](std::optional<unsigned> percent) { ShowRunProgress(percent); },
+          [this, request](RunOutcome outcome) { EndRun(request, outcome); }});
+}
+
+bool Presenter::ShowRunMessage(const WindowMessage& message) {
+  return !m_closeAfterRun && m_view.ShowMessage(message);
+}
+
+void Presenter::ShowRunProgress(std::optional<unsigned> percent) {
+  m_view.ShowProgress(ProgressShown{ProgressText(m_state.language, percent), percent});
+}
+
+void Presenter::EndRun(const RunRequest& request, RunOutcome outcome) {
+  m_run.reset();
+  m_state.running = false;
+  m_view.ShowProgress(std::nullopt);
   m_view.ShowBusy(false);
+  m_view.SetLabel(IDC_CONVERT, FindControl(IDC_CONVERT)->text, m_textsLanguage);
+  ShowChoices();
   m_state.lastCompleted.reset();
   if (outcome == RunOutcome::Completed) m_state.lastCompleted = request;
   m_settings.Save(SettingsOf(m_state));
+  if (m_closeAfterRun) {
+    m_view.Close();
+    return;
+  }
   RequestPreview(outcome == RunOutcome::Completed ? request.outputPath : std::string());
 }
 
@@ -196,8 +238,20 @@ void Presenter::OnAbout() {
   m_view.ShowAbout(m_state.language);
 }
 
-void Presenter::OnClosing() {
+bool Presenter::OnEscape() {
+  if (!m_run) return OnClosing();
+  m_run->Stop();
+  return false;
+}
+
+bool Presenter::OnClosing() {
+  if (m_run) {
+    m_run->Stop();
+    m_closeAfterRun = true;
+    return false;
+  }
   m_settings.Save(SettingsOf(m_state));
+  return true;
 }
 
 void Presenter::RequestPreview(std::optional<std::string> convertedInto) {

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "preview_model.h"
+#include "run_worker.h"
 #include "settings.h"
 #include "view.h"
 #include "window_state.h"
@@ -45,10 +46,16 @@ class Presenter {
   void OnLanguageChosen(int buttonId);
   void OnOneRouteToggled(bool checked);
   void OnPreviewClicked();
+  // Convert, or Stop while a run is going on.
   void OnConvert();
   void OnAbout();
-  // Quit, Escape or the close box: the settings are kept.
-  void OnClosing();
+  // Escape or Quit: stops a run if one is going on, and the window stays;
+  // otherwise as OnClosing. Whether the window closes now.
+  bool OnEscape();
+  // The close box: the settings are kept. A run is stopped first, and the
+  // window closed (View::Close) once it has ended, without its boxes.
+  // Whether the window closes now.
+  bool OnClosing();
   // No picture is made or shown after this; a window calls it as it goes.
   void StopPreview();
 
@@ -59,6 +66,10 @@ class Presenter {
   void SuggestOutput();
   std::string PickerFolder(int field) const;
   bool MayReplaceOutput(const RunRequest& request);
+  void StartRun(const RunRequest& request);
+  void EndRun(const RunRequest& request, RunOutcome outcome);
+  bool ShowRunMessage(const WindowMessage& message);
+  void ShowRunProgress(std::optional<unsigned> percent);
   void ShowPreviewPane(bool shown);
   void RequestPreview(std::optional<std::string> convertedInto = std::nullopt);
   void TakePreview();
@@ -67,6 +78,9 @@ class Presenter {
   SettingsStore& m_settings;
   WindowState m_state;
   bool m_paneShown = false;
+  Language m_textsLanguage = Language::kEnglish;  // of the labels shown
+  bool m_closeAfterRun = false;
   OutputStream* m_trace = nullptr;
   std::unique_ptr<preview::Worker> m_previewWorker;
+  std::unique_ptr<RunWorker> m_run;  // while a run is going on
 };

@@ -25,6 +25,12 @@ struct FilePick {
   std::string folder;                      // where the picker opens; empty for its own choice
 };
 
+// A run's progress as the window shows it: a bar under the buttons and its text.
+struct ProgressShown {
+  std::string text;                 // "Converting… 42 %"; UTF-8
+  std::optional<unsigned> percent;  // 0 to 100; nothing: a bar that moves without a measure
+};
+
 class View {
  public:
   virtual ~View() = default;
@@ -53,8 +59,14 @@ class View {
 
   virtual void ShowPreviewPane(bool shown) = 0;
   virtual void ShowPicture(preview::Outcome outcome) = 0;
-  // A run is going on (the wait cursor) or has ended.
+  // A run is going on (a cursor that says so, the window still answering)
+  // or has ended.
   virtual void ShowBusy(bool busy) = 0;
+  // The run's progress; nothing hides it.
+  virtual void ShowProgress(const std::optional<ProgressShown>& progress) = 0;
+  // Closes the window, as the close box would once the presenter agreed:
+  // for a close that waited for a run to stop.
+  virtual void Close() = 0;
   // Runs the task on the window's thread, after the events already waiting;
   // may be called from any thread. A window that has gone drops its tasks.
   virtual void Post(std::function<void()> task) = 0;

@@ -94,6 +94,7 @@ int CheckedLanguageButton(const WindowState& state) {
 }
 
 bool IsEnabled(const WindowState& state, int id) {
+  if (state.running) return id == IDC_CONVERT;
   if (id == IDC_MAX_VIAS_LABEL || id == IDC_MAX_VIAS || id == IDC_ONE_ROUTE) {
     return IsTrackToRoute(ModeForOption(state.option));  // the options that read the field
   }

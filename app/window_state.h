@@ -36,13 +36,16 @@ struct WindowState {
   // The input as last taken up (its field left, or a path chosen): what the
   // suggestion follows.
   std::string takenInput;
+  // A run is going on: only its Stop button (Convert's) is enabled.
+  bool running = false;
 };
 
 // The buttons the window shows checked, by id.
 int CheckedOptionButton(const WindowState& state);
 int CheckedLanguageButton(const WindowState& state);
 // Whether the window shows the control enabled; the via-point label and
-// field and the one-route check box are only for options 5 and 6.
+// field and the one-route check box are only for options 5 and 6, and a
+// running window enables only Convert (Stop).
 bool IsEnabled(const WindowState& state, int id);
 
 // The controls that Tab stops at now, in tab order: the enabled, visible

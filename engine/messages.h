@@ -22,6 +22,9 @@ enum class MessageId {
   // A read error after bytes reached an output written in place.
   kInputReadFailedIncomplete,
   kCompleted,
+  // The user stopped the run: before any byte reached the output, and after.
+  kStopped,
+  kStoppedIncomplete,
   // A line added to the outcome's message when the new file stayed; "%s": its path.
   kNewFileLeft,
   // A line added to the message of a file that could not be opened, read or

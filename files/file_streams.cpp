@@ -21,13 +21,22 @@ FileInputStream::~FileInputStream() {
 }
 
 bool FileInputStream::Fill() {
-  if (failed_) return false;
+  if (failed_ || stopped_) return false;
   if (mover_ != nullptr) return FillAhead();
   const int64_t got = fileio::ReadSome(fd_, buffer_.get(), bufferSize_);
   failed_ = got < 0;
   if (failed_) failure_ = fileio::LastFailure();
   if (got <= 0) return false;
-  SetWindow(buffer_.get(), buffer_.get() + got);
+  return Hand(buffer_.get(), static_cast<size_t>(got));
+}
+
+bool FileInputStream::Hand(const uint8_t* block, size_t size) {
+  bytesRead_ += size;
+  if (listener_ != nullptr && !listener_->OnBlock(bytesRead_)) {
+    stopped_ = true;
+    return false;
+  }
+  SetWindow(block, block + size);
   return true;
 }
 
@@ -43,8 +52,8 @@ bool FileInputStream::FillAhead() {
     failure_ = mover_->FailureOf(channel_);
     return false;
   }
-  SetWindow(ready, ready + got);
   ahead_ = ready == buffer_.get() ? buffer_.get() + bufferSize_ : buffer_.get();
+  if (!Hand(ready, got)) return false;
   mover_->Start(channel_, ahead_, bufferSize_);
   return true;
 }

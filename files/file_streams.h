@@ -11,6 +11,15 @@
 #include "byte_stream.h"
 #include "file_io.h"
 
+// Told of each block a FileInputStream reads, on the thread that reads it.
+class ReadListener {
+ public:
+  virtual ~ReadListener() = default;
+  // bytesRead: all the stream has read, this block included. False ends the
+  // stream before the block is handed out, as the end of the file would.
+  virtual bool OnBlock(uint64_t bytesRead) = 0;
+};
+
 // Reads a file descriptor opened for reading, from where it stands. The
 // caller keeps ownership. With a mover, the next block is read while the
 // engine works on this one: only for a file whose end never keeps a read
@@ -25,16 +34,24 @@ class FileInputStream final : public InputStream {
   bool Failed() const { return failed_; }
   // Why the read failed; kNone while none has.
   fileio::Failure WhyFailed() const { return failure_; }
+  // Told of every block from now on; not owned, null for none.
+  void SetListener(ReadListener* listener) { listener_ = listener; }
+  // True once the listener has ended the stream (sticky).
+  bool Stopped() const { return stopped_; }
 
  private:
   bool Fill() override;
   bool FillAhead();
+  bool Hand(const uint8_t* block, size_t size);
   int fd_;
   std::unique_ptr<uint8_t[]> buffer_;
   size_t bufferSize_;
   BlockMover* mover_ = nullptr;  // null: reads in the caller's thread
   int channel_ = -1;
   uint8_t* ahead_ = nullptr;  // the buffer being read in the background
+  ReadListener* listener_ = nullptr;
+  uint64_t bytesRead_ = 0;
+  bool stopped_ = false;
   bool failed_ = false;
   fileio::Failure failure_ = fileio::Failure::kNone;
 };

@@ -47,6 +47,8 @@ MessageId MessageFor(RunOutcome outcome, bool untouched) {
       return untouched ? MessageId::kOutputWriteFailedNoOutput : MessageId::kOutputWriteFailed;
     case RunOutcome::InputReadFailed:
       return untouched ? MessageId::kInputReadFailed : MessageId::kInputReadFailedIncomplete;
+    case RunOutcome::Stopped:
+      return untouched ? MessageId::kStopped : MessageId::kStoppedIncomplete;
     case RunOutcome::Completed:
       break;
   }
@@ -170,9 +172,21 @@ class RunObserver final : public RecordObserver {
   bool lateOpenFailed_ = false;
 };
 
-// How the engine's run ended, the first fault first: a read error ends the
-// input as its end does, and is no truncation.
-RunOutcome OutcomeOf(const ConversionResult& result, bool readFailed, bool opened, bool written) {
+// Hands the input's progress to the request's RunProgress.
+class ProgressListener final : public ReadListener {
+ public:
+  explicit ProgressListener(RunProgress& progress) : progress_(progress) {}
+  bool OnBlock(uint64_t bytesRead) override { return progress_.OnInputRead(bytesRead); }
+
+ private:
+  RunProgress& progress_;
+};
+
+// How the engine's run ended, the first fault first: a stop or a read error
+// ends the input as its end does, and is no truncation.
+RunOutcome OutcomeOf(const ConversionResult& result, bool stopped, bool readFailed, bool opened,
+                     bool written) {
+  if (stopped) return RunOutcome::Stopped;
   if (readFailed) return RunOutcome::InputReadFailed;
   if (!result.headerAccepted) return RunOutcome::NotGdbFormat;
   if (!opened) return RunOutcome::OutputOpenFailed;
@@ -194,11 +208,14 @@ RunOutcome ConvertFiles(const RunRequest& request, RunReporter& reporter,
   bool written = false;
   bool opened = true;
   bool readFailed = false;
+  bool stopped = false;
   fileio::Failure readFailure = fileio::Failure::kNone;
   fileio::Failure writeFailure = fileio::Failure::kNone;
   {
     BlockMover mover;
     FileInputStream input(inputFd, kFileBuffer, readAhead ? &mover : nullptr);
+    std::optional<ProgressListener> listener;
+    if (request.progress != nullptr) input.SetListener(&listener.emplace(*request.progress));
     FileOutputStream output(outputFile.Descriptor(), kFileBuffer, &mover);
     RunObserver observer(request, reporter, outputFile, output);
     result = ConvertGdb(*state, settings, input, output, request.mode, &observer);
@@ -206,11 +223,12 @@ RunOutcome ConvertFiles(const RunRequest& request, RunReporter& reporter,
     // An output that waits for the header gets nothing without it.
     written = (result.headerAccepted && opened) ? output.Flush() : true;
     readFailed = input.Failed();
+    stopped = input.Stopped();
     readFailure = input.WhyFailed();
     writeFailure = output.WhyFailed();
   }
   fileio::CloseFile(inputFd);
-  RunOutcome outcome = OutcomeOf(result, readFailed, opened, written);
+  RunOutcome outcome = OutcomeOf(result, stopped, readFailed, opened, written);
   if (outcome == RunOutcome::Completed) {
     if (!outputFile.Complete()) {
       outcome = RunOutcome::OutputWriteFailed;
@@ -300,6 +318,10 @@ RunOutcome RunConversion(const RunRequest& request, RunReporter& reporter) {
   if (!outputFile.Open()) {
     return refuse(RunOutcome::OutputOpenFailed, ReasonOf(outputPath, outputFile.WhyFailed()));
   }
-  return ConvertFiles(request, reporter, settings, inputFd, outputFile,
-                      fileio::IsRegularFile(inputFd));
+  const bool regular = fileio::IsRegularFile(inputFd);
+  if (request.progress != nullptr) {
+    const int64_t size = regular ? fileio::SizeOf(inputFd) : 0;
+    request.progress->OnInputSize(size > 0 ? static_cast<uint64_t>(size) : 0);
+  }
+  return ConvertFiles(request, reporter, settings, inputFd, outputFile, regular);
 }

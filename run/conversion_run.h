@@ -26,6 +26,19 @@ enum class MessageStyle {
   Plain,        // no icon, one OK button
 };
 
+// Told how far a run has read its input, on the run's thread, and asked
+// whether it goes on.
+class RunProgress {
+ public:
+  virtual ~RunProgress() = default;
+  // The input is open: its size in bytes, 0 for one whose size is not known
+  // before its end (a pipe, a device).
+  virtual void OnInputSize(uint64_t /*bytes*/) {}
+  // A block of the input has been read; bytesRead: all read so far. False
+  // stops the run before the engine sees the block (RunOutcome::Stopped).
+  virtual bool OnInputRead(uint64_t bytesRead) = 0;
+};
+
 struct RunRequest {
   std::string inputPath;   // UTF-8
   std::string outputPath;  // UTF-8
@@ -38,6 +51,7 @@ struct RunRequest {
   bool oneRoute = false;
   Language language = Language::kEnglish;
   OutputStream* trace = nullptr;  // the engine's trace lines; null for none. Not owned.
+  RunProgress* progress = nullptr;  // null for none. Not owned.
 };
 
 // The steps at which the run takes up a field of the request, in this order.
@@ -84,6 +98,7 @@ enum class RunOutcome {
   InputTruncated,  // the input ended before its end record
   OutputWriteFailed,
   InputReadFailed,
+  Stopped,  // RunProgress said so; a new output file was removed
 };
 
 // Whether RunConversion would refuse the request before it writes anything:

@@ -4,6 +4,8 @@
 // memory.
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <map>
@@ -50,15 +52,26 @@ class FakeView final : public View {
   void ShowPreviewPane(bool shown) override { paneShown.push_back(shown); }
   void ShowPicture(preview::Outcome outcome) override { pictures.push_back(std::move(outcome)); }
   void ShowBusy(bool busy) override { busyShown.push_back(busy); }
-  // From any thread, as a preview worker posts.
+  void ShowProgress(const std::optional<ProgressShown>& shown) override {
+    progress.push_back(shown);
+  }
+  void Close() override { ++closes; }
+  // From any thread, as the workers post.
   void Post(std::function<void()> task) override {
-    const std::lock_guard lock(*m_postedMutex);
-    m_posted.push_back(std::move(task));
+    const std::lock_guard lock(m_posts->mutex);
+    m_posts->tasks.push_back(std::move(task));
+    m_posts->posted.notify_all();
   }
   // The tasks posted so far, taken out to be run.
   std::vector<std::function<void()>> TakePosted() {
-    const std::lock_guard lock(*m_postedMutex);
-    return std::exchange(m_posted, {});
+    const std::lock_guard lock(m_posts->mutex);
+    return std::exchange(m_posts->tasks, {});
+  }
+  // The same, once there is one or the time is up.
+  std::vector<std::function<void()>> WaitForPosted(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(m_posts->mutex);
+    m_posts->posted.wait_for(lock, timeout, [&] { return !m_posts->tasks.empty(); });
+    return std::exchange(m_posts->tasks, {});
   }
 
   std::string Text(int id) const { return texts.contains(id) ? texts.at(id) : std::string(); }
@@ -85,6 +98,8 @@ class FakeView final : public View {
   std::vector<bool> paneShown;
   std::vector<preview::Outcome> pictures;
   std::vector<bool> busyShown;
+  std::vector<std::optional<ProgressShown>> progress;
+  int closes = 0;
 
  private:
   template <typename T>
@@ -95,8 +110,12 @@ class FakeView final : public View {
     return answer;
   }
 
-  std::unique_ptr<std::mutex> m_postedMutex = std::make_unique<std::mutex>();
-  std::vector<std::function<void()>> m_posted;
+  struct Posts {
+    std::mutex mutex;
+    std::condition_variable posted;
+    std::vector<std::function<void()>> tasks;
+  };
+  std::unique_ptr<Posts> m_posts = std::make_unique<Posts>();
 };
 
 // Settings in memory: what Load gives (at first what an empty store gives in

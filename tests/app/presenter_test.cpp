@@ -5,6 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -57,6 +63,30 @@ std::string WindingTrackFile() {
   }
   return gdbtest::GdbFile('l', {gdbtest::TrackRecord(track)});
 }
+
+#ifndef _WIN32
+// An input that reaches the run through a pipe as the test writes it, so
+// that the run waits for each part.
+class PipeInput {
+ public:
+  explicit PipeInput(const std::string& path) : m_path(path) { mkfifo(path.c_str(), 0600); }
+  ~PipeInput() { Close(); }
+  // The first write waits for the run to open the pipe.
+  void Write(const std::string& bytes) {
+    if (m_fd < 0) m_fd = open(m_path.c_str(), O_WRONLY);
+    ASSERT_GE(m_fd, 0);
+    ASSERT_EQ(write(m_fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  }
+  void Close() {
+    if (m_fd >= 0) close(m_fd);
+    m_fd = -1;
+  }
+
+ private:
+  std::string m_path;
+  int m_fd = -1;
+};
+#endif
 
 // ---- The window and its presenter ------------------------------------------
 
@@ -118,6 +148,19 @@ class PresenterTest : public ::testing::Test {
     for (int id : kViaControls) EXPECT_EQ(view.Enabled(id), enabled) << id;
   }
   void Choose(int field, const std::string& path) { presenter->OnPathChosen(field, path); }
+  // Runs what the run posts to the window until it has ended.
+  void FinishRun() {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (State().running && std::chrono::steady_clock::now() < until) {
+      for (const auto& task : view.WaitForPosted(std::chrono::milliseconds(50))) task();
+    }
+    ASSERT_FALSE(State().running);
+  }
+  // Convert, and the run to its end.
+  void Convert() {
+    presenter->OnConvert();
+    FinishRun();
+  }
   void Type(int field, const std::string& text) {
     if (field == IDC_INPUT_PATH) presenter->OnInputEdited(text);
     if (field == IDC_OUTPUT_PATH) presenter->OnOutputEdited(text);
@@ -384,7 +427,7 @@ TEST_F(PresenterTest, PickersOpenInTheFieldsFolderElseTheLastOne) {
   // A Convert keeps its folders too; one gone since gives the picker's choice.
   Type(IDC_INPUT_PATH, (outputs / "in.gdb").string());
   Type(IDC_OUTPUT_PATH, (dir / "gone" / "out.gdb").string());
-  presenter->OnConvert();
+  Convert();
   Restart();
   EXPECT_EQ(folderOfPick(IDC_INPUT_PATH), outFolder);
   EXPECT_EQ(folderOfPick(IDC_OUTPUT_PATH), "");
@@ -426,7 +469,7 @@ TEST_F(PresenterTest, ConvertAsksBeforeReplacingAnOutput) {
     }
     view.questionAnswers.push_back(c.yes);
 
-    presenter->OnConvert();
+    Convert();
 
     ASSERT_EQ(view.questions.size(), c.asked ? 1u : 0u);
     if (c.asked) {
@@ -439,7 +482,7 @@ TEST_F(PresenterTest, ConvertAsksBeforeReplacingAnOutput) {
     EXPECT_EQ(ReadFile(output), runs ? PlainFile() : "old output");
 
     view.questions.clear();
-    presenter->OnConvert();
+    Convert();
     EXPECT_EQ(view.questions.size(), runs ? 0u : 1u);
   }
 }
@@ -477,14 +520,14 @@ TEST_F(PresenterTest, TheReplaceQuestionFollowsTheLastCompletedRun) {
     presenter->OnOptionChosen(IDC_OPTION_5);
     Type(IDC_INPUT_PATH, input);
     Type(IDC_OUTPUT_PATH, output);
-    presenter->OnConvert();
+    Convert();
     ASSERT_EQ(ReadFile(output), PlainFile());
     WriteFile(output, "kept");
     view.questions.clear();
     view.questionAnswers.push_back(false);
 
     c.change();
-    presenter->OnConvert();
+    Convert();
 
     EXPECT_EQ(view.questions.size(), c.asked ? 1u : 0u);
     EXPECT_EQ(ReadFile(output), c.left != nullptr ? c.left : PlainFile());
@@ -493,10 +536,10 @@ TEST_F(PresenterTest, TheReplaceQuestionFollowsTheLastCompletedRun) {
   }
   // A run that did not complete leaves no agreement behind.
   Type(IDC_INPUT_PATH, missing);
-  presenter->OnConvert();
+  Convert();
   Type(IDC_INPUT_PATH, input);
   view.questions.clear();
-  presenter->OnConvert();
+  Convert();
   EXPECT_EQ(view.questions.size(), 1u);
 }
 
@@ -575,7 +618,7 @@ TEST_F(PresenterTest, ConvertRunsAndShowsTheRunsMessages) {
       Type(IDC_OUTPUT_PATH, output);
     }
 
-    presenter->OnConvert();
+    Convert();
 
     ASSERT_EQ(view.messages.size(), c.boxes.size());
     for (size_t i = 0; i < c.boxes.size(); ++i) {
@@ -614,7 +657,7 @@ TEST_F(PresenterTest, ViaTextReachesTheRunTrimmed) {
     Type(IDC_INPUT_PATH, input);
     Type(IDC_OUTPUT_PATH, output);
     Type(IDC_MAX_VIAS, c.typed);
-    presenter->OnConvert();
+    Convert();
     ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_EQ(view.messages[0].title, c.accepted ? "Finished" : "Error");
     if (!c.accepted) {
@@ -634,7 +677,7 @@ TEST_F(PresenterTest, CheckBoxSilencesTheRestOfTheRun) {
   Type(IDC_OUTPUT_PATH, output);
   view.checkBoxCheckedFrom = 2;
 
-  presenter->OnConvert();
+  Convert();
 
   const std::string checkBox = "Show no more messages for this conversion";
   ASSERT_EQ(view.messages.size(), 3u);
@@ -648,10 +691,73 @@ TEST_F(PresenterTest, CheckBoxSilencesTheRestOfTheRun) {
 
   view.messages.clear();
   view.checkBoxCheckedFrom = 0;
-  presenter->OnConvert();
+  Convert();
   ASSERT_EQ(view.messages.size(), 6u);
   EXPECT_EQ(view.messages[5].text.find("not shown"), std::string::npos);
 }
+
+#ifndef _WIN32
+// While a run goes on, Convert is its Stop and the rest is disabled; once it
+// has gone on for half a second, a bar shows its progress (without a share
+// for a pipe). Stop, Escape and the close box end it at its next block of
+// input: the old output stays as it was and no file is left beside it. The
+// close box then closes the window without the run's box.
+TEST_F(PresenterTest, StopEndsARunAndLeavesTheOutputAsItWas) {
+  const struct {
+    const char* name;
+    std::function<bool(Presenter&)> stop;  // whether the window closes at once
+    bool closes;
+  } cases[] = {
+      {"Stop", [](Presenter& p) { return p.OnConvert(), false; }, false},
+      {"Escape", [](Presenter& p) { return p.OnEscape(); }, false},
+      {"the close box", [](Presenter& p) { return p.OnClosing(); }, true},
+  };
+  const std::string bytes = WindingTrackFile();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(input);
+    PipeInput pipe(input);
+    WriteFile(output, "old output");
+    Start(Kept(Language::kDutch));
+    Type(IDC_INPUT_PATH, input);
+    Type(IDC_OUTPUT_PATH, output);
+    view.questionAnswers.push_back(true);
+    presenter->OnConvert();
+    pipe.Write(bytes.substr(0, bytes.size() / 2));
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (view.progress.empty() && std::chrono::steady_clock::now() < until) {
+      for (const auto& task : view.WaitForPosted(std::chrono::milliseconds(50))) task();
+    }
+    ASSERT_FALSE(view.progress.empty());
+    ASSERT_TRUE(view.progress[0].has_value());
+    EXPECT_EQ(view.progress[0]->text, "Converteren…");
+    EXPECT_EQ(view.progress[0]->percent, std::nullopt);
+    EXPECT_STREQ(view.labels.at(IDC_CONVERT).text.english, "&Stop");
+    for (const ControlTemplate& control : DialogControls()) {
+      EXPECT_EQ(view.Enabled(control.id), control.id == IDC_CONVERT) << control.id;
+    }
+
+    EXPECT_FALSE(c.stop(*presenter));
+    pipe.Write(bytes.substr(bytes.size() / 2));
+    pipe.Close();
+    FinishRun();
+
+    EXPECT_EQ(view.closes, c.closes ? 1 : 0);
+    if (c.closes) {
+      EXPECT_TRUE(view.messages.empty());
+    } else {
+      ASSERT_EQ(view.messages.size(), 1u);
+      EXPECT_EQ(view.messages[0].text, "Conversie gestopt - er is geen uitvoer geschreven");
+    }
+    EXPECT_EQ(ReadFile(output), "old output");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);
+    EXPECT_EQ(view.progress.back(), std::nullopt);
+    EXPECT_STREQ(view.labels.at(IDC_CONVERT).text.english, "&Convert");
+    EXPECT_TRUE(view.Enabled(IDC_INPUT_PATH));
+    EXPECT_EQ(store.saves, 1);
+  }
+}
+#endif
 
 // The one-route box stays checked through options 1 to 4; with option 5 it
 // converts as a run of one route per track does, and it comes back checked
@@ -664,7 +770,7 @@ TEST_F(PresenterTest, OneRouteReachesTheRunAndIsKept) {
     Start(settings);
     Type(IDC_INPUT_PATH, input);
     Type(IDC_OUTPUT_PATH, output);
-    presenter->OnConvert();
+    Convert();
     return ReadFile(output);
   };
   const std::string several = optionFiveOutput(false);
@@ -678,7 +784,7 @@ TEST_F(PresenterTest, OneRouteReachesTheRunAndIsKept) {
   Type(IDC_INPUT_PATH, input);
   Type(IDC_OUTPUT_PATH, output);
   std::filesystem::remove(output);
-  presenter->OnConvert();
+  Convert();
   const std::string oneRoute = ReadFile(output);
   ASSERT_EQ(view.messages.size(), 1u);
   EXPECT_FALSE(oneRoute.empty());

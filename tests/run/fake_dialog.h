@@ -27,6 +27,7 @@ class FakeDialog final : public RunReporter {
   int option = 1;               // 1..6; 0 when no option button is checked
   Language language = Language::kEnglish;
   OutputStream* trace = nullptr;
+  RunProgress* progress = nullptr;
 
   std::vector<ShownBox> boxes;
   std::vector<int> fieldsRead;                     // control ids, in the order read
@@ -41,6 +42,7 @@ class FakeDialog final : public RunReporter {
     request.viaCount = ViaCountOf(maxVias);
     request.language = language;
     request.trace = trace;
+    request.progress = progress;
     return request;
   }
 

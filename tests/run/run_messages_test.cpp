@@ -9,6 +9,7 @@
 #include <string_view>
 #include <tuple>
 
+#include "gdb_builder.h"
 #include "messages.h"
 #include "run_fixture.h"
 #include "summary.h"
@@ -35,6 +36,9 @@ const ExpectedMessage kInputTruncatedNoOutput = {MessageId::kInputTruncatedNoOut
                                                  MessageStyle::Exclamation};
 const ExpectedMessage kInputReadFailed = {MessageId::kInputReadFailed, MessageStyle::Exclamation};
 const ExpectedMessage kOutputWriteFailed = {MessageId::kOutputWriteFailed,
+                                            MessageStyle::Exclamation};
+const ExpectedMessage kStopped = {MessageId::kStopped, MessageStyle::Exclamation};
+const ExpectedMessage kStoppedIncomplete = {MessageId::kStoppedIncomplete,
                                             MessageStyle::Exclamation};
 // What the run did to the example, on the completion message's last line.
 const ExpectedMessage kCompletedRoutesToTracks = {
@@ -83,6 +87,24 @@ class WayOutTest : public RunFixture,
 std::string ExampleBytes() {
   return ReadFile(ExampleGdb());
 }
+
+// An input of a few of the run's blocks: one track of 100000 points.
+void WriteLongTrack(const fs::path& path) {
+  gdbtest::Track track("Long");
+  for (int32_t i = 0; i < 100000; ++i) track.Point({i, -i});
+  WriteFile(path, gdbtest::GdbFile('m', {gdbtest::TrackRecord(track)}));
+}
+
+// Stops a run at its second block of input, after its header.
+class StopAtSecondBlock final : public RunProgress {
+ public:
+  bool OnInputRead(uint64_t) override { return ++blocks_ < 2; }
+  void OnInputSize(uint64_t) override { blocks_ = 0; }
+
+ private:
+  int blocks_ = 0;
+};
+StopAtSecondBlock g_stopper;
 
 const WayOut kWaysOut[] = {
     {"BothPathsEmpty",
@@ -231,6 +253,25 @@ const WayOut kWaysOut[] = {
        return true;
      },
      RunOutcome::OutputWriteFailed, &kOutputWriteFailed, Named::kOutput, MessageId::kDiskFull},
+    {"Stopped",
+     [](WayOutTest& t) {
+       WriteLongTrack(t.Input());
+       t.Dialog().progress = &g_stopper;
+       return true;
+     },
+     RunOutcome::Stopped, &kStopped},
+    {"StoppedOutputWrittenInPlace",
+     [](WayOutTest& t) {
+       WriteLongTrack(t.Input());
+       t.Dialog().progress = &g_stopper;
+#ifdef _WIN32
+       t.Dialog().outputPath = "NUL";
+#else
+       t.Dialog().outputPath = "/dev/null";
+#endif
+       return true;
+     },
+     RunOutcome::Stopped, &kStoppedIncomplete},
     {"Completed", [](WayOutTest&) { return true; }, RunOutcome::Completed,
      &kCompletedRoutesToTracks},
     {"CompletedTracksToRoutes",
@@ -289,6 +330,10 @@ const SpotCheck kSpotChecks[] = {
      "Fehler beim Lesen der Eingabe-Datei - es wurde keine Ausgabe geschrieben\n%s: das System hat "
      "es verweigert",
      "Datei Fehler"},
+    {"Stopped", Language::kGerman, "Konvertierung abgebrochen - es wurde keine Ausgabe geschrieben",
+     "Info"},
+    {"StoppedOutputWrittenInPlace", Language::kDutch, "Conversie gestopt - de uitvoer is onvolledig",
+     "Info"},
 };
 
 const SpotCheck* SpotCheckOf(const WayOut& way, Language language) {
