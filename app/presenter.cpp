@@ -189,10 +189,9 @@ void Presenter::StartRun(const RunRequest& request) {
   m_view.ShowBusy(true);
   m_run = std::make_unique<RunWorker>(
       m_view, request,
-      RunWorker::Handlers{
-          [this](const WindowMessage& message) { return ShowRunMessage(message); },
-          [this](std::optional<unsigned> percent) { ShowRunProgress(percent); },
-          [this, request](RunOutcome outcome) { EndRun(request, outcome); }});
+      RunWorker::Handlers{[this](const WindowMessage& message) { return ShowRunMessage(message); },
+                          [this](std::optional<unsigned> percent) { ShowRunProgress(percent); },
+                          [this, request](RunOutcome outcome) { EndRun(request, outcome); }});
 }
 
 bool Presenter::ShowRunMessage(const WindowMessage& message) {

@@ -18,3 +18,10 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv);
 // Writes text and a line end to standard error: to a Windows console as
 // UTF-16, elsewhere as the UTF-8 bytes.
 void WriteErrorLine(const std::string& utf8Text);
+// The same without the line end, for a line rewritten in place.
+void WriteErrorText(const std::string& utf8Text);
+
+// Whether standard error is a terminal (a console on Windows).
+bool ErrorIsTerminal();
+// Whether standard output goes to the terminal standard error is on.
+bool OutputOnErrorTerminal();

@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -23,4 +24,20 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
 
 void WriteErrorLine(const std::string& utf8Text) {
   std::fprintf(stderr, "%s\n", utf8Text.c_str());
+}
+
+void WriteErrorText(const std::string& utf8Text) {
+  std::fputs(utf8Text.c_str(), stderr);
+  std::fflush(stderr);
+}
+
+bool ErrorIsTerminal() {
+  return isatty(STDERR_FILENO) == 1;
+}
+
+bool OutputOnErrorTerminal() {
+  struct stat output {};
+  struct stat error {};
+  return isatty(STDOUT_FILENO) == 1 && fstat(STDOUT_FILENO, &output) == 0 &&
+         fstat(STDERR_FILENO, &error) == 0 && output.st_rdev == error.st_rdev;
 }

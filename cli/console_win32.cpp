@@ -46,14 +46,29 @@ std::vector<std::string> Utf8Arguments(int, char**) {
 
 // Changing the console's code page to UTF-8 would outlast the program in
 // cmd: a console is given UTF-16 instead.
-void WriteErrorLine(const std::string& utf8Text) {
+void WriteErrorText(const std::string& utf8Text) {
   const HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
   if (!IsConsole(handle)) {
-    std::fprintf(stderr, "%s\n", utf8Text.c_str());
+    std::fputs(utf8Text.c_str(), stderr);
+    std::fflush(stderr);
     return;
   }
   std::fflush(stderr);
-  const std::wstring line = WideFromUtf8(utf8Text) + L"\r\n";
+  const std::wstring text = WideFromUtf8(utf8Text);
   DWORD written = 0;
-  WriteConsoleW(handle, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  WriteConsoleW(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+void WriteErrorLine(const std::string& utf8Text) {
+  const bool console = IsConsole(GetStdHandle(STD_ERROR_HANDLE));
+  WriteErrorText(utf8Text + (console ? "\r\n" : "\n"));
+}
+
+bool ErrorIsTerminal() {
+  return IsConsole(GetStdHandle(STD_ERROR_HANDLE));
+}
+
+// Both on a console: a process has one.
+bool OutputOnErrorTerminal() {
+  return IsConsole(GetStdHandle(STD_OUTPUT_HANDLE)) && ErrorIsTerminal();
 }

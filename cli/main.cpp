@@ -1,7 +1,8 @@
 // morvex-convert: the conversion run from the command line. The arguments make
 // the run's request; messages go to standard error as "Title: text" (the
 // summary of a completed run as a line of its own after the completion
-// message), the engine's trace lines to standard output.
+// message), the engine's trace lines to standard output. A large input's
+// progress is a line of a terminal's, rewritten in place.
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -15,6 +16,7 @@
 #include "file_streams.h"
 #include "messages.h"
 #include "morvex_version.h"
+#include "progress_text.h"
 #include "text_utils.h"
 
 namespace {
@@ -137,14 +139,62 @@ bool IsStandardOutput(const std::string& path) {
   return path == "/dev/stdout" || fileio::NamesFileOf(path, 1);
 }
 
+// Inputs larger than this show their progress.
+constexpr uint64_t kLargeInput = uint64_t{50} << 20;
+
+// The share of a large input read, on one line of the terminal that
+// standard error is on, rewritten as the share grows; cleared before each
+// message and at the end. Wider characters than one column per code point
+// are not expected in its text.
+class ProgressLine final : public RunProgress {
+ public:
+  ProgressLine(Language language, bool onTerminal) : language_(language), onTerminal_(onTerminal) {}
+
+  void OnInputSize(uint64_t bytes) override {
+    size_ = bytes;
+    shown_ = onTerminal_ && bytes > kLargeInput;
+  }
+  bool OnInputRead(uint64_t bytesRead) override {
+    if (!shown_) return true;
+    const std::optional<unsigned> percent = PercentRead(bytesRead, size_);
+    if (width_ > 0 && percent == lastPercent_) return true;
+    lastPercent_ = percent;
+    const std::string text = ProgressText(language_, percent);
+    const size_t width = ColumnsOf(text);
+    WriteErrorText("\r" + text + std::string(width < width_ ? width_ - width : 0, ' '));
+    width_ = width;
+    return true;
+  }
+  void Clear() {
+    if (width_ == 0) return;
+    WriteErrorText("\r" + std::string(width_, ' ') + "\r");
+    width_ = 0;
+  }
+
+ private:
+  static size_t ColumnsOf(const std::string& utf8) {
+    size_t columns = 0;
+    for (const char c : utf8) columns += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return columns;
+  }
+
+  Language language_;
+  bool onTerminal_;
+  bool shown_ = false;
+  uint64_t size_ = 0;
+  size_t width_ = 0;  // of the line shown; 0: none
+  std::optional<unsigned> lastPercent_;
+};
+
 // Messages are lines on standard error. The first message after the trace
 // has stopped is preceded by one line that says so.
 class StandardErrorReporter final : public RunReporter {
  public:
-  StandardErrorReporter(const OutputStream* trace, Language language)
-      : trace_(trace), language_(language) {}
+  StandardErrorReporter(const OutputStream* trace, Language language, ProgressLine& progress)
+      : trace_(trace), language_(language), progress_(progress) {}
 
   void ShowMessage(const std::string& text, const std::string& title, MessageStyle) override {
+    progress_.Clear();
     NoteStoppedTrace();
     Print(title.c_str(), text.c_str());
   }
@@ -173,6 +223,7 @@ class StandardErrorReporter final : public RunReporter {
 
   const OutputStream* trace_;
   Language language_;
+  ProgressLine& progress_;
   bool traceStopNoted_ = false;
 };
 
@@ -196,8 +247,15 @@ int main(int argc, char** argv) {
   FileOutputStream trace(1, 1 << 14);
   // An output on standard output takes it alone.
   if (!args.quiet && !IsStandardOutput(args.request.outputPath)) args.request.trace = &trace;
-  StandardErrorReporter reporter(args.request.trace, args.request.language);
+  // Not on the terminal the trace or the output goes to: their lines would break it.
+  const bool standardOutputUsed =
+      args.request.trace != nullptr || IsStandardOutput(args.request.outputPath);
+  ProgressLine progress(args.request.language,
+                        ErrorIsTerminal() && !(standardOutputUsed && OutputOnErrorTerminal()));
+  args.request.progress = &progress;
+  StandardErrorReporter reporter(args.request.trace, args.request.language, progress);
   const RunOutcome outcome = RunConversion(args.request, reporter);
+  progress.Clear();
   trace.Flush();
   reporter.NoteStoppedTrace();
   return outcome == RunOutcome::Completed ? kExitCompleted : kExitFailed;

@@ -50,7 +50,7 @@ struct RunRequest {
   // Modes that make routes of tracks: one route per track, its vias chosen to follow the track.
   bool oneRoute = false;
   Language language = Language::kEnglish;
-  OutputStream* trace = nullptr;  // the engine's trace lines; null for none. Not owned.
+  OutputStream* trace = nullptr;    // the engine's trace lines; null for none. Not owned.
   RunProgress* progress = nullptr;  // null for none. Not owned.
 };
 

@@ -544,5 +544,60 @@ TEST_F(CliTest, StoppedTraceIsToldInTheChosenLanguage) {
   }
 }
 
+#ifndef _WIN32
+// Some 55 MB: one track of 100000 points, 45 times.
+std::string LargeInput() {
+  gdbtest::Track track("Long");
+  for (int32_t i = 0; i < 100000; ++i) track.Point({i, -i});
+  const std::string record = gdbtest::TrackRecord(track);
+  return gdbtest::GdbFile('m', std::vector<std::string>(45, record));
+}
+
+// On a terminal, a large input's share read is one line rewritten in place,
+// in the run's language, and cleared before the messages; not where the trace
+// goes to the same terminal, nor for a small input.
+TEST_F(CliTest, ProgressOfALargeInputIsOneLineOnTheTerminal) {
+  const fs::path large = dir / "large.gdb";
+  WriteFile(large, LargeInput());
+  ASSERT_GT(fs::file_size(large), 50u << 20);
+  const std::string traceFile = (dir / "trace.txt").string();
+  const struct {
+    const char* name;
+    std::vector<std::string> args;
+    std::string traceFile;  // empty: the trace, if any, on the terminal
+    const char* progress;   // the line's start; null: no line
+  } cases[] = {
+      {"quiet", {"--quiet", large.string()}, "", "\rConverting… "},
+      {"German, trace in a file",
+       {"--language", "de", large.string()},
+       traceFile,
+       "\rKonvertieren… "},
+      {"trace on the terminal", {"--option", "2", large.string()}, "", nullptr},
+      {"small input", {"--quiet", input.string()}, "", nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> args = c.args;
+    args.insert(args.begin(), kConvert);
+    args.push_back(output.string());
+    const ProcessResult result = RunOnTerminal(args, c.traceFile);
+    EXPECT_EQ(result.exitStatus, kCompleted);
+    const size_t finished = result.err.find("GDB ");
+    ASSERT_NE(finished, std::string::npos) << result.err;
+    if (c.progress == nullptr) {
+      EXPECT_EQ(result.err.find('%'), std::string::npos) << result.err;
+      continue;
+    }
+    const size_t first = result.err.find(c.progress);
+    ASSERT_NE(first, std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("100 %"), std::string::npos);
+    // Cleared: spaces over the line, then the message from the line's start.
+    const size_t cleared = result.err.rfind("\r", finished);
+    EXPECT_GT(cleared, first);
+    EXPECT_EQ(result.err.substr(cleared - 3, 4), "   \r");
+  }
+}
+#endif
+
 }  // namespace
 }  // namespace runtest

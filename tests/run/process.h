@@ -36,6 +36,13 @@ struct StandardStreams {
 ProcessResult RunProgram(const std::vector<std::string>& argv, const StandardStreams& streams);
 #endif
 
+#ifndef _WIN32
+// Runs argv[0] (a path) with standard error, and standard output unless
+// outputFile names a file for it, on a new pseudo-terminal; returns what the
+// terminal got (the terminal makes each "\n" "\r\n") in err.
+ProcessResult RunOnTerminal(const std::vector<std::string>& argv, const std::string& outputFile);
+#endif
+
 // True when a program of that name is found in PATH.
 bool HaveProgram(const std::string& name);
 

@@ -84,6 +84,54 @@ ProcessResult RunProgram(const std::vector<std::string>& argv, bool mergeOutput)
   return result;
 }
 
+ProcessResult RunOnTerminal(const std::vector<std::string>& argv, const std::string& outputFile) {
+  ProcessResult result;
+  const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+  if (terminal < 0 || grantpt(terminal) != 0 || unlockpt(terminal) != 0) {
+    throw std::runtime_error("no pseudo-terminal");
+  }
+  const std::string side = ptsname(terminal);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, side.c_str(), O_RDWR | O_NOCTTY, 0);
+  if (outputFile.empty()) {
+    posix_spawn_file_actions_adddup2(&actions, STDERR_FILENO, STDOUT_FILENO);
+  } else {
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputFile.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  }
+  std::vector<char*> args;
+  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  args.push_back(nullptr);
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) {
+    close(terminal);
+    result.err = "cannot start " + argv[0];
+    return result;
+  }
+  // Read as it comes, so that the program never waits on a full terminal;
+  // the read fails once its side is closed.
+  char buffer[4096];
+  for (;;) {
+    const ssize_t got = read(terminal, buffer, sizeof buffer);
+    if (got > 0) {
+      result.err.append(buffer, static_cast<size_t>(got));
+    } else if (got == 0 || errno != EINTR) {
+      break;
+    }
+  }
+  close(terminal);
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) throw std::runtime_error("waitpid failed");
+  }
+  if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
+  return result;
+}
+
 bool HaveProgram(const std::string& name) {
   const char* path = std::getenv("PATH");
   if (path == nullptr) return false;

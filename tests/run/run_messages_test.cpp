@@ -332,8 +332,8 @@ const SpotCheck kSpotChecks[] = {
      "Datei Fehler"},
     {"Stopped", Language::kGerman, "Konvertierung abgebrochen - es wurde keine Ausgabe geschrieben",
      "Info"},
-    {"StoppedOutputWrittenInPlace", Language::kDutch, "Conversie gestopt - de uitvoer is onvolledig",
-     "Info"},
+    {"StoppedOutputWrittenInPlace", Language::kDutch,
+     "Conversie gestopt - de uitvoer is onvolledig", "Info"},
 };
 
 const SpotCheck* SpotCheckOf(const WayOut& way, Language language) {
