@@ -88,6 +88,13 @@ std::string ExampleBytes() {
   return ReadFile(ExampleGdb());
 }
 
+// A device, which the run writes as the conversion goes.
+#ifdef _WIN32
+constexpr char kNullDevice[] = "NUL";
+#else
+constexpr char kNullDevice[] = "/dev/null";
+#endif
+
 // An input of a few of the run's blocks: one track of 100000 points.
 void WriteLongTrack(const fs::path& path) {
   gdbtest::Track track("Long");
@@ -231,11 +238,7 @@ const WayOut kWaysOut[] = {
        // A device is written as the conversion goes: what was converted stays.
        const std::string whole = ExampleBytes();
        WriteFile(t.Input(), whole.substr(0, whole.size() - 7));
-#ifdef _WIN32
-       t.Dialog().outputPath = "NUL";
-#else
-       t.Dialog().outputPath = "/dev/null";
-#endif
+       t.Dialog().outputPath = kNullDevice;
        return true;
      },
      RunOutcome::InputTruncated, &kInputTruncated},
@@ -264,11 +267,7 @@ const WayOut kWaysOut[] = {
      [](WayOutTest& t) {
        WriteLongTrack(t.Input());
        t.Dialog().progress = &g_stopper;
-#ifdef _WIN32
-       t.Dialog().outputPath = "NUL";
-#else
-       t.Dialog().outputPath = "/dev/null";
-#endif
+       t.Dialog().outputPath = kNullDevice;
        return true;
      },
      RunOutcome::Stopped, &kStoppedIncomplete},
