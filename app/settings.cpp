@@ -4,6 +4,7 @@
 #include "conversion_run.h"
 #include "file_io.h"
 #include "output_file.h"
+#include "text_utils.h"
 #include "window_texts.h"
 
 namespace {
@@ -11,10 +12,6 @@ namespace {
 // The settings are a few short lines: a longer file is no file of ours, and
 // only its start is read.
 constexpr size_t kMostSettingsBytes = 1 << 16;
-
-char AsciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 // The names of the stored settings; a language is stored as its LocaleName.
 constexpr std::string_view kLanguageKey = "Language";

@@ -6,6 +6,7 @@
 
 #include "messages.h"
 #include "text_utils.h"
+#include "window_texts.h"
 
 namespace {
 
@@ -30,9 +31,7 @@ WindowMessage ForWindow(std::string_view text, std::string_view title, MessageSt
 WindowMessage ReplaceQuestion(std::string_view outputPath, Language language) {
   const MessageText question = TextFor(MessageId::kReplaceOutput, language);
   if (question.text == nullptr) return {};
-  std::string text(question.text);
-  text.replace(text.find("%s"), 2, outputPath);
-  return ForWindow(text, question.title, MessageStyle::Exclamation);
+  return ForWindow(Filled(question.text, outputPath), question.title, MessageStyle::Exclamation);
 }
 
 void WindowReporter::OnRunStart(const RunRequest& request) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "controls.h"
+#include "text_utils.h"
 
 namespace {
 
@@ -23,10 +24,6 @@ bool TrimOne(std::string_view& text, bool front) {
     }
   }
   return false;
-}
-
-char AsciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 // Both separators on every system: a window may be shown a Windows path

@@ -53,18 +53,16 @@ constexpr ControlText kAboutTexts[] = {
     {IDOK, T_("IDOK", "OK")},
 };
 
-// The text with its first "%s" replaced by the value.
+}  // namespace
+
 std::string Filled(std::string_view text, std::string_view value) {
   std::string filled(text);
   if (const size_t at = filled.find("%s"); at != std::string::npos) filled.replace(at, 2, value);
   return filled;
 }
 
-}  // namespace
-
 bool HasOwnTexts(Language language) {
-  return language == Language::kEnglish || language == Language::kDutch ||
-         language == Language::kGerman;
+  return HasTexts(language);
 }
 
 const char* LabelText(TextKey key, Language language) {

@@ -23,6 +23,9 @@ bool HasOwnTexts(Language language);
 // for a language without texts of its own; empty for no key ({}).
 const char* LabelText(TextKey key, Language language);
 
+// The text with its first "%s" replaced by the value.
+std::string Filled(std::string_view text, std::string_view value);
+
 // The window's caption with the program's version, the same in every language.
 std::string DialogCaption();
 // The About item of the window menu, the same in every language.

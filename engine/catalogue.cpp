@@ -65,11 +65,6 @@ const CompiledCatalogue* CatalogueOf(Language language) {
   return nullptr;
 }
 
-bool HasTexts(Language language) {
-  return language == Language::kEnglish || language == Language::kDutch ||
-         language == Language::kGerman;
-}
-
 // Where the next conversion of text starts at or after from; npos for none.
 size_t NextConversion(std::string_view text, size_t from) {
   while ((from = text.find('%', from)) != std::string_view::npos) {
@@ -109,6 +104,11 @@ std::string_view Translation(Language language, const char* context, const char*
 }
 
 }  // namespace
+
+bool HasTexts(Language language) {
+  return language == Language::kEnglish || language == Language::kDutch ||
+         language == Language::kGerman;
+}
 
 std::string_view LookUp(const CompiledCatalogue& catalogue, std::string_view messageId) {
   MoLayout layout;

@@ -29,6 +29,10 @@ struct PluralKey {
 #define T_(context, english) (TextKey{context, english})
 #define NT_(context, one, many) (PluralKey{context, one, many})
 
+// Whether the language has texts: English, Dutch and German do; the fourth
+// language does not.
+bool HasTexts(Language language);
+
 // The text in the language, NUL-terminated and valid for the program's life:
 // English as the key has it; Dutch or German as the catalogue has it, or in
 // English where the catalogue has no translation, or one whose printf

@@ -34,5 +34,9 @@ size_t Utf8SequenceLength(std::string_view text, size_t at);
 // A message for a window: valid UTF-8 with every mark, control but the line
 // break, and byte that is no character as U+FFFD.
 std::string TextForWindow(std::string_view text);
+// The letter in lower case where it is one of A to Z; any other byte as it is.
+inline char AsciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 // A message for a terminal or a log: the same, each such byte as \xNN.
 std::string TextForTerminal(std::string_view text);
