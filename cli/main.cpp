@@ -161,13 +161,18 @@ class ProgressLine final : public RunProgress {
     lastPercent_ = percent;
     const std::string text = ProgressText(language_, percent);
     const size_t width = ColumnsOf(text);
-    WriteErrorText("\r" + text + std::string(width < width_ ? width_ - width : 0, ' '));
+    std::string line = "\r";
+    line += text;
+    line.append(width < width_ ? width_ - width : 0, ' ');
+    WriteErrorText(line);
     width_ = width;
     return true;
   }
   void Clear() {
     if (width_ == 0) return;
-    WriteErrorText("\r" + std::string(width_, ' ') + "\r");
+    std::string blank(width_ + 2, ' ');
+    blank.front() = blank.back() = '\r';
+    WriteErrorText(blank);
     width_ = 0;
   }
 
