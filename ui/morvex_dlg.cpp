@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -16,9 +17,11 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QScopedValueRollback>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -28,6 +31,7 @@
 #include "controls.h"
 #include "morvex_resources.h"
 #include "preview_pane.h"
+#include "progress_text.h"
 
 namespace {
 
@@ -84,6 +88,14 @@ bool AcceptAsCopy(QDropEvent* event) {
   event->accept();
   return true;
 }
+
+// A bar that shows its text as given: also while it moves without a measure,
+// where Qt's own shows none, and with no "%p" of Qt's put in.
+class ProgressBar final : public QProgressBar {
+ public:
+  using QProgressBar::QProgressBar;
+  QString text() const override { return format(); }
+};
 
 }  // namespace
 
@@ -206,7 +218,8 @@ void CMorvexDlg::CreateControls() {
 
 // Two full-width frames for the paths; below them the options frame with the
 // via-point label and field and, under them, the one-route box at its foot,
-// and to its right the language frame over Preview, Convert and, lowest, Quit.
+// and to its right the language frame over a run's progress bar, Preview,
+// Convert and, lowest, Quit.
 void CMorvexDlg::LayOutControls() {
   const auto pathRow = [this](int frameId, int fieldId, int buttonId) {
     auto* row = new QHBoxLayout(static_cast<QGroupBox*>(GetDlgItem(frameId)));
@@ -234,6 +247,7 @@ void CMorvexDlg::LayOutControls() {
   auto* side = new QVBoxLayout;
   side->addWidget(GetDlgItem(IDC_LANGUAGE_GROUP));
   side->addStretch(1);
+  side->addWidget(MakeProgressBar());
   side->addWidget(GetDlgItem(IDC_PREVIEW));
   side->addWidget(GetDlgItem(IDC_CONVERT));
   side->addWidget(GetDlgItem(IDCANCEL));
@@ -253,6 +267,24 @@ void CMorvexDlg::LayOutControls() {
   auto* window = new QHBoxLayout(this);
   window->addLayout(controls);
   window->addWidget(m_previewPane, 1);
+}
+
+// The bar keeps its room while hidden, so that nothing moves when it comes,
+// and holds the longest text of any language.
+QProgressBar* CMorvexDlg::MakeProgressBar() {
+  m_progress = new ProgressBar(this);
+  QSizePolicy policy = m_progress->sizePolicy();
+  policy.setRetainSizeWhenHidden(true);
+  m_progress->setSizePolicy(policy);
+  const QFontMetrics metrics(m_progress->font());
+  int widest = 0;
+  for (const LanguageButton& button : LanguageButtons()) {
+    widest =
+        std::max(widest, metrics.horizontalAdvance(FromUtf8(ProgressText(button.language, 100))));
+  }
+  m_progress->setMinimumWidth(widest + 2 * metrics.height());
+  m_progress->setVisible(false);
+  return m_progress;
 }
 
 // The window keeps one size in every language: the largest that the texts of
@@ -295,7 +327,7 @@ void CMorvexDlg::ConnectControls() {
   onClicked(IDC_BROWSE_INPUT, &CMorvexDlg::OnBrowseInput);
   onClicked(IDC_BROWSE_OUTPUT, &CMorvexDlg::OnBrowseOutput);
   onClicked(IDC_CONVERT, &CMorvexDlg::OnConvert);
-  onClicked(IDCANCEL, &QDialog::reject);
+  onClicked(IDCANCEL, &CMorvexDlg::reject);
   onClicked(IDC_PREVIEW, &CMorvexDlg::OnPreview);
   for (int id = IDC_OPTION_1; id <= IDC_OPTION_6; ++id) {
     onClicked(id, [this, id] { m_presenter.OnOptionChosen(id); });
@@ -354,8 +386,15 @@ void CMorvexDlg::SetDlgItemText(int id, const QString& text) {
   }
 }
 
+// Convert keeps the width of the widest label it has had (every language's
+// from the start, Stop during a run): relabelled, it never narrows, and the
+// column beside the options never moves.
 void CMorvexDlg::SetLabel(int id, TextKey text, Language language) {
   SetDlgItemText(id, FromUtf8(LabelText(text, language)));
+  if (id == IDC_CONVERT) {
+    QWidget* button = GetDlgItem(id);
+    button->setMinimumWidth(std::max(button->minimumWidth(), button->sizeHint().width()));
+  }
 }
 
 void CMorvexDlg::SetFieldText(int id, std::string_view text) {
@@ -408,14 +447,48 @@ void CMorvexDlg::ShowPicture(preview::Outcome outcome) {
   m_previewPane->Show(std::move(outcome));
 }
 
-// On the window alone: the run's boxes come up while it runs, and a wait
-// cursor over them would say they cannot be answered.
+// On the window alone, and the cursor of work in the background: the window
+// answers, Stop takes a click, and the run's boxes come up while it runs.
 void CMorvexDlg::ShowBusy(bool busy) {
   if (busy) {
-    setCursor(Qt::WaitCursor);
+    setCursor(Qt::BusyCursor);
   } else {
     unsetCursor();
   }
+}
+
+void CMorvexDlg::ShowProgress(const std::optional<ProgressShown>& progress) {
+  if (!progress) {
+    m_progress->setVisible(false);
+    return;
+  }
+  m_progress->setFormat(FromUtf8(progress->text));
+  m_progress->setRange(0, progress->percent ? 100 : 0);
+  m_progress->setValue(progress->percent ? static_cast<int>(*progress->percent) : 0);
+  m_progress->setVisible(true);
+}
+
+// The presenter has kept the settings: the window goes without asking it again.
+void CMorvexDlg::Close() {
+  const QScopedValueRollback closing(m_closing, true);
+  QDialog::reject();
+}
+
+void CMorvexDlg::reject() {
+  if (m_closing) {
+    QDialog::reject();  // the close box's, through QDialog::closeEvent
+  } else if (m_presenter.OnEscape()) {
+    Close();
+  }
+}
+
+void CMorvexDlg::closeEvent(QCloseEvent* event) {
+  if (!m_closing && !m_presenter.OnClosing()) {
+    event->ignore();
+    return;
+  }
+  const QScopedValueRollback closing(m_closing, true);
+  QDialog::closeEvent(event);
 }
 
 void CMorvexDlg::Post(std::function<void()> task) {
@@ -435,11 +508,6 @@ bool CMorvexDlg::OnInitDialog() {
   setWindowIcon(m_hIcon);
   m_presenter.Start();
   return true;  // the focus goes to the first tab stop
-}
-
-void CMorvexDlg::done(int result) {
-  m_presenter.OnClosing();
-  QDialog::done(result);
 }
 
 void CMorvexDlg::OnSysCommand(unsigned nID, qintptr lParam) {
@@ -546,17 +614,22 @@ void CMorvexDlg::keyPressEvent(QKeyEvent* event) {
   QDialog::keyPressEvent(event);
 }
 
+// A running window takes no file, as its disabled fields say.
+QString CMorvexDlg::FileToTake(const QMimeData* mime) const {
+  return m_presenter.State().running ? QString() : DraggedFile(mime);
+}
+
 // A file dropped on the output frame names the output, anywhere else the input.
 void CMorvexDlg::dragEnterEvent(QDragEnterEvent* event) {
-  if (!DraggedFile(event->mimeData()).isEmpty()) AcceptAsCopy(event);
+  if (!FileToTake(event->mimeData()).isEmpty()) AcceptAsCopy(event);
 }
 
 void CMorvexDlg::dragMoveEvent(QDragMoveEvent* event) {
-  if (!DraggedFile(event->mimeData()).isEmpty()) AcceptAsCopy(event);
+  if (!FileToTake(event->mimeData()).isEmpty()) AcceptAsCopy(event);
 }
 
 void CMorvexDlg::dropEvent(QDropEvent* event) {
-  const QString path = DraggedFile(event->mimeData());
+  const QString path = FileToTake(event->mimeData());
   if (path.isEmpty() || !AcceptAsCopy(event)) return;
   const bool output =
       GetDlgItem(IDC_OUTPUT_GROUP)->geometry().contains(event->position().toPoint());
@@ -585,7 +658,7 @@ bool CMorvexDlg::eventFilter(QObject* watched, QEvent* event) {
   if (drop->mimeData() == nullptr || !drop->mimeData()->hasUrls()) {
     return QDialog::eventFilter(watched, event);
   }
-  const QString path = DraggedFile(drop->mimeData());
+  const QString path = FileToTake(drop->mimeData());
   if (path.isEmpty()) {
     drop->ignore();  // folders, several files, web addresses: not as text either
     return true;

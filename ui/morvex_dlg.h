@@ -22,6 +22,8 @@
 
 class QKeyEvent;
 class QMenu;
+class QMimeData;
+class QProgressBar;
 class PreviewPane;
 
 // Standard commands of the window menu, handled by the default processing.
@@ -83,12 +85,18 @@ class CMorvexDlg : public QDialog, public View {
   void ShowPreviewPane(bool shown) override;
   void ShowPicture(preview::Outcome outcome) override;
   void ShowBusy(bool busy) override;
+  void ShowProgress(const std::optional<ProgressShown>& progress) override;
+  void Close() override;
   void Post(std::function<void()> task) override;
 
+  // Quit and Escape: a run going on is stopped and the window stays;
+  // otherwise the window closes, its settings kept.
+  void reject() override;
+
  protected:
-  // Every way of ending the dialog (Quit, Escape, the close box) keeps its
-  // settings.
-  void done(int result) override;
+  // The close box and the window menu's Close: as Quit, except that a run
+  // going on is stopped and the window closed once it has ended.
+  void closeEvent(QCloseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
@@ -101,6 +109,7 @@ class CMorvexDlg : public QDialog, public View {
   void CreateControls();
   void ConnectControls();
   void LayOutControls();
+  QProgressBar* MakeProgressBar();
   void FixWindowSize();
   void SetTemplateTexts();
   void SetLanguageTexts(Language language);
@@ -111,6 +120,9 @@ class CMorvexDlg : public QDialog, public View {
   bool FocusForMnemonic(int id);
   void DefaultSysCommand(unsigned nID, qintptr lParam);
   void FitPreviewPane();
+  // The one local file a drag carries, if the window takes files now; empty
+  // for anything else.
+  QString FileToTake(const QMimeData* mime) const;
 
   QIcon m_hIcon;                                     // window icon, loaded at construction
   std::vector<std::pair<int, QWidget*>> m_controls;  // in template order
@@ -119,7 +131,9 @@ class CMorvexDlg : public QDialog, public View {
   DialogPrompts* m_prompts = nullptr;
   QtTranslations m_qtTexts;  // Qt's own texts in the window's language
   PreviewPane* m_previewPane = nullptr;
-  QSize m_controlsSize;  // the window's size without the pane
+  QProgressBar* m_progress = nullptr;  // a run's, hidden but for its room while none is shown
+  bool m_closing = false;              // the presenter has agreed to the close under way
+  QSize m_controlsSize;                // the window's size without the pane
   QtSettingsStore m_settings;
   Presenter m_presenter;  // after the store it reads and writes
 };

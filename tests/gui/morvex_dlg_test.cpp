@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -33,6 +34,7 @@
 #include "about_dlg.h"
 #include "controls.h"
 #include "dialog_ids.h"
+#include "fifo_feed.h"
 #include "gdb_builder.h"
 #include "gdb_types.h"
 #include "morvex_app.h"
@@ -128,6 +130,16 @@ QByteArray ReadFile(const QString& path) {
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Counts the paint events that reach the widgets it watches.
+class PaintCounter : public QObject {
+ public:
+  bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++count;
+    return false;
+  }
+  int count = 0;
+};
+
 }  // namespace
 
 class TestMorvexDlg : public QObject {
@@ -165,6 +177,9 @@ class TestMorvexDlg : public QObject {
   QRect InDialog(QWidget* control) {
     return QRect(control->mapTo(m_dlg.get(), QPoint(0, 0)), control->size());
   }
+  // Waits for the end of the run Convert started, its boxes shown: Quit,
+  // disabled while it goes on, is enabled again.
+  void WaitForRun() { QTRY_VERIFY_WITH_TIMEOUT(Item(IDCANCEL)->isEnabled(), 30000); }
 
  private slots:
   void initTestCase() {
@@ -427,6 +442,7 @@ class TestMorvexDlg : public QObject {
     key(Qt::Key_V, Qt::AltModifier);                     // the options frame: the checked option
     QCOMPARE(Focus(), Item(IDC_OPTION_5));
     key(Qt::Key_Return);
+    WaitForRun();
     QCOMPARE(m_prompts.messages.size(), size_t{1});
     QCOMPARE(m_prompts.messages.front().title, QStringLiteral("Fertig"));
     QCOMPARE(ReadFile(outputPath), input);
@@ -710,6 +726,7 @@ class TestMorvexDlg : public QObject {
     m_prompts.checkBoxCheckedFrom = 1;
 
     Click(Item(IDC_CONVERT));
+    WaitForRun();
 
     QCOMPARE(m_prompts.messages.size(), size_t{2});
     const RecordingPrompts::Message& record = m_prompts.messages[0];
@@ -728,6 +745,68 @@ class TestMorvexDlg : public QObject {
     }
     QVERIFY(QFileInfo(outputPath).isFile());
     QCOMPARE(TextOf(Dlg(), IDC_INPUT_PATH), inputPath);
+  }
+  // A run that goes on (its input a FIFO fed by hand) leaves the window live:
+  // Convert has returned, the window repaints, the bar shows a run without a
+  // measure and no control moves for it. Stop ends the run at the input's
+  // next block, the old output kept.
+  void liveDuringRun() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString inputPath = dir.filePath(QStringLiteral("in.gdb"));
+    const QString outputPath = dir.filePath(QStringLiteral("out.gdb"));
+    FifoFeed input(inputPath.toStdString());
+    QVERIFY(input.Made());
+    QVERIFY(WriteFile(outputPath, "old output"));
+    const std::string bytes = gdbtest::GdbFile('l', {gdbtest::TrackRecord(LongTrack("A"))});
+    ShowActive();
+    Dlg().SetDlgItemText(IDC_INPUT_PATH, inputPath);
+    Dlg().SetDlgItemText(IDC_OUTPUT_PATH, outputPath);
+    m_prompts.questionAnswers.push_back(true);
+    auto* bar = Dlg().findChild<QProgressBar*>();
+    QVERIFY(bar != nullptr && bar->isHidden());
+    PaintCounter barPaints;
+    PaintCounter windowPaints;
+    bar->installEventFilter(&barPaints);
+    Dlg().installEventFilter(&windowPaints);
+    const auto layout = [this] {
+      std::vector<QRect> areas;
+      for (const ControlTemplate& control : DialogControls()) {
+        areas.push_back(InDialog(Item(control.id)));
+      }
+      return areas;
+    };
+    const std::vector<QRect> idle = layout();
+
+    Click(Item(IDC_CONVERT));
+    QTRY_VERIFY(input.Open());
+    QVERIFY(input.Write(bytes.substr(0, 200)));
+    QTRY_VERIFY(bar->isVisible());  // after half a second
+    QCOMPARE(bar->text(), QStringLiteral("Converting…"));
+    QCOMPARE(bar->maximum(), 0);
+    QTRY_VERIFY(barPaints.count > 0);
+    const int painted = windowPaints.count;
+    Dlg().update();
+    QTRY_VERIFY(windowPaints.count > painted);
+    QCOMPARE(TextOf(Dlg(), IDC_CONVERT), QStringLiteral("Stop"));
+    QCOMPARE(Dlg().cursor().shape(), Qt::BusyCursor);
+    QVERIFY(layout() == idle);  // the bar had its room already
+    QMimeData mime;             // a running window takes no file
+    mime.setUrls({QUrl::fromLocalFile(dir.filePath(QStringLiteral("other.gdb")))});
+    QDragEnterEvent drag(QPoint(2, 2), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&Dlg(), &drag);
+    QVERIFY(!drag.isAccepted());
+
+    Click(Item(IDC_CONVERT));
+    QVERIFY(input.Write(bytes.substr(200, 100)));
+    WaitForRun();
+    QVERIFY(bar->isHidden());
+    QCOMPARE(Dlg().cursor().shape(), Qt::ArrowCursor);
+    QCOMPARE(TextOf(Dlg(), IDC_CONVERT), QStringLiteral("Convert"));
+    QCOMPARE(m_prompts.messages.size(), size_t{1});
+    QCOMPARE(m_prompts.messages.front().text,
+             QStringLiteral("Conversion stopped - no output written"));
+    QCOMPARE(ReadFile(outputPath), QByteArray("old output"));
   }
   void messageBoxCheckBox() {
     QMessageBox plain(m_dlg.get());
@@ -758,6 +837,7 @@ class TestMorvexDlg : public QObject {
     Click(Item(IDC_OPTION_6));
     Item(focus)->setFocus(Qt::OtherFocusReason);
     QTest::keyClick(Item(focus), Qt::Key_Return);
+    WaitForRun();
     QCOMPARE(m_prompts.messages.size(), size_t{1});
     QCOMPARE(m_prompts.messages.front().text, QStringLiteral("Geen invoer bestand gespecificeerd"));
     QCOMPARE(m_prompts.messages.front().title, QStringLiteral("Bestandsfout"));

@@ -1,25 +1,29 @@
 // Writes pictures of the converter window in English, Dutch and German, of
-// the boxes that end a run there (completed, with its summary, and an error
-// with its reason), of the preview of the example for options 1, 5 and 5 with
-// one route per track and of a long track (LONG_TRACK_GDB) for option 5 with
-// 25 vias, without and with one route per track, and of the about box, for a
-// look at the layout.
-// Usage: morvex_screenshots DIR [SUFFIX [LONG_TRACK_GDB]]
+// the boxes that end a run there (completed, with its summary, an error with
+// its reason, and a stop), of the window while a run goes on, of the preview of the example for
+// options 1, 5 and 5 with one route per track and of a long track (LONG_TRACK_GDB) for option 5
+// with 25 vias, without and with one route per track, and of the about box, for a look at the
+// layout. Usage: morvex_screenshots DIR [SUFFIX [LONG_TRACK_GDB]]
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
+#include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "about_dlg.h"
 #include "dialog_ids.h"
 #include "dialog_prompts.h"
+#include "fifo_feed.h"
 #include "morvex_dlg.h"
 #include "preview_model.h"
 #include "preview_pane.h"
@@ -34,6 +38,21 @@ bool Save(QWidget& window, const QString& path) {
   }
   std::printf("%s\n", qPrintable(path));
   return true;
+}
+
+// Lets the window take its events until done says so, for ten seconds at
+// most; whether it did.
+bool WaitFor(const std::function<bool()>& done) {
+  for (int wait = 0; wait < 1000 && !done(); ++wait) {
+    QApplication::processEvents();
+    QThread::msleep(10);
+  }
+  return done();
+}
+
+// Quit, disabled while a run goes on, is enabled again once it has ended.
+bool WaitForRunEnd(const CMorvexDlg& dlg) {
+  return WaitFor([&] { return dlg.GetDlgItem(IDCANCEL)->isEnabled(); });
 }
 
 // Shows each message box of a run as QtDialogPrompts would, saves a picture
@@ -94,12 +113,15 @@ int main(int argc, char* argv[]) {
   }
 
   // The last box of a run: a run of option 1 on the example that completes,
-  // and one whose output folder does not exist.
+  // one whose output folder does not exist, and one stopped while it went on.
   QTemporaryDir scratch;
   PicturePrompts prompts;
   dlg.SetPrompts(&prompts);
   static_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_OPTION_1))->click();
   dlg.SetDlgItemText(IDC_INPUT_PATH, QStringLiteral(MORVEX_EXAMPLE_GDB));
+  QFile exampleFile(QStringLiteral(MORVEX_EXAMPLE_GDB));
+  const std::string exampleBytes =
+      exampleFile.open(QIODevice::ReadOnly) ? exampleFile.readAll().toStdString() : std::string();
   const QString missingFolder = QStringLiteral("/home/anna/trips/2027/alps-2027-tracks.gdb");
   const std::pair<int, QString> languages[] = {
       {IDC_LANG_ENGLISH, "en"}, {IDC_LANG_DUTCH, "nl"}, {IDC_LANG_GERMAN, "de"}};
@@ -110,13 +132,38 @@ int main(int argc, char* argv[]) {
       prompts.path = dir.filePath(name + "-" + language + suffix + ".png");
       prompts.boxes = 0;
       dlg.OnConvert();
-      if (prompts.boxes == 0) {
+      if (!WaitForRunEnd(dlg) || prompts.boxes == 0) {
         std::fprintf(stderr, "no box for %s\n", qPrintable(prompts.path));
         ok = false;
       }
     };
     run(scratch.filePath(QStringLiteral("example-tracks.gdb")), QStringLiteral("done"));
     run(missingFolder, QStringLiteral("error"));
+
+    // A run that goes on: its input a FIFO that holds the start of the example
+    // until Stop, and then a little more so that the run reads its next block.
+    FifoFeed input(scratch.filePath(QStringLiteral("running.gdb")).toStdString());
+    dlg.SetDlgItemText(IDC_INPUT_PATH, QString::fromStdString(input.Path()));
+    dlg.SetDlgItemText(IDC_OUTPUT_PATH, scratch.filePath(QStringLiteral("running-tracks.gdb")));
+    prompts.path = dir.filePath("stopped-" + language + suffix + ".png");
+    prompts.boxes = 0;
+    dlg.OnConvert();
+    const auto* bar = dlg.findChild<QProgressBar*>();
+    if (input.Made() && WaitFor([&] { return input.Open(); }) &&
+        input.Write(exampleBytes.substr(0, 200)) && WaitFor([&] { return bar->isVisible(); })) {
+      ok = Save(dlg, dir.filePath("run-" + language + suffix + ".png")) && ok;
+    } else {
+      std::fprintf(stderr, "no progress shown in %s\n", qPrintable(language));
+      ok = false;
+    }
+    const bool running = !dlg.GetDlgItem(IDCANCEL)->isEnabled();
+    if (running) dlg.OnConvert();  // Stop
+    input.Write(exampleBytes.substr(200, 100));
+    if (!WaitForRunEnd(dlg) || prompts.boxes == 0) {
+      std::fprintf(stderr, "the run did not stop in %s\n", qPrintable(language));
+      ok = false;
+    }
+    dlg.SetDlgItemText(IDC_INPUT_PATH, QStringLiteral(MORVEX_EXAMPLE_GDB));
   }
   ok = prompts.ok && ok;
   dlg.SetPrompts(nullptr);
@@ -162,11 +209,7 @@ int main(int argc, char* argv[]) {
              shown.output.routes.size() == wanted.output.routes.size() &&
              shown.output.waypoints.size() == wanted.output.waypoints.size();
     };
-    for (int wait = 0; wait < 1000 && !same(pane.Shown().picture); ++wait) {
-      QApplication::processEvents();
-      QThread::msleep(10);
-    }
-    if (!same(pane.Shown().picture)) {
+    if (!WaitFor([&] { return same(pane.Shown().picture); })) {
       std::fprintf(stderr, "the preview %s did not come\n", shot.name);
       ok = false;
     }
