@@ -243,8 +243,10 @@ bool Presenter::OnEscape() {
   return false;
 }
 
+// A second close does not wait: a run held up opening a named pipe that
+// nobody writes never ends.
 bool Presenter::OnClosing() {
-  if (m_run) {
+  if (m_run && !m_closeAfterRun) {
     m_run->Stop();
     m_closeAfterRun = true;
     return false;

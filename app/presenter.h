@@ -53,8 +53,8 @@ class Presenter {
   // otherwise as OnClosing. Whether the window closes now.
   bool OnEscape();
   // The close box: the settings are kept. A run is stopped first, and the
-  // window closed (View::Close) once it has ended, without its boxes.
-  // Whether the window closes now.
+  // window closed (View::Close) once it has ended, without its boxes; a
+  // second close while it ends closes at once. Whether the window closes now.
   bool OnClosing();
   // No picture is made or shown after this; a window calls it as it goes.
   void StopPreview();

@@ -31,7 +31,9 @@ class RunWorker {
   // Starts the run. The view outlives the worker.
   RunWorker(View& view, RunRequest request, Handlers handlers);
   // Stops the run and waits for its end; a box it has yet to show is not
-  // shown. Called on the window's thread.
+  // shown. Called on the window's thread. A run held up outside the
+  // conversion (opening a named pipe that nobody writes) is left to end on
+  // its own, without the view, so that the window can still close.
   ~RunWorker();
   RunWorker(const RunWorker&) = delete;
   RunWorker& operator=(const RunWorker&) = delete;
@@ -41,11 +43,9 @@ class RunWorker {
 
  private:
   struct Shared;
-  void Run(RunRequest request);
-  void Tick();
+  static void Run(const std::shared_ptr<Shared>& shared, const RunRequest& request);
+  static void Tick(const std::shared_ptr<Shared>& shared);
 
-  View& m_view;
-  Handlers m_handlers;
   std::shared_ptr<Shared> m_shared;
   std::thread m_run;
   std::thread m_ticker;

@@ -757,6 +757,23 @@ TEST_F(PresenterTest, StopEndsARunAndLeavesTheOutputAsItWas) {
     EXPECT_EQ(store.saves, 1);
   }
 }
+
+// A run held up opening a pipe that nobody writes cannot stop: a second
+// close closes the window all the same, and the run ends later on its own.
+TEST_F(PresenterTest, ASecondCloseDoesNotWaitForAStuckRun) {
+  PipeInput pipe(input);
+  Start();
+  Type(IDC_INPUT_PATH, input);
+  Type(IDC_OUTPUT_PATH, output);
+  presenter->OnConvert();
+  EXPECT_FALSE(presenter->OnClosing());
+  EXPECT_TRUE(presenter->OnClosing());
+  presenter.reset();
+  EXPECT_EQ(store.saves, 1);
+  pipe.Write("");  // lets the run open its input, find it empty and end
+  pipe.Close();
+  EXPECT_FALSE(std::filesystem::exists(output));
+}
 #endif
 
 // The one-route box stays checked through options 1 to 4; with option 5 it
