@@ -5,12 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -22,6 +16,9 @@
 
 #include "controls.h"
 #include "fake_view.h"
+#ifndef _WIN32
+#include "fifo_feed.h"
+#endif
 #include "gdb_builder.h"
 #include "test_fs.h"
 
@@ -65,27 +62,14 @@ std::string WindingTrackFile() {
 }
 
 #ifndef _WIN32
-// An input that reaches the run through a pipe as the test writes it, so
-// that the run waits for each part.
-class PipeInput {
- public:
-  explicit PipeInput(const std::string& path) : m_path(path) { mkfifo(path.c_str(), 0600); }
-  ~PipeInput() { Close(); }
-  // The first write waits for the run to open the pipe.
-  void Write(const std::string& bytes) {
-    if (m_fd < 0) m_fd = open(m_path.c_str(), O_WRONLY);
-    ASSERT_GE(m_fd, 0);
-    ASSERT_EQ(write(m_fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+// Opens the feed's writing end once the run has opened its input.
+void OpenWhenTheRunReads(FifoFeed& feed) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!feed.Open() && std::chrono::steady_clock::now() < until) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
-  void Close() {
-    if (m_fd >= 0) close(m_fd);
-    m_fd = -1;
-  }
-
- private:
-  std::string m_path;
-  int m_fd = -1;
-};
+  ASSERT_TRUE(feed.Open());
+}
 #endif
 
 // ---- The window and its presenter ------------------------------------------
@@ -716,14 +700,15 @@ TEST_F(PresenterTest, StopEndsARunAndLeavesTheOutputAsItWas) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     std::filesystem::remove(input);
-    PipeInput pipe(input);
+    FifoFeed pipe(input);
     WriteFile(output, "old output");
     Start(Kept(Language::kDutch));
     Type(IDC_INPUT_PATH, input);
     Type(IDC_OUTPUT_PATH, output);
     view.questionAnswers.push_back(true);
     presenter->OnConvert();
-    pipe.Write(bytes.substr(0, bytes.size() / 2));
+    OpenWhenTheRunReads(pipe);
+    ASSERT_TRUE(pipe.Write(bytes.substr(0, bytes.size() / 2)));
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (view.progress.empty() && std::chrono::steady_clock::now() < until) {
       for (const auto& task : view.WaitForPosted(std::chrono::milliseconds(50))) task();
@@ -738,7 +723,7 @@ TEST_F(PresenterTest, StopEndsARunAndLeavesTheOutputAsItWas) {
     }
 
     EXPECT_FALSE(c.stop(*presenter));
-    pipe.Write(bytes.substr(bytes.size() / 2));
+    ASSERT_TRUE(pipe.Write(bytes.substr(bytes.size() / 2)));
     pipe.Close();
     FinishRun();
 
@@ -761,7 +746,7 @@ TEST_F(PresenterTest, StopEndsARunAndLeavesTheOutputAsItWas) {
 // A run held up opening a pipe that nobody writes cannot stop: a second
 // close closes the window all the same, and the run ends later on its own.
 TEST_F(PresenterTest, ASecondCloseDoesNotWaitForAStuckRun) {
-  PipeInput pipe(input);
+  FifoFeed pipe(input);
   Start();
   Type(IDC_INPUT_PATH, input);
   Type(IDC_OUTPUT_PATH, output);
@@ -770,7 +755,7 @@ TEST_F(PresenterTest, ASecondCloseDoesNotWaitForAStuckRun) {
   EXPECT_TRUE(presenter->OnClosing());
   presenter.reset();
   EXPECT_EQ(store.saves, 1);
-  pipe.Write("");  // lets the run open its input, find it empty and end
+  OpenWhenTheRunReads(pipe);  // the run opens its input, finds it empty and ends
   pipe.Close();
   EXPECT_FALSE(std::filesystem::exists(output));
 }
