@@ -83,7 +83,8 @@ xdotool key Return
 wait_window_gone Finished 300 || fail "the second completion box stayed open"
 
 # A run held by an input that waits for more (a FIFO): Escape stops it at the
-# next block, and the box that says so stays until it is answered; the output
+# next block, and Enter, on Stop, too. The keys go to the window as they come:
+# the box that says the run stopped stays until it is answered, and the output
 # that was there is unchanged.
 mkfifo "$scratch/held.gdb"
 exec 3<>"$scratch/held.gdb"
@@ -99,7 +100,7 @@ xdotool key y
 wait_info_box_closed "$question" || fail "the question stayed open after Yes"
 sleep 1.5 # the run waits for its input
 xdotool windowfocus --sync "$main" 2>/dev/null || true
-xdotool key Escape
+xdotool key Escape Return
 tail -c +301 "$scratch/many.gdb" | head -c 4096 >&3
 stopped=$(wait_window Info 300) || fail "no box said that the run stopped after Escape"
 sleep 2

@@ -1,11 +1,10 @@
 // The preview pane of morvex.exe's window, opened for real under Wine on a
 // virtual display: the window runs on a thread of its own, the test clicks
 // its buttons and prints the pane into a bitmap, and checks the pixels of
-// known points against where the picture model puts them. And the window
-// during a run: its progress, Stop, and the tasks the run posts.
+// known points against where the picture model puts them. And the order in
+// which the window runs the tasks posted to it.
 #include <windows.h>
 
-#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -15,11 +14,9 @@
 #include <thread>
 #include <vector>
 
-#include "controls.h"
 #include "gdb_generator.h"
 #include "main_dialog.h"
 #include "preview_model.h"
-#include "progress_text.h"
 #include "resource.h"
 #include "wide_text.h"
 #include "window_texts.h"
@@ -88,8 +85,6 @@ preview::Pixel Where(const Image& image, const preview::Picture& picture, previe
 class Window {
  public:
   explicit Window(const std::wstring& input) {
-    const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&controls);
     thread_ = std::thread([this, input] {
       CMorvexDlg dialog(GetModuleHandleW(nullptr));
       dialog_ = &dialog;
@@ -111,24 +106,6 @@ class Window {
   View& Dialog() const { return *dialog_; }
   void Click(int id) const { SendMessageW(GetDlgItem(handle_, id), BM_CLICK, 0, 0); }
   void Type(int id, const wchar_t* text) const { SetDlgItemTextW(handle_, id, text); }
-  // The box the window has open, or null.
-  HWND Box() const {
-    std::pair<HWND, HWND> found{handle_, nullptr};  // the owner, its box
-    EnumThreadWindows(
-        GetWindowThreadProcessId(handle_, nullptr),
-        [](HWND window, LPARAM data) -> BOOL {
-          auto& [owner, box] = *reinterpret_cast<std::pair<HWND, HWND>*>(data);
-          if (GetWindow(window, GW_OWNER) == owner && IsWindowVisible(window)) box = window;
-          return box == nullptr;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found.second;
-  }
-  std::string Text(int id) const {
-    wchar_t text[256] = {};
-    GetDlgItemTextW(handle_, id, text, 256);
-    return Utf8FromWide(text);
-  }
   HWND Pane() const { return GetDlgItem(handle_, IDC_PREVIEW_PANE); }
 
   // Prints the pane until the picture the request makes shows as drawn
@@ -294,53 +271,6 @@ TEST_F(PreviewPane, PostedTasksRunInOrderWhileATaskHasABox) {
   for (int wait = 0; wait < 1200 && !done; ++wait) Sleep(50);
   EXPECT_EQ(ran, (std::vector<std::string>{"box opens", "posted before", "posted meanwhile",
                                            "box closed"}));
-}
-
-// A run held by its first box (option 5 skips the long tracks): Convert is
-// Stop and has the focus, the rest is disabled and the progress shows; all
-// goes back at the run's end.
-TEST_F(PreviewPane, ShowsTheRunUntilItEnds) {
-  const std::wstring input = scratch_ + L"\\many.gdb";
-  const std::wstring output = scratch_ + L"\\many-routes.gdb";
-  DeleteFileW(output.c_str());
-  GeneratorOptions options;
-  options.kind = "tracks";
-  options.size = 400 << 10;
-  options.seed = 14;
-  FILE* file = _wfopen(input.c_str(), L"wb");
-  ASSERT_NE(file, nullptr);
-  ASSERT_TRUE(GenerateGdb(options, file));
-  std::fclose(file);
-  Window window(input);
-  ASSERT_NE(window.Handle(), nullptr) << "no window";
-  window.Type(IDC_OUTPUT_PATH, output.c_str());
-  window.Click(IDC_OPTION_5);  // which takes the focus
-  const HWND stop = GetDlgItem(window.Handle(), IDC_CONVERT);
-  std::atomic<bool> focusOnStop = false;
-  window.Dialog().Post([&] {  // on the window's thread, before the run's first box
-    SendMessageW(window.Handle(), WM_COMMAND, IDC_CONVERT, 0);  // as Enter does
-    focusOnStop = GetFocus() == stop;
-  });
-  const HWND bar = GetDlgItem(window.Handle(), IDC_PROGRESS_BAR);
-  for (int wait = 0; wait < 1200 && !IsWindowVisible(bar); ++wait) Sleep(50);
-  ASSERT_TRUE(IsWindowVisible(bar));
-  ASSERT_NE(window.Box(), nullptr) << "no box";
-  EXPECT_EQ(window.Text(IDC_CONVERT), "&Stop");
-  const unsigned percent = static_cast<unsigned>(SendMessageW(bar, PBM_GETPOS, 0, 0));
-  EXPECT_EQ(window.Text(IDC_PROGRESS_TEXT), ProgressText(Language::kEnglish, percent));
-  for (const ControlTemplate& control : DialogControls()) {
-    EXPECT_EQ(IsWindowEnabled(GetDlgItem(window.Handle(), control.id)) != FALSE,
-              control.id == IDC_CONVERT)
-        << control.id;
-  }
-  EXPECT_TRUE(focusOnStop);
-  for (int wait = 0; wait < 1200 && window.Text(IDC_CONVERT) != "&Convert"; ++wait) {
-    if (const HWND box = window.Box()) PostMessageW(box, WM_COMMAND, IDOK, 0);
-    Sleep(50);
-  }
-  EXPECT_EQ(window.Text(IDC_CONVERT), "&Convert");
-  EXPECT_FALSE(IsWindowVisible(bar));
-  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(window.Handle(), IDCANCEL)));
 }
 
 }  // namespace
