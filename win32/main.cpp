@@ -34,8 +34,9 @@ std::wstring FileToOpen() {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandLine*/,
                     int /*show*/) {
-  // Loads the common controls of version 6, which the manifest asks for.
-  const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+  // Loads the common controls of version 6, which the manifest asks for, and
+  // the progress bar that the main dialog makes.
+  const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
   CMorvexDlg dialog(instance);
   dialog.SetInputPath(FileToOpen());

@@ -16,8 +16,10 @@ namespace {
 // Room for any path the system's calls take, long paths included.
 constexpr DWORD kPathCapacity = 32768;
 
-// Posted when Post has queued a task, to run the tasks on the window's thread.
+// Posted when Post has queued a task to an empty queue: the window's thread
+// starts the timer that runs the tasks.
 constexpr UINT kRunTasks = WM_APP + 1;
+constexpr UINT_PTR kTasksTimer = 1;
 
 HICON LoadIconOfSize(HINSTANCE instance, int id, int widthMetric, int heightMetric) {
   return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON,
@@ -33,6 +35,14 @@ std::wstring DroppedFile(HDROP drop) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
   return path;
+}
+
+// Escape for the window or one of its controls. The dialog manager of Windows
+// drops Escape while the IDCANCEL button is disabled, as Quit is during a
+// run, which Escape stops: the window takes it first.
+bool IsEscapeFor(HWND window, const MSG& message) {
+  return message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE &&
+         (message.hwnd == window || IsChild(window, message.hwnd));
 }
 
 bool ControlContains(HWND dialog, int id, POINT clientPoint) {
@@ -184,6 +194,10 @@ int CMorvexDlg::Run() {
   const HACCEL keys = LoadAcceleratorsW(m_instance, MAKEINTRESOURCEW(IDD_MAIN));
   MSG message{};
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (m_window != nullptr && IsEscapeFor(m_window, message)) {
+      SendMessageW(m_window, WM_COMMAND, IDCANCEL, 0);
+      continue;
+    }
     if (m_window != nullptr && keys != nullptr && TranslateAcceleratorW(m_window, keys, &message)) {
       continue;
     }
@@ -207,8 +221,14 @@ INT_PTR CALLBACK CMorvexDlg::DialogProc(HWND window, UINT message, WPARAM wParam
 INT_PTR CMorvexDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case kRunTasks:
-      RunPostedTasks();
+      SetTimer(m_window, kTasksTimer, USER_TIMER_MINIMUM, nullptr);
       return TRUE;
+    case WM_TIMER:
+      if (wParam != kTasksTimer) return FALSE;
+      RunNextTask();
+      return TRUE;
+    case WM_SETCURSOR:
+      return OnSetCursor(lParam) ? TRUE : FALSE;
     case WM_DRAWITEM:
       if (wParam != IDC_PREVIEW_PANE) return FALSE;
       DrawPreview(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
@@ -221,6 +241,9 @@ INT_PTR CMorvexDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_SYSCOMMAND:
       return OnSysCommand(wParam) ? TRUE : FALSE;
+    case WM_CLOSE:  // the close box and Alt+F4, which the dialog manager would make IDCANCEL
+      if (m_presenter.OnClosing()) DestroyWindow(m_window);
+      return TRUE;
     case WM_DROPFILES:
       OnDropFiles(reinterpret_cast<HDROP>(wParam));
       return TRUE;
@@ -238,6 +261,7 @@ void CMorvexDlg::OnInitDialog() {
   SendMessageW(m_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
   ShowTemplateState();
   MakePreviewPane();
+  MakeProgressControls();
   {
     const std::lock_guard<std::mutex> lock(m_tasksMutex);
     m_tasksWindow = m_window;
@@ -293,6 +317,26 @@ void CMorvexDlg::MakePreviewPane() {
                                   m_instance, nullptr);
 }
 
+// The text above the bar, in the room between the languages and the buttons
+// (dialog units, as in morvex.rc). Hidden until a run has gone on a while.
+void CMorvexDlg::MakeProgressControls() {
+  m_progressText =
+      MakeControl(L"STATIC", SS_CENTER | SS_NOPREFIX, {353, 135, 433, 144}, IDC_PROGRESS_TEXT);
+  m_progressBar = MakeControl(PROGRESS_CLASSW, 0, {353, 147, 433, 156}, IDC_PROGRESS_BAR);
+}
+
+// A control of the window's own, not of the template, placed in dialog units,
+// in the dialog's font.
+HWND CMorvexDlg::MakeControl(const wchar_t* windowClass, DWORD style, RECT place, int id) {
+  MapDialogRect(m_window, &place);
+  const HWND control =
+      CreateWindowExW(0, windowClass, L"", WS_CHILD | style, place.left, place.top,
+                      place.right - place.left, place.bottom - place.top, m_window,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), m_instance, nullptr);
+  SendMessageW(control, WM_SETFONT, SendMessageW(m_window, WM_GETFONT, 0, 0), FALSE);
+  return control;
+}
+
 // An elevated window takes drops from the user's file manager too.
 void CMorvexDlg::AcceptDrops() {
   DragAcceptFiles(m_window, TRUE);
@@ -304,9 +348,8 @@ void CMorvexDlg::AcceptDrops() {
 void CMorvexDlg::OnCommand(int id, int notification) {
   if (id == IDM_ABOUT) {  // F1
     m_presenter.OnAbout();
-  } else if (id == IDCANCEL) {  // Quit, Escape and the close box
-    m_presenter.OnClosing();
-    DestroyWindow(m_window);
+  } else if (id == IDCANCEL) {  // Escape and Quit
+    if (m_presenter.OnEscape()) DestroyWindow(m_window);
   } else if (notification == BN_CLICKED) {
     OnButtonClicked(id);
   } else {
@@ -377,8 +420,14 @@ void CMorvexDlg::SetChecked(int id, bool checked) {
   CheckDlgButton(m_window, id, checked ? BST_CHECKED : BST_UNCHECKED);
 }
 
+// A control disabled with the focus passes it on to the next enabled tab
+// stop, so that the keys still reach the window: during a run, Stop. The
+// pane goes with its button.
 void CMorvexDlg::SetEnabled(int id, bool enabled) {
-  EnableWindow(GetDlgItem(m_window, id), enabled ? TRUE : FALSE);
+  const HWND control = GetDlgItem(m_window, id);
+  if (!enabled && GetFocus() == control) SendMessageW(m_window, WM_NEXTDLGCTL, 0, FALSE);
+  EnableWindow(control, enabled ? TRUE : FALSE);
+  if (id == IDC_PREVIEW) EnableWindow(m_previewPane, enabled ? TRUE : FALSE);
 }
 
 // Each radio group is one tab stop, its checked button. The buttons move the
@@ -447,15 +496,55 @@ void CMorvexDlg::ShowPicture(preview::Outcome outcome) {
   InvalidateRect(m_previewPane, nullptr, FALSE);
 }
 
+// The arrow with the hourglass over the whole window: a run goes on, and Stop
+// can still be clicked.
 void CMorvexDlg::ShowBusy(bool busy) {
-  if (busy) {
-    m_cursorBeforeBusy = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-  } else {
-    SetCursor(m_cursorBeforeBusy);
-  }
+  m_busy = busy;
+  ShowCursorNow();
 }
 
-// One message runs all the tasks queued by then; it is posted for the first.
+bool CMorvexDlg::OnSetCursor(LPARAM hitTest) {
+  if (!m_busy || LOWORD(hitTest) != HTCLIENT) return false;
+  SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
+  SetWindowLongPtrW(m_window, DWLP_MSGRESULT, TRUE);
+  return true;
+}
+
+// The cursor over the window changes at once, not at the mouse's next move.
+void CMorvexDlg::ShowCursorNow() {
+  POINT at{};
+  GetCursorPos(&at);
+  const HWND under = WindowFromPoint(at);
+  if (under == nullptr || (under != m_window && !IsChild(m_window, under))) return;
+  const LRESULT hit = SendMessageW(under, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y));
+  SendMessageW(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under),
+               MAKELPARAM(LOWORD(hit), WM_MOUSEMOVE));
+}
+
+void CMorvexDlg::ShowProgress(const std::optional<ProgressShown>& progress) {
+  const int shown = progress ? SW_SHOWNA : SW_HIDE;
+  SetBarMeasured(!progress || progress->percent);
+  SendMessageW(m_progressBar, PBM_SETPOS, progress ? progress->percent.value_or(0) : 0, 0);
+  SetWindowTextW(m_progressText, WideFromUtf8(progress ? progress->text : "").c_str());
+  ShowWindow(m_progressText, shown);
+  ShowWindow(m_progressBar, shown);
+}
+
+// A bar without a measure moves by itself (PBS_MARQUEE) until it gets one.
+void CMorvexDlg::SetBarMeasured(bool measured) {
+  const LONG_PTR style = GetWindowLongPtrW(m_progressBar, GWL_STYLE);
+  if (((style & PBS_MARQUEE) == 0) == measured) return;
+  SetWindowLongPtrW(m_progressBar, GWL_STYLE,
+                    measured ? style & ~PBS_MARQUEE : style | PBS_MARQUEE);
+  SendMessageW(m_progressBar, PBM_SETMARQUEE, measured ? FALSE : TRUE, 0);
+  InvalidateRect(m_progressBar, nullptr, TRUE);
+}
+
+// The presenter has saved the settings: the window goes without asking again.
+void CMorvexDlg::Close() {
+  if (m_window != nullptr) DestroyWindow(m_window);
+}
+
 void CMorvexDlg::Post(std::function<void()> task) {
   const std::lock_guard<std::mutex> lock(m_tasksMutex);
   if (m_tasksWindow == nullptr) return;
@@ -463,13 +552,23 @@ void CMorvexDlg::Post(std::function<void()> task) {
   if (m_tasks.size() == 1) PostMessageW(m_tasksWindow, kRunTasks, 0, 0);
 }
 
-void CMorvexDlg::RunPostedTasks() {
-  std::vector<std::function<void()>> tasks;
+// The tasks run one a tick of a timer, which runs while the queue holds any.
+// The system hands a thread its posted messages before keys and clicks, and
+// timer ticks after them: so a key pressed before a task runs reaches the
+// window first (Enter or Escape for Stop), never a box the task opens. A
+// task that opens a box leaves the next ones to the ticks in the box's loop;
+// each tick takes the oldest task off the queue before it runs it.
+void CMorvexDlg::RunNextTask() {
+  std::function<void()> task;
   {
     const std::lock_guard<std::mutex> lock(m_tasksMutex);
-    tasks.swap(m_tasks);
+    if (!m_tasks.empty()) {
+      task = std::move(m_tasks.front());
+      m_tasks.pop_front();
+    }
+    if (m_tasks.empty()) KillTimer(m_window, kTasksTimer);
   }
-  for (const std::function<void()>& task : tasks) task();
+  if (task) task();
 }
 
 // Drawn into a bitmap first, so that a new picture does not flicker.

@@ -8,6 +8,7 @@
 
 #include <shellapi.h>  // needs windows.h first
 
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -45,6 +46,8 @@ class CMorvexDlg final : public View {
   void ShowPreviewPane(bool shown) override;
   void ShowPicture(preview::Outcome outcome) override;
   void ShowBusy(bool busy) override;
+  void ShowProgress(const std::optional<ProgressShown>& progress) override;
+  void Close() override;
   void Post(std::function<void()> task) override;
 
  private:
@@ -56,6 +59,8 @@ class CMorvexDlg final : public View {
   void AddAboutToSystemMenu();
   void ShowTemplateState();
   void MakePreviewPane();
+  void MakeProgressControls();
+  HWND MakeControl(const wchar_t* windowClass, DWORD style, RECT place, int id);
   void AcceptDrops();
 
   void OnCommand(int id, int notification);
@@ -63,7 +68,10 @@ class CMorvexDlg final : public View {
   void OnButtonClicked(int id);
   bool OnSysCommand(WPARAM command);
   void OnDropFiles(HDROP drop);
-  void RunPostedTasks();
+  bool OnSetCursor(LPARAM hitTest);
+  void ShowCursorNow();
+  void SetBarMeasured(bool measured);
+  void RunNextTask();
   void DrawPreview(const DRAWITEMSTRUCT& item);
   std::string ItemText(int id) const;
 
@@ -77,12 +85,14 @@ class CMorvexDlg final : public View {
   int m_paneWidth = 0;
   preview::ShownPicture m_preview;
   Language m_paneLanguage = Language::kEnglish;
-  HCURSOR m_cursorBeforeBusy = nullptr;
+  HWND m_progressText = nullptr;
+  HWND m_progressBar = nullptr;
+  bool m_busy = false;  // a run is going on: the cursor says so
 
-  // The tasks of Post, run on the window's thread; the window (null once it
-  // has gone) is where the message that runs them is posted.
+  // The tasks of Post, oldest first, run on the window's thread; the window
+  // (null once it has gone) is where the message that runs them is posted.
   std::mutex m_tasksMutex;
-  std::vector<std::function<void()>> m_tasks;
+  std::deque<std::function<void()>> m_tasks;
   HWND m_tasksWindow = nullptr;
 
   // Last, so that the presenter goes first: its preview worker may still post.

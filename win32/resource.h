@@ -12,6 +12,10 @@
 
 // The preview pane, which the main dialog makes when it opens.
 #define IDC_PREVIEW_PANE 1042
+// The run's progress, its text above its bar, which the main dialog makes
+// when it opens.
+#define IDC_PROGRESS_TEXT 1044
+#define IDC_PROGRESS_BAR 1045
 // The about box's picture.
 #define IDC_ABOUT_LOGO 1036
 

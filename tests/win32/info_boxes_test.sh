@@ -2,7 +2,8 @@
 # Runs the Windows morvex.exe under Wine on a virtual X display through a
 # conversion with three "Info" boxes (tracks skipped by option 5): checking
 # the first box's check box hides the other two, so that the completion box
-# comes next; the next run shows its "Info" boxes again.
+# comes next; the next run shows its "Info" boxes again. Escape stops a run
+# that waits for its input, and the box that says so waits for its answer.
 #
 # Usage: info_boxes_test.sh MORVEX_EXE MORVEX_GDBGEN_EXE
 # Ends with status 77 (skipped) where Wine, Xvfb or xdotool are missing.
@@ -81,5 +82,37 @@ xdotool windowfocus --sync "$done_box" 2>/dev/null || true
 xdotool key Return
 wait_window_gone Finished 300 || fail "the second completion box stayed open"
 
+# A run held by an input that waits for more (a FIFO): Escape stops it at the
+# next block, and Enter, on Stop, too. The keys go to the window as they come:
+# the box that says the run stopped stays until it is answered, and the output
+# that was there is unchanged.
+mkfifo "$scratch/held.gdb"
+exec 3<>"$scratch/held.gdb"
+head -c 300 "$scratch/many.gdb" >&3
+cp "$scratch/out.gdb" "$scratch/kept.gdb"
+click_dialog_unit 20 92 # option 1, for which the rest of the input has no box
+xdotool key --delay 150 alt+i
+xdotool type --delay 20 "$windows_scratch\\held.gdb"
+xdotool key --delay 150 Return
+question=$(wait_window Info 300) || fail "no question whether to replace the output"
+xdotool windowfocus --sync "$question" 2>/dev/null || true
+xdotool key y
+wait_info_box_closed "$question" || fail "the question stayed open after Yes"
+sleep 1.5 # the run waits for its input
+xdotool windowfocus --sync "$main" 2>/dev/null || true
+xdotool key Escape Return
+tail -c +301 "$scratch/many.gdb" | head -c 4096 >&3
+stopped=$(wait_window Info 300) || fail "no box said that the run stopped after Escape"
+sleep 2
+xdotool search --onlyvisible --name '^Info$' | grep -qx "$stopped" ||
+  fail "the box of the stopped run closed unanswered"
+xdotool windowfocus --sync "$stopped" 2>/dev/null || true
+xdotool key Return
+wait_info_box_closed "$stopped" || fail "the box of the stopped run stayed open"
+exec 3>&-
+wait_window Finished 10 >/dev/null && fail "the run went on to its end after Escape"
+cmp -s "$scratch/kept.gdb" "$scratch/out.gdb" || fail "the stopped run changed the output"
+
 quit_morvex
-echo "Info boxes test passed: a checked box hid the run's other two; the next run showed all three"
+echo "Info boxes test passed: a checked box hid the run's other two; the next run showed all" \
+  "three; Escape stopped a run, whose box stayed until answered"

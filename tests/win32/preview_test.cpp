@@ -1,11 +1,13 @@
 // The preview pane of morvex.exe's window, opened for real under Wine on a
 // virtual display: the window runs on a thread of its own, the test clicks
 // its buttons and prints the pane into a bitmap, and checks the pixels of
-// known points against where the picture model puts them.
+// known points against where the picture model puts them. And the order in
+// which the window runs the tasks posted to it.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -83,14 +85,16 @@ preview::Pixel Where(const Image& image, const preview::Picture& picture, previe
 class Window {
  public:
   explicit Window(const std::wstring& input) {
-    thread_ = std::thread([input] {
+    thread_ = std::thread([this, input] {
       CMorvexDlg dialog(GetModuleHandleW(nullptr));
+      dialog_ = &dialog;
       dialog.SetInputPath(input);
       dialog.Run();
     });
     const std::wstring caption = WideFromUtf8(DialogCaption());
     for (int wait = 0; wait < 1200 && handle_ == nullptr; ++wait) {
       handle_ = FindWindowW(L"#32770", caption.c_str());
+      if (handle_ != nullptr && !IsWindowVisible(handle_)) handle_ = nullptr;  // not ready
       if (handle_ == nullptr) Sleep(50);
     }
   }
@@ -99,6 +103,7 @@ class Window {
     thread_.join();
   }
   HWND Handle() const { return handle_; }
+  View& Dialog() const { return *dialog_; }
   void Click(int id) const { SendMessageW(GetDlgItem(handle_, id), BM_CLICK, 0, 0); }
   void Type(int id, const wchar_t* text) const { SetDlgItemTextW(handle_, id, text); }
   HWND Pane() const { return GetDlgItem(handle_, IDC_PREVIEW_PANE); }
@@ -119,6 +124,7 @@ class Window {
 
  private:
   HWND handle_ = nullptr;
+  std::atomic<CMorvexDlg*> dialog_ = nullptr;
   std::thread thread_;
 };
 
@@ -238,6 +244,33 @@ TEST_F(PreviewPane, FollowsTheOneRouteBox) {
       },
       image))
       << "the one route";
+}
+
+// The tasks posted to the window start in the order they were posted, also
+// those that come while a task has a box open, whose loop runs them.
+TEST_F(PreviewPane, PostedTasksRunInOrderWhileATaskHasABox) {
+  Window window(L"");
+  ASSERT_NE(window.Handle(), nullptr) << "no window";
+  View& view = window.Dialog();
+  std::vector<std::string> ran;  // on the window's thread only
+  std::atomic<bool> done = false;
+  view.Post([&] {
+    view.Post([&] {
+      ran.push_back("box opens");
+      view.Post([&] { ran.push_back("posted meanwhile"); });
+      MSG message;  // the box's own loop, until the tasks after this one have run
+      for (int wait = 0; wait < 500 && ran.size() < 3; ++wait) {
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        Sleep(10);
+      }
+      ran.push_back("box closed");
+      done = true;
+    });
+    view.Post([&] { ran.push_back("posted before"); });
+  });
+  for (int wait = 0; wait < 1200 && !done; ++wait) Sleep(50);
+  EXPECT_EQ(ran, (std::vector<std::string>{"box opens", "posted before", "posted meanwhile",
+                                           "box closed"}));
 }
 
 }  // namespace

@@ -9,8 +9,9 @@
 # for options 1 and 5 (win32-preview-1.png, win32-preview-5.png), and, where a
 # file with a long track is given, of that for option 5 with 25 vias, in
 # pieces and in one route (win32-preview-5-long.png,
-# win32-preview-5-long-one-route.png); at 96 DPI and at 192 DPI (the @2x
-# files). The pictures show the windows' client areas: with no window manager
+# win32-preview-5-long-one-route.png), and in each language the window during
+# a run, with its progress and Stop (win32-run-en.png, ...); at 96 DPI and at
+# 192 DPI (the @2x files). The pictures show the windows' client areas: with no window manager
 # on the display, nobody draws the frames.
 #
 # Usage: screenshots.sh PATH_TO_MORVEX_EXE OUT_DIR [LONG_TRACK_GDB]
@@ -59,6 +60,11 @@ if [ -n "$long_track" ]; then
   windows_long_track=$(winepath -w "$scratch/long-track.gdb")
 fi
 windows_scratch=$(winepath -w "$scratch")
+# The input of the runs in progress: a FIFO, whose reader waits for the bytes
+# the script has yet to write.
+held=$scratch/held.gdb
+mkfifo "$held" || fail "could not make a FIFO"
+windows_held=$(winepath -w "$held")
 # A folder that is not there in the prefix.
 missing_folder_output='C:\users\anna\trips\2027\alps-2027-tracks.gdb'
 
@@ -103,6 +109,39 @@ capture_boxes() { # SUFFIX
     [ -f "$scratch/example-tracks-$language$1.gdb" ] || fail "the run in $language wrote nothing"
     convert_and_capture "$language" "$windows_input" "$missing_folder_output" \
       "$error_title" "win32-error-$language$1.png"
+  done
+}
+
+# In each language a run of the FIFO that has its first bytes and waits for
+# the rest: captured with its progress, stopped with Escape once the rest
+# comes, and the box that says so closed.
+capture_runs() { # SUFFIX
+  for language in en nl de; do
+    case $language in
+      en) click_dialog_unit 370 92 ;;
+      nl) click_dialog_unit 370 105 ;;
+      de) click_dialog_unit 370 118 ;;
+    esac
+    read -r input_key output_key convert_key <<<"$(mnemonics "$language")"
+    exec 3<>"$held"
+    head -c 300 "$example" >&3
+    xdotool windowfocus --sync "$main" 2>/dev/null || true
+    sleep 0.5
+    xdotool key --delay 150 "$input_key"
+    xdotool type --delay 10 "$windows_held"
+    xdotool key --delay 150 "$output_key"
+    xdotool type --delay 10 "$windows_scratch\\held-$language$1.gdb"
+    xdotool key --delay 150 "$convert_key"
+    sleep 2 # the progress shows once the run has gone on half a second
+    capture "$main" "win32-run-$language$1.png"
+    xdotool windowfocus --sync "$main" 2>/dev/null || true
+    xdotool key Escape
+    tail -c +301 "$example" >&3
+    box=$(wait_window Info 300) || fail "no box said that the run in $language stopped"
+    xdotool windowfocus --sync "$box" 2>/dev/null || true
+    xdotool key Return
+    wait_window_gone Info 300 || fail "the box of the stopped run stayed open"
+    exec 3>&-
   done
 }
 
@@ -160,6 +199,7 @@ for scale in 1 2; do
   capture "$about" "win32-about$suffix.png"
   close_about_box "$about" || exit 1
   capture_boxes "$suffix"
+  capture_runs "$suffix"
   capture_previews "$suffix"
   quit_morvex
 done
