@@ -58,7 +58,10 @@ void Presenter::OnInputEdited(std::string_view text) {
   m_state.inputPath = text;
 }
 
+// A field left as a run starts (the focus moves off the disabled field)
+// takes nothing up: the run's end brings the new picture.
 void Presenter::OnInputLeft() {
+  if (m_state.running) return;
   m_state.takenInput = m_state.inputPath;
   SuggestOutput();
   RequestPreview();
