@@ -96,7 +96,7 @@ void Presenter::OnPathChosen(int field, std::string_view path) {
 void Presenter::OnBrowse(int field) {
   if (field != IDC_INPUT_PATH && field != IDC_OUTPUT_PATH) return;
   const FilePick pick{field == IDC_OUTPUT_PATH, GdbFileFilters(), m_state.language,
-                      PickerFolder(field)};
+                      PickerFolder(field), PickerName(field)};
   const std::optional<std::string> path = m_view.PickFile(pick);
   if (!path) return;
   OnPathChosen(field, *path);
@@ -117,6 +117,15 @@ std::string Presenter::PickerFolder(int field) const {
   if (exists(folder)) return folder;
   folder = input ? m_state.inputFolder : m_state.outputFolder;
   return exists(folder) ? folder : std::string();
+}
+
+// The Save picker offers the output field's file name, else the one
+// suggested for the input; the Open picker offers none.
+std::string Presenter::PickerName(int field) const {
+  if (field != IDC_OUTPUT_PATH) return {};
+  std::string_view path = TrimmedText(m_state.outputPath);
+  if (path.empty()) path = m_state.lastSuggestion;
+  return std::string(path.substr(fileio::FileNameStart(std::string(path))));
 }
 
 // An output field that is empty or still shows the last suggestion takes the

@@ -65,6 +65,7 @@ class Presenter {
   void ShowPath(int field, std::string_view path);
   void SuggestOutput();
   std::string PickerFolder(int field) const;
+  std::string PickerName(int field) const;
   bool MayReplaceOutput(const RunRequest& request);
   void StartRun(const RunRequest& request);
   void EndRun(const RunRequest& request, RunOutcome outcome);

@@ -23,6 +23,7 @@ struct FilePick {
   FileFilters filters;
   Language language = Language::kEnglish;  // of the filters' names
   std::string folder;                      // where the picker opens; empty for its own choice
+  std::string name;  // the file name the picker offers, without a folder; empty for none
 };
 
 // A run's progress as the window shows it: a bar under the buttons and its text.

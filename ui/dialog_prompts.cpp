@@ -57,6 +57,7 @@ void ConfigureFilePicker(QFileDialog& picker, const FilePickerRequest& request) 
   if (!request.nameFilters.isEmpty()) picker.selectNameFilter(request.nameFilters.first());
   picker.setDefaultSuffix(request.defaultSuffix);
   if (!request.folder.isEmpty()) picker.setDirectory(request.folder);
+  if (!request.name.isEmpty()) picker.selectFile(request.name);
   picker.setOption(QFileDialog::DontConfirmOverwrite, false);
   // Qt's own picker adds the default suffix before it asks about replacing a
   // file; a desktop picker may ask about the name without it and then let the

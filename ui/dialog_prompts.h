@@ -23,6 +23,7 @@ struct FilePickerRequest {
   QStringList nameFilters;  // the first one is selected
   QString defaultSuffix;    // appended to a name typed without one
   QString folder;           // where the picker opens; empty for its own choice
+  QString name;             // the file name it offers; empty for none
 };
 
 class DialogPrompts {

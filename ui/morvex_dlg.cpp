@@ -44,7 +44,8 @@ FilePickerRequest PickerRequest(const FilePick& pick) {
       pick.save ? FilePickerRequest::Kind::Save : FilePickerRequest::Kind::Open,
       {},
       QString::fromStdString(pick.filters.defaultSuffix),
-      QString::fromStdString(pick.folder)};
+      QString::fromStdString(pick.folder),
+      QString::fromStdString(pick.name)};
   for (const std::string& filter : FilterNames(pick.filters, pick.language)) {
     request.nameFilters << QString::fromStdString(filter);
   }

@@ -19,6 +19,9 @@ GdbFilePicker::GdbFilePicker(HWND owner, const FilePick& pick)
       m_startFolder(WideFromUtf8(pick.folder)) {
   // The filter list as the dialog takes it: NUL for every '|'.
   std::replace(m_filter.begin(), m_filter.end(), L'|', L'\0');
+  // The buffer's first name is the one the dialog offers.
+  const std::wstring name = WideFromUtf8(pick.name);
+  std::copy_n(name.begin(), std::min<size_t>(name.size(), kPathCapacity - 1), m_path.begin());
   m_request.lStructSize = sizeof m_request;
   m_request.hwndOwner = owner;
   m_request.lpstrFilter = m_filter.c_str();

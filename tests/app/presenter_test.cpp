@@ -358,10 +358,19 @@ TEST_F(PresenterTest, BrowseFillsItsFieldFromThePicker) {
     EXPECT_EQ(FilterNames(view.picks[0].filters, Language::kEnglish), kEnglishFilters);
     EXPECT_EQ(view.picks[0].language, c.language);
     EXPECT_EQ(view.picks[0].filters.defaultSuffix, "gdb");
+    EXPECT_EQ(view.picks[0].name, c.field == IDC_OUTPUT_PATH ? "typed by hand" : "");
     EXPECT_EQ(view.Text(c.field), c.answer.value_or("typed by hand"));
     EXPECT_EQ(view.Text(other), "other.gdb");
     EXPECT_TRUE(view.messages.empty());
   }
+  // An emptied output field: Save offers the name suggested for the input.
+  Start();
+  Choose(IDC_INPUT_PATH, "/data/trips/alps.gdb");
+  Type(IDC_OUTPUT_PATH, "");
+  presenter->OnBrowse(IDC_OUTPUT_PATH);
+  ASSERT_EQ(view.picks.size(), 1u);
+  EXPECT_EQ(view.picks[0].name, "alps-tracks.gdb");
+
   Start();
   presenter->OnBrowse(IDC_CONVERT);  // no field of a picker
   EXPECT_TRUE(view.picks.empty());
