@@ -162,7 +162,8 @@ Outcome MakeOutcome(const Request& request);
 // size, language and viewport it was last laid out for: a window repainted
 // as it was (uncovered, or a box closed over it) does not lay the whole file
 // out again. The window forwards the wheel and its keys to ZoomAt, a drag to
-// Pan and a double click to Fit, each for the pane's size, and repaints.
+// Pan and a double click to Fit, in the pixels it lays the shapes out in and
+// for the same size, and repaints.
 class ShownPicture {
  public:
   // A picture of the same input (read the same) keeps the viewport, as when
