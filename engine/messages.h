@@ -55,6 +55,9 @@ enum class MessageId {
   // a part of its own, the largest distance of a track point in metres.
   kSummaryTracksToOneRoute,
   kSummaryFarthestPoint,
+  // The preview's line of what a run would do (ProspectFor): the farthest
+  // point, "%s" in metres.
+  kProspectFarthestPoint,
   kNothingNoRoutes,
   kNothingNoTracks,
   kNothingNoAutoVias,
@@ -78,7 +81,9 @@ struct MessageText {
 MessageText TextFor(MessageId id, Language language);
 
 // What follows a count in the summary line, singular and plural: a noun, or
-// a part of the line that is one count and its words.
+// a part of the line that is one count and its words. The first part of the
+// preview's line of what a run would do is picked the same way by its first
+// count, whose verb follows that count.
 enum class CountedId {
   kRoutes,
   kTracks,
@@ -87,6 +92,14 @@ enum class CountedId {
   kViasToUserVias,
   kViasToHiddenVias,
   kTracksSkipped,
+  // The preview's line: its first part, "%s" a count and its noun as in the
+  // summary's first part; then the parts that are one count and its words.
+  kProspectRoutesToTracks,    // routes, tracks, points
+  kProspectTracksToRoutes,    // tracks, routes, new waypoints
+  kProspectTracksToOneRoute,  // tracks, routes, the via maximum as a number
+  kViasWouldBecomeUserVias,
+  kViasWouldBecomeHiddenVias,
+  kTracksWouldBeSkipped,
   kRecordsUnchanged,
   kRecordsDamaged,
 };

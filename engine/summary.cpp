@@ -8,6 +8,9 @@
 
 namespace {
 
+// The summary tells what a run did; the preview's prospect what it would do.
+enum class Tense { kDone, kProspect };
+
 std::string Counted(uint64_t count, CountedId id, Language language) {
   const CountedText words = CountedTextFor(id, language);
   return std::to_string(count) + " " + (count == 1 ? words.one : words.many);
@@ -28,45 +31,73 @@ std::string Filled(const char* text, const std::vector<std::string>& parts) {
   return filled;
 }
 
-std::string RoutesToTracks(const ConversionCounts& counts, Language language) {
-  if (counts.routesToTracks == 0) return TextFor(MessageId::kNothingNoRoutes, language).text;
-  return Filled(TextFor(MessageId::kSummaryRoutesToTracks, language).text,
-                {Counted(counts.routesToTracks, CountedId::kRoutes, language),
-                 Counted(counts.routesToTracks, CountedId::kTracks, language),
-                 Counted(counts.trackPointsMade, CountedId::kPoints, language)});
+// A first part: done, or as a prospect, whose verb agrees with firstCount.
+std::string FirstPart(Tense tense, MessageId done, CountedId prospect, uint64_t firstCount,
+                      const std::vector<std::string>& parts, Language language) {
+  if (tense == Tense::kDone) return Filled(TextFor(done, language).text, parts);
+  const CountedText forms = CountedTextFor(prospect, language);
+  return Filled(firstCount == 1 ? forms.one : forms.many, parts);
 }
 
-std::string ViasReclassified(const ConversionCounts& counts, ConversionMode mode,
+std::string RoutesToTracks(const ConversionCounts& counts, Tense tense, Language language) {
+  if (counts.routesToTracks == 0) return TextFor(MessageId::kNothingNoRoutes, language).text;
+  return FirstPart(tense, MessageId::kSummaryRoutesToTracks, CountedId::kProspectRoutesToTracks,
+                   counts.routesToTracks,
+                   {Counted(counts.routesToTracks, CountedId::kRoutes, language),
+                    Counted(counts.routesToTracks, CountedId::kTracks, language),
+                    Counted(counts.trackPointsMade, CountedId::kPoints, language)},
+                   language);
+}
+
+std::string ViasReclassified(const ConversionCounts& counts, ConversionMode mode, Tense tense,
                              Language language) {
   if (counts.viasReclassified == 0) return TextFor(MessageId::kNothingNoAutoVias, language).text;
-  const CountedId id = mode == ConversionMode::kViasToUserWaypoints ? CountedId::kViasToUserVias
-                                                                    : CountedId::kViasToHiddenVias;
-  return Counted(counts.viasReclassified, id, language);
+  const bool user = mode == ConversionMode::kViasToUserWaypoints;
+  const CountedId done = user ? CountedId::kViasToUserVias : CountedId::kViasToHiddenVias;
+  const CountedId prospect =
+      user ? CountedId::kViasWouldBecomeUserVias : CountedId::kViasWouldBecomeHiddenVias;
+  return Counted(counts.viasReclassified, tense == Tense::kDone ? done : prospect, language);
 }
 
 // A track skipped is a track all the same: "no tracks" only when there was none.
-void AddTracksToRoutes(std::vector<std::string>& parts, const ConversionCounts& counts,
+void AddTracksToRoutes(std::vector<std::string>& parts, const ConversionCounts& counts, Tense tense,
                        Language language, uint32_t oneRouteVias) {
   if (counts.tracksToRoutes == 0 && counts.tracksSkipped == 0) {
     parts.emplace_back(TextFor(MessageId::kNothingNoTracks, language).text);
     return;
   }
+  const std::string tracks = Counted(counts.tracksToRoutes, CountedId::kTracks, language);
+  const std::string routes = Counted(counts.routesMade, CountedId::kRoutes, language);
   if (counts.tracksToRoutes > 0 && oneRouteVias > 0) {
-    parts.push_back(Filled(
-        TextFor(MessageId::kSummaryTracksToOneRoute, language).text,
-        {Counted(counts.tracksToRoutes, CountedId::kTracks, language),
-         Counted(counts.routesMade, CountedId::kRoutes, language), std::to_string(oneRouteVias)}));
-    parts.push_back(Filled(TextFor(MessageId::kSummaryFarthestPoint, language).text,
-                           {std::to_string(counts.farthestPointMetres)}));
+    parts.push_back(FirstPart(tense, MessageId::kSummaryTracksToOneRoute,
+                              CountedId::kProspectTracksToOneRoute, counts.tracksToRoutes,
+                              {tracks, routes, std::to_string(oneRouteVias)}, language));
+    const MessageId farthest = tense == Tense::kDone ? MessageId::kSummaryFarthestPoint
+                                                     : MessageId::kProspectFarthestPoint;
+    parts.push_back(
+        Filled(TextFor(farthest, language).text, {std::to_string(counts.farthestPointMetres)}));
   } else if (counts.tracksToRoutes > 0) {
-    parts.push_back(Filled(TextFor(MessageId::kSummaryTracksToRoutes, language).text,
-                           {Counted(counts.tracksToRoutes, CountedId::kTracks, language),
-                            Counted(counts.routesMade, CountedId::kRoutes, language),
-                            Counted(counts.waypointsMade, CountedId::kNewWaypoints, language)}));
+    parts.push_back(FirstPart(
+        tense, MessageId::kSummaryTracksToRoutes, CountedId::kProspectTracksToRoutes,
+        counts.tracksToRoutes,
+        {tracks, routes, Counted(counts.waypointsMade, CountedId::kNewWaypoints, language)},
+        language));
   }
   if (counts.tracksSkipped > 0) {
-    parts.push_back(Counted(counts.tracksSkipped, CountedId::kTracksSkipped, language));
+    const CountedId skipped =
+        tense == Tense::kDone ? CountedId::kTracksSkipped : CountedId::kTracksWouldBeSkipped;
+    parts.push_back(Counted(counts.tracksSkipped, skipped, language));
   }
+}
+
+// What the mode converts, or that the file had nothing for it.
+std::vector<std::string> ConversionParts(const ConversionCounts& counts, ConversionMode mode,
+                                         Tense tense, Language language, uint32_t oneRouteVias) {
+  std::vector<std::string> parts;
+  if (IsRouteToTrack(mode)) parts.push_back(RoutesToTracks(counts, tense, language));
+  if (IsReclassifying(mode)) parts.push_back(ViasReclassified(counts, mode, tense, language));
+  if (IsTrackToRoute(mode)) AddTracksToRoutes(parts, counts, tense, language, oneRouteVias);
+  return parts;
 }
 
 std::string Joined(const std::vector<std::string>& parts) {
@@ -81,10 +112,8 @@ SummaryText SummaryFor(const ConversionCounts& counts, ConversionMode mode, Lang
                        uint32_t oneRouteVias) {
   const MessageText frame = TextFor(MessageId::kSummary, language);
   if (frame.text == nullptr) return {};
-  std::vector<std::string> parts;
-  if (IsRouteToTrack(mode)) parts.push_back(RoutesToTracks(counts, language));
-  if (IsReclassifying(mode)) parts.push_back(ViasReclassified(counts, mode, language));
-  if (IsTrackToRoute(mode)) AddTracksToRoutes(parts, counts, language, oneRouteVias);
+  std::vector<std::string> parts =
+      ConversionParts(counts, mode, Tense::kDone, language, oneRouteVias);
   if (counts.recordsUnchanged > 0) {
     parts.push_back(Counted(counts.recordsUnchanged, CountedId::kRecordsUnchanged, language));
   }
@@ -92,4 +121,10 @@ SummaryText SummaryFor(const ConversionCounts& counts, ConversionMode mode, Lang
     parts.push_back(Counted(counts.recordsDamaged, CountedId::kRecordsDamaged, language));
   }
   return {Filled(frame.text, {Joined(parts)}), frame.title};
+}
+
+std::string ProspectFor(const ConversionCounts& counts, ConversionMode mode, Language language,
+                        uint32_t oneRouteVias) {
+  if (TextFor(MessageId::kSummary, language).text == nullptr) return {};
+  return Joined(ConversionParts(counts, mode, Tense::kProspect, language, oneRouteVias));
 }

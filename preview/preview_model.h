@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "conversion_run.h"
+#include "conversion_state.h"
 #include "gdb_types.h"
 
 class InputStream;
@@ -75,6 +76,10 @@ struct Picture {
   Geometry output;
   ConversionMode mode = ConversionMode::kRoutesToTracksAllPoints;
   std::vector<Place> reclassified;
+  // What the conversion into memory did, told as what a Convert would do;
+  // none when the picture was read from the files a run wrote.
+  std::optional<ConversionCounts> counts;
+  uint32_t oneRouteVias = 0;  // the via maximum of one route per track, else 0
 };
 
 Picture MakePicture(const std::string& inputBytes, const Request& request);
@@ -87,8 +92,9 @@ enum class Role {
   Reclassified,  // a via point whose class the mode changes (a ring)
   ScaleBar,      // the bar and its end ticks
   NorthArrow,    // the arrow's shaft and head
-  Label,         // the scale bar's length and the "N", text at points[0] (its baseline's left end)
-  Status,        // a line of text at the top left
+  Label,         // the scale bar's length, the "N" and the legend's words, text at
+                 // points[0] (its baseline's left end)
+  Status,        // a row of text at the top left
 };
 
 struct Pixel {
@@ -116,13 +122,31 @@ inline constexpr uint64_t kLargeInput = 50ull * 1024 * 1024;
 enum class Note { None, NoInput, NotReadable, NotGdb, Damaged, Large, ViaCountInvalid };
 std::string NoteText(Note note, Language language);
 
-// The shapes of a picture fitted to width x height pixels, in drawing order
-// (grey lines first). note adds a status line.
+// Which part of the picture a pane shows: by default the whole file, fitted
+// below the status rows (the fit). Kept in degrees, so that another size of
+// the pane or another picture of the same input shows the same place.
+struct Viewport {
+  double zoom = 1;       // times the fit's scale; from 1 up to a pixel of 25 cm
+  bool centred = false;  // false: the file's middle in the middle of the map
+  double latitude = 0;   // else the place there, in degrees,
+  double longitude = 0;  // kept within the file's bounds
+  bool operator==(const Viewport&) const = default;
+};
+
+// The shapes of a picture in width x height pixels, as viewport shows it, in
+// drawing order: the map (the grey lines first), then the scale bar and its
+// Label, the north arrow and its "N", the legend (each entry a sample in its
+// role followed by its Label; in the corner where it covers the least of
+// the map), then the status rows: note's text, and what a Convert would
+// make when the picture has counts, each wrapped to the pane's width. Lines
+// are clipped to the pane and cut where they leave it and come back; dots
+// outside it are left out.
 std::vector<Shape> Layout(const Picture& picture, int width, int height, Language language,
-                          Note note = Note::None);
+                          Note note = Note::None, const Viewport& viewport = {});
 
 // Where a place lands in that layout (the tests find known points with it).
-Pixel Project(const Picture& picture, int width, int height, Place place);
+Pixel Project(const Picture& picture, int width, int height, Place place,
+              const Viewport& viewport = {});
 
 // One input file's picture, from its path. Before a Convert the input is read
 // (up to kLargeInput) and converted; after one, the picture is read from the
@@ -134,19 +158,33 @@ struct Outcome {
 };
 Outcome MakeOutcome(const Request& request);
 
-// The picture a window shows and its layout, kept for the size and language
-// it was last laid out for: a window repainted as it was (uncovered, or a
-// box closed over it) does not lay the whole file out again.
+// The picture a window shows, its viewport and its layout, kept for the
+// size, language and viewport it was last laid out for: a window repainted
+// as it was (uncovered, or a box closed over it) does not lay the whole file
+// out again. The window forwards the wheel and its keys to ZoomAt, a drag to
+// Pan and a double click to Fit, in the pixels it lays the shapes out in and
+// for the same size, and repaints.
 class ShownPicture {
  public:
+  // A picture of the same input (read the same) keeps the viewport, as when
+  // the option changes or after Convert; another input is shown whole.
   void Set(Outcome outcome);
   const Outcome& Current() const { return outcome_; }
+  const Viewport& View() const { return viewport_; }
   const std::vector<Shape>& Shapes(int width, int height, Language language);
+
+  // Scales by factor (above 1: closer) around at, whose place stays under
+  // it; back at the fit's scale the whole file is shown again.
+  void ZoomAt(Pixel at, double factor, int width, int height);
+  // Moves the picture by dx, dy pixels, as a drag does.
+  void Pan(int dx, int dy, int width, int height);
+  void Fit() { viewport_ = {}; }
 
  private:
   Outcome outcome_;
+  Viewport viewport_;
   std::vector<Shape> shapes_;
-  std::optional<std::tuple<int, int, Language>> laidOutFor_;
+  std::optional<std::tuple<int, int, Language, Viewport>> laidOutFor_;
 };
 
 // Computes pictures on a thread of its own, one request at a time: a newer
