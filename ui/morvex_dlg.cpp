@@ -98,6 +98,13 @@ class ProgressBar final : public QProgressBar {
   QString text() const override { return format(); }
 };
 
+// Alt and a key that types, without Ctrl (Ctrl+Alt is AltGr on Windows).
+bool IsAltWithText(const QKeyEvent& key) {
+  const Qt::KeyboardModifiers modifiers = key.modifiers();
+  return (modifiers & Qt::AltModifier) && !(modifiers & Qt::ControlModifier) &&
+         !key.text().isEmpty();
+}
+
 }  // namespace
 
 CMorvexDlg::CMorvexDlg(QWidget* parent) : QDialog(parent), m_presenter(*this, m_settings) {
@@ -163,6 +170,7 @@ void CMorvexDlg::CreateControls() {
             new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), field));
         field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         field->setAcceptDrops(false);
+        field->installEventFilter(this);  // Alt with a letter types nothing
         control = field;
         break;
       }
@@ -644,6 +652,10 @@ void CMorvexDlg::dropEvent(QDropEvent* event) {
 bool CMorvexDlg::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
   const int id = IdOf(qobject_cast<QWidget*>(watched));
+  if (type == QEvent::KeyPress && qobject_cast<QLineEdit*>(watched) != nullptr &&
+      IsAltWithText(*static_cast<QKeyEvent*>(event))) {
+    return true;  // an access key would have been taken as a shortcut before
+  }
   if (type == QEvent::KeyPress && qobject_cast<QRadioButton*>(watched) != nullptr) {
     return MoveInRadioGroup(id, *static_cast<QKeyEvent*>(event)) ||
            QDialog::eventFilter(watched, event);

@@ -482,6 +482,7 @@ class TestMorvexDlg : public QObject {
       *row("Convert") << l.language << l.keys[4] << 0 << "convert";
       *row("Quit") << l.language << l.keys[5] << 0 << "quit";
       *row("option 6") << l.language << int{Qt::Key_6} << int{IDC_OPTION_6} << "option 6";
+      *row("no access key") << l.language << int{Qt::Key_Z} << int{IDC_OUTPUT_PATH} << "";
     }
   }
 
