@@ -1135,14 +1135,22 @@ class TestMorvexDlg : public QObject {
     QTest::addColumn<QString>("convert");  // the Convert button's text
     QTest::addColumn<int>("option");
     QTest::addColumn<QString>("vias");
+    QTest::addColumn<QString>("yes");  // Qt's own Yes button
     QTest::newRow("first start, German") << QByteArray() << "de_DE" << int{IDC_LANG_GERMAN}
-                                         << "Konvertieren" << int{IDC_OPTION_1} << "250";
+                                         << "Konvertieren" << int{IDC_OPTION_1} << "250"
+                                         << "&Ja";
     QTest::newRow("stored English in a German locale")
         << QByteArray("[General]\nLanguage=en\nOption=5\nMaxVias=731\n") << "de_DE"
-        << int{IDC_LANG_ENGLISH} << "Convert" << int{IDC_OPTION_5} << "731";
+        << int{IDC_LANG_ENGLISH} << "Convert" << int{IDC_OPTION_5} << "731"
+        << "&Yes";
     QTest::newRow("damaged")
         << QByteArray("\x01\xFF\n[General]\nLanguage=xx\nOption=9\nMaxVias=\"a, b\"\n[General")
-        << "nl_NL" << int{IDC_LANG_DUTCH} << "Converteer" << int{IDC_OPTION_1} << "250";
+        << "nl_NL" << int{IDC_LANG_DUTCH} << "Converteer" << int{IDC_OPTION_1} << "250"
+        << "&Ja";
+    QTest::newRow("stored Dutch in an English locale")
+        << QByteArray("[General]\nLanguage=nl\n") << "en_US" << int{IDC_LANG_DUTCH} << "Converteer"
+        << int{IDC_OPTION_1} << "250"
+        << "&Ja";
   }
 
   void startFromSettings() {
@@ -1152,6 +1160,7 @@ class TestMorvexDlg : public QObject {
     QFETCH(QString, convert);
     QFETCH(int, option);
     QFETCH(QString, vias);
+    QFETCH(QString, yes);
     if (!file.isNull()) {
       QDir().mkpath(QFileInfo(SettingsFile()).path());
       QVERIFY(WriteFile(SettingsFile(), file.toStdString()));
@@ -1165,6 +1174,13 @@ class TestMorvexDlg : public QObject {
     QCOMPARE(CheckedButton(Dlg(), IDC_OPTION_1, IDC_OPTION_6), option);
     QCOMPARE(Item(IDC_MAX_VIAS)->isEnabled(), option >= IDC_OPTION_5);
     QCOMPARE(TextOf(Dlg(), IDC_MAX_VIAS), vias);
+    // Qt's own boxes and pickers speak the start's language, where Qt's
+    // translations are installed.
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Yes);
+    if (QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_nl.qm")) {
+      QCOMPARE(box.button(QMessageBox::Yes)->text(), yes);
+    }
   }
 
   // Quit keeps the language, option, via maximum and the pickers' folders in
