@@ -1,6 +1,6 @@
 // The preview pane of the converter window: shown and hidden by its button
-// and remembered, and drawing the example for every option, checked at the
-// pixels of known points.
+// and remembered, drawing the example for every option, checked at the
+// pixels of known points, and zoomed, dragged and fitted.
 #include <QApplication>
 #include <QFile>
 #include <QImage>
@@ -12,6 +12,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -40,6 +41,11 @@ bool Near(QRgb got, uint32_t want) {
   return true;
 }
 
+// Within two pixels: the layout rounds to whole pixels.
+bool Close(preview::Pixel got, QPointF want) {
+  return std::abs(got.x - want.x()) <= 2 && std::abs(got.y - want.y()) <= 2;
+}
+
 }  // namespace
 
 class TestPreviewPane : public QObject {
@@ -56,6 +62,23 @@ class TestPreviewPane : public QObject {
   }
   void Click(int id) { qobject_cast<QAbstractButton*>(m_dlg->GetDlgItem(id))->click(); }
   PreviewPane& Pane() { return *m_dlg->GetPreviewPane(); }
+  void ShowExample(int option) {
+    Start();
+    m_dlg->SetInputPath(QStringLiteral(MORVEX_EXAMPLE_GDB));
+    Click(IDC_OPTION_1 + option - 1);
+    if (Pane().isHidden()) Click(IDC_PREVIEW);
+    m_dlg->show();
+    QTRY_VERIFY2(
+        Pane().Shown().picture.mode == ModeForOption(option) && Pane().Shown().picture.input.gdb,
+        qPrintable(QString("mode %1 note %2 path %3")
+                       .arg(QChar::fromLatin1(static_cast<char>(Pane().Shown().picture.mode)))
+                       .arg(int(Pane().Shown().note))
+                       .arg(qobject_cast<QLineEdit*>(m_dlg->GetDlgItem(IDC_INPUT_PATH))->text())));
+  }
+  preview::Pixel Shown(preview::Place place) {
+    return preview::Project(Pane().Shown().picture, Pane().width(), Pane().height(), place,
+                            Pane().View());
+  }
 
  private slots:
   void initTestCase() {
@@ -109,17 +132,7 @@ class TestPreviewPane : public QObject {
     QFETCH(int, option);
     QFETCH(uint32_t, atPier);
     QFETCH(uint32_t, towardsGarden);
-    Start();
-    m_dlg->SetInputPath(QStringLiteral(MORVEX_EXAMPLE_GDB));
-    Click(IDC_OPTION_1 + option - 1);
-    if (Pane().isHidden()) Click(IDC_PREVIEW);
-    m_dlg->show();
-    QTRY_VERIFY2(
-        Pane().Shown().picture.mode == ModeForOption(option) && Pane().Shown().picture.input.gdb,
-        qPrintable(QString("mode %1 note %2 path %3")
-                       .arg(QChar::fromLatin1(static_cast<char>(Pane().Shown().picture.mode)))
-                       .arg(int(Pane().Shown().note))
-                       .arg(qobject_cast<QLineEdit*>(m_dlg->GetDlgItem(IDC_INPUT_PATH))->text())));
+    ShowExample(option);
     const QImage image = Pane().grab().toImage();
     const preview::Picture& picture = Pane().Shown().picture;
     const preview::Pixel pier = preview::Project(picture, Pane().width(), Pane().height(), kPier);
@@ -159,6 +172,35 @@ class TestPreviewPane : public QObject {
       for (int y = 8; y < 20 && !dark; ++y) dark = qGray(image.pixel(x, y)) < 100;
     }
     QVERIFY(dark);
+    m_dlg->reject();
+  }
+
+  // Two notches of the wheel at the pier keep it under the pointer and
+  // carry the garden away from it; a drag moves both along, Ctrl and -
+  // zooms back a step and a double click shows the whole file again.
+  void zoomsDragsAndFits() {
+    ShowExample(1);
+    const preview::Pixel pier = Shown(kPier);
+    const QPointF at(pier.x, pier.y);
+    const QPointF garden =
+        at + (QPointF(Shown(kRosengarten).x, Shown(kRosengarten).y) - at) * 1.5625;
+    QWheelEvent twoNotches(at, Pane().mapToGlobal(at), {}, {0, 240}, Qt::NoButton, Qt::NoModifier,
+                           Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&Pane(), &twoNotches);
+    QVERIFY(Close(Shown(kPier), at));
+    QVERIFY(Close(Shown(kRosengarten), garden));
+    // Towards the top left: the pier, near the file's top left, comes inwards.
+    const QPoint drag(-30, -20);
+    QTest::mousePress(&Pane(), Qt::LeftButton, {}, at.toPoint());
+    QMouseEvent move(QEvent::MouseMove, at + drag, Pane().mapToGlobal(at + drag), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&Pane(), &move);
+    QTest::mouseRelease(&Pane(), Qt::LeftButton, {}, (at + drag).toPoint());
+    QVERIFY(Close(Shown(kRosengarten), garden + drag));
+    QTest::keyClick(&Pane(), Qt::Key_Minus, Qt::ControlModifier);
+    QCOMPARE(Pane().View().zoom, 1.25);
+    QTest::mouseDClick(&Pane(), Qt::LeftButton, {}, at.toPoint());
+    QVERIFY(Shown(kPier) == pier);
     m_dlg->reject();
   }
 
