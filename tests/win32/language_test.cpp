@@ -79,7 +79,7 @@ TEST(FilePicker, ShowsTheFilterNamesOfEachLanguage) {
   for (Language language : kLanguages) {
     for (bool save : {false, true}) {
       g_filterNames.clear();
-      GdbFilePicker picker(nullptr, FilePick{save, GdbFileFilters(), language, {}});
+      GdbFilePicker picker(nullptr, FilePick{save, GdbFileFilters(), language, {}, {}});
       picker.Request().Flags |= OFN_EXPLORER | OFN_ENABLEHOOK;
       picker.Request().lpfnHook = ReadFiltersAndCancel;
       EXPECT_FALSE(picker.Run().has_value());
