@@ -2,8 +2,10 @@
 
 #include <commctrl.h>
 #include <shlobj.h>
+#include <windowsx.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "about_box.h"
 #include "controls.h"
@@ -20,6 +22,9 @@ constexpr DWORD kPathCapacity = 32768;
 // starts the timer that runs the tasks.
 constexpr UINT kRunTasks = WM_APP + 1;
 constexpr UINT_PTR kTasksTimer = 1;
+
+// How much closer a notch of the wheel, or Ctrl and +, brings the preview.
+constexpr double kZoomStep = 1.25;
 
 HICON LoadIconOfSize(HINSTANCE instance, int id, int widthMetric, int heightMetric) {
   return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON,
@@ -43,6 +48,14 @@ std::wstring DroppedFile(HDROP drop) {
 bool IsEscapeFor(HWND window, const MSG& message) {
   return message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE &&
          (message.hwnd == window || IsChild(window, message.hwnd));
+}
+
+// Ctrl and + or - (either row's key): the factor they zoom by, else 1.
+double ZoomKeyFactor(WPARAM key) {
+  if (GetKeyState(VK_CONTROL) >= 0) return 1;
+  if (key == VK_OEM_PLUS || key == VK_ADD) return kZoomStep;
+  if (key == VK_OEM_MINUS || key == VK_SUBTRACT) return 1 / kZoomStep;
+  return 1;
 }
 
 bool ControlContains(HWND dialog, int id, POINT clientPoint) {
@@ -194,6 +207,10 @@ int CMorvexDlg::Run() {
   const HACCEL keys = LoadAcceleratorsW(m_instance, MAKEINTRESOURCEW(IDD_MAIN));
   MSG message{};
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    // The wheel turns at the focus; the pane takes it when the pointer is over it.
+    if (message.message == WM_MOUSEWHEEL && PointerOverPane(message.lParam)) {
+      message.hwnd = m_previewPane;
+    }
     if (m_window != nullptr && IsEscapeFor(m_window, message)) {
       SendMessageW(m_window, WM_COMMAND, IDCANCEL, 0);
       continue;
@@ -315,6 +332,66 @@ void CMorvexDlg::MakePreviewPane() {
                                   pane.top, pane.right, client.bottom - 2 * pane.top, m_window,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_PREVIEW_PANE)),
                                   m_instance, nullptr);
+  SetWindowSubclass(m_previewPane, PaneProc, 0, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK CMorvexDlg::PaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR, DWORD_PTR dialog) {
+  LRESULT result = 0;
+  if (reinterpret_cast<CMorvexDlg*>(dialog)->OnPaneMessage(message, wParam, lParam, result)) {
+    return result;
+  }
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(pane, PaneProc, 0);
+  return DefSubclassProc(pane, message, wParam, lParam);
+}
+
+// The wheel and Ctrl with + or - zoom the preview, a drag moves it and a
+// double click (the static class has CS_DBLCLKS) shows the whole file again.
+// A click gives the pane the focus, for the keys; Tab passes it by.
+bool CMorvexDlg::OnPaneMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  switch (message) {
+    case WM_NCHITTEST:  // a static lets the mouse through to the window beneath
+      result = HTCLIENT;
+      return true;
+    case WM_MOUSEWHEEL: {  // at the focus, also with the pointer elsewhere
+      if (!PointerOverPane(lParam)) return false;
+      POINT client = at;
+      ScreenToClient(m_previewPane, &client);
+      ZoomPane(client, std::pow(kZoomStep, GET_WHEEL_DELTA_WPARAM(wParam) / double{WHEEL_DELTA}));
+      return true;
+    }
+    case WM_KEYDOWN: {
+      const double factor = ZoomKeyFactor(wParam);
+      if (factor == 1) return false;
+      RECT client{};
+      GetClientRect(m_previewPane, &client);
+      ZoomPane({client.right / 2, client.bottom / 2}, factor);
+      return true;
+    }
+    case WM_LBUTTONDOWN:
+      SetFocus(m_previewPane);
+      SetCapture(m_previewPane);
+      m_dragAt = PaneLayoutPixel(at);
+      return true;
+    case WM_MOUSEMOVE:
+      if (!m_dragAt || (wParam & MK_LBUTTON) == 0) return false;
+      DragPaneTo(at);
+      return true;
+    case WM_LBUTTONUP:
+      m_dragAt.reset();
+      if (GetCapture() == m_previewPane) ReleaseCapture();
+      return true;
+    case WM_CAPTURECHANGED:
+      m_dragAt.reset();
+      return false;
+    case WM_LBUTTONDBLCLK:
+      m_preview.Fit();
+      RepaintPane();
+      return true;
+    default:
+      return false;
+  }
 }
 
 // The text above the bar, in the room between the languages and the buttons
@@ -425,7 +502,10 @@ void CMorvexDlg::SetChecked(int id, bool checked) {
 // pane goes with its button.
 void CMorvexDlg::SetEnabled(int id, bool enabled) {
   const HWND control = GetDlgItem(m_window, id);
-  if (!enabled && GetFocus() == control) SendMessageW(m_window, WM_NEXTDLGCTL, 0, FALSE);
+  const bool paneFocused = id == IDC_PREVIEW && GetFocus() == m_previewPane;
+  if (!enabled && (GetFocus() == control || paneFocused)) {
+    SendMessageW(m_window, WM_NEXTDLGCTL, 0, FALSE);
+  }
   EnableWindow(control, enabled ? TRUE : FALSE);
   if (id == IDC_PREVIEW) EnableWindow(m_previewPane, enabled ? TRUE : FALSE);
 }
@@ -599,6 +679,49 @@ void CMorvexDlg::DrawPreview(const DRAWITEMSTRUCT& item) {
   SelectObject(dc, oldBitmap);
   DeleteObject(bitmap);
   DeleteDC(dc);
+}
+
+bool CMorvexDlg::PointerOverPane(LPARAM screenPoint) const {
+  RECT pane{};
+  return m_previewPane != nullptr && IsWindowVisible(m_previewPane) &&
+         IsWindowEnabled(m_previewPane) && GetWindowRect(m_previewPane, &pane) &&
+         PtInRect(&pane, {GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint)});
+}
+
+// The pane's size and a point of it in the pixels of 96 DPI its shapes are laid out in.
+SIZE CMorvexDlg::PaneLayoutSize() const {
+  RECT client{};
+  GetClientRect(m_previewPane, &client);
+  const preview::Pixel corner = PaneLayoutPixel({client.right, client.bottom});
+  return {corner.x, corner.y};
+}
+
+preview::Pixel CMorvexDlg::PaneLayoutPixel(POINT client) const {
+  const HDC dc = GetDC(m_previewPane);
+  const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+  ReleaseDC(m_previewPane, dc);
+  return {MulDiv(client.x, 96, dpi), MulDiv(client.y, 96, dpi)};
+}
+
+void CMorvexDlg::ZoomPane(POINT client, double factor) {
+  const SIZE size = PaneLayoutSize();
+  m_preview.ZoomAt(PaneLayoutPixel(client), factor, size.cx, size.cy);
+  RepaintPane();
+}
+
+// Moved from where the drag was last, so that the rounding to layout pixels
+// does not add up over the moves.
+void CMorvexDlg::DragPaneTo(POINT client) {
+  const preview::Pixel to = PaneLayoutPixel(client);
+  const SIZE size = PaneLayoutSize();
+  m_preview.Pan(to.x - m_dragAt->x, to.y - m_dragAt->y, size.cx, size.cy);
+  m_dragAt = to;
+  RepaintPane();
+}
+
+void CMorvexDlg::RepaintPane() {
+  InvalidateRect(m_previewPane, nullptr, FALSE);
+  UpdateWindow(m_previewPane);
 }
 
 std::string CMorvexDlg::ItemText(int id) const {

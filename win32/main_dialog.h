@@ -53,6 +53,9 @@ class CMorvexDlg final : public View {
  private:
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK PaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                   DWORD_PTR dialog);
+  bool OnPaneMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
   void OnInitDialog();
   void OnDestroy();
@@ -73,6 +76,12 @@ class CMorvexDlg final : public View {
   void SetBarMeasured(bool measured);
   void RunNextTask();
   void DrawPreview(const DRAWITEMSTRUCT& item);
+  bool PointerOverPane(LPARAM screenPoint) const;
+  SIZE PaneLayoutSize() const;
+  preview::Pixel PaneLayoutPixel(POINT client) const;
+  void ZoomPane(POINT client, double factor);
+  void DragPaneTo(POINT client);
+  void RepaintPane();
   std::string ItemText(int id) const;
 
   HINSTANCE m_instance;
@@ -84,6 +93,7 @@ class CMorvexDlg final : public View {
   SIZE m_controlsSize{};  // the window's size without the pane
   int m_paneWidth = 0;
   preview::ShownPicture m_preview;
+  std::optional<preview::Pixel> m_dragAt;  // a drag over the pane: where it was last
   Language m_paneLanguage = Language::kEnglish;
   HWND m_progressText = nullptr;
   HWND m_progressBar = nullptr;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <functional>
@@ -74,11 +75,16 @@ Image PrintPane(HWND pane) {
   return image;
 }
 
-// A place of a picture in the pane's pixels: laid out at 96 DPI, scaled to the DC's.
-preview::Pixel Where(const Image& image, const preview::Picture& picture, preview::Place place) {
-  const preview::Pixel at = preview::Project(picture, MulDiv(image.width, 96, image.dpi),
-                                             MulDiv(image.height, 96, image.dpi), place);
+// A pixel of the layout, at 96 DPI, in the pane's pixels, scaled to the DC's.
+preview::Pixel Scaled(const Image& image, preview::Pixel at) {
   return {MulDiv(at.x, image.dpi, 96), MulDiv(at.y, image.dpi, 96)};
+}
+
+// A place of a picture in the pane's pixels.
+preview::Pixel Where(const Image& image, const preview::Picture& picture, preview::Place place,
+                     const preview::Viewport& viewport = {}) {
+  return Scaled(image, preview::Project(picture, MulDiv(image.width, 96, image.dpi),
+                                        MulDiv(image.height, 96, image.dpi), place, viewport));
 }
 
 // The window, run as morvex.exe runs it, on a thread of its own.
@@ -244,6 +250,77 @@ TEST_F(PreviewPane, FollowsTheOneRouteBox) {
       },
       image))
       << "the one route";
+}
+
+// Two notches of the wheel posted to the window with the pointer on the
+// loop's via, a drag from there and a double click: after each the pane draws
+// that via and one near it where a ShownPicture given the same steps has them.
+TEST_F(PreviewPane, ZoomsAtTheWheelFollowsADragAndFitsOnADoubleClick) {
+  const std::string example = std::string("Z:") + MORVEX_EXAMPLE_GDB;
+  Window window(WideFromUtf8(example));
+  ASSERT_NE(window.Handle(), nullptr) << "no window";
+  window.Click(IDC_PREVIEW);
+  window.Click(IDC_OPTION_5);
+  preview::Request request;
+  request.inputPath = example;
+  request.mode = ModeForOption(5);
+  preview::ShownPicture expected;
+  expected.Set(preview::MakeOutcome(request));
+  const preview::Picture& picture = expected.Current().picture;
+  std::vector<preview::Place> vias = {picture.input.tracks.at(0).points.at(0)};  // the loop's
+  const auto drawn = [&](const Image& shot, const preview::Picture& shown) {
+    return std::all_of(vias.begin(), vias.end(), [&](preview::Place via) {
+      return Near(shot.At(Where(shot, shown, via, expected.View())), preview::Role::Via);
+    });
+  };
+  Image image;
+  ASSERT_TRUE(window.Shows(request, drawn, image)) << "the whole file";
+  const int width = MulDiv(image.width, 96, image.dpi);
+  const int height = MulDiv(image.height, 96, image.dpi);
+  const auto at = [&](preview::Place place) {
+    return preview::Project(picture, width, height, place, expected.View());
+  };
+  const auto apart = [](preview::Pixel a, preview::Pixel b) {
+    return std::abs(a.x - b.x) + std::abs(a.y - b.y);
+  };
+  const preview::Pixel loop = at(vias[0]);
+  for (const preview::Path& route : picture.output.routes) {
+    for (const preview::Place& via : route.vias) {
+      const int distance = apart(at(via), loop);
+      if (vias.size() == 1 && distance > 20 && distance < 60 &&
+          Near(image.At(Scaled(image, at(via))), preview::Role::Via)) {
+        vias.push_back(via);
+      }
+    }
+  }
+  ASSERT_EQ(vias.size(), 2u) << "no via drawn near the loop's";
+  preview::Pixel nearWas = at(vias[1]);
+  const auto check = [&](const char* step) {  // the near via moves clear of its dot
+    EXPECT_GT(apart(at(vias[1]), nearWas), 8) << step;
+    nearWas = at(vias[1]);
+    EXPECT_TRUE(window.Shows(request, drawn, image)) << step;
+  };
+  const auto send = [&](UINT message, preview::Pixel layout) {
+    const preview::Pixel scaled = Scaled(image, layout);
+    SendMessageW(window.Pane(), message, MK_LBUTTON, MAKELPARAM(scaled.x, scaled.y));
+  };
+  const preview::Pixel dragged{loop.x - 40, loop.y + 25};
+
+  POINT screen{Scaled(image, loop).x, Scaled(image, loop).y};
+  ClientToScreen(window.Pane(), &screen);
+  PostMessageW(window.Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, 2 * WHEEL_DELTA),
+               MAKELPARAM(screen.x, screen.y));
+  expected.ZoomAt(loop, 1.25 * 1.25, width, height);
+  check("two notches at the loop");
+  send(WM_LBUTTONDOWN, loop);
+  send(WM_MOUSEMOVE, {(loop.x + dragged.x) / 2, (loop.y + dragged.y) / 2});
+  send(WM_MOUSEMOVE, dragged);
+  send(WM_LBUTTONUP, dragged);
+  expected.Pan(dragged.x - loop.x, dragged.y - loop.y, width, height);
+  check("dragged");
+  send(WM_LBUTTONDBLCLK, dragged);
+  expected.Fit();
+  check("double click");
 }
 
 // The tasks posted to the window start in the order they were posted, also
