@@ -274,6 +274,7 @@ void Presenter::RequestPreview(std::optional<std::string> convertedInto) {
         std::make_unique<preview::Worker>([this] { m_view.Post([this] { TakePreview(); }); });
   }
   m_previewWorker->Ask(PreviewRequestOf(m_state, std::move(convertedInto)));
+  m_view.ShowPictureComing();
 }
 
 void Presenter::TakePreview() {

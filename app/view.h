@@ -60,6 +60,8 @@ class View {
 
   virtual void ShowPreviewPane(bool shown) = 0;
   virtual void ShowPicture(preview::Outcome outcome) = 0;
+  // A newer picture is being made; the pane says so until ShowPicture.
+  virtual void ShowPictureComing() = 0;
   // A run is going on (a cursor that says so, the window still answering)
   // or has ended.
   virtual void ShowBusy(bool busy) = 0;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "file_io.h"
 #include "messages.h"
 #include "text_utils.h"
 #include "window_texts.h"
@@ -25,7 +26,7 @@ std::string NotShownLine(unsigned notShown, Language language) {
 }  // namespace
 
 WindowMessage ForWindow(std::string_view text, std::string_view title, MessageStyle style) {
-  return {TextForWindow(text), TextForWindow(title), style, {}};
+  return {TextForWindow(text), TextForWindow(title), style, {}, {}, {}};
 }
 
 WindowMessage ReplaceQuestion(std::string_view outputPath, Language language) {
@@ -36,6 +37,7 @@ WindowMessage ReplaceQuestion(std::string_view outputPath, Language language) {
 
 void WindowReporter::OnRunStart(const RunRequest& request) {
   m_language = request.language;
+  m_outputPath = request.outputPath;
   m_silenced = false;
   m_notShown = 0;
 }
@@ -56,5 +58,23 @@ void WindowReporter::ShowMessage(const std::string& text, const std::string& tit
                                  MessageStyle style) {
   WindowMessage message = ForWindow(text, title, style);
   message.text += NotShownLine(m_notShown, m_language);
+  m_show(message);
+}
+
+void WindowReporter::ShowCompletion(const std::string& text, const std::string& title,
+                                    const std::string& summaryText,
+                                    const std::string& /*summaryTitle*/) {
+  WindowMessage message =
+      ForWindow(summaryText.empty() ? text : text + "\n" + summaryText, title, MessageStyle::Plain);
+  message.text += NotShownLine(m_notShown, m_language);
+  const char* pathLine = TextFor(MessageId::kOutputFileLine, m_language).text;
+  const char* button = TextFor(MessageId::kOpenFolder, m_language).text;
+  if (pathLine != nullptr && button != nullptr &&
+      fileio::KindOfPath(m_outputPath) == fileio::PathKind::kFile) {
+    message.text += '\n';
+    message.text += TextForWindow(Filled(pathLine, m_outputPath));
+    message.folderButtonText = button;
+    message.fileToShow = m_outputPath;
+  }
   m_show(message);
 }

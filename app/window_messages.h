@@ -15,6 +15,10 @@ struct WindowMessage {
   std::string title;
   MessageStyle style;
   std::string checkBoxText;  // the box's check box, below its text; empty for none
+  // A button beside OK that opens the folder of fileToShow in the system's
+  // file manager and closes the box; empty for none. fileToShow is UTF-8.
+  std::string folderButtonText;
+  std::string fileToShow;
 };
 
 // A message of the run or the window made fit for a window (see TextForWindow).
@@ -39,10 +43,16 @@ class WindowReporter final : public RunReporter {
                          MessageStyle style) override;
   // The box that ends the run.
   void ShowMessage(const std::string& text, const std::string& title, MessageStyle style) override;
+  // The box that ends a completed run: the summary below the message, then
+  // the output's path and a button that opens its folder, when the output is
+  // a file (not a device such as the null device).
+  void ShowCompletion(const std::string& text, const std::string& title,
+                      const std::string& summaryText, const std::string& summaryTitle) override;
 
  private:
   ShowFunction m_show;
   Language m_language = Language::kEnglish;
+  std::string m_outputPath;
   bool m_silenced = false;
   unsigned m_notShown = 0;
 };

@@ -45,6 +45,7 @@ class HeadlessView final : public View {
   void ShowAbout(Language) override {}
   void ShowPreviewPane(bool) override {}
   void ShowPicture(preview::Outcome) override {}
+  void ShowPictureComing() override {}
   void ShowBusy(bool) override {}
   void ShowProgress(const std::optional<ProgressShown>& shown) override {
     if (shown) ++progressShown;

@@ -109,6 +109,8 @@ constexpr MessageRow kMessages[] = {
     {MessageId::kReplaceOutput,
      T_("ReplaceOutput", "Output file %s already exists.\nDo you want to replace it?"),
      T_("message title", "Info")},
+    {MessageId::kOutputFileLine, T_("OutputFileLine", "Output file: %s"), kNoTitle},
+    {MessageId::kOpenFolder, T_("OpenFolder", "Open folder"), kNoTitle},
 };
 
 struct CountedRow {

@@ -69,6 +69,10 @@ enum class MessageId {
   // A window's question before a run replaces an output file that exists;
   // "%s": the output's path. Answered Yes or No.
   kReplaceOutput,
+  // A window's box at the end of a completed run: the line that names the
+  // output ("%s": its path) and the button that opens its folder. No title.
+  kOutputFileLine,
+  kOpenFolder,
 };
 
 struct MessageText {

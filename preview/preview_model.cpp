@@ -682,6 +682,8 @@ TextKey NoteKey(Note note) {
       return T_("preview Damaged", "Damaged file: showing what could be read");
     case Note::Large:
       return T_("preview Large", "Large file: the preview follows Convert");
+    case Note::Updating:
+      return T_("preview Updating", "Updating the preview…");
     case Note::None:
     case Note::ViaCountInvalid:  // the run's own message
       break;
@@ -716,7 +718,7 @@ std::vector<std::string> StatusRows(const Picture& picture, Note note, Language 
     for (std::string& row : Wrapped(text, room)) rows.push_back(std::move(row));
   };
   if (note != Note::None) add(NoteText(note, language));
-  if (picture.counts) {
+  if (picture.counts && note != Note::Updating) {
     add(ProspectFor(*picture.counts, picture.mode,
                     HasTexts(language) ? language : Language::kEnglish, picture.oneRouteVias));
   }
@@ -869,13 +871,21 @@ Outcome MakeOutcome(const Request& request) {
 void ShownPicture::Set(Outcome outcome) {
   if (!(outcome.picture.input == outcome_.picture.input)) viewport_ = {};
   outcome_ = std::move(outcome);
+  coming_ = false;
+  laidOutFor_.reset();
+}
+
+void ShownPicture::SetComing() {
+  if (coming_) return;
+  coming_ = true;
   laidOutFor_.reset();
 }
 
 const std::vector<Shape>& ShownPicture::Shapes(int width, int height, Language language) {
   const std::tuple<int, int, Language, Viewport> wanted{width, height, language, viewport_};
   if (laidOutFor_ != wanted) {
-    shapes_ = Layout(outcome_.picture, width, height, language, outcome_.note, viewport_);
+    shapes_ = Layout(outcome_.picture, width, height, language,
+                     coming_ ? Note::Updating : outcome_.note, viewport_);
     laidOutFor_ = wanted;
   }
   return shapes_;

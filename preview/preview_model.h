@@ -119,7 +119,9 @@ inline constexpr uint64_t kLargeInput = 50ull * 1024 * 1024;
 
 // Why there is no picture, or why it is not whole. ViaCountInvalid: a mode
 // that makes routes of tracks without a via count; the input is shown alone.
-enum class Note { None, NoInput, NotReadable, NotGdb, Damaged, Large, ViaCountInvalid };
+// Updating: not an outcome's; a newer picture is being made, and the old one
+// is shown with this note alone in place of its status.
+enum class Note { None, NoInput, NotReadable, NotGdb, Damaged, Large, ViaCountInvalid, Updating };
 std::string NoteText(Note note, Language language);
 
 // Which part of the picture a pane shows: by default the whole file, fitted
@@ -169,6 +171,8 @@ class ShownPicture {
   // A picture of the same input (read the same) keeps the viewport, as when
   // the option changes or after Convert; another input is shown whole.
   void Set(Outcome outcome);
+  // A newer picture is being made: until Set, the status says so.
+  void SetComing();
   const Outcome& Current() const { return outcome_; }
   const Viewport& View() const { return viewport_; }
   const std::vector<Shape>& Shapes(int width, int height, Language language);
@@ -183,6 +187,7 @@ class ShownPicture {
  private:
   Outcome outcome_;
   Viewport viewport_;
+  bool coming_ = false;
   std::vector<Shape> shapes_;
   std::optional<std::tuple<int, int, Language, Viewport>> laidOutFor_;
 };

@@ -1,16 +1,21 @@
 #include "dialog_prompts.h"
 
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
+#include <QUrl>
 
 void ConfigureMessageBox(QMessageBox& box, const QString& text, const QString& title,
-                         MessageStyle style, const QString& checkBoxText) {
+                         MessageStyle style, const QString& checkBoxText,
+                         const QString& folderButtonText) {
   box.setWindowTitle(title);
   // Messages may carry names read from a GDB file: never let them turn into markup.
   box.setTextFormat(Qt::PlainText);
@@ -39,6 +44,10 @@ void ConfigureMessageBox(QMessageBox& box, const QString& text, const QString& t
   box.setEscapeButton(QMessageBox::Ok);
   box.setWindowModality(Qt::ApplicationModal);
   if (!checkBoxText.isEmpty()) box.setCheckBox(new QCheckBox(checkBoxText, &box));
+  if (!folderButtonText.isEmpty()) {
+    box.addButton(folderButtonText, QMessageBox::ActionRole)
+        ->setObjectName(QStringLiteral("openFolder"));
+  }
 }
 
 void ConfigureQuestionBox(QMessageBox& box, const QString& text, const QString& title,
@@ -67,10 +76,15 @@ void ConfigureFilePicker(QFileDialog& picker, const FilePickerRequest& request) 
 }
 
 bool QtDialogPrompts::ShowMessage(QWidget* owner, const QString& text, const QString& title,
-                                  MessageStyle style, const QString& checkBoxText) {
+                                  MessageStyle style, const QString& checkBoxText,
+                                  const QString& folderButtonText, const QString& fileToShow) {
   QMessageBox box(owner);
-  ConfigureMessageBox(box, text, title, style, checkBoxText);
+  ConfigureMessageBox(box, text, title, style, checkBoxText, folderButtonText);
   box.exec();
+  const QAbstractButton* clicked = box.clickedButton();
+  if (clicked != nullptr && clicked->objectName() == QLatin1String("openFolder")) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(fileToShow).absolutePath()));
+  }
   return box.checkBox() != nullptr && box.checkBox()->isChecked();
 }
 

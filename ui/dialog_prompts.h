@@ -30,11 +30,13 @@ class DialogPrompts {
  public:
   virtual ~DialogPrompts() = default;
 
-  // A modal box owned by owner, with one OK button and, unless checkBoxText
-  // is empty, a check box below its text. Returns when it is closed: whether
-  // the check box was checked.
+  // A modal box owned by owner, with an OK button, unless checkBoxText is
+  // empty a check box below its text, and unless folderButtonText is empty a
+  // button that opens the folder of fileToShow in the system's file manager.
+  // Returns when it is closed: whether the check box was checked.
   virtual bool ShowMessage(QWidget* owner, const QString& text, const QString& title,
-                           MessageStyle style, const QString& checkBoxText) = 0;
+                           MessageStyle style, const QString& checkBoxText,
+                           const QString& folderButtonText, const QString& fileToShow) = 0;
   // A modal Yes/No box owned by owner; returns whether Yes was chosen.
   virtual bool AskYesNo(QWidget* owner, const QString& text, const QString& title,
                         MessageStyle style) = 0;
@@ -47,16 +49,19 @@ class DialogPrompts {
 class QtDialogPrompts : public DialogPrompts {
  public:
   bool ShowMessage(QWidget* owner, const QString& text, const QString& title, MessageStyle style,
-                   const QString& checkBoxText) override;
+                   const QString& checkBoxText, const QString& folderButtonText,
+                   const QString& fileToShow) override;
   bool AskYesNo(QWidget* owner, const QString& text, const QString& title,
                 MessageStyle style) override;
   std::optional<QString> PickFile(QWidget* owner, const FilePickerRequest& request) override;
   int RunModal(QDialog& dialog) override;
 };
 
-// The settings QtDialogPrompts gives its boxes, apart for the tests.
+// The settings QtDialogPrompts gives its boxes, apart for the tests. The
+// folder button, when there is one, is named "openFolder".
 void ConfigureMessageBox(QMessageBox& box, const QString& text, const QString& title,
-                         MessageStyle style, const QString& checkBoxText = {});
+                         MessageStyle style, const QString& checkBoxText = {},
+                         const QString& folderButtonText = {});
 // A box of ConfigureMessageBox's with Yes and No in place of OK; No is the
 // default, and Escape answers it.
 void ConfigureQuestionBox(QMessageBox& box, const QString& text, const QString& title,

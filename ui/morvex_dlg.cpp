@@ -428,7 +428,9 @@ void CMorvexDlg::ShowLanguage(Language language) {
 bool CMorvexDlg::ShowMessage(const WindowMessage& message) {
   return m_prompts->ShowMessage(this, QString::fromStdString(message.text),
                                 QString::fromStdString(message.title), message.style,
-                                QString::fromStdString(message.checkBoxText));
+                                QString::fromStdString(message.checkBoxText),
+                                QString::fromStdString(message.folderButtonText),
+                                QString::fromStdString(message.fileToShow));
 }
 
 bool CMorvexDlg::AskYesNo(const WindowMessage& question) {
@@ -454,6 +456,10 @@ void CMorvexDlg::ShowPreviewPane(bool shown) {
 
 void CMorvexDlg::ShowPicture(preview::Outcome outcome) {
   m_previewPane->Show(std::move(outcome));
+}
+
+void CMorvexDlg::ShowPictureComing() {
+  m_previewPane->ShowComing();
 }
 
 // On the window alone, and the cursor of work in the background: the window

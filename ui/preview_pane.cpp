@@ -41,6 +41,11 @@ void PreviewPane::Show(preview::Outcome outcome) {
   ViewportChanged();
 }
 
+void PreviewPane::ShowComing() {
+  m_picture.SetComing();
+  update();
+}
+
 void PreviewPane::ZoomAt(QPoint at, double factor) {
   m_picture.ZoomAt({at.x(), at.y()}, factor, width(), height());
   ViewportChanged();

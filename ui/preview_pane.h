@@ -17,6 +17,8 @@ class PreviewPane : public QWidget {
   explicit PreviewPane(QWidget* parent = nullptr);
 
   void Show(preview::Outcome outcome);
+  // A newer picture is being made: the status says so until Show.
+  void ShowComing();
   void SetLanguage(Language language);
   const preview::Outcome& Shown() const { return m_picture.Current(); }
   const preview::Viewport& View() const { return m_picture.View(); }

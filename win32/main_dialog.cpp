@@ -1,6 +1,7 @@
 #include "main_dialog.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 #include <shlobj.h>
 #include <windowsx.h>
 
@@ -71,28 +72,52 @@ void ShowMessageBox(HWND owner, const WindowMessage& message) {
               MB_OK | icon);
 }
 
-// A box like ShowMessageBox's with a check box below its text: a task dialog
-// and its verification check box. Returns whether it was checked. Should the
-// task dialog fail, the message still shows, in a box without the check box.
+// The file manager's window of the file's folder, the file selected.
+void ShowFileInFolder(HWND owner, const std::string& utf8Path) {
+  std::wstring full(kPathCapacity, L'\0');
+  const DWORD length =
+      GetFullPathNameW(WideFromUtf8(utf8Path).c_str(), kPathCapacity, full.data(), nullptr);
+  if (length == 0 || length >= kPathCapacity) return;
+  full.resize(length);
+  const std::wstring arguments = L"/select,\"" + full + L"\"";
+  ShellExecuteW(owner, L"open", L"explorer.exe", arguments.c_str(), nullptr, SW_SHOWNORMAL);
+}
+
+constexpr int kFolderButton = 100;
+
+// A box like ShowMessageBox's with a check box below its text, or a button
+// that opens the output's folder, or both: a task dialog, its verification
+// check box and a button of its own. Returns whether the check box was
+// checked. Should the task dialog fail, the message still shows, in a box
+// without them.
 bool ShowTaskDialog(HWND owner, const WindowMessage& message) {
   const std::wstring text = WideFromUtf8(message.text);
   const std::wstring title = WideFromUtf8(message.title);
   const std::wstring checkBox = WideFromUtf8(message.checkBoxText);
+  const std::wstring folderText = WideFromUtf8(message.folderButtonText);
+  const TASKDIALOG_BUTTON folderButton{kFolderButton, folderText.c_str()};
   TASKDIALOGCONFIG config{};
   config.cbSize = sizeof(config);
   config.hwndParent = owner;
   // Escape closes it, as it closes a message box with one OK button.
   config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW;
   config.dwCommonButtons = TDCBF_OK_BUTTON;
+  config.nDefaultButton = IDOK;
+  if (!folderText.empty()) {
+    config.pButtons = &folderButton;
+    config.cButtons = 1;
+  }
   config.pszWindowTitle = title.c_str();
   config.pszMainIcon = message.style == MessageStyle::Exclamation ? TD_WARNING_ICON : nullptr;
   config.pszContent = text.c_str();
-  config.pszVerificationText = checkBox.c_str();
+  if (!checkBox.empty()) config.pszVerificationText = checkBox.c_str();
+  int button = 0;
   BOOL checked = FALSE;
-  if (FAILED(TaskDialogIndirect(&config, nullptr, nullptr, &checked))) {
+  if (FAILED(TaskDialogIndirect(&config, &button, nullptr, &checked))) {
     ShowMessageBox(owner, message);
     return false;
   }
+  if (button == kFolderButton) ShowFileInFolder(owner, message.fileToShow);
   return checked != FALSE;
 }
 
@@ -531,7 +556,9 @@ void CMorvexDlg::ShowLanguage(Language language) {
 }
 
 bool CMorvexDlg::ShowMessage(const WindowMessage& message) {
-  if (!message.checkBoxText.empty()) return ShowTaskDialog(m_window, message);
+  if (!message.checkBoxText.empty() || !message.folderButtonText.empty()) {
+    return ShowTaskDialog(m_window, message);
+  }
   ShowMessageBox(m_window, message);
   return false;
 }
@@ -574,6 +601,11 @@ void CMorvexDlg::ShowPreviewPane(bool shown) {
 void CMorvexDlg::ShowPicture(preview::Outcome outcome) {
   m_preview.Set(std::move(outcome));
   InvalidateRect(m_previewPane, nullptr, FALSE);
+}
+
+void CMorvexDlg::ShowPictureComing() {
+  m_preview.SetComing();
+  if (m_previewPane != nullptr) InvalidateRect(m_previewPane, nullptr, FALSE);
 }
 
 // The arrow with the hourglass over the whole window: a run goes on, and Stop

@@ -45,6 +45,7 @@ class CMorvexDlg final : public View {
   void ShowAbout(Language language) override;
   void ShowPreviewPane(bool shown) override;
   void ShowPicture(preview::Outcome outcome) override;
+  void ShowPictureComing() override;
   void ShowBusy(bool busy) override;
   void ShowProgress(const std::optional<ProgressShown>& progress) override;
   void Close() override;

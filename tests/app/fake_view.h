@@ -51,6 +51,7 @@ class FakeView final : public View {
 
   void ShowPreviewPane(bool shown) override { paneShown.push_back(shown); }
   void ShowPicture(preview::Outcome outcome) override { pictures.push_back(std::move(outcome)); }
+  void ShowPictureComing() override { ++picturesComing; }
   void ShowBusy(bool busy) override { busyShown.push_back(busy); }
   void ShowProgress(const std::optional<ProgressShown>& shown) override {
     progress.push_back(shown);
@@ -97,6 +98,7 @@ class FakeView final : public View {
   std::vector<Language> abouts;
   std::vector<bool> paneShown;
   std::vector<preview::Outcome> pictures;
+  int picturesComing = 0;
   std::vector<bool> busyShown;
   std::vector<std::optional<ProgressShown>> progress;
   int closes = 0;

@@ -573,8 +573,10 @@ TEST_F(PresenterTest, ConvertRunsAndShowsTheRunsMessages) {
        IDC_OPTION_1,
        "250",
        PlainFile(),
-       {{"GDB file conversion completed\nNothing to convert: the file has no routes.", "Finished",
-         kPlain}}},
+       {{"GDB file conversion completed\nNothing to convert: the file has no routes.\nOutput "
+         "file: " +
+             output,
+         "Finished", kPlain}}},
       {"German, via count too small",
        IDC_LANG_GERMAN,
        IDC_OPTION_6,
@@ -588,7 +590,8 @@ TEST_F(PresenterTest, ConvertRunsAndShowsTheRunsMessages) {
        longTrack,
        {{"Kan niet meer dan 10000 trackpoints converteren,\ntrack \"Zürich\" overgeslagen.", "Info",
          kWarn},
-        {"GDB bestandsconversie voltooid\n1 track overgeslagen.", "Klaar", kPlain}}},
+        {"GDB bestandsconversie voltooid\n1 track overgeslagen.\nUitvoerbestand: " + output,
+         "Klaar", kPlain}}},
       {"German, track skipped",
        IDC_LANG_GERMAN,
        IDC_OPTION_6,
@@ -596,7 +599,8 @@ TEST_F(PresenterTest, ConvertRunsAndShowsTheRunsMessages) {
        longTrack,
        {{"Kann nicht mehr als 10000 Trackpunkten konvertieren,\ntrack \"Zürich\" übersprungen.",
          "Info", kWarn},
-        {"GDB Datei Konvertierung komplett\n1 Track übersprungen.", "Fertig", kPlain}}},
+        {"GDB Datei Konvertierung komplett\n1 Track übersprungen.\nAusgabedatei: " + output,
+         "Fertig", kPlain}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -678,7 +682,8 @@ TEST_F(PresenterTest, CheckBoxSilencesTheRestOfTheRun) {
   EXPECT_EQ(view.messages[0].checkBoxText, checkBox);
   EXPECT_EQ(view.messages[1].checkBoxText, checkBox);
   EXPECT_EQ(view.messages[2].title, "Finished");
-  EXPECT_TRUE(view.messages[2].text.ends_with("skipped.\n3 more messages were not shown."))
+  EXPECT_TRUE(view.messages[2].text.ends_with(
+      "skipped.\n3 more messages were not shown.\nOutput file: " + output))
       << view.messages[2].text;
   EXPECT_EQ(view.messages[2].checkBoxText, "");
 

@@ -11,6 +11,7 @@
 #include "window_texts.h"
 
 #include <array>
+#include <cstdio>
 #include <map>
 #include <optional>
 #include <set>
@@ -565,6 +566,45 @@ TEST(WindowReporter, CheckBoxAndCountSpeakTheRunsLanguage) {
     EXPECT_EQ(window.shown[1].text, "Failed\n" + c.lastLine);
     EXPECT_EQ(window.shown[1].style, MessageStyle::Exclamation);
   }
+}
+
+// A completed run's box names the output and offers its folder, in the run's
+// language, when the output is a file; a device has no folder to open.
+TEST(WindowReporter, CompletionNamesAFileOutputAndOffersItsFolder) {
+#ifdef _WIN32
+  const std::string device = "NUL";
+#else
+  const std::string device = "/dev/null";
+#endif
+  const std::string file = ::testing::TempDir() + "completion-output.gdb";
+  std::fclose(std::fopen(file.c_str(), "wb"));
+  const struct {
+    Language language;
+    std::string output;
+    std::string text;
+    std::string button;
+  } cases[] = {
+      {Language::kEnglish, file, "Done\n2 tracks\nOutput file: " + file, "Open folder"},
+      {Language::kDutch, file, "Done\n2 tracks\nUitvoerbestand: " + file, "Map openen"},
+      {Language::kGerman, file, "Done\n2 tracks\nAusgabedatei: " + file,
+       "Ordner \xC3\xB6"
+       "ffnen"},
+      {Language::kEnglish, device, "Done\n2 tracks", ""},
+      {Language::kFourth, file, "Done\n2 tracks", ""},
+  };
+  for (const auto& c : cases) {
+    CheckingWindow window(0);
+    WindowReporter reporter(window.Show());
+    RunRequest request = RequestIn(c.language);
+    request.outputPath = c.output;
+    reporter.OnRunStart(request);
+    reporter.ShowCompletion("Done", "Finished", "2 tracks", "Summary");
+    ASSERT_EQ(window.shown.size(), 1u);
+    EXPECT_EQ(window.shown[0].text, c.text);
+    EXPECT_EQ(window.shown[0].folderButtonText, c.button);
+    EXPECT_EQ(window.shown[0].fileToShow, c.button.empty() ? "" : c.output);
+  }
+  std::remove(file.c_str());
 }
 
 // The fourth language has no texts: no check box, so nothing can be silenced.

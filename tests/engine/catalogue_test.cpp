@@ -111,7 +111,7 @@ bool Empty(const char* text) {
 // translation keeps the English text's conversions, and has a title where
 // the English has one.
 TEST(Catalogue, EveryMessageSpeaksEachLanguage) {
-  for (int id = 0; id <= static_cast<int>(MessageId::kReplaceOutput); ++id) {
+  for (int id = 0; id <= static_cast<int>(MessageId::kOpenFolder); ++id) {
     const MessageText english = TextFor(static_cast<MessageId>(id), Language::kEnglish);
     ASSERT_FALSE(Empty(english.text)) << id;
     for (Language language : {Language::kDutch, Language::kGerman}) {

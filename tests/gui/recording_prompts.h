@@ -20,13 +20,16 @@ class RecordingPrompts : public DialogPrompts {
     MessageStyle style;
     QWidget* owner;
     QString checkBoxText;
+    QString folderButtonText;
+    QString fileToShow;
   };
 
   // Records the box; its check box counts as checked from the message
   // numbered checkBoxCheckedFrom on (from 1; 0 for never).
   bool ShowMessage(QWidget* owner, const QString& text, const QString& title, MessageStyle style,
-                   const QString& checkBoxText) override {
-    messages.push_back({text, title, style, owner, checkBoxText});
+                   const QString& checkBoxText, const QString& folderButtonText,
+                   const QString& fileToShow) override {
+    messages.push_back({text, title, style, owner, checkBoxText, folderButtonText, fileToShow});
     return checkBoxCheckedFrom != 0 && messages.size() >= checkBoxCheckedFrom;
   }
 
@@ -34,7 +37,7 @@ class RecordingPrompts : public DialogPrompts {
   // once they run out.
   bool AskYesNo(QWidget* owner, const QString& text, const QString& title,
                 MessageStyle style) override {
-    questions.push_back({text, title, style, owner, {}});
+    questions.push_back({text, title, style, owner, {}, {}, {}});
     if (questionAnswers.empty()) return false;
     const bool yes = questionAnswers.front();
     questionAnswers.pop_front();

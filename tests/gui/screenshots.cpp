@@ -60,9 +60,10 @@ bool WaitForRunEnd(const CMorvexDlg& dlg) {
 class PicturePrompts : public DialogPrompts {
  public:
   bool ShowMessage(QWidget* owner, const QString& text, const QString& title, MessageStyle style,
-                   const QString& checkBoxText) override {
+                   const QString& checkBoxText, const QString& folderButtonText,
+                   const QString&) override {
     QMessageBox box(owner);
-    ConfigureMessageBox(box, text, title, style, checkBoxText);
+    ConfigureMessageBox(box, text, title, style, checkBoxText, folderButtonText);
     box.show();
     ok = Save(box, path) && ok;
     ++boxes;

@@ -583,10 +583,19 @@ TEST(PreviewModel, ShownPictureKeepsItsLayoutUntilAskedOtherwise) {
             (std::vector<std::string>{"0,2 km", "N", "Invoer", "Resultaat"}));
   EXPECT_EQ(labels(2 * kWidth, Language::kDutch),
             (std::vector<std::string>{"0,5 km", "N", "Invoer", "Resultaat"}));
+  // While a newer picture is made, the status says so alone, until it comes.
+  const auto statusTexts = [&shown] {
+    std::vector<std::string> texts;
+    for (const Shape* row : Of(shown.Shapes(2 * kWidth, kHeight, Language::kDutch), Role::Status)) {
+      texts.push_back(row->text);
+    }
+    return texts;
+  };
+  shown.SetComing();
+  EXPECT_EQ(statusTexts(), std::vector<std::string>{"Voorbeeld wordt bijgewerkt…"});
   shown.Set(preview::MakeOutcome(preview::Request{}));
-  const auto status = Of(shown.Shapes(2 * kWidth, kHeight, Language::kDutch), Role::Status);
-  ASSERT_EQ(status.size(), 1u);
-  EXPECT_EQ(status[0]->text, preview::NoteText(preview::Note::NoInput, Language::kDutch));
+  EXPECT_EQ(statusTexts(),
+            std::vector<std::string>{preview::NoteText(preview::Note::NoInput, Language::kDutch)});
 }
 
 TEST(PreviewModel, ReadingStopsWhenTheObserverSaysSo) {
