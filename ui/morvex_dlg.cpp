@@ -22,6 +22,7 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QScopedValueRollback>
+#include <QScreen>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -113,10 +114,10 @@ CMorvexDlg::CMorvexDlg(QWidget* parent) : QDialog(parent), m_presenter(*this, m_
   SetPrompts(nullptr);
 
   setWindowTitle(FromUtf8(DialogCaption()));
-  // A fixed-size application window with a minimise box and no maximise box.
+  // An application window with minimise and maximise boxes.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                 Qt::WindowCloseButtonHint);
+                 Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
   setAcceptDrops(true);
 
   m_systemMenu = new QMenu(this);
@@ -225,10 +226,11 @@ void CMorvexDlg::CreateControls() {
   }
 }
 
-// Two full-width frames for the paths; below them the options frame with the
-// via-point label and field and, under them, the one-route box at its foot,
-// and to its right the language frame over a run's progress bar, Preview,
-// Convert and, lowest, Quit.
+// Two full-width frames for the paths, their fields growing with the window;
+// below them the options frame with the via-point label and field and, under
+// them, the one-route box at its foot, to its right the language frame over a
+// run's progress bar, Preview, Convert and, lowest, Quit, and right of those
+// the preview pane.
 void CMorvexDlg::LayOutControls() {
   const auto pathRow = [this](int frameId, int fieldId, int buttonId) {
     auto* row = new QHBoxLayout(static_cast<QGroupBox*>(GetDlgItem(frameId)));
@@ -261,21 +263,21 @@ void CMorvexDlg::LayOutControls() {
   side->addWidget(GetDlgItem(IDC_CONVERT));
   side->addWidget(GetDlgItem(IDCANCEL));
 
-  auto* lower = new QHBoxLayout;
-  lower->addWidget(GetDlgItem(IDC_OPTIONS_GROUP), 1);
-  lower->addLayout(side);
-
-  auto* controls = new QVBoxLayout;
-  controls->addWidget(GetDlgItem(IDC_INPUT_GROUP));
-  controls->addWidget(GetDlgItem(IDC_OUTPUT_GROUP));
-  controls->addLayout(lower, 1);
-
-  // The preview pane, when shown, to the right of everything.
+  // The preview pane, when shown, takes the room right of the buttons and
+  // below the paths; without it the options frame takes any room the window
+  // gets.
   m_previewPane = new PreviewPane(this);
   m_previewPane->setVisible(false);
-  auto* window = new QHBoxLayout(this);
-  window->addLayout(controls);
-  window->addWidget(m_previewPane, 1);
+  m_paneWidth = m_previewPane->minimumSizeHint().width();
+  m_lower = new QHBoxLayout;
+  m_lower->addWidget(GetDlgItem(IDC_OPTIONS_GROUP), 1);
+  m_lower->addLayout(side);
+  m_lower->addWidget(m_previewPane, 1);
+
+  auto* window = new QVBoxLayout(this);
+  window->addWidget(GetDlgItem(IDC_INPUT_GROUP));
+  window->addWidget(GetDlgItem(IDC_OUTPUT_GROUP));
+  window->addLayout(m_lower, 1);
 }
 
 // The bar keeps its room while hidden, so that nothing moves when it comes,
@@ -296,8 +298,9 @@ QProgressBar* CMorvexDlg::MakeProgressBar() {
   return m_progress;
 }
 
-// The window keeps one size in every language: the largest that the texts of
-// any language need, so that switching never cuts a text or moves the window.
+// The window's smallest size is the largest that the texts of any language
+// need, so that switching never cuts a text or moves the window; it opens at
+// that size and may grow.
 void CMorvexDlg::FixWindowSize() {
   const auto needed = [this] {
     for (QWidget* child : findChildren<QWidget*>()) child->updateGeometry();
@@ -313,19 +316,43 @@ void CMorvexDlg::FixWindowSize() {
   }
   SetTemplateTexts();
   m_controlsSize = size.expandedTo(needed());
-  setFixedSize(m_controlsSize);
+  setMinimumSize(m_controlsSize);
+  resize(m_controlsSize);
 }
 
-// The pane takes its room beside the controls, which keep theirs.
-void CMorvexDlg::FitPreviewPane() {
-  QSize size = m_controlsSize;
-  if (!m_previewPane->isHidden()) {
-    const QSize pane = m_previewPane->minimumSizeHint();
-    const QMargins margins = layout()->contentsMargins();
-    size.rwidth() += layout()->spacing() + pane.width();
-    size.setHeight(std::max(size.height(), pane.height() + margins.top() + margins.bottom()));
-  }
-  setFixedSize(size);
+// The smallest size with the pane: the controls' and the pane's beside them.
+QSize CMorvexDlg::SmallestSize() const {
+  if (m_previewPane->isHidden()) return m_controlsSize;
+  layout()->invalidate();
+  const int height = layout()->totalMinimumSize().height();
+  return {m_controlsSize.width() + m_lower->spacing() + m_previewPane->minimumSizeHint().width(),
+          std::max(m_controlsSize.height(), height)};
+}
+
+// The pane takes its room beside the controls, which keep theirs: the window
+// grows by it, or a maximised one gives the pane the controls' spare room; it
+// shrinks by the pane's width when it goes. A window that grew past its
+// screen's edge moves back onto it.
+void CMorvexDlg::FitPreviewPane(bool shown) {
+  const int paneRoom = m_lower->spacing() + m_paneWidth;
+  QSize size = this->size();
+  size.rwidth() += shown ? paneRoom : -paneRoom;
+  setMinimumSize(SmallestSize());
+  if (isMaximized() || isFullScreen()) return;
+  resize(size.expandedTo(minimumSize()));
+  KeepOnScreen();
+}
+
+void CMorvexDlg::KeepOnScreen() {
+  const QScreen* screen = this->screen();
+  if (screen == nullptr || !isVisible()) return;
+  const QRect room = screen->availableGeometry();
+  QRect frame = frameGeometry();
+  if (frame.right() > room.right()) frame.moveRight(room.right());
+  if (frame.bottom() > room.bottom()) frame.moveBottom(room.bottom());
+  frame.moveLeft(std::max(frame.left(), room.left()));
+  frame.moveTop(std::max(frame.top(), room.top()));
+  if (frame.topLeft() != frameGeometry().topLeft()) move(frame.topLeft());
 }
 
 void CMorvexDlg::ConnectControls() {
@@ -426,11 +453,10 @@ void CMorvexDlg::ShowLanguage(Language language) {
 }
 
 bool CMorvexDlg::ShowMessage(const WindowMessage& message) {
-  return m_prompts->ShowMessage(this, QString::fromStdString(message.text),
-                                QString::fromStdString(message.title), message.style,
-                                QString::fromStdString(message.checkBoxText),
-                                QString::fromStdString(message.folderButtonText),
-                                QString::fromStdString(message.fileToShow));
+  return m_prompts->ShowMessage(
+      this, QString::fromStdString(message.text), QString::fromStdString(message.title),
+      message.style, QString::fromStdString(message.checkBoxText),
+      QString::fromStdString(message.folderButtonText), QString::fromStdString(message.fileToShow));
 }
 
 bool CMorvexDlg::AskYesNo(const WindowMessage& question) {
@@ -450,8 +476,12 @@ void CMorvexDlg::ShowAbout(Language language) {
 }
 
 void CMorvexDlg::ShowPreviewPane(bool shown) {
+  if (shown == !m_previewPane->isHidden()) return;
+  // The width it has on the screen; one never laid out has the width it came with.
+  if (m_previewPane->isVisible()) m_paneWidth = m_previewPane->width();
   m_previewPane->setVisible(shown);
-  FitPreviewPane();
+  m_lower->setStretchFactor(GetDlgItem(IDC_OPTIONS_GROUP), shown ? 0 : 1);
+  FitPreviewPane(shown);
 }
 
 void CMorvexDlg::ShowPicture(preview::Outcome outcome) {

@@ -20,6 +20,7 @@
 #include "qt_translations.h"
 #include "view.h"
 
+class QHBoxLayout;
 class QKeyEvent;
 class QMenu;
 class QMimeData;
@@ -120,7 +121,9 @@ class CMorvexDlg : public QDialog, public View {
   bool MoveInRadioGroup(int id, const QKeyEvent& key);
   bool FocusForMnemonic(int id);
   void DefaultSysCommand(unsigned nID, qintptr lParam);
-  void FitPreviewPane();
+  void FitPreviewPane(bool shown);
+  QSize SmallestSize() const;
+  void KeepOnScreen();
   // The one local file a drag carries, if the window takes files now; empty
   // for anything else.
   QString FileToTake(const QMimeData* mime) const;
@@ -134,7 +137,9 @@ class CMorvexDlg : public QDialog, public View {
   PreviewPane* m_previewPane = nullptr;
   QProgressBar* m_progress = nullptr;  // a run's, hidden but for its room while none is shown
   bool m_closing = false;              // the presenter has agreed to the close under way
-  QSize m_controlsSize;                // the window's size without the pane
+  QSize m_controlsSize;                // the window's smallest size without the pane
+  QHBoxLayout* m_lower = nullptr;      // the options, the buttons' column and the pane
+  int m_paneWidth = 0;                 // the pane's width when it was last shown
   QtSettingsStore m_settings;
   Presenter m_presenter;  // after the store it reads and writes
 };

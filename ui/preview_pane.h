@@ -23,8 +23,9 @@ class PreviewPane : public QWidget {
   const preview::Outcome& Shown() const { return m_picture.Current(); }
   const preview::Viewport& View() const { return m_picture.View(); }
 
-  QSize sizeHint() const override { return {380, 300}; }
-  QSize minimumSizeHint() const override { return {380, 300}; }
+  // As high as the controls beside it need, so that the window only grows wider.
+  QSize sizeHint() const override { return {380, 260}; }
+  QSize minimumSizeHint() const override { return {380, 260}; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -231,8 +231,7 @@ class TestMorvexDlg : public QObject {
     QVERIFY(Item(IDC_LANG_FRENCH)->isHidden());
     const Qt::WindowFlags flags = Dlg().windowFlags();
     QVERIFY(flags.testFlag(Qt::WindowMinimizeButtonHint));
-    QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
-    QCOMPARE(Dlg().minimumSize(), Dlg().maximumSize());
+    QVERIFY(flags.testFlag(Qt::WindowMaximizeButtonHint));
     QCOMPARE(Dlg().size(), Dlg().minimumSize());
   }
   // A language button's click reaches the presenter, whose texts reach every
@@ -677,6 +676,15 @@ class TestMorvexDlg : public QObject {
     QCOMPARE(box.standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
     QVERIFY(box.windowModality() != Qt::NonModal);
     QCOMPARE(box.parentWidget(), static_cast<QWidget*>(m_dlg.get()));
+
+    // A completion box's folder button stands beside OK, which stays the default.
+    QMessageBox done(m_dlg.get());
+    ConfigureMessageBox(done, text, QStringLiteral("Finished"), style, {},
+                        QStringLiteral("Open folder"));
+    const auto* folder = done.findChild<QPushButton*>(QStringLiteral("openFolder"));
+    QVERIFY(folder != nullptr);
+    QCOMPARE(folder->text(), QStringLiteral("Open folder"));
+    QCOMPARE(done.defaultButton(), done.button(QMessageBox::Ok));
   }
 
   // A line that fits on the screen stays one line: a summary, a path with its

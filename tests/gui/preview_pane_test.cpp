@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -201,6 +202,39 @@ class TestPreviewPane : public QObject {
     QCOMPARE(Pane().View().zoom, 1.25);
     QTest::mouseDClick(&Pane(), Qt::LeftButton, {}, at.toPoint());
     QVERIFY(Shown(kPier) == pier);
+    m_dlg->reject();
+  }
+
+  // A window made larger gives the room to the path fields and the pane; the
+  // options frame keeps its size. The pane shown near the screen's edge moves
+  // the window back onto it. Maximised, hiding the pane gives the room back
+  // to the options frame and changes no window size.
+  void growsIntoThePathsAndThePane() {
+    ShowExample(1);
+    QVERIFY(QTest::qWaitForWindowExposed(m_dlg.get()));
+    const auto size = [this](int id) { return m_dlg->GetDlgItem(id)->size(); };
+    const QSize field = size(IDC_INPUT_PATH);
+    const QSize options = size(IDC_OPTIONS_GROUP);
+    const QSize pane = Pane().size();
+    m_dlg->resize(m_dlg->size() + QSize(200, 100));
+    QTRY_COMPARE(Pane().size(), pane + QSize(200, 100));
+    QCOMPARE(size(IDC_INPUT_PATH).width(), field.width() + 200);
+    QCOMPARE(size(IDC_OUTPUT_PATH).width(), field.width() + 200);
+    QCOMPARE(size(IDC_OPTIONS_GROUP), options + QSize(0, 100));
+
+    const QRect screen = m_dlg->screen()->availableGeometry();
+    Click(IDC_PREVIEW);
+    m_dlg->move(screen.right() - m_dlg->frameGeometry().width() - 10, screen.top() + 20);
+    QTRY_VERIFY(m_dlg->frameGeometry().right() > screen.right() - 20);
+    Click(IDC_PREVIEW);
+    QVERIFY(screen.contains(m_dlg->frameGeometry()));
+
+    m_dlg->showMaximized();
+    QTRY_VERIFY(m_dlg->frameGeometry().width() > screen.width() - 20);
+    const QSize maximised = m_dlg->size();
+    Click(IDC_PREVIEW);
+    QTRY_VERIFY(size(IDC_OPTIONS_GROUP).width() > options.width() + 200);
+    QCOMPARE(m_dlg->size(), maximised);
     m_dlg->reject();
   }
 

@@ -14,6 +14,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QWheelEvent>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -216,6 +217,21 @@ int main(int argc, char* argv[]) {
     }
     ok = Save(dlg, dir.filePath(QString::fromLatin1(shot.name) + suffix + ".png")) && ok;
   }
+
+  // The window maximised, its preview of the last input zoomed in three
+  // notches around the middle, in each language (a language keeps the view).
+  dlg.showMaximized();
+  WaitFor([&] { return dlg.width() > 1200; });
+  const QPointF middle(pane.width() / 2.0, pane.height() / 2.0);
+  QWheelEvent notches(middle, pane.mapToGlobal(middle), {}, {0, 360}, Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+  QApplication::sendEvent(&pane, &notches);
+  for (const auto& [button, language] : languages) {
+    static_cast<QAbstractButton*>(dlg.GetDlgItem(button))->click();
+    QApplication::processEvents();
+    ok = Save(dlg, dir.filePath("maximised-" + language + suffix + ".png")) && ok;
+  }
+  dlg.showNormal();
   static_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_PREVIEW))->click();
 
   CAboutDlg about(&dlg);

@@ -1,8 +1,8 @@
 #!/bin/sh
 # Starts the real morvex on a copy of a GDB file, as a file manager does, on a
 # virtual X display run by a real window manager (openbox): checks that the
-# manager framed the window, made it active and offers no maximise or resize
-# for it; presses Enter, which converts the file to the output name the window
+# manager framed the window, made it active and lets it be maximised and
+# resized, and that a resize takes; presses Enter, which converts the file to the output name the window
 # suggests beside it, and checks the completion box and that the output is what
 # morvex-convert makes; then closes the window with Alt+F4, through the window
 # manager, and checks that the program ended with status 0.
@@ -122,9 +122,17 @@ done
 actions=$(xprop -id "$wid" _NET_WM_ALLOWED_ACTIONS)
 echo "$actions" | grep -q '_NET_WM_ACTION_CLOSE' || fail "the window cannot be closed: $actions"
 for action in MAXIMIZE_HORZ MAXIMIZE_VERT RESIZE; do
-  if echo "$actions" | grep -q "_NET_WM_ACTION_$action"; then
-    fail "the window manager offers $action for a window of fixed size: $actions"
-  fi
+  echo "$actions" | grep -q "_NET_WM_ACTION_$action" ||
+    fail "the window manager does not offer $action: $actions"
+done
+width_of() { xwininfo -id "$wid" | sed -n 's/^ *Width: //p'; }
+wider=$(($(width_of) + 150))
+xdotool windowsize "$wid" "$wider" 600
+i=0
+until [ "$(width_of)" = "$wider" ]; do
+  i=$((i + 1))
+  [ $i -le 100 ] || fail "the window did not grow to $wider pixels: $(width_of)"
+  sleep 0.1
 done
 
 # The focus starts in the input field, which holds the file: Enter converts it
