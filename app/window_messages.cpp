@@ -32,7 +32,8 @@ WindowMessage ForWindow(std::string_view text, std::string_view title, MessageSt
 WindowMessage ReplaceQuestion(std::string_view outputPath, Language language) {
   const MessageText question = TextFor(MessageId::kReplaceOutput, language);
   if (question.text == nullptr) return {};
-  return ForWindow(Filled(question.text, outputPath), question.title, MessageStyle::Exclamation);
+  return ForWindow(Filled(question.text, PathToMessageText(outputPath)), question.title,
+                   MessageStyle::Exclamation);
 }
 
 void WindowReporter::OnRunStart(const RunRequest& request) {
@@ -72,7 +73,7 @@ void WindowReporter::ShowCompletion(const std::string& text, const std::string& 
   if (pathLine != nullptr && button != nullptr &&
       fileio::KindOfPath(m_outputPath) == fileio::PathKind::kFile) {
     message.text += '\n';
-    message.text += TextForWindow(Filled(pathLine, m_outputPath));
+    message.text += TextForWindow(Filled(pathLine, PathToMessageText(m_outputPath)));
     message.folderButtonText = button;
     message.fileToShow = m_outputPath;
   }

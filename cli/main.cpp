@@ -71,8 +71,9 @@ std::optional<Language> ParseLanguage(const std::string& text) {
   return std::nullopt;
 }
 
+// The problem quotes the argument as given: its line breaks are escaped too.
 int UsageError(const std::string& problem) {
-  WriteErrorLine("morvex-convert: " + TextForTerminal(problem.c_str()) + "\n");
+  WriteErrorLine("morvex-convert: " + TextForTerminal(PathToMessageText(problem)) + "\n");
   std::fputs(kUsage, stderr);
   return kExitUsage;
 }

@@ -170,6 +170,12 @@ size_t NameToMessageText(char* dest, size_t room, const char* name, size_t lengt
   return written;
 }
 
+std::string PathToMessageText(std::string_view path) {
+  std::string text(2 * path.size(), '\0');  // a mark takes two bytes
+  text.resize(NameToMessageText(text.data(), text.size(), path.data(), path.size(), true));
+  return text;
+}
+
 std::string TextForWindow(std::string_view text) {
   return SafeText(text, [](std::string& out, unsigned char) { out += "\xEF\xBF\xBD"; });
 }

@@ -28,6 +28,10 @@ void CopyUtf8Cut(char* dest, size_t destSize, const char* text);
 // a character or mark; returns the bytes written. No NUL is written.
 size_t NameToMessageText(char* dest, size_t room, const char* name, size_t length, bool utf8);
 
+// A path as message text: its bytes as UTF-8, each unsafe character (the
+// line break too) and byte that is no character as a mark.
+std::string PathToMessageText(std::string_view path);
+
 // Length of the multi-byte UTF-8 sequence at text[at], or 0 when none starts there.
 size_t Utf8SequenceLength(std::string_view text, size_t at);
 

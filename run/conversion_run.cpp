@@ -17,6 +17,7 @@
 #include "output_file.h"
 #include "record_dispatch.h"
 #include "summary.h"
+#include "text_utils.h"
 
 namespace {
 
@@ -96,11 +97,13 @@ Reason ReasonOf(const std::string& path, fileio::Failure failure) {
   return {&path, ReasonLineFor(failure)};
 }
 
-// A line of the message that names a file: "%s" in the text is its path.
+// A line of the message that names a file: "%s" in the text is its path,
+// its control characters marked so that no line of the message is the path's.
 std::string NamingLine(MessageId id, const std::string& path, Language language) {
   const char* line = TextFor(id, language).text;
-  std::vector<char> named(std::strlen(line) + path.size() + 1);
-  std::snprintf(named.data(), named.size(), line, path.c_str());
+  const std::string shown = PathToMessageText(path);
+  std::vector<char> named(std::strlen(line) + shown.size() + 1);
+  std::snprintf(named.data(), named.size(), line, shown.c_str());
   return named.data();
 }
 

@@ -279,6 +279,30 @@ TEST_F(CliTest, HostileNamesAreShownEscaped) {
   }
 }
 
+// A path or an argument shows its control characters and the bytes that are
+// no character escaped: none can start a line of its own.
+TEST_F(CliTest, PathsInMessagesAreShownEscaped) {
+  const std::string fake = "\nFinished: GDB file conversion completed";
+  const std::string folder = (dir / "gone").string();
+  struct Case {
+    std::vector<std::string> args;
+    std::string shown;
+  };
+  std::vector<Case> cases = {
+      {{folder + fake, output.string()}, folder + "\\x0AFinished"},
+      {{input.string(), folder + "\t\r" + fake + "/out.gdb"}, folder + "\\x09\\x0D\\x0AFinished"},
+      {{"--x" + fake, input.string(), output.string()}, "'--x\\x0AFinished"},
+  };
+#ifndef _WIN32
+  cases.push_back({{folder + "\xFF\x7F/in.gdb", output.string()}, folder + "\\xFF\\x7F/in.gdb"});
+#endif
+  for (const Case& c : cases) {
+    const ProcessResult result = Convert(c.args);
+    EXPECT_NE(result.err.find(c.shown), std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find("\nFinished"), std::string::npos) << result.err;
+  }
+}
+
 TEST_F(CliTest, HelpAndVersion) {
   const ProcessResult help = Convert({"--help"});
   EXPECT_EQ(help.exitStatus, kCompleted);
