@@ -185,7 +185,10 @@ bool LockExclusive(int fd);
 // one step: a reader sees the old file or the new one, never a mix. Refused
 // (kIsInput) when what stands at to is the input, checked just before and,
 // where the system can exchange two names, again after the exchange, which
-// is then undone. The old file is gone when this returns.
+// is then undone. The old file is gone when this returns, and the folder has
+// been synced, so that the new name is on the disk too: a file system that
+// refuses to sync a folder (some network ones) leaves that to its own time,
+// and it is no failure.
 bool Replace(const Folder& folder, const std::string& from, const std::string& to,
              const FileId& input);
 // Removes the file at name. True when it is gone (or was never there).

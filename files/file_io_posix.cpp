@@ -526,10 +526,8 @@ bool LeadsTo(const Folder& folder, const std::string& name, const NameFacts& fac
          ::fstatat(FdOf(folder), name.c_str(), &info, 0) == 0 && IdFrom(info) == input;
 }
 
-}  // namespace
-
-bool Replace(const Folder& folder, const std::string& from, const std::string& to,
-             const FileId& input) {
+bool PutInPlace(const Folder& folder, const std::string& from, const std::string& to,
+                const FileId& input) {
   const int fd = FdOf(folder);
   constexpr int kTries = 10;
   for (int i = 0; i < kTries; ++i) {
@@ -569,6 +567,24 @@ bool Replace(const Folder& folder, const std::string& from, const std::string& t
     return Record(false);
   }
   return Fail(Failure::kOther);
+}
+
+// Best effort: the rename's record reaches the disk now. The folder is held
+// as a path only (O_PATH), which cannot be synced: it is opened for that.
+void SyncFolder(int folder) {
+  const int fd = Retried([&] { return ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
+  if (fd < 0) return;
+  Retried([&] { return ::fsync(fd); });
+  ::close(fd);
+}
+
+}  // namespace
+
+bool Replace(const Folder& folder, const std::string& from, const std::string& to,
+             const FileId& input) {
+  const bool replaced = PutInPlace(folder, from, to, input);
+  if (replaced) SyncFolder(FdOf(folder));
+  return replaced;
 }
 
 bool RemoveAt(const Folder& folder, const std::string& name) {

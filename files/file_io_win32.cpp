@@ -866,15 +866,13 @@ bool LeadsTo(const Folder& folder, const std::string& name, const NameFacts& fac
   return IdOfHandle(target.Get()) == input;
 }
 
-}  // namespace
-
 // Windows cannot exchange two names: the check comes right before the move.
 // A missing output is taken by a move that replaces nothing, so that a file
 // that comes meanwhile is checked first; an existing one by ReplaceFileW,
 // which keeps its attributes and, where the file system has them, its short
 // name and streams.
-bool Replace(const Folder& folder, const std::string& from, const std::string& to,
-             const FileId& input) {
+bool PutInPlace(const Folder& folder, const std::string& from, const std::string& to,
+                const FileId& input) {
   const std::wstring fromPath = WidePath(PathInFolder(folder, from));
   const std::wstring toPath = RecordedWidePath(PathInFolder(folder, to));
   if (fromPath.empty() || toPath.empty()) return false;
@@ -918,6 +916,22 @@ bool Replace(const Folder& folder, const std::string& from, const std::string& t
                   &toPath);
   }
   return Fail(Failure::kOther);
+}
+
+// Best effort: the folder's records reach the disk now. A move with
+// MOVEFILE_WRITE_THROUGH has done so already; ReplaceFileW has no such flag.
+void SyncFolder(const Folder& folder) {
+  const Handle handle = OpenForFacts(WidePath(folder.Path()), GENERIC_WRITE);
+  if (handle.Opened()) FlushFileBuffers(handle.Get());
+}
+
+}  // namespace
+
+bool Replace(const Folder& folder, const std::string& from, const std::string& to,
+             const FileId& input) {
+  const bool replaced = PutInPlace(folder, from, to, input);
+  if (replaced) SyncFolder(folder);
+  return replaced;
 }
 
 bool RemoveAt(const Folder& folder, const std::string& name) {

@@ -406,6 +406,8 @@ TEST(FaultTest, EachKindOfCallFailingOnce) {
       {"write", 1, "", kWriteFailed, kOutput, ": the disk is full\n"},
       {"write", 1, "EFBIG", kWriteFailed, kOutput, ": the file is too large\n"},
       {"fsync", 1, "", kWriteFailed, kOutput, ": the system refused it\n"},
+      // The folder's, after the replace: the output is whole.
+      {"fsync", 2, "", nullptr, kNone, ""},
       {"renameat2", 1, "", kWriteFailed, kOutput, ": the system refused it\n"},
       {"close", 1, "", nullptr, kNone, ""},  // the input's: nothing lost
       {"close", 2, "", kWriteFailed, kOutput, ": the system refused it\n"},
@@ -514,6 +516,8 @@ TEST(FaultTest, ThousandRunsWithACallFailingAtRandom) {
   }
   fs::remove(countsFile);
   ASSERT_EQ(counts.size(), 16u);
+  // The new file is synced, then its folder once it has the output's name.
+  EXPECT_EQ(std::count(counts.begin(), counts.end(), std::make_pair(std::string("fsync"), 2L)), 1);
   std::vector<std::thread> workers;
   for (int w = 0; w < kWorkers; ++w) {
     workers.emplace_back([&counts, &runner = runners[w], w] {
