@@ -5,6 +5,7 @@
 // progress is a line of a terminal's, rewritten in place.
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -235,7 +236,7 @@ class StandardErrorReporter final : public RunReporter {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
   if (!PrepareStandardStreams()) {
     std::fputs("morvex-convert: cannot open the null device for a closed standard stream\n",
                stderr);
@@ -265,4 +266,15 @@ int main(int argc, char** argv) {
   trace.Flush();
   reporter.NoteStoppedTrace();
   return outcome == RunOutcome::Completed ? kExitCompleted : kExitFailed;
+}
+
+// The run says so itself when memory runs out during it; this is for the
+// rest, before it starts.
+int main(int argc, char** argv) {
+  try {
+    return Main(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fputs("morvex-convert: not enough memory\n", stderr);
+    return kExitFailed;
+  }
 }

@@ -25,6 +25,8 @@ enum class MessageId {
   // The user stopped the run: before any byte reached the output, and after.
   kStopped,
   kStoppedIncomplete,
+  kConversionFailed,  // out of memory
+  kConversionFailedIncomplete,
   // A line added to the outcome's message when the new file stayed; "%s": its path.
   kNewFileLeft,
   // A line added to the message of a file that could not be opened, read or
@@ -39,6 +41,7 @@ enum class MessageId {
   kFileTooLarge,
   kTooManyLinks,
   kSystemRefused,
+  kNotEnoughMemory,  // a reason without a path
   // The engine's messages after a record; the title is the per-record box's.
   kPointLimit,     // the same text in every language
   kTrackSkipped,   // "%s": the track's name

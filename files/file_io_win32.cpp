@@ -978,12 +978,14 @@ int CreatePrivate(const Folder& folder, const std::string& name, bool armed) {
   lastWasCollision = false;
   const std::wstring path = RecordedWidePath(PathInFolder(folder, name));
   if (path.empty()) return kNoFile;
+  // Copied before the file is made: nothing between the two may fail.
+  std::wstring armedPath = armed ? path : std::wstring();
   if (armed) AcquireSRWLockExclusive(&gStopLock);
   const HANDLE handle = CreatePrivateFile(path, kNewFileAccess, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                           FILE_ATTRIBUTE_NORMAL);
   const DWORD error = GetLastError();
   if (armed) {
-    if (handle != INVALID_HANDLE_VALUE) *gNewFilePath = path;
+    if (handle != INVALID_HANDLE_VALUE) gNewFilePath->swap(armedPath);
     ReleaseSRWLockExclusive(&gStopLock);
   }
   SetLastError(error);

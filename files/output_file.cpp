@@ -2,6 +2,8 @@
 
 #include <memory>
 #include <random>
+#include <string>
+#include <utility>
 
 #include "file_io.h"
 
@@ -115,10 +117,10 @@ bool OutputFile::OpenNewFileBeside() {
   std::mt19937 random(std::random_device{}());
   armed_ = fileio::TakeStopRemoval();
   for (int i = 0; i < kNameTries; ++i) {
-    const std::string name = NewFileName(place_.name, random);
+    std::string name = NewFileName(place_.name, random);
     fd_ = fileio::CreatePrivate(place_.folder, name, armed_);
     if (fd_ != fileio::kNoFile) {
-      newName_ = name;
+      newName_ = std::move(name);  // no allocation between the file and its removal
       // Checked again now that the new file stands beside the output.
       if (fileio::FactsAt(place_.folder, place_.name).id == input_) {
         Discard();

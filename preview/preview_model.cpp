@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <new>
 #include <numbers>
 #include <set>
 #include <span>
@@ -684,6 +685,8 @@ TextKey NoteKey(Note note) {
       return T_("preview Large", "Large file: the preview follows Convert");
     case Note::Updating:
       return T_("preview Updating", "Updating the preview…");
+    case Note::NoMemory:
+      return T_("preview NoMemory", "Not enough memory for the preview");
     case Note::None:
     case Note::ViaCountInvalid:  // the run's own message
       break;
@@ -940,7 +943,12 @@ void Worker::Run() {
       std::lock_guard<std::mutex> check(mutex_);
       return stopping_ || requested_ != generation;
     };
-    Outcome outcome = MakeOutcomeUnless(request, stale);
+    Outcome outcome;
+    try {
+      outcome = MakeOutcomeUnless(request, stale);
+    } catch (const std::bad_alloc&) {
+      outcome.note = Note::NoMemory;
+    }
     lock.lock();
     if (stopping_) return;
     if (requested_ != generation) continue;

@@ -121,7 +121,18 @@ inline constexpr uint64_t kLargeInput = 50ull * 1024 * 1024;
 // that makes routes of tracks without a via count; the input is shown alone.
 // Updating: not an outcome's; a newer picture is being made, and the old one
 // is shown with this note alone in place of its status.
-enum class Note { None, NoInput, NotReadable, NotGdb, Damaged, Large, ViaCountInvalid, Updating };
+// NoMemory: the picture would not fit in memory.
+enum class Note {
+  None,
+  NoInput,
+  NotReadable,
+  NotGdb,
+  Damaged,
+  Large,
+  ViaCountInvalid,
+  Updating,
+  NoMemory
+};
 std::string NoteText(Note note, Language language);
 
 // Which part of the picture a pane shows: by default the whole file, fitted

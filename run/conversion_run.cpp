@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "catalogue.h"
@@ -50,6 +52,8 @@ MessageId MessageFor(RunOutcome outcome, bool untouched) {
       return untouched ? MessageId::kInputReadFailed : MessageId::kInputReadFailedIncomplete;
     case RunOutcome::Stopped:
       return untouched ? MessageId::kStopped : MessageId::kStoppedIncomplete;
+    case RunOutcome::OutOfMemory:
+      return untouched ? MessageId::kConversionFailed : MessageId::kConversionFailedIncomplete;
     case RunOutcome::Completed:
       break;
   }
@@ -65,6 +69,10 @@ struct Reason {
   const std::string* path = nullptr;  // as the request gives it; null: no line
   MessageId line = MessageId::kSystemRefused;
 };
+
+// Why a run failed that no file is to blame for.
+const std::string kNoPath;
+const Reason kOutOfMemoryReason{&kNoPath, MessageId::kNotEnoughMemory};
 
 MessageId ReasonLineFor(fileio::Failure failure) {
   switch (failure) {
@@ -120,7 +128,10 @@ RunOutcome Report(const RunRequest& request, RunReporter& reporter, RunOutcome o
   const MessageText text = TextFor(MessageFor(outcome, untouched), request.language);
   if (text.text == nullptr) return outcome;
   std::string lines = text.text;
-  if (reason.path != nullptr) {
+  if (reason.path == &kNoPath) {
+    lines += '\n';
+    lines += TextFor(reason.line, request.language).text;
+  } else if (reason.path != nullptr) {
     lines += '\n';
     lines += NamingLine(reason.line, *reason.path, request.language);
   }
@@ -198,25 +209,45 @@ RunOutcome OutcomeOf(const ConversionResult& result, bool stopped, bool readFail
   return RunOutcome::Completed;
 }
 
+// The open input, closed on every way out of a run, an exception's too.
+class InputFile {
+ public:
+  explicit InputFile(int fd) : fd_(fd) {}
+  ~InputFile() { Close(); }
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+  int Descriptor() const { return fd_; }
+  void Close() {
+    if (fd_ != fileio::kNoFile) fileio::CloseFile(std::exchange(fd_, fileio::kNoFile));
+  }
+
+ private:
+  int fd_;
+};
+
 // Runs the engine over the two open files, then completes the output or
-// discards it, and closes the input.
+// discards it, and closes the input. Out of memory in the conversion is an
+// outcome as the others are: what the conversion held is free again by the
+// time it is reported.
 // readAhead: the input may be read beyond what the engine asks for. Not for a
 // pipe, whose writer may hold it open after the end record.
 RunOutcome ConvertFiles(const RunRequest& request, RunReporter& reporter,
-                        const ConversionSettings& settings, int inputFd, OutputFile& outputFile,
-                        bool readAhead) {
-  // The state is large; a run holds one of its own.
-  const auto state = NewConversionState();
+                        const ConversionSettings& settings, InputFile& inputFile,
+                        OutputFile& outputFile, bool readAhead) {
   ConversionResult result;
   bool written = false;
   bool opened = true;
   bool readFailed = false;
   bool stopped = false;
+  bool outOfMemory = false;
+  SummaryText summary;
   fileio::Failure readFailure = fileio::Failure::kNone;
   fileio::Failure writeFailure = fileio::Failure::kNone;
-  {
+  try {
+    // The state is large; a run holds one of its own.
+    const auto state = NewConversionState();
     BlockMover mover;
-    FileInputStream input(inputFd, kFileBuffer, readAhead ? &mover : nullptr);
+    FileInputStream input(inputFile.Descriptor(), kFileBuffer, readAhead ? &mover : nullptr);
     std::optional<ProgressListener> listener;
     if (request.progress != nullptr) input.SetListener(&listener.emplace(*request.progress));
     FileOutputStream output(outputFile.Descriptor(), kFileBuffer, &mover);
@@ -229,9 +260,16 @@ RunOutcome ConvertFiles(const RunRequest& request, RunReporter& reporter,
     stopped = input.Stopped();
     readFailure = input.WhyFailed();
     writeFailure = output.WhyFailed();
+    // Made before the output is completed: what a completed run says next
+    // needs little memory.
+    summary = SummaryFor(result.counts, request.mode, request.language,
+                         settings.oneRoute ? settings.maxViasPerRoute : 0);
+  } catch (const std::bad_alloc&) {
+    outOfMemory = true;
   }
-  fileio::CloseFile(inputFd);
-  RunOutcome outcome = OutcomeOf(result, stopped, readFailed, opened, written);
+  inputFile.Close();
+  RunOutcome outcome = outOfMemory ? RunOutcome::OutOfMemory
+                                   : OutcomeOf(result, stopped, readFailed, opened, written);
   if (outcome == RunOutcome::Completed) {
     if (!outputFile.Complete()) {
       outcome = RunOutcome::OutputWriteFailed;
@@ -244,14 +282,19 @@ RunOutcome ConvertFiles(const RunRequest& request, RunReporter& reporter,
   const MessageStyle style =
       outcome == RunOutcome::Completed ? MessageStyle::Plain : MessageStyle::Exclamation;
   Reason reason;
+  if (outcome == RunOutcome::OutOfMemory) reason = kOutOfMemoryReason;
   if (outcome == RunOutcome::InputReadFailed) reason = ReasonOf(request.inputPath, readFailure);
   if (outcome == RunOutcome::OutputWriteFailed) reason = ReasonOf(request.outputPath, writeFailure);
   if (outcome == RunOutcome::OutputOpenFailed) {
     reason = ReasonOf(request.outputPath, outputFile.WhyFailed());
   }
-  const SummaryText summary = SummaryFor(result.counts, request.mode, request.language,
-                                         settings.oneRoute ? settings.maxViasPerRoute : 0);
-  return Report(request, reporter, outcome, reason, &outputFile, style, &summary);
+  try {
+    return Report(request, reporter, outcome, reason, &outputFile, style, &summary);
+  } catch (const std::bad_alloc&) {
+    // The files are as the outcome says; its message is shown once more,
+    // without the summary.
+    return Report(request, reporter, outcome, reason, &outputFile, style);
+  }
 }
 
 }  // namespace
@@ -284,20 +327,20 @@ bool RefusedBeforeWriting(const RunRequest& request) {
   return refused;
 }
 
-RunOutcome RunConversion(const RunRequest& request, RunReporter& reporter) {
-  fileio::IgnoreFileSizeLimitSignal();
-  reporter.OnRunStart(request);
+namespace {
+
+RunOutcome Run(const RunRequest& request, RunReporter& reporter) {
   reporter.OnStep(RunStep::kInputPath);
   if (request.inputPath.empty()) {
     return Report(request, reporter, RunOutcome::InputPathEmpty);
   }
-  const int inputFd = fileio::OpenForReading(request.inputPath);
-  if (inputFd == fileio::kNoFile) {
+  InputFile input(fileio::OpenForReading(request.inputPath));
+  if (input.Descriptor() == fileio::kNoFile) {
     return Report(request, reporter, RunOutcome::InputOpenFailed,
                   ReasonOf(request.inputPath, fileio::LastFailure()));
   }
   const auto refuse = [&](RunOutcome outcome, const Reason& reason = {}) {
-    fileio::CloseFile(inputFd);
+    input.Close();
     return Report(request, reporter, outcome, reason);
   };
   reporter.OnStep(RunStep::kOutputPath);
@@ -306,7 +349,7 @@ RunOutcome RunConversion(const RunRequest& request, RunReporter& reporter) {
   // The output in place of the input would read and write one file: the
   // output is checked against the open input, whatever its spelling.
   OutputFile outputFile;
-  if (!outputFile.Check(outputPath, fileio::IdOf(inputFd))) {
+  if (!outputFile.Check(outputPath, fileio::IdOf(input.Descriptor()))) {
     return refuse(RunOutcome::OutputOpenFailed, ReasonOf(outputPath, outputFile.WhyFailed()));
   }
   ConversionSettings settings;
@@ -321,10 +364,24 @@ RunOutcome RunConversion(const RunRequest& request, RunReporter& reporter) {
   if (!outputFile.Open()) {
     return refuse(RunOutcome::OutputOpenFailed, ReasonOf(outputPath, outputFile.WhyFailed()));
   }
-  const bool regular = fileio::IsRegularFile(inputFd);
+  const bool regular = fileio::IsRegularFile(input.Descriptor());
   if (request.progress != nullptr) {
-    const int64_t size = regular ? fileio::SizeOf(inputFd) : 0;
+    const int64_t size = regular ? fileio::SizeOf(input.Descriptor()) : 0;
     request.progress->OnInputSize(size > 0 ? static_cast<uint64_t>(size) : 0);
   }
-  return ConvertFiles(request, reporter, settings, inputFd, outputFile, regular);
+  return ConvertFiles(request, reporter, settings, input, outputFile, regular);
+}
+
+}  // namespace
+
+// An allocation that fails outside the conversion (a path, a message) ends
+// the run as one inside it does; the new file has gone with its OutputFile.
+RunOutcome RunConversion(const RunRequest& request, RunReporter& reporter) {
+  fileio::IgnoreFileSizeLimitSignal();
+  reporter.OnRunStart(request);
+  try {
+    return Run(request, reporter);
+  } catch (const std::bad_alloc&) {
+    return Report(request, reporter, RunOutcome::OutOfMemory, kOutOfMemoryReason);
+  }
 }

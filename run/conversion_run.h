@@ -99,6 +99,7 @@ enum class RunOutcome {
   OutputWriteFailed,
   InputReadFailed,
   Stopped,  // RunProgress said so; a new output file was removed
+  OutOfMemory,  // an allocation failed; a new output file was removed
 };
 
 // Whether RunConversion would refuse the request before it writes anything:

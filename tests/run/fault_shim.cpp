@@ -36,6 +36,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -56,18 +57,22 @@ enum Kind {
   kFlock,
   kFstatat,
   kFtruncate,
+  kNew,
   kKinds
 };
 // open counts open and open64; openat counts openat and openat64; rename
 // counts rename alone, renameat2 counts renameat and renameat2; unlink
 // counts unlink and unlinkat; fstatat counts fstatat, fstatat64 and the
-// older __fxstatat and __fxstatat64.
-constexpr const char* kNames[kKinds] = {
-    "open",      "read",   "write",  "fsync",  "rename",    "close", "unlink",  "openat",
-    "renameat2", "linkat", "fchmod", "fchown", "fsetxattr", "flock", "fstatat", "ftruncate"};
+// older __fxstatat and __fxstatat64. new counts every operator new and new[]
+// of the process, wherever it is called: a failing one throws std::bad_alloc,
+// as running out of memory does.
+constexpr const char* kNames[kKinds] = {"open",      "read",   "write",     "fsync",     "rename",
+                                        "close",     "unlink", "openat",    "renameat2", "linkat",
+                                        "fchmod",    "fchown", "fsetxattr", "flock",     "fstatat",
+                                        "ftruncate", "new"};
 // What a failing call of each kind reports, unless MORVEX_FAULT_ERRNO says.
-constexpr int kErrors[kKinds] = {EACCES, EIO, ENOSPC, EIO,   EIO, EIO,    EACCES, EACCES,
-                                 EIO,    EIO, EPERM,  EPERM, EIO, ENOLCK, EIO,    EIO};
+constexpr int kErrors[kKinds] = {EACCES, EIO,   ENOSPC, EIO, EIO,    EIO, EACCES, EACCES, EIO,
+                                 EIO,    EPERM, EPERM,  EIO, ENOLCK, EIO, EIO,    ENOMEM};
 constexpr int kMostDescriptors = 4096;
 
 struct NamedError {
@@ -463,3 +468,15 @@ int unlinkat(int dirfd, const char* path, int flags) {
 }
 
 }  // extern "C"
+
+void* operator new(std::size_t size) {
+  MORVEX_NEXT("_Znwm", void* (*)(std::size_t));
+  if (Fails(kNew)) throw std::bad_alloc();
+  return next(size);
+}
+
+void* operator new[](std::size_t size) {
+  MORVEX_NEXT("_Znam", void* (*)(std::size_t));
+  if (Fails(kNew)) throw std::bad_alloc();
+  return next(size);
+}

@@ -125,10 +125,10 @@ TEST_F(FaultShimTest, ACleanRunCountsAndRecordsOnlyUnderTheFolder) {
   if (refused_) GTEST_SKIP() << "the sanitizer runtime refuses the preloaded shim";
   for (const auto& [label, error] : errors) EXPECT_EQ(error, 0) << label;
   const std::map<std::string, long> expected = {
-      {"open", 0},      {"read", 0},   {"write", 0},   {"fsync", 0},
-      {"rename", 0},    {"close", 2},  {"unlink", 1},  {"openat", 2},
-      {"renameat2", 2}, {"linkat", 1}, {"fchmod", 1},  {"fchown", 1},
-      {"fsetxattr", 1}, {"flock", 1},  {"fstatat", 1}, {"ftruncate", 1}};
+      {"open", 0},      {"read", 0},   {"write", 0},     {"fsync", 0},     {"rename", 0},
+      {"close", 2},     {"unlink", 1}, {"openat", 2},    {"renameat2", 2}, {"linkat", 1},
+      {"fchmod", 1},    {"fchown", 1}, {"fsetxattr", 1}, {"flock", 1},     {"fstatat", 1},
+      {"ftruncate", 1}, {"new", 0}};
   EXPECT_EQ(NumbersByName(ReadFile(counts)), expected);
   // The file made outside the folder, with 0644, is not recorded.
   EXPECT_EQ(ReadFile(modes), "0600\n");

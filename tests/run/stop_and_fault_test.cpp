@@ -280,6 +280,9 @@ const char* const kFailureMessages[] = {
     "File error: Error reading input file - no output written\n",
     "File error: Error writing output file - no output written\n",
 };
+const char* const kOutOfMemory =
+    "Error: Conversion failed - no output written\nnot enough memory\n";
+const char* const kOutOfMemoryAtStart = "morvex-convert: not enough memory\n";
 // The reasons of the shim's errors: EACCES and EPERM, EIO and ENOLCK, ENOSPC.
 const char* const kFailureReasons[] = {
     ": permission denied\n",
@@ -346,8 +349,9 @@ class FaultRunner {
   }
 
   // One of the failure messages, and below it the input or the output and
-  // the reason.
+  // the reason; or out of memory, which names no file.
   bool IsFailureReport(const std::string& err) const {
+    if (err == kOutOfMemory || err == kOutOfMemoryAtStart) return true;
     for (const char* message : kFailureMessages) {
       for (const fs::path& file : {input_, output_}) {
         for (const char* reason : kFailureReasons) {
@@ -495,6 +499,27 @@ TEST(FaultTest, TheReasonComesBeforeTheFileLeft) {
   EXPECT_EQ(ReadFile(runner.Output()), kOldOutput);
 }
 
+// An allocation failing anywhere in a run: the run says it ran out of
+// memory and exits with 1, the old output kept and no new file left; or it
+// completes, where the allocation's failure cost nothing. Never an abort.
+TEST(FaultTest, OutOfMemoryIsAFailureLikeTheOthers) {
+  FaultRunner runner(7);
+  const fs::path countsFile =
+      runner.Dir().parent_path() / (runner.Dir().filename().string() + ".n");
+  const ProcessResult clean = runner.RunFailing("none", 0, countsFile.string());
+  if (clean.err.find("Sanitizer") != std::string::npos) GTEST_SKIP() << "shim refused";
+  const std::string counts = ReadFile(countsFile);
+  fs::remove(countsFile);
+  const long allocations = std::stol(counts.substr(counts.find("new ") + 4));
+  int failed = 0;
+  for (long at = 1; at <= allocations; at += std::max(1L, allocations / 40)) {
+    const ProcessResult result = runner.RunFailing("new", at);
+    runner.ExpectWholeOrUntouched(result, "new " + std::to_string(at));
+    failed += result.err == kOutOfMemory;
+  }
+  EXPECT_GT(failed, 0);
+}
+
 // Runs with one call failing at a random number, up to a little past the
 // calls a clean run makes; two folders at a time, one per core.
 TEST(FaultTest, ThousandRunsWithACallFailingAtRandom) {
@@ -515,7 +540,7 @@ TEST(FaultTest, ThousandRunsWithACallFailingAtRandom) {
     while (in >> call >> count) counts.emplace_back(call, count);
   }
   fs::remove(countsFile);
-  ASSERT_EQ(counts.size(), 16u);
+  ASSERT_EQ(counts.size(), 17u);
   // The new file is synced, then its folder once it has the output's name.
   EXPECT_EQ(std::count(counts.begin(), counts.end(), std::make_pair(std::string("fsync"), 2L)), 1);
   std::vector<std::thread> workers;
