@@ -29,6 +29,7 @@ enum class MessageId {
   kConversionFailedIncomplete,
   // A line added to the outcome's message when the new file stayed; "%s": its path.
   kNewFileLeft,
+  kFileLeftEarlier,  // "%s": a new file an earlier run left beside the output
   // A line added to the message of a file that could not be opened, read or
   // written, saying why; "%s": the file's path as the user gave it.
   kFileNotFound,

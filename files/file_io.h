@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace fileio {
 
@@ -180,6 +181,17 @@ bool CutTo(int fd, int64_t length);
 // Waits until no other process holds the file fd writes, then holds it until
 // fd is closed (an advisory lock: flock, LockFileEx).
 bool LockExclusive(int fd);
+
+// The names in folder that begin with prefix, in no order; none where the
+// folder cannot be read.
+std::vector<std::string> NamesStartingWith(const Folder& folder, const std::string& prefix);
+// Marks a run's new file as in use while fd stays open: an advisory lock on
+// POSIX systems (flock); on Windows the file's open handle, which lets others
+// share it for reading only, marks it already.
+void HoldAsInUse(int fd);
+// Whether a run holds the file at name (see HoldAsInUse); true too where the
+// system does not tell.
+bool HeldByARun(const Folder& folder, const std::string& name);
 
 // Puts the file at from in the place of the file at to, both in folder, in
 // one step: a reader sees the old file or the new one, never a mix. Refused

@@ -1,4 +1,5 @@
 // The file calls on Linux and other POSIX systems.
+#include <dirent.h>
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/file.h>
@@ -493,6 +494,38 @@ bool Reserve(int fd, int64_t length) {
 
 bool CutTo(int fd, int64_t length) {
   return Record(Retried([&] { return ::ftruncate(fd, length); }) != 0);
+}
+
+std::vector<std::string> NamesStartingWith(const Folder& folder, const std::string& prefix) {
+  std::vector<std::string> names;
+  const int fd =
+      Retried([&] { return ::openat(FdOf(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
+  if (fd < 0) return names;
+  DIR* listing = ::fdopendir(fd);
+  if (listing == nullptr) {
+    ::close(fd);
+    return names;
+  }
+  while (const dirent* entry = ::readdir(listing)) {
+    if (std::string_view(entry->d_name).starts_with(prefix)) names.emplace_back(entry->d_name);
+  }
+  ::closedir(listing);
+  return names;
+}
+
+void HoldAsInUse(int fd) {
+  Retried([&] { return ::flock(fd, LOCK_EX | LOCK_NB); });
+}
+
+// A run's exclusive lock keeps out a shared one.
+bool HeldByARun(const Folder& folder, const std::string& name) {
+  const int fd = Retried([&] {
+    return ::openat(FdOf(folder), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  });
+  if (fd < 0) return true;
+  const bool held = Retried([&] { return ::flock(fd, LOCK_SH | LOCK_NB); }) != 0;
+  ::close(fd);
+  return held;
 }
 
 bool LockExclusive(int fd) {

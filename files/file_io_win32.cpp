@@ -850,6 +850,36 @@ bool CutTo(int fd, int64_t length) {
   return Record(!SetFilePointerEx(handle, end, nullptr, FILE_BEGIN) || !SetEndOfFile(handle));
 }
 
+std::vector<std::string> NamesStartingWith(const Folder& folder, const std::string& prefix) {
+  std::vector<std::string> names;
+  const std::wstring pattern = WidePath(PathInFolder(folder, prefix + "*"));
+  if (pattern.empty()) return names;
+  WIN32_FIND_DATAW found;
+  const HANDLE search =
+      FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    std::string name = Utf8FromWide(found.cFileName);
+    // The pattern also matches short names, and without regard to case.
+    if (name.starts_with(prefix)) names.push_back(std::move(name));
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return names;
+}
+
+void HoldAsInUse(int) {}
+
+// The run's handle writes: an open that does not share writing is refused.
+bool HeldByARun(const Folder& folder, const std::string& name) {
+  const std::wstring path = WidePath(PathInFolder(folder, name));
+  if (path.empty()) return true;
+  const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return true;
+  CloseHandle(handle);
+  return false;
+}
+
 bool LockExclusive(int fd) {
   OVERLAPPED whole{};
   return Record(!LockFileEx(HandleOf(fd), LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole));

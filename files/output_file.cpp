@@ -4,6 +4,7 @@
 #include <random>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "file_io.h"
 
@@ -32,7 +33,7 @@ bool IsUtf8Continuation(char byte) {
 // ".NAME.morvex-XXXXXX". A name too long for that keeps its start, cut
 // between characters and marked with "~", so the new file still shows
 // which output it belongs to.
-std::string NewFileName(const std::string& name, std::mt19937& random) {
+std::string NewFilePrefix(const std::string& name) {
   const size_t added = 1 + (sizeof kNewFileMark - 1) + kSuffixLength;
   std::string kept = name;
   if (kept.size() + added > kLongestName) {
@@ -40,7 +41,11 @@ std::string NewFileName(const std::string& name, std::mt19937& random) {
     while (cut > 0 && IsUtf8Continuation(kept[cut])) --cut;
     kept = kept.substr(0, cut) + "~";
   }
-  return "." + kept + kNewFileMark + RandomSuffix(random);
+  return "." + kept + kNewFileMark;
+}
+
+std::string NewFileName(const std::string& name, std::mt19937& random) {
+  return NewFilePrefix(name) + RandomSuffix(random);
 }
 
 // A folder where no file can be made, though a file in it may be written.
@@ -113,6 +118,19 @@ bool OutputFile::Open() {
   return false;
 }
 
+std::vector<std::string> OutputFile::LeftByEarlierRuns() const {
+  std::vector<std::string> left;
+  if (way_ != Way::kNewFile && way_ != Way::kCopiedIn) return left;
+  const std::string prefix = NewFilePrefix(place_.name);
+  for (const std::string& name : fileio::NamesStartingWith(place_.folder, prefix)) {
+    if (name.size() == prefix.size() + kSuffixLength && name != newName_ &&
+        !fileio::HeldByARun(place_.folder, name)) {
+      left.push_back(fileio::PathInFolder(place_.folder, name));
+    }
+  }
+  return left;
+}
+
 bool OutputFile::OpenNewFileBeside() {
   std::mt19937 random(std::random_device{}());
   armed_ = fileio::TakeStopRemoval();
@@ -121,6 +139,7 @@ bool OutputFile::OpenNewFileBeside() {
     fd_ = fileio::CreatePrivate(place_.folder, name, armed_);
     if (fd_ != fileio::kNoFile) {
       newName_ = std::move(name);  // no allocation between the file and its removal
+      fileio::HoldAsInUse(fd_);
       // Checked again now that the new file stands beside the output.
       if (fileio::FactsAt(place_.folder, place_.name).id == input_) {
         Discard();

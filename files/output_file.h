@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "file_io.h"
 
@@ -27,7 +28,12 @@ class OutputFile {
   // Finds where the output path leads and refuses it when it is the input
   // or a read-only file. A path that leads nowhere is told by Open.
   bool Check(const std::string& utf8OutputPath, const fileio::FileId& input);
-  // Makes the file the run writes; false when neither way can be taken.
+  // The new files that runs into the same output left and no run holds any
+  // more (a run killed, a machine that went down), as paths; after Check.
+  // Removes none: they may hold what their runs had written.
+  std::vector<std::string> LeftByEarlierRuns() const;
+  // Makes the file the run writes; false when neither way can be taken. The
+  // new file is held as in use until it is closed.
   bool Open();
   // kNoFile while a device waits for OpenLate.
   int Descriptor() const { return fd_; }

@@ -329,6 +329,21 @@ bool RefusedBeforeWriting(const RunRequest& request) {
 
 namespace {
 
+// One box, a line for each file: the user decides what becomes of them.
+void ShowFilesLeftEarlier(const RunRequest& request, RunReporter& reporter,
+                          const OutputFile& outputFile) {
+  const MessageText notice = TextFor(MessageId::kFileLeftEarlier, request.language);
+  if (notice.text == nullptr) return;
+  std::string lines;
+  for (const std::string& path : outputFile.LeftByEarlierRuns()) {
+    if (!lines.empty()) lines += '\n';
+    lines += NamingLine(MessageId::kFileLeftEarlier, path, request.language);
+  }
+  if (lines.empty()) return;
+  FlushTrace(request);
+  reporter.ShowMessage(lines, notice.title, MessageStyle::Exclamation);
+}
+
 RunOutcome Run(const RunRequest& request, RunReporter& reporter) {
   reporter.OnStep(RunStep::kInputPath);
   if (request.inputPath.empty()) {
@@ -361,6 +376,7 @@ RunOutcome Run(const RunRequest& request, RunReporter& reporter) {
     settings.maxViasPerRoute = *request.viaCount;
     settings.oneRoute = request.oneRoute;
   }
+  ShowFilesLeftEarlier(request, reporter, outputFile);
   if (!outputFile.Open()) {
     return refuse(RunOutcome::OutputOpenFailed, ReasonOf(outputPath, outputFile.WhyFailed()));
   }

@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "file_io.h"
 #include "gdb_builder.h"
+#include "output_file.h"
 #include "run_fixture.h"
 
 namespace runtest {
@@ -95,6 +97,30 @@ TEST_F(Win32FilesTest, TheNewFileLetsInTheUserAloneWhileItIsWritten) {
   for (const std::string& sid : allowed) {
     EXPECT_TRUE(sid == CurrentUserSid() || sid == "S-1-5-18") << sid;
   }
+}
+
+// The run's open handle marks its new file as in use: a run beside it names
+// the file an earlier run left, not that one.
+TEST_F(Win32FilesTest, AFileLeftEarlierIsNamedAndOneInUseIsNot) {
+  const fs::path left = dir / ".out.gdb.morvex-Left01";
+  WriteFile(left, "part of a conversion");
+  gdbtest::Track big("Big");
+  for (int32_t i = 0; i < 10000; ++i) big.Point({i, -i});
+  WriteFile(input, gdbtest::GdbFile('m', {gdbtest::TrackRecord(big)}));
+  dialog.option = 5;
+  std::vector<std::string> seenBeside;
+  dialog.onMessage = [&](const ShownBox& box) {
+    if (box.text.find("skipped") == std::string::npos) return;
+    OutputFile beside;
+    ASSERT_TRUE(beside.Check(output.string(), fileio::FileId{}));
+    seenBeside = beside.LeftByEarlierRuns();
+  };
+  ASSERT_EQ(Run(), RunOutcome::Completed);
+  ASSERT_FALSE(dialog.boxes.empty());
+  EXPECT_EQ(dialog.boxes[0].text,
+            "A file left by an earlier run that was stopped: " + left.string());
+  EXPECT_EQ(seenBeside, std::vector<std::string>{left.string()});
+  EXPECT_TRUE(fs::exists(left));
 }
 
 TEST_F(Win32FilesTest, ANewOutputTakesWhatTheFolderGivesANewFile) {

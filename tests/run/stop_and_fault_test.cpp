@@ -149,6 +149,37 @@ INSTANTIATE_TEST_SUITE_P(Signals, StopSignalTest,
                          ::testing::Values(SIGINT, SIGTERM, SIGHUP, SIGKILL),
                          [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
 
+// The next run names the file a killed run left, and removes nothing; a
+// file that a run going on holds is no such file.
+TEST(LeftFileTest, AFileOfAKilledRunIsNamedAndKept) {
+  TempDir dir;
+  Generate(dir / "whole.gdb", 1);
+  const std::string whole = ReadFile(dir / "whole.gdb");
+  const fs::path fifo = dir / "in.gdb";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const fs::path output = dir / "out.gdb";
+  Child running({MORVEX_CONVERT, "-q", fifo.string(), output.string()});
+  ASSERT_TRUE(running.Started());
+  const int writer = OpenFifoForWriting(fifo, 10s);
+  ASSERT_GE(writer, 0) << "the run did not open its input";
+  ASSERT_EQ(write(writer, whole.data(), whole.size() / 2), static_cast<ssize_t>(whole.size() / 2));
+  for (int i = 0; i < 1000 && !HasNewFile(dir.Path()); ++i) std::this_thread::sleep_for(5ms);
+  ASSERT_TRUE(HasNewFile(dir.Path()));
+  const std::string left = (dir / FileNames(dir.Path())[0]).string();
+
+  const std::string notice = "Info: A file left by an earlier run that was stopped: " + left + "\n";
+  const ProcessResult beside = Convert(dir / "whole.gdb", output);
+  EXPECT_EQ(beside.exitStatus, 0);
+  EXPECT_EQ(beside.err.find(notice), std::string::npos) << beside.err;
+  running.Signal(SIGKILL);
+  ASSERT_TRUE(running.Wait(10s));
+  close(writer);
+  const ProcessResult after = Convert(dir / "whole.gdb", output);
+  EXPECT_EQ(after.exitStatus, 0);
+  EXPECT_EQ(after.err.substr(0, notice.size()), notice);
+  EXPECT_TRUE(fs::exists(left));
+}
+
 // A run started with SIGHUP ignored (under nohup) goes on through one.
 TEST(HangUpTest, AnIgnoredOneStaysIgnored) {
   TempDir dir;
@@ -393,13 +424,15 @@ TEST(FaultTest, EachKindOfCallFailingOnce) {
   const char* const kWriteFailed = "File error: Error writing output file - no output written\n";
   const Case cases[] = {
       {"open", 1, "", kOpenFailed, kInput, ": permission denied\n"},
-      // The output's folder, then the new file in it.
+      // The output's folder, its listing (for files earlier runs left), then
+      // the new file in it.
       {"openat", 1, "", kOutputOpenFailed, kOutput, ": permission denied\n"},
+      {"openat", 2, "", nullptr, kNone, ""},
       // A folder closed to new files: converted aside and copied in.
-      {"openat", 2, "EACCES", nullptr, kNone, ""},
-      {"openat", 2, "ENOSPC", kOutputOpenFailed, kOutput, ": the disk is full\n"},
-      {"openat", 2, "EIO", kOutputOpenFailed, kOutput, ": the system refused it\n"},
-      {"openat", 2, "EMFILE", kOutputOpenFailed, kOutput, ": the system refused it\n"},
+      {"openat", 3, "EACCES", nullptr, kNone, ""},
+      {"openat", 3, "ENOSPC", kOutputOpenFailed, kOutput, ": the disk is full\n"},
+      {"openat", 3, "EIO", kOutputOpenFailed, kOutput, ": the system refused it\n"},
+      {"openat", 3, "EMFILE", kOutputOpenFailed, kOutput, ": the system refused it\n"},
       {"fstatat", 1, "", kOutputOpenFailed, kOutput, ": the system refused it\n"},
       // The old output's mode cannot be given to the new file: never a
       // replaced output with other permissions. Refused by the system, the
