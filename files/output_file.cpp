@@ -1,5 +1,6 @@
 #include "output_file.h"
 
+#include <algorithm>
 #include <memory>
 #include <random>
 #include <string>
@@ -122,7 +123,9 @@ std::vector<std::string> OutputFile::LeftByEarlierRuns() const {
   std::vector<std::string> left;
   if (way_ != Way::kNewFile && way_ != Way::kCopiedIn) return left;
   const std::string prefix = NewFilePrefix(place_.name);
-  for (const std::string& name : fileio::NamesStartingWith(place_.folder, prefix)) {
+  std::vector<std::string> names = fileio::NamesStartingWith(place_.folder, prefix);
+  std::sort(names.begin(), names.end());
+  for (const std::string& name : names) {
     if (name.size() == prefix.size() + kSuffixLength && name != newName_ &&
         !fileio::HeldByARun(place_.folder, name)) {
       left.push_back(fileio::PathInFolder(place_.folder, name));
