@@ -101,16 +101,20 @@ DialogSettings SettingsFromFileText(std::string_view text, std::string_view loca
   bool inSection = false;
   while (!text.empty()) {
     const size_t end = text.find('\n');
-    const std::string_view line = TrimmedBlanks(text.substr(0, end));
+    std::string_view line = text.substr(0, end);
+    if (line.ends_with('\r')) line.remove_suffix(1);
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-    if (line.starts_with('[')) {
-      inSection = line == kSettingsSection;
+    if (TrimmedBlanks(line).starts_with('[')) {
+      inSection = TrimmedBlanks(line) == kSettingsSection;
       continue;
     }
     const size_t equals = line.find('=');
     if (!inSection || equals == std::string_view::npos) continue;
-    values.emplace_back(TrimmedBlanks(line.substr(0, equals)),
-                        TrimmedBlanks(line.substr(equals + 1)));
+    const std::string_view name = TrimmedBlanks(line.substr(0, equals));
+    // A folder's name may begin or end with a blank: its value is kept whole.
+    const bool folder = name == kInputFolderKey || name == kOutputFolderKey;
+    values.emplace_back(name,
+                        folder ? line.substr(equals + 1) : TrimmedBlanks(line.substr(equals + 1)));
   }
   return SettingsFromStored(
       [&values](std::string_view name) -> std::optional<std::string> {

@@ -22,7 +22,7 @@ DialogSettings ChangedSettings() {
   settings.viaText = "500";
   settings.oneRoute = true;
   settings.inputFolder = "C:\\Touren\\K\xC3\xB6ln";  // UTF-8
-  settings.outputFolder = "/home/u/gdb files";
+  settings.outputFolder = "/home/u/ gdb files ";     // a folder named with blanks at its ends
   settings.preview = true;
   return settings;
 }
