@@ -35,6 +35,9 @@ Failure LastFailure();
 
 // Opens an existing file for reading; kNoFile on failure. Refuses folders.
 int OpenForReading(const std::string& utf8Path);
+// The same for a regular file alone, and without waiting: a FIFO (whose open
+// would wait for a writer) or a device is refused (kOther).
+int OpenFileForReading(const std::string& utf8Path);
 // The calls that follow record a failure too: ReadSome, WriteAll, SyncFile
 // and CloseFile.
 

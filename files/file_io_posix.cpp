@@ -122,6 +122,22 @@ int OpenForReading(const std::string& utf8Path) {
   return fd;
 }
 
+int OpenFileForReading(const std::string& utf8Path) {
+  const int fd =
+      Retried([&] { return ::open(utf8Path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC); });
+  if (!Record(fd < 0, &utf8Path)) return kNoFile;
+  struct stat info {};
+  const bool statted = Record(::fstat(fd, &info) != 0);
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (!statted || !S_ISREG(info.st_mode) || flags < 0 ||
+      ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    if (statted) lastFailure = S_ISDIR(info.st_mode) ? Failure::kIsFolder : Failure::kOther;
+    ::close(fd);
+    return kNoFile;
+  }
+  return fd;
+}
+
 int64_t ReadSome(int fd, uint8_t* buffer, size_t size) {
   ssize_t got = 0;
   do {

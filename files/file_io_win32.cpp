@@ -337,6 +337,19 @@ int OpenForReading(const std::string& utf8Path) {
   return DescriptorFor(handle, _O_RDONLY);
 }
 
+int OpenFileForReading(const std::string& utf8Path) {
+  const std::wstring path = RecordedWidePath(utf8Path);
+  if (path.empty()) return kNoFile;
+  const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (Record(handle == INVALID_HANDLE_VALUE, &path) && GetFileType(handle) != FILE_TYPE_DISK) {
+    CloseHandle(handle);
+    Fail(Failure::kOther);
+    return kNoFile;
+  }
+  return DescriptorFor(handle, _O_RDONLY);
+}
+
 bool AlreadyExists() {
   return lastWasCollision;
 }

@@ -187,11 +187,15 @@ std::vector<const Path*> MadePaths(const Picture& picture) {
   }
   std::unordered_multimap<size_t, const Path*> unmatched;
   for (const Path& path : before) unmatched.emplace(HashOf(path), &path);
+  // Paths of one hash stand side by side: the walk starts at the first and
+  // stops at the first equal one, never going through all of them (equal_range
+  // would, and a file of many equal paths would take quadratic time).
   for (const Path& path : after) {
-    auto [first, last] = unmatched.equal_range(HashOf(path));
-    while (first != last && !(*first->second == path)) ++first;
-    if (first != last) {
-      unmatched.erase(first);
+    const size_t hash = HashOf(path);
+    auto it = unmatched.find(hash);
+    while (it != unmatched.end() && it->first == hash && !(*it->second == path)) ++it;
+    if (it != unmatched.end() && it->first == hash) {
+      unmatched.erase(it);
     } else {
       made.push_back(&path);
     }
@@ -770,7 +774,7 @@ namespace {
 // What the file at path holds; nothing when it cannot be opened or read.
 std::optional<Geometry> ReadGeometryOfFile(const std::string& path,
                                            const std::function<bool()>& stale) {
-  const int fd = fileio::OpenForReading(path);
+  const int fd = fileio::OpenFileForReading(path);
   if (fd < 0) return std::nullopt;
   Geometry geometry;
   bool failed = false;
@@ -821,7 +825,8 @@ Outcome MakeOutcomeUnless(const Request& request, const std::function<bool()>& s
   if (allowLarge && !request.convertedInto->empty()) {
     return OutcomeOfWrittenFiles(request, *request.convertedInto, stale);
   }
-  const int fd = fileio::OpenForReading(request.inputPath);
+  // A FIFO would hold the worker until a writer came: never opened.
+  const int fd = fileio::OpenFileForReading(request.inputPath);
   if (fd < 0) {
     outcome.note = Note::NotReadable;
     return outcome;

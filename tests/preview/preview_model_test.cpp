@@ -1,5 +1,9 @@
 // The picture model on the bundled example, worked out by hand for a window
 // of 400 x 300 pixels, and on built files for what the example lacks.
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -401,13 +405,18 @@ TEST(PreviewModel, WhatCannotBeShownIsSaid) {
     preview::Note note;
     size_t waypoints;
   };
-  const Case cases[] = {
+  std::vector<Case> cases = {
       {"", preview::Note::NoInput, 0},
       {(scratch / "absent.gdb").string(), preview::Note::NotReadable, 0},
       {(scratch / "text.gdb").string(), preview::Note::NotGdb, 0},
       {(scratch / "large.gdb").string(), preview::Note::Large, 0},
       {(scratch / "cut.gdb").string(), preview::Note::None, 5},
   };
+#ifndef _WIN32
+  // A FIFO nobody writes: never opened, as its open would wait for ever.
+  ASSERT_EQ(mkfifo((scratch / "fifo.gdb").c_str(), 0600), 0);
+  cases.push_back({(scratch / "fifo.gdb").string(), preview::Note::NotReadable, 0});
+#endif
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
     preview::Request request;
@@ -425,6 +434,17 @@ TEST(PreviewModel, WhatCannotBeShownIsSaid) {
             preview::NoteText(preview::Note::Damaged, Language::kGerman) +
                 " 2 Routen würden in 2 Tracks umgewandelt (7 Punkte)");
   EXPECT_EQ(Of(shapes, Role::InputLine).size(), 3u);  // the routes, and the track as far as it goes
+}
+
+// Each input path accounts for one output path, however many are alike: a
+// file of many equal tracks draws nothing as made, and in linear time.
+TEST(PreviewModel, ManyEqualPathsAreMatchedOneToOne) {
+  std::vector<std::string> records(64000, gdbtest::TrackRecord(gdbtest::Track("T").Point({1, 2})));
+  const preview::Picture picture =
+      preview::MakePicture(gdbtest::GdbFile('l', records), preview::Request{});
+  ASSERT_EQ(picture.input.tracks.size(), 64000u);
+  EXPECT_TRUE(
+      Of(preview::Layout(picture, kWidth, kHeight, Language::kEnglish), Role::OutputLine).empty());
 }
 
 // The notes come from the catalogue; the language without texts of its own
