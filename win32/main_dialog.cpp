@@ -127,6 +127,23 @@ void ShowFileInFolder(HWND owner, const std::string& utf8Path) {
 
 constexpr int kFolderButton = 100;
 
+// Escape, Alt+F4 and the close box send IDCANCEL, which a task dialog
+// without a Cancel button takes as closing it only where the system follows
+// TDF_ALLOW_DIALOG_CANCELLATION, as Wine's does not: the box takes it as OK.
+LRESULT CALLBACK TakeCancelAsOk(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                DWORD_PTR) {
+  if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
+    return SendMessageW(box, TDM_CLICK_BUTTON, IDOK, 0);
+  }
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(box, TakeCancelAsOk, 0);
+  return DefSubclassProc(box, message, wParam, lParam);
+}
+
+HRESULT CALLBACK OnTaskDialogEvent(HWND box, UINT event, WPARAM, LPARAM, LONG_PTR) {
+  if (event == TDN_CREATED) SetWindowSubclass(box, TakeCancelAsOk, 0, 0);
+  return S_OK;
+}
+
 // A box like ShowMessageBox's with a check box below its text, or a button
 // that opens the output's folder, or both: a task dialog, its verification
 // check box and a button of its own. Returns whether the check box was
@@ -145,6 +162,7 @@ bool ShowTaskDialog(HWND owner, const WindowMessage& message) {
   config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW;
   config.dwCommonButtons = TDCBF_OK_BUTTON;
   config.nDefaultButton = IDOK;
+  config.pfCallback = OnTaskDialogEvent;
   if (!folderText.empty()) {
     config.pButtons = &folderButton;
     config.cButtons = 1;
@@ -493,6 +511,9 @@ bool CMorvexDlg::OnPaneMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
   switch (message) {
     case WM_NCHITTEST:  // a static lets the mouse through to the window beneath
       result = HTCLIENT;
+      return true;
+    case WM_ERASEBKGND:  // the picture covers all of the pane, drawn at once
+      result = 1;
       return true;
     case WM_MOUSEWHEEL: {  // at the focus, also with the pointer elsewhere
       if (!PointerOverPane(lParam)) return false;
