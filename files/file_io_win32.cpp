@@ -415,14 +415,6 @@ size_t FileNameStart(const std::string& utf8Path) {
   return utf8Path.size() > 1 && utf8Path[1] == ':' ? 2 : 0;
 }
 
-PathKind KindOfPath(const std::string& utf8Path) {
-  const std::wstring path = WidePath(utf8Path);
-  const DWORD attributes =
-      path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::kNone;
-  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind::kFolder : PathKind::kFile;
-}
-
 bool MakeFolder(const std::string& utf8Path) {
   const std::wstring path = RecordedWidePath(utf8Path);
   if (path.empty()) return false;
@@ -544,6 +536,16 @@ HANDLE HoldFolder(const std::wstring& folder) {
 }
 
 }  // namespace
+
+// The system gives a device ("NUL", "COM1") the attributes of a file.
+PathKind KindOfPath(const std::string& utf8Path) {
+  const std::wstring path = WidePath(utf8Path);
+  const DWORD attributes =
+      path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::kNone;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return PathKind::kFolder;
+  return IsDevicePath(FullPathOf(path)) ? PathKind::kOther : PathKind::kFile;
+}
 
 bool PlaceOfOutput(const std::string& utf8Path, OutputPlace& place) {
   // Windows has no path that names a descriptor.

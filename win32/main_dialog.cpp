@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "about_box.h"
 #include "controls.h"
@@ -59,11 +60,52 @@ double ZoomKeyFactor(WPARAM key) {
   return 1;
 }
 
-bool ControlContains(HWND dialog, int id, POINT clientPoint) {
-  RECT rect;
-  if (!GetWindowRect(GetDlgItem(dialog, id), &rect)) return false;
+// A control's place in the dialog's client area; empty where there is no such control.
+RECT ClientPlaceOf(HWND dialog, int id) {
+  RECT rect{};
+  if (!GetWindowRect(GetDlgItem(dialog, id), &rect)) return {};
   MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+bool ControlContains(HWND dialog, int id, POINT clientPoint) {
+  const RECT rect = ClientPlaceOf(dialog, id);
   return PtInRect(&rect, clientPoint) != FALSE;
+}
+
+// The controls of the path frames: true for those that widen with the
+// window, false for those that move with its right edge.
+constexpr std::pair<int, bool> kPathFrameControls[] = {
+    {IDC_INPUT_GROUP, true},  {IDC_INPUT_PATH, true},  {IDC_BROWSE_INPUT, false},
+    {IDC_OUTPUT_GROUP, true}, {IDC_OUTPUT_PATH, true}, {IDC_BROWSE_OUTPUT, false},
+};
+
+// Adds a window's new place to the positions to set; a failed position
+// leaves nothing to set.
+HDWP DeferPlace(HDWP positions, HWND window, const RECT& place) {
+  if (positions == nullptr) return nullptr;
+  return DeferWindowPos(positions, window, nullptr, place.left, place.top, place.right - place.left,
+                        place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
+}
+
+// The work area of the window's monitor: the screen less the task bar.
+// Should the system not say, no edge limits the window.
+RECT WorkAreaOf(HWND window) {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    return {-0x3FFFFFFF, -0x3FFFFFFF, 0x3FFFFFFF, 0x3FFFFFFF};
+  }
+  return monitor.rcWork;
+}
+
+// A window's place widened by change, never narrower than smallestWidth, and
+// moved left as far as it must to keep its right edge in the work area.
+RECT Widened(RECT place, int change, int smallestWidth, const RECT& work) {
+  const int width = std::max(smallestWidth, int{place.right - place.left} + change);
+  if (place.left + width > work.right) place.left = std::max(work.left, work.right - width);
+  place.right = place.left + width;
+  return place;
 }
 
 void ShowMessageBox(HWND owner, const WindowMessage& message) {
@@ -85,6 +127,23 @@ void ShowFileInFolder(HWND owner, const std::string& utf8Path) {
 
 constexpr int kFolderButton = 100;
 
+// Escape, Alt+F4 and the close box send IDCANCEL, which a task dialog
+// without a Cancel button takes as closing it only where the system follows
+// TDF_ALLOW_DIALOG_CANCELLATION, as Wine's does not: the box takes it as OK.
+LRESULT CALLBACK TakeCancelAsOk(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                DWORD_PTR) {
+  if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
+    return SendMessageW(box, TDM_CLICK_BUTTON, IDOK, 0);
+  }
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(box, TakeCancelAsOk, 0);
+  return DefSubclassProc(box, message, wParam, lParam);
+}
+
+HRESULT CALLBACK OnTaskDialogEvent(HWND box, UINT event, WPARAM, LPARAM, LONG_PTR) {
+  if (event == TDN_CREATED) SetWindowSubclass(box, TakeCancelAsOk, 0, 0);
+  return S_OK;
+}
+
 // A box like ShowMessageBox's with a check box below its text, or a button
 // that opens the output's folder, or both: a task dialog, its verification
 // check box and a button of its own. Returns whether the check box was
@@ -103,6 +162,7 @@ bool ShowTaskDialog(HWND owner, const WindowMessage& message) {
   config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW;
   config.dwCommonButtons = TDCBF_OK_BUTTON;
   config.nDefaultButton = IDOK;
+  config.pfCallback = OnTaskDialogEvent;
   if (!folderText.empty()) {
     config.pButtons = &folderButton;
     config.cButtons = 1;
@@ -275,6 +335,15 @@ INT_PTR CMorvexDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam != IDC_PREVIEW_PANE) return FALSE;
       DrawPreview(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
       return TRUE;
+    case WM_SIZE:
+      if (wParam != SIZE_MINIMIZED) LayOut(LOWORD(lParam), HIWORD(lParam));
+      return TRUE;
+    case WM_GETMINMAXINFO:
+      OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
+      return TRUE;
+    case WM_WINDOWPOSCHANGING:  // then the system keeps the size within the smallest
+      OnWindowPosChanging(*reinterpret_cast<WINDOWPOS*>(lParam));
+      return FALSE;
     case WM_INITDIALOG:
       OnInitDialog();
       return TRUE;  // the focus goes to the first tab stop, the input path
@@ -343,21 +412,85 @@ void CMorvexDlg::ShowTemplateState() {
   }
 }
 
-// The pane lies beside the controls, as high as they are, and is sized once.
+// The pane, hidden until the preview is shown, lies right of the buttons and
+// below the path frames; at the window's smallest size it is 230 dialog units
+// wide.
 void CMorvexDlg::MakePreviewPane() {
-  RECT window{};
-  GetWindowRect(m_window, &window);
-  m_controlsSize = {window.right - window.left, window.bottom - window.top};
-  RECT pane{0, 7, 230, 0};
+  RememberTemplatePlaces();
+  RECT pane{0, 0, 230, 0};
   MapDialogRect(m_window, &pane);
-  RECT client{};
-  GetClientRect(m_window, &client);
-  m_paneWidth = pane.right + pane.top;
-  m_previewPane = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_OWNERDRAW, client.right,
-                                  pane.top, pane.right, client.bottom - 2 * pane.top, m_window,
+  m_paneWidth = pane.right + m_margin;
+  m_previewPane = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_OWNERDRAW, 0, 0, 0, 0, m_window,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_PREVIEW_PANE)),
                                   m_instance, nullptr);
   SetWindowSubclass(m_previewPane, PaneProc, 0, reinterpret_cast<DWORD_PTR>(this));
+  LayOut(m_templateClient.cx, m_templateClient.cy);
+}
+
+// The window as the template makes it is its smallest, and the places of its
+// controls there are where the layout starts from.
+void CMorvexDlg::RememberTemplatePlaces() {
+  RECT window{};
+  GetWindowRect(m_window, &window);
+  m_controlsSize = {window.right - window.left, window.bottom - window.top};
+  RECT client{};
+  GetClientRect(m_window, &client);
+  m_templateClient = {client.right, client.bottom};
+  RECT margin{0, 0, 7, 0};
+  MapDialogRect(m_window, &margin);
+  m_margin = margin.right;
+  m_paneTop = ClientPlaceOf(m_window, IDC_OPTIONS_GROUP).top;
+  for (const auto& [id, stretches] : kPathFrameControls) {
+    m_pathFrameControls.push_back({id, stretches, ClientPlaceOf(m_window, id)});
+  }
+}
+
+// The path frames span the client area, their fields widening and their
+// Browse buttons at its right edge; the options, the languages and the
+// buttons' column keep their places, and the pane takes the rest, right of
+// the buttons and below the paths. The frames paint their lines only: where
+// they changed, the window paints the room in them anew.
+void CMorvexDlg::LayOut(int width, int height) {
+  if (m_previewPane == nullptr) return;
+  const int grow = std::max(0, width - int{m_templateClient.cx});
+  HDWP positions = BeginDeferWindowPos(static_cast<int>(m_pathFrameControls.size()) + 1);
+  for (const PathFrameControl& control : m_pathFrameControls) {
+    RECT place = control.place;
+    if (control.stretches) {
+      place.right += grow;
+    } else {
+      OffsetRect(&place, grow, 0);
+    }
+    positions = DeferPlace(positions, GetDlgItem(m_window, control.id), place);
+  }
+  positions = DeferPlace(positions, m_previewPane, PanePlace(width, height));
+  if (positions != nullptr) EndDeferWindowPos(positions);
+  InvalidateRect(m_previewPane, nullptr, FALSE);
+  if (width == m_laidOutWidth) return;
+  m_laidOutWidth = width;
+  const RECT paths{0, 0, width, m_paneTop};
+  RedrawWindow(m_window, &paths, nullptr, RDW_INVALIDATE | RDW_ERASE);
+  for (int frame : {IDC_INPUT_GROUP, IDC_OUTPUT_GROUP}) {
+    InvalidateRect(GetDlgItem(m_window, frame), nullptr, FALSE);
+  }
+}
+
+RECT CMorvexDlg::PanePlace(int width, int height) const {
+  const int left = m_templateClient.cx;
+  return {left, m_paneTop, std::max(left, width - m_margin),
+          std::max(m_paneTop, height - m_margin)};
+}
+
+// The window never shrinks below its template's size, nor, with the pane,
+// below that and the pane's smallest width.
+SIZE CMorvexDlg::SmallestSize() const {
+  return {m_controlsSize.cx + (m_paneShown ? m_paneWidth : 0), m_controlsSize.cy};
+}
+
+void CMorvexDlg::OnGetMinMaxInfo(MINMAXINFO& info) const {
+  if (m_previewPane == nullptr) return;  // not laid out yet
+  const SIZE smallest = SmallestSize();
+  info.ptMinTrackSize = {smallest.cx, smallest.cy};
 }
 
 LRESULT CALLBACK CMorvexDlg::PaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lParam,
@@ -378,6 +511,9 @@ bool CMorvexDlg::OnPaneMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
   switch (message) {
     case WM_NCHITTEST:  // a static lets the mouse through to the window beneath
       result = HTCLIENT;
+      return true;
+    case WM_ERASEBKGND:  // the picture covers all of the pane, drawn at once
+      result = 1;
       return true;
     case WM_MOUSEWHEEL: {  // at the focus, also with the pointer elsewhere
       if (!PointerOverPane(lParam)) return false;
@@ -581,21 +717,41 @@ void CMorvexDlg::ShowAbout(Language language) {
   ::ShowAboutBox(m_instance, m_window, language);
 }
 
-// The window grows to the right, moving left as far as it must to stay on its screen.
+// Shown, the pane widens the window by its width, and hidden it narrows it
+// again. A maximised (or minimised) window keeps its size, the layout giving
+// the pane its room or taking it back; it changes its width when it is
+// restored.
 void CMorvexDlg::ShowPreviewPane(bool shown) {
-  if (m_previewPane == nullptr) return;
+  if (m_previewPane == nullptr || shown == m_paneShown) return;
+  m_paneShown = shown;
   ShowWindow(m_previewPane, shown ? SW_SHOWNA : SW_HIDE);
+  const int change = shown ? m_paneWidth : -m_paneWidth;
+  if (IsZoomed(m_window) || IsIconic(m_window)) {
+    m_restoredWidthChange += change;
+    return;
+  }
   RECT window{};
   GetWindowRect(m_window, &window);
-  const int width = m_controlsSize.cx + (shown ? m_paneWidth : 0);
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof monitor;
-  if (GetMonitorInfoW(MonitorFromWindow(m_window, MONITOR_DEFAULTTONEAREST), &monitor) &&
-      window.left + width > monitor.rcWork.right) {
-    window.left = std::max(monitor.rcWork.left, monitor.rcWork.right - width);
+  const RECT place = Widened(window, change, SmallestSize().cx, WorkAreaOf(m_window));
+  SetWindowPos(m_window, nullptr, place.left, place.top, place.right - place.left,
+               place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The restored place is the system's to keep (SetWindowPlacement would move
+// a maximised window under Wine): the change is made as the window leaves
+// the maximised or minimised state.
+void CMorvexDlg::OnWindowPosChanging(WINDOWPOS& position) {
+  if (m_restoredWidthChange == 0 || (position.flags & SWP_NOSIZE) != 0 || IsZoomed(m_window) ||
+      IsIconic(m_window)) {
+    return;
   }
-  SetWindowPos(m_window, nullptr, window.left, window.top, width, m_controlsSize.cy,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+  const RECT place =
+      Widened({position.x, position.y, position.x + position.cx, position.y + position.cy},
+              m_restoredWidthChange, SmallestSize().cx, WorkAreaOf(m_window));
+  m_restoredWidthChange = 0;
+  position.x = place.left;
+  position.cx = place.right - place.left;
+  position.flags &= ~SWP_NOMOVE;
 }
 
 void CMorvexDlg::ShowPicture(preview::Outcome outcome) {

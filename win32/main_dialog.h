@@ -63,6 +63,12 @@ class CMorvexDlg final : public View {
   void AddAboutToSystemMenu();
   void ShowTemplateState();
   void MakePreviewPane();
+  void RememberTemplatePlaces();
+  void LayOut(int width, int height);
+  RECT PanePlace(int width, int height) const;
+  SIZE SmallestSize() const;
+  void OnGetMinMaxInfo(MINMAXINFO& info) const;
+  void OnWindowPosChanging(WINDOWPOS& position);
   void MakeProgressControls();
   HWND MakeControl(const wchar_t* windowClass, DWORD style, RECT place, int id);
   void AcceptDrops();
@@ -91,8 +97,22 @@ class CMorvexDlg final : public View {
   HICON m_smallIcon = nullptr;
   std::wstring m_startInput;
   HWND m_previewPane = nullptr;
-  SIZE m_controlsSize{};  // the window's size without the pane
-  int m_paneWidth = 0;
+  bool m_paneShown = false;
+  SIZE m_controlsSize{};  // the window's smallest size, without the pane
+  int m_paneWidth = 0;    // what the pane adds to the window's width
+  // The controls of the path frames, which follow the window's right edge,
+  // at their places in the template, and the client area's size there.
+  struct PathFrameControl {
+    int id;
+    bool stretches;  // its right edge follows the window's; else it moves with it
+    RECT place;
+  };
+  std::vector<PathFrameControl> m_pathFrameControls;
+  SIZE m_templateClient{};
+  int m_paneTop = 0;  // the top of the options frame: the pane starts there
+  int m_margin = 0;   // between the controls and the window's edges
+  int m_laidOutWidth = 0;
+  int m_restoredWidthChange = 0;  // the pane shown or hidden while maximised
   preview::ShownPicture m_preview;
   std::optional<preview::Pixel> m_dragAt;  // a drag over the pane: where it was last
   Language m_paneLanguage = Language::kEnglish;

@@ -24,6 +24,7 @@ enum : WORD { kButton = 0x80, kEdit = 0x81, kStatic = 0x82 };
 struct DialogItem {
   int id = 0;
   DWORD style = 0;
+  DWORD exStyle = 0;
   WORD windowClass = 0;  // a predefined class; 0 for a class given by name
   RECT rect{};           // in dialog units
   std::wstring text;     // empty for a resource number, as a picture's
@@ -79,7 +80,8 @@ class TemplateReader {
 DialogItem ReadItem(TemplateReader& in) {
   in.AlignToDword();
   DialogItem item;
-  in.Skip(2 * sizeof(DWORD));  // help id, extended style
+  in.Skip(sizeof(DWORD));  // help id
+  item.exStyle = in.Read<DWORD>();
   item.style = in.Read<DWORD>();
   item.rect = in.ReadRect();
   item.id = static_cast<int>(in.Read<DWORD>());
@@ -205,14 +207,19 @@ TEST(MainDialogTemplate, EachRadioGroupIsAGroupOfItsOwnWithOneTabStop) {
             RadioGroupOf(IDC_OPTION_1).size() + RadioGroupOf(IDC_LANG_ENGLISH).size());
 }
 
-TEST(MainDialogTemplate, IsAFixedApplicationWindowInArial8) {
+// Resizable: it paints around its controls, so that the preview pane never
+// flickers, and inside its frames, which are transparent.
+TEST(MainDialogTemplate, IsAResizableApplicationWindowInArial8) {
   const DialogTemplate dialog = LoadDialogTemplate(IDD_MAIN);
   EXPECT_EQ(dialog.font, L"Arial");
   EXPECT_EQ(dialog.pointSize, 8);
-  const DWORD wanted = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE | DS_MODALFRAME;
+  const DWORD wanted = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME |
+                       WS_CLIPCHILDREN | WS_VISIBLE | DS_MODALFRAME | DS_CENTER;
   EXPECT_EQ(dialog.style & wanted, wanted);
-  EXPECT_EQ(dialog.style & (WS_MAXIMIZEBOX | WS_THICKFRAME), 0u);
   EXPECT_TRUE(dialog.exStyle & WS_EX_APPWINDOW);
+  for (const DialogItem& item : dialog.items) {
+    EXPECT_EQ(IsFrame(item), (item.exStyle & WS_EX_TRANSPARENT) != 0) << item.id;
+  }
 }
 
 TEST(MainDialogTemplate, ControlsSitInTheirFramesWithoutOverlapping) {

@@ -2,8 +2,9 @@
 # Runs the Windows morvex.exe under Wine on a virtual X display through a
 # conversion with three "Info" boxes (tracks skipped by option 5): checking
 # the first box's check box hides the other two, so that the completion box
-# comes next; the next run shows its "Info" boxes again. Escape stops a run
-# that waits for its input, and the box that says so waits for its answer.
+# comes next, which Enter closes; the next run shows its "Info" boxes again,
+# and Escape closes its completion box. Escape stops a run that waits for its
+# input, and the box that says so waits for its answer.
 #
 # Usage: info_boxes_test.sh MORVEX_EXE MORVEX_GDBGEN_EXE
 # Ends with status 77 (skipped) where Wine, Xvfb or xdotool are missing.
@@ -79,8 +80,8 @@ done
 [ "$boxes" -eq 3 ] || fail "the second run showed $boxes Info boxes, not 3"
 done_box=$(wait_window Finished 1200) || fail "no completion box after the second run"
 xdotool windowfocus --sync "$done_box" 2>/dev/null || true
-xdotool key Return
-wait_window_gone Finished 300 || fail "the second completion box stayed open"
+xdotool key Escape
+wait_window_gone Finished 300 || fail "the second completion box stayed open after Escape"
 
 # A run held by an input that waits for more (a FIFO): Escape stops it at the
 # next block, and Enter, on Stop, too. The keys go to the window as they come:

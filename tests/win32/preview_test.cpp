@@ -323,6 +323,61 @@ TEST_F(PreviewPane, ZoomsAtTheWheelFollowsADragAndFitsOnADoubleClick) {
   check("double click");
 }
 
+// Maximised, the window gives its room to the input field and the pane, the
+// Browse button keeping its distance from the right edge and the options
+// their place; hiding the pane then keeps the window's size, and restored
+// it is as wide as it was less the pane.
+TEST_F(PreviewPane, GivesTheRoomOfAMaximisedWindowToThePathsAndThePane) {
+  Window window(L"");
+  ASSERT_NE(window.Handle(), nullptr) << "no window";
+  const auto place = [&](HWND control) {
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(HWND_DESKTOP, window.Handle(), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+  };
+  const auto item = [&](int id) { return place(GetDlgItem(window.Handle(), id)); };
+  const auto client = [&] {
+    RECT rect{};
+    GetClientRect(window.Handle(), &rect);
+    return rect;
+  };
+  const auto width = [](const RECT& rect) { return rect.right - rect.left; };
+  const auto height = [](const RECT& rect) { return rect.bottom - rect.top; };
+  RECT small{};
+  GetWindowRect(window.Handle(), &small);
+  window.Click(IDC_PREVIEW);
+  RECT shown{};
+  GetWindowRect(window.Handle(), &shown);
+  const RECT field = item(IDC_INPUT_PATH);
+  const RECT pane = place(window.Pane());
+  const RECT options = item(IDC_OPTIONS_GROUP);
+  const int browseGap = client().right - item(IDC_BROWSE_INPUT).right;
+
+  SendMessageW(window.Handle(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+  ASSERT_TRUE(IsZoomed(window.Handle()));
+  EXPECT_GT(width(item(IDC_INPUT_PATH)), width(field));
+  EXPECT_EQ(client().right - item(IDC_BROWSE_INPUT).right, browseGap);
+  EXPECT_GT(width(place(window.Pane())), width(pane));
+  EXPECT_GT(height(place(window.Pane())), height(pane));
+  EXPECT_EQ(place(window.Pane()).top, pane.top);
+  const RECT optionsThen = item(IDC_OPTIONS_GROUP);
+  EXPECT_TRUE(EqualRect(&options, &optionsThen));
+
+  RECT maximised{};
+  GetWindowRect(window.Handle(), &maximised);
+  window.Click(IDC_PREVIEW);
+  RECT hidden{};
+  GetWindowRect(window.Handle(), &hidden);
+  EXPECT_TRUE(EqualRect(&maximised, &hidden))
+      << maximised.left << "," << maximised.top << " " << maximised.right << "," << maximised.bottom
+      << " vs " << hidden.left << "," << hidden.top << " " << hidden.right << "," << hidden.bottom;
+  SendMessageW(window.Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+  RECT restored{};
+  GetWindowRect(window.Handle(), &restored);
+  EXPECT_EQ(width(restored), width(small)) << "shown " << width(shown);
+}
+
 // The tasks posted to the window start in the order they were posted, also
 // those that come while a task has a box open, whose loop runs them.
 TEST_F(PreviewPane, PostedTasksRunInOrderWhileATaskHasABox) {

@@ -10,18 +10,22 @@
 # file with a long track is given, of that for option 5 with 25 vias, in
 # pieces and in one route (win32-preview-5-long.png,
 # win32-preview-5-long-one-route.png), and in each language the window during
-# a run, with its progress and Stop (win32-run-en.png, ...); at 96 DPI and at
-# 192 DPI (the @2x files). The pictures show the windows' client areas: with no window manager
-# on the display, nobody draws the frames.
+# a run, with its progress and Stop (win32-run-en.png, ...), and in each
+# language the window maximised, its preview zoomed in with its legend and
+# status line (win32-maximised-en.png, ...); at 96 DPI and at 192 DPI (the
+# @2x files). The pictures show the windows' client areas: with no window
+# manager on the display, nobody draws the frames. Only the maximised window
+# is shown with one (openbox), which Wine asks to maximise it.
 #
 # Usage: screenshots.sh PATH_TO_MORVEX_EXE OUT_DIR [LONG_TRACK_GDB]
-# Needs Debian's wine, xvfb, xauth, xdotool, x11-apps (xwd) and netpbm.
+# Needs Debian's wine, xvfb, xauth, xdotool, x11-apps (xwd) and netpbm; and
+# openbox for the maximised window.
 set -u
 
 if [ "${1:-}" != "--inside" ]; then
   exe=${1:?usage: screenshots.sh PATH_TO_MORVEX_EXE OUT_DIR}
   out=${2:?usage: screenshots.sh PATH_TO_MORVEX_EXE OUT_DIR}
-  exec timeout 400 xvfb-run -a -s "-screen 0 2560x1600x24 -nolisten tcp" \
+  exec timeout 600 xvfb-run -a -s "-screen 0 2560x1600x24 -nolisten tcp" \
     bash "$0" --inside "$exe" "$out" "${3:-}"
 fi
 exe=$2
@@ -186,6 +190,49 @@ capture_previews() { # SUFFIX
   capture_preview "win32-preview-5-long-one-route$1.png"
 }
 
+# Clicks the window at a position given in dialog units, $3 pixels a unit
+# across and $4 down (the window's scale before it grew).
+click_scaled() { # X Y PIXELS_ACROSS PIXELS_DOWN (each a hundredth of a unit)
+  xdotool mousemove --window "$main" $(($1 * $3 / 100)) $(($2 * $4 / 100)) click 1
+  sleep 0.5
+}
+
+# The window of the example, maximised by the window manager through the
+# window menu, its preview shown and zoomed in three notches of the wheel
+# over the middle of the pane, in each language.
+capture_maximised() { # SUFFIX
+  if ! command -v openbox >/dev/null 2>&1; then
+    echo "no openbox: no pictures of the maximised window"
+    return 0
+  fi
+  openbox --sm-disable >/dev/null 2>&1 &
+  wm_pid=$!
+  sleep 1
+  start_morvex "$exe" "$windows_input"
+  eval "$(xdotool getwindowgeometry --shell "$main")"
+  across=$((WIDTH * 100 / dialog_width))
+  down=$((HEIGHT * 100 / dialog_height))
+  xdotool key --delay 300 alt+space x
+  sleep 2
+  xdotool windowfocus --sync "$main" 2>/dev/null || true
+  xdotool key --delay 150 alt+v
+  sleep 2
+  eval "$(xdotool getwindowgeometry --shell "$main")"
+  [ "$WIDTH" -gt 2000 ] || fail "the window was not maximised: $WIDTH pixels wide"
+  pane_x=$(((440 * across / 100 + WIDTH) / 2))
+  pane_y=$(((74 * down / 100 + HEIGHT) / 2))
+  xdotool mousemove --window "$main" "$pane_x" "$pane_y" click --repeat 3 --delay 300 4
+  sleep 1
+  capture "$main" "win32-maximised-en$1.png"
+  click_scaled 370 105 "$across" "$down" # Nederlands
+  capture "$main" "win32-maximised-nl$1.png"
+  click_scaled 370 118 "$across" "$down" # Deutsch
+  capture "$main" "win32-maximised-de$1.png"
+  quit_morvex
+  kill "$wm_pid" 2>/dev/null
+  wait "$wm_pid" 2>/dev/null
+}
+
 for scale in 1 2; do
   suffix=$([ "$scale" -eq 2 ] && echo @2x)
   set_dpi $((96 * scale))
@@ -202,4 +249,5 @@ for scale in 1 2; do
   capture_runs "$suffix"
   capture_previews "$suffix"
   quit_morvex
+  capture_maximised "$suffix"
 done
