@@ -121,6 +121,7 @@ void PreviewPane::paintEvent(QPaintEvent*) {
   painter.setPen(QColor(0x80, 0x80, 0x80));
   painter.drawRect(rect().adjusted(0, 0, -1, -1));
   painter.setRenderHint(QPainter::Antialiasing, true);
+  painter.setBackground(Qt::white);
   for (const preview::Shape& shape : m_picture.Shapes(width(), height(), m_language)) {
     const QColor colour = QtColourOf(shape.role);
     const QPoint at =
@@ -155,9 +156,12 @@ void PreviewPane::paintEvent(QPaintEvent*) {
         break;
       case preview::Role::Label:
       case preview::Role::Status:
+        // On white, so that no line of the map runs through a text.
         painter.setPen(colour);
+        painter.setBackgroundMode(Qt::OpaqueMode);
         painter.drawText(
             at, QString::fromUtf8(shape.text.data(), static_cast<qsizetype>(shape.text.size())));
+        painter.setBackgroundMode(Qt::TransparentMode);
         break;
     }
   }

@@ -254,9 +254,13 @@ void DrawShape(HDC dc, const preview::Shape& shape, const Scale& scaled) {
       break;
     case preview::Role::Label:
     case preview::Role::Status: {
+      // On white, so that no line of the map runs through a text.
       const std::wstring text = WideFromUtf8(shape.text);
       SetTextColor(dc, colour);
+      SetBkMode(dc, OPAQUE);
+      SetBkColor(dc, RGB(255, 255, 255));
       TextOutW(dc, at.x, at.y, text.c_str(), static_cast<int>(text.size()));
+      SetBkMode(dc, TRANSPARENT);
       break;
     }
   }
