@@ -74,14 +74,20 @@ std::vector<std::string> AllowedSids(const fs::path& path) {
   return sids;
 }
 
-using Win32FilesTest = RunFixture;
+class Win32FilesTest : public RunFixture {
+ protected:
+  // An input whose one track option 5 skips, with an "Info" box in the
+  // middle of the run, while the new file is open.
+  void SkipATrackMidRun() {
+    gdbtest::Track big("Big");
+    for (int32_t i = 0; i < 10000; ++i) big.Point({i, -i});
+    WriteFile(input, gdbtest::GdbFile('m', {gdbtest::TrackRecord(big)}));
+    dialog.option = 5;
+  }
+};
 
 TEST_F(Win32FilesTest, TheNewFileLetsInTheUserAloneWhileItIsWritten) {
-  // The big track is skipped with an "Info" box, in the middle of the run.
-  gdbtest::Track big("Big");
-  for (int32_t i = 0; i < 10000; ++i) big.Point({i, -i});
-  WriteFile(input, gdbtest::GdbFile('m', {gdbtest::TrackRecord(big)}));
-  dialog.option = 5;
+  SkipATrackMidRun();
   std::vector<std::string> allowed;
   dialog.onMessage = [&](const ShownBox& box) {
     if (box.title != "Info") return;
@@ -104,10 +110,7 @@ TEST_F(Win32FilesTest, TheNewFileLetsInTheUserAloneWhileItIsWritten) {
 TEST_F(Win32FilesTest, AFileLeftEarlierIsNamedAndOneInUseIsNot) {
   const fs::path left = dir / ".out.gdb.morvex-Left01";
   WriteFile(left, "part of a conversion");
-  gdbtest::Track big("Big");
-  for (int32_t i = 0; i < 10000; ++i) big.Point({i, -i});
-  WriteFile(input, gdbtest::GdbFile('m', {gdbtest::TrackRecord(big)}));
-  dialog.option = 5;
+  SkipATrackMidRun();
   std::vector<std::string> seenBeside;
   dialog.onMessage = [&](const ShownBox& box) {
     if (box.text.find("skipped") == std::string::npos) return;

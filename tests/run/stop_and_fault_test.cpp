@@ -109,24 +109,42 @@ int OpenFifoForWriting(const fs::path& fifo, std::chrono::milliseconds timeout) 
   return -1;
 }
 
+// A generated file, whole.gdb, and the FIFO in.gdb a run reads it through, in
+// folder; the file's bytes.
+std::string WholeAndFifo(const fs::path& folder) {
+  Generate(folder / "whole.gdb", 1);
+  EXPECT_EQ(mkfifo((folder / "in.gdb").c_str(), 0600), 0);
+  return ReadFile(folder / "whole.gdb");
+}
+
+// Feeds the first half of whole to the run that reads fifo and holds the pipe
+// open, so that the run waits in the middle; waits for its new file in folder.
+// The pipe's writing end, or -1 when the run did not take the half.
+int FeedHalf(const fs::path& fifo, const std::string& whole, const fs::path& folder) {
+  const int writer = OpenFifoForWriting(fifo, 10s);
+  if (writer < 0) return -1;
+  const auto half = static_cast<ssize_t>(whole.size() / 2);
+  if (write(writer, whole.data(), static_cast<size_t>(half)) != half) {
+    close(writer);
+    return -1;
+  }
+  for (int i = 0; i < 1000 && !HasNewFile(folder); ++i) std::this_thread::sleep_for(5ms);
+  return writer;
+}
+
 class StopSignalTest : public ::testing::TestWithParam<int> {};
 
 TEST_P(StopSignalTest, LeavesTheOutputAsItWas) {
   TempDir dir;
-  Generate(dir / "whole.gdb", 1);
-  const std::string whole = ReadFile(dir / "whole.gdb");
+  const std::string whole = WholeAndFifo(dir.Path());
   const fs::path fifo = dir / "in.gdb";
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   WriteFile(dir / "out.gdb", kOldOutput);
   const auto namesBefore = FileNames(dir.Path());
 
   Child child({MORVEX_CONVERT, "-q", fifo.string(), (dir / "out.gdb").string()});
   ASSERT_TRUE(child.Started());
-  const int writer = OpenFifoForWriting(fifo, 10s);
-  ASSERT_GE(writer, 0) << "the run did not open its input";
-  // Half the input, then the pipe is held open: the run waits for more.
-  ASSERT_EQ(write(writer, whole.data(), whole.size() / 2), static_cast<ssize_t>(whole.size() / 2));
-  for (int i = 0; i < 1000 && !HasNewFile(dir.Path()); ++i) std::this_thread::sleep_for(5ms);
+  const int writer = FeedHalf(fifo, whole, dir.Path());
+  ASSERT_GE(writer, 0) << "the run did not take half its input";
   EXPECT_TRUE(HasNewFile(dir.Path())) << "no new file while the run is in the middle";
   child.Signal(GetParam());
   const bool ended = child.Wait(10s);
@@ -153,17 +171,13 @@ INSTANTIATE_TEST_SUITE_P(Signals, StopSignalTest,
 // file that a run going on holds is no such file.
 TEST(LeftFileTest, AFileOfAKilledRunIsNamedAndKept) {
   TempDir dir;
-  Generate(dir / "whole.gdb", 1);
-  const std::string whole = ReadFile(dir / "whole.gdb");
+  const std::string whole = WholeAndFifo(dir.Path());
   const fs::path fifo = dir / "in.gdb";
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   const fs::path output = dir / "out.gdb";
   Child running({MORVEX_CONVERT, "-q", fifo.string(), output.string()});
   ASSERT_TRUE(running.Started());
-  const int writer = OpenFifoForWriting(fifo, 10s);
-  ASSERT_GE(writer, 0) << "the run did not open its input";
-  ASSERT_EQ(write(writer, whole.data(), whole.size() / 2), static_cast<ssize_t>(whole.size() / 2));
-  for (int i = 0; i < 1000 && !HasNewFile(dir.Path()); ++i) std::this_thread::sleep_for(5ms);
+  const int writer = FeedHalf(fifo, whole, dir.Path());
+  ASSERT_GE(writer, 0) << "the run did not take half its input";
   ASSERT_TRUE(HasNewFile(dir.Path()));
   const std::string left = (dir / FileNames(dir.Path())[0]).string();
 
@@ -183,11 +197,9 @@ TEST(LeftFileTest, AFileOfAKilledRunIsNamedAndKept) {
 // A run started with SIGHUP ignored (under nohup) goes on through one.
 TEST(HangUpTest, AnIgnoredOneStaysIgnored) {
   TempDir dir;
-  Generate(dir / "whole.gdb", 1);
-  const std::string whole = ReadFile(dir / "whole.gdb");
+  const std::string whole = WholeAndFifo(dir.Path());
   ASSERT_EQ(Convert(dir / "whole.gdb", dir / "expected.gdb").exitStatus, 0);
   const fs::path fifo = dir / "in.gdb";
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
 
   struct sigaction ignore {};
   struct sigaction saved {};
@@ -196,11 +208,9 @@ TEST(HangUpTest, AnIgnoredOneStaysIgnored) {
   Child child({MORVEX_CONVERT, "-q", fifo.string(), (dir / "out.gdb").string()});
   sigaction(SIGHUP, &saved, nullptr);
   ASSERT_TRUE(child.Started());
-  const int writer = OpenFifoForWriting(fifo, 10s);
-  ASSERT_GE(writer, 0) << "the run did not open its input";
+  const int writer = FeedHalf(fifo, whole, dir.Path());
+  ASSERT_GE(writer, 0) << "the run did not take half its input";
   const size_t half = whole.size() / 2;
-  ASSERT_EQ(write(writer, whole.data(), half), static_cast<ssize_t>(half));
-  for (int i = 0; i < 1000 && !HasNewFile(dir.Path()); ++i) std::this_thread::sleep_for(5ms);
   child.Signal(SIGHUP);
   ASSERT_EQ(write(writer, whole.data() + half, whole.size() - half),
             static_cast<ssize_t>(whole.size() - half));
