@@ -16,7 +16,8 @@ constexpr uint32_t kMaxPoints = 10000;
 // A run that makes one route per track holds longer tracks.
 constexpr uint32_t kMaxOneRoutePoints = 65536;
 constexpr uint32_t kMostOneRouteVias = 1000;
-// The points of a long track that its vias are chosen among, at most.
+// Of a long track, the points added farthest first that its via choice
+// keeps, at most.
 constexpr uint32_t kMostCandidates = 4096;
 constexpr size_t kMaxTextLength = 30000;  // longest name ReadText accepts, NUL excluded
 constexpr size_t kMessageSize = 256;
@@ -112,16 +113,18 @@ struct ConversionState {
     uint32_t candidates[kMaxOneRoutePoints];
     uint32_t candidateOf[kMaxOneRoutePoints];
     // The search: hops from each candidate to the last, the candidates one
-    // sweep reached, those whose hops are counted in turn, and a route being
-    // tried.
+    // sweep reached, the layers of candidates counted in turn (each layer
+    // at most once per candidate; at most four candidate counts are kept),
+    // the candidate each count came through and whether its segment has
+    // been measured, and where each layer starts in the queue.
     uint32_t toEnd[kMaxOneRoutePoints];
     uint32_t reached[kMaxOneRoutePoints];
-    uint32_t queue[kMaxOneRoutePoints];
+    uint32_t queue[4 * kMaxOneRoutePoints];
     uint32_t counter[kMaxOneRoutePoints];
     uint8_t settled[kMaxOneRoutePoints];
     uint32_t layerStart[kMostOneRouteVias + 2];
     // A long track's search: the candidates of the limits around the one
-    // being tried.
+    // being tried; and a route being tried.
     uint8_t aboveCandidate[kMaxOneRoutePoints];
     uint8_t belowCandidate[kMaxOneRoutePoints];
     uint32_t trialVias[kMostOneRouteVias];

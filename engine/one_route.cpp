@@ -6,12 +6,13 @@
 // the sine of their angle (2 less that for angles beyond a right angle), which
 // grows with the angle and needs no square root.
 //
-// Up to kExactSearchPoints points the choice is exact: for every number of
-// vias, the best route to every point (minimising the largest distance).
-// Longer tracks are chosen twice, by adding the farthest point one at a time
-// and by dropping the cheapest point one at a time; the better of the two is
-// then improved by moving single vias along the track. Ties go to the lower
-// point index throughout, so that the choice is the same on every build.
+// Up to kExactSearchPoints points the choice is exact, every point a
+// candidate: the smallest distance for the via maximum is searched for with
+// the fewest vias for a distance (via_search.cpp), from the route of the
+// points added farthest first. Longer tracks climb down a fixed ladder of
+// distances, each tried among candidates of its own, for a bounded amount of
+// work (see Ladder). Ties go to the fewer vias, then to the earlier points,
+// so that the choice is the same on every build.
 //
 // This file is built without contracting a * b + c into one fused step (see
 // CMakeLists.txt): the results must not depend on the machine.

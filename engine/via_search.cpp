@@ -186,13 +186,26 @@ struct HopCount {
     if (t.settled[c]) return true;
     const uint32_t hops = t.toEnd[c];
     bool measured = t.counter[c] != kUnreachable && Measures(c, t.counter[c]);
-    for (uint32_t i = t.layerStart[hops - 1]; !measured && i < t.layerStart[hops]; ++i) {
+    for (uint32_t i = t.layerStart[hops - 1];
+         !measured && i < t.layerStart[hops] && search.work <= search.workLimit; ++i) {
       const uint32_t next = t.queue[i];
       if (next <= c || t.toEnd[next] != hops - 1 || !t.settled[next]) continue;
       if (Measures(c, next)) t.counter[c] = next, measured = true;
     }
     t.settled[c] = measured;
     return measured;
+  }
+
+  // Moves the layers before the one before hops out of t.queue once they
+  // fill a candidate count: a candidate is queued at most once per layer,
+  // so the queue never holds more than four times the candidates.
+  void ForgetOldLayers(uint32_t hops, uint32_t& tail) {
+    auto& t = search.t;
+    const uint32_t old = t.layerStart[hops - 1];
+    if (old < search.candidateCount) return;
+    std::copy(t.queue + old, t.queue + tail, t.queue);
+    tail -= old;
+    for (uint32_t layer = hops - 1; layer <= hops + 1; ++layer) t.layerStart[layer] -= old;
   }
 
   // Counts until the first candidate's count is settled, or mostHops layers
@@ -207,6 +220,7 @@ struct HopCount {
     t.queue[tail++] = last;
     t.layerStart[0] = 0;
     for (uint32_t hops = 0; hops < mostHops; ++hops) {
+      if (hops > 0) ForgetOldLayers(hops, tail);
       const uint32_t layerEnd = tail;
       t.layerStart[hops + 1] = layerEnd;
       // The candidates nearest the first go first: they reach it soonest.
@@ -221,7 +235,7 @@ struct HopCount {
           continue;
         }
         Sweep<Along::kBackward>(search, t.candidates[end], within, [&](uint32_t c) {
-          if (t.toEnd[c] != kUnreachable) return search.work > search.workLimit;
+          if (t.toEnd[c] != kUnreachable) return false;
           t.toEnd[c] = hops + 1;
           t.counter[c] = end;
           t.queue[tail++] = c;
@@ -230,7 +244,6 @@ struct HopCount {
         if (t.settled[0] || search.work > search.workLimit) return;
       }
       if (t.toEnd[0] == hops + 1) {
-        t.layerStart[hops + 2] = tail;
         if (Settle(0)) return;
         t.toEnd[0] = hops + 2;
         t.counter[0] = kUnreachable;
@@ -297,9 +310,8 @@ uint32_t FarthestHopsRoute(ViaSearch& search, DistanceKey limit, uint32_t* vias)
       t.reached[reached++] = point;
       return false;
     });
-    // The next candidate always keeps the points before it within limit when
-    // no farther one does... not so: take the farthest that measures within
-    // it, else the next candidate, else give up the limit for this hop.
+    // The farthest candidate reached whose segment measures within limit;
+    // when none does, the next candidate, the route passing the limit there.
     uint32_t next = kUnreachable;
     while (reached > 0) {
       const uint32_t point = t.reached[--reached];
@@ -328,7 +340,7 @@ constexpr double kCloseKeys = 1 + 1.0 / 1024;
 DistanceKey NextLimit(DistanceKey failed, DistanceKey best) {
   const DistanceKey justBelow = std::nextafter(best, 0.0);
   DistanceKey limit;
-  if (failed < 0 || failed == 0) {
+  if (failed <= 0) {
     limit = best * 0.25;  // half the distance
   } else if (best > failed * kCloseKeys) {
     limit = std::sqrt(failed * best);

@@ -63,7 +63,8 @@ enum class ViaSearchResult { kFound, kTooMany, kOutOfWork };
 // The fewest candidates, at most maxVias, whose route keeps every track point
 // within limit (a key), and of those routes the one whose vias come earliest
 // in track order: written to vias, their count to viaCount and the route's
-// key to key. kTooMany when more vias are needed.
+// key to key. kTooMany when more vias are needed, kOutOfWork when the search
+// passes search.workLimit first (vias may then hold part of a route).
 ViaSearchResult FewestVias(ViaSearch& search, DistanceKey limit, uint32_t maxVias, uint32_t* vias,
                            uint32_t& viaCount, DistanceKey& key);
 
