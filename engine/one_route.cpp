@@ -247,12 +247,11 @@ struct Ladder {
   }
 
   // Tries a limit between the one below (that failed) and the one above:
-  // the fewest vias for it among its candidates, at most maxVias; false when
-  // it takes more or the work for one limit runs out. The candidates are
-  // those marked, within those below: they hold those above, which lie
-  // within those below too.
-  bool Try(DistanceKey limit, uint32_t maxVias, uint32_t* vias, uint32_t& viaCount,
-           DistanceKey& key, uint64_t& candidateVias) {
+  // the fewest vias for it among its candidates, at most maxVias. The
+  // candidates are those marked, within those below: they hold those above,
+  // which lie within those below too.
+  ViaSearchResult Try(DistanceKey limit, uint32_t maxVias, uint32_t* vias, uint32_t& viaCount,
+                      DistanceKey& key, uint64_t& candidateVias) {
     auto& t = search.t;
     const uint32_t count = search.pointCount;
     search.workLimit = search.work + kWorkPerLimit * count;
@@ -264,7 +263,16 @@ struct Ladder {
       if (candidate) t.candidates[place++] = i;
     }
     search.candidateCount = place;
-    return FewestVias(search, limit, maxVias, vias, viaCount, key) == ViaSearchResult::kFound;
+    return FewestVias(search, limit, maxVias, vias, viaCount, key);
+  }
+
+  // Whether a limit holds: its search found a route, or ran out of work
+  // while the route above (of key aboveKey) keeps within it. Whether the
+  // work runs out does not depend on the via maximum either, for a maximum
+  // the route above holds.
+  static bool Holds(ViaSearchResult result, DistanceKey limit, DistanceKey aboveKey) {
+    return result == ViaSearchResult::kFound ||
+           (result == ViaSearchResult::kOutOfWork && aboveKey <= limit);
   }
 
   // The candidates just tried become those above or below.
@@ -283,8 +291,9 @@ struct Ladder {
   // one does, and ends on the same limit, with the same route, or on a
   // lower one. And a climb's route is nearer than the limit just below the
   // one it ends on: that limit's candidates hold the route (they hold the
-  // candidates above, or lie within them when tried after), so it would
-  // have held too. A larger maximum so never ends farther.
+  // candidates above, or lie within them when tried after), so its search
+  // would have found it, or, running out of work, held for every maximum
+  // the same way. A larger maximum so never ends farther.
   uint32_t Climb(DistanceKey below, DistanceKey above, uint32_t steps, uint32_t maxVias,
                  uint32_t* vias, uint32_t viaCount, DistanceKey& key) {
     auto& t = search.t;
@@ -293,7 +302,9 @@ struct Ladder {
       uint32_t trialCount = 0;
       DistanceKey trialKey = 0;
       uint64_t candidateVias = 0;
-      if (!Try(limit, maxVias, t.trialVias, trialCount, trialKey, candidateVias)) {
+      const ViaSearchResult result =
+          Try(limit, maxVias, t.trialVias, trialCount, trialKey, candidateVias);
+      if (!Holds(result, limit, key)) {
         KeepCandidates(t.belowCandidate);
         belowVias = candidateVias;
         below = limit;
@@ -301,6 +312,7 @@ struct Ladder {
       }
       KeepCandidates(t.aboveCandidate);
       above = limit;
+      if (result != ViaSearchResult::kFound) continue;
       for (uint32_t i = 0; i < trialCount; ++i) vias[i] = t.trialVias[i];
       viaCount = trialCount;
       key = trialKey;
@@ -320,18 +332,22 @@ uint32_t ChooseWithinBound(ViaSearch& search, uint32_t maxVias, DistanceKey stop
   // Above, the route of the first and the last point; below, every point.
   for (uint32_t i = 0; i < count; ++i) t.aboveCandidate[i] = 0, t.belowCandidate[i] = 1;
   t.aboveCandidate[0] = t.aboveCandidate[count - 1] = 1;
+  const DistanceKey ends = t.addedKey[1];  // the key of the route of the first and last point
   uint32_t viaCount = 0;
   uint64_t candidateVias = 0;
-  if (ladder.Try(stopKey, maxVias, vias, viaCount, key, candidateVias)) {
+  const ViaSearchResult result = ladder.Try(stopKey, maxVias, vias, viaCount, key, candidateVias);
+  if (result != ViaSearchResult::kFound) {
+    vias[0] = 0;
+    vias[1] = count - 1;
+    viaCount = 2;
+    key = ends;
+  }
+  if (Ladder::Holds(result, stopKey, ends)) {
     ladder.KeepCandidates(t.aboveCandidate);
     return ladder.Climb(stopKey / 1024, stopKey, kLadderStepsWithin, viaCount, vias, viaCount, key);
   }
   ladder.KeepCandidates(t.belowCandidate);
   ladder.belowVias = candidateVias;
-  const DistanceKey ends = t.addedKey[1];  // the key of the route of the first and last point
-  vias[0] = 0;
-  vias[1] = count - 1;
-  key = ends;
   return ladder.Climb(stopKey, ends > stopKey ? ends : stopKey, kLadderSteps, maxVias, vias, 2,
                       key);
 }
