@@ -212,9 +212,12 @@ constexpr uint32_t kLadderStepsWithin = 8;  // from 1 m down to 1/32 m
 // at each hop takes: points added first and points spread evenly.
 constexpr uint64_t kAddedPerVia = 16;
 constexpr uint64_t kSpreadPerVia = 8;
-// The work for one limit, in points looked at per track point: 12 limits
-// keep a track of 10 000 points within about 0.1 s of one core.
-constexpr uint64_t kWorkPerLimit = 80;
+// The work for one limit, in points looked at per track point, counted for
+// at least kWorkPoints points: at most 12 limits, at about 6 ns a point
+// looked at, keep a track of up to 10 000 points within about 0.1 s of one
+// core.
+constexpr uint64_t kWorkPerLimit = 120;
+constexpr uint64_t kWorkPoints = 10000;
 
 struct Ladder {
   ViaSearch& search;
@@ -254,7 +257,7 @@ struct Ladder {
                       DistanceKey& key, uint64_t& candidateVias) {
     auto& t = search.t;
     const uint32_t count = search.pointCount;
-    search.workLimit = search.work + kWorkPerLimit * count;
+    search.workLimit = search.work + kWorkPerLimit * std::max(uint64_t{count}, kWorkPoints);
     candidateVias = MarkCandidates(limit);
     uint32_t place = 0;
     for (uint32_t i = 0; i < count; ++i) {
