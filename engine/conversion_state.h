@@ -16,6 +16,9 @@ constexpr uint32_t kMaxPoints = 10000;
 // A run that makes one route per track holds longer tracks.
 constexpr uint32_t kMaxOneRoutePoints = 65536;
 constexpr uint32_t kMostOneRouteVias = 1000;
+// Of a long track, the points added farthest first that its via choice
+// keeps, at most.
+constexpr uint32_t kMostCandidates = 4096;
 constexpr size_t kMaxTextLength = 30000;  // longest name ReadText accepts, NUL excluded
 constexpr size_t kMessageSize = 256;
 
@@ -91,27 +94,40 @@ struct ConversionState {
   // Points refused since the table was last emptied by ReadTrackPoints.
   uint32_t pointsRefused = 0;
 
-  // The working tables of the via choice of one route per track (one_route.cpp).
+  // The working tables of the via choice of one route per track
+  // (one_route.cpp, via_search.cpp).
   struct OneRouteTables {
     // The points as unit vectors.
     double x[kMaxOneRoutePoints], y[kMaxOneRoutePoints], z[kMaxOneRoutePoints];
-    // Dropping points one by one: the kept neighbours, the cost of dropping
-    // each kept point, and a heap of the kept points by that cost.
-    uint32_t before[kMaxOneRoutePoints], after[kMaxOneRoutePoints];
-    double dropCost[kMaxOneRoutePoints];
-    uint32_t heap[kMaxOneRoutePoints], heapAt[kMaxOneRoutePoints];
-    // Adding points one by one: the segments by their farthest point.
+    // Adding the farthest point one at a time: the segments by their
+    // farthest point, the points in the order added, and the key of the
+    // route of the first k + 1 of them.
     struct Segment {
       double key;
       uint32_t first, end, farthest;
-    } segments[kMostOneRouteVias];
-    uint8_t kept[kMaxOneRoutePoints];
-    uint32_t otherVias[kMostOneRouteVias];
-    double segmentKey[kMostOneRouteVias];
-    // The exact search: the farthest point of every span, and where the best
-    // routes of k vias to each point come from.
-    double spanKey[200][200];
-    uint8_t from[200][200];
+    } segments[kMostCandidates];
+    uint32_t added[kMostCandidates];
+    double addedKey[kMostCandidates];
+    // The points vias are chosen among, in track order, and each point's
+    // place there (UINT32_MAX: none).
+    uint32_t candidates[kMaxOneRoutePoints];
+    uint32_t candidateOf[kMaxOneRoutePoints];
+    // The search: hops from each candidate to the last, the candidates one
+    // sweep reached, the layers of candidates counted in turn (each layer
+    // at most once per candidate; at most four candidate counts are kept),
+    // the candidate each count came through and whether its segment has
+    // been measured, and where each layer starts in the queue.
+    uint32_t toEnd[kMaxOneRoutePoints];
+    uint32_t reached[kMaxOneRoutePoints];
+    uint32_t queue[4 * kMaxOneRoutePoints];
+    uint32_t counter[kMaxOneRoutePoints];
+    uint8_t settled[kMaxOneRoutePoints];
+    uint32_t layerStart[kMostOneRouteVias + 2];
+    // A long track's search: the candidates of the limits around the one
+    // being tried; and a route being tried.
+    uint8_t aboveCandidate[kMaxOneRoutePoints];
+    uint8_t belowCandidate[kMaxOneRoutePoints];
+    uint32_t trialVias[kMostOneRouteVias];
   } oneRoute;
 
   // The waypoint positions (RememberWaypoint, FindWaypoint).

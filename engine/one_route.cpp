@@ -6,21 +6,25 @@
 // the sine of their angle (2 less that for angles beyond a right angle), which
 // grows with the angle and needs no square root.
 //
-// Up to kExactSearchPoints points the choice is exact: for every number of
-// vias, the best route to every point (minimising the largest distance).
-// Longer tracks are chosen twice, by adding the farthest point one at a time
-// and by dropping the cheapest point one at a time; the better of the two is
-// then improved by moving single vias along the track. Ties go to the lower
-// point index throughout, so that the choice is the same on every build.
+// Up to kExactSearchPoints points the choice is exact, every point a
+// candidate: the smallest distance for the via maximum is searched for with
+// the fewest vias for a distance (via_search.cpp), from the route of the
+// points added farthest first. Longer tracks climb down a fixed ladder of
+// distances, each tried among candidates of its own, for a bounded amount of
+// work (see Ladder). Ties go to the fewer vias, then to the earlier points,
+// so that the choice is the same on every build.
 //
 // This file is built without contracting a * b + c into one fused step (see
 // CMakeLists.txt): the results must not depend on the machine.
 #include "one_route.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
 #include "conversion_state.h"
+#include "sphere_geometry.h"
+#include "via_search.h"
 
 namespace {
 
@@ -83,55 +87,12 @@ void SinCos(int32_t semicircles, double& sine, double& cosine) {
   }
 }
 
-struct Vector {
-  double x, y, z;
-};
-
 Vector UnitVector(int32_t lat, int32_t lon) {
   double sinLat, cosLat, sinLon, cosLon;
   SinCos(lat, sinLat, cosLat);
   SinCos(lon, sinLon, cosLon);
   return {cosLat * cosLon, cosLat * sinLon, sinLat};
 }
-
-double Dot(const Vector& a, const Vector& b) {
-  return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-
-double ChordSquared(const Vector& a, const Vector& b) {
-  const double dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
-  return dx * dx + dy * dy + dz * dz;
-}
-
-// A route segment from a to b, ready to measure points against.
-struct Segment {
-  Vector a, b, normal;
-  double normalSquared, inverseNormalSquared;
-  double ab;  // a . b
-
-  Segment(const Vector& from, const Vector& to) : a(from), b(to) {
-    normal = {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-    normalSquared = Dot(normal, normal);
-    inverseNormalSquared = normalSquared > 1e-30 ? 1 / normalSquared : 0;
-    ab = Dot(a, b);
-  }
-
-  DistanceKey KeyOf(const Vector& p) const {
-    const double pa = Dot(p, a), pb = Dot(p, b);
-    // Ends that coincide (a closed loop), or lie too near for a plane
-    // through them, measure from the end.
-    if (normalSquared > 1e-30 && pb - ab * pa >= 0 && pa - ab * pb >= 0) {
-      const double t = Dot(p, normal);
-      const double s2 = t * t * inverseNormalSquared;
-      return s2 < 1 ? s2 : 1;
-    }
-    // A squared chord c spans an angle whose sine squared is c - c^2 / 4.
-    const double toA = ChordSquared(p, a), toB = ChordSquared(p, b);
-    const double c = toA < toB ? toA : toB;
-    const double s2 = c - c * c / 4;
-    return c <= 2 ? s2 : 2 - s2;
-  }
-};
 
 // The arcsine of x, 0 <= x <= 1.
 double ArcSine(double x) {
@@ -147,120 +108,25 @@ double ArcSine(double x) {
   return sum;
 }
 
-struct Search {
-  ConversionState::OneRouteTables& t;
-  uint32_t count;  // points
-  DistanceKey stopKey;
-
-  Vector At(uint32_t i) const { return {t.x[i], t.y[i], t.z[i]}; }
-
-  // The farthest point strictly between first and end from their segment:
-  // its key, and its index through farthest (first when there is none).
-  DistanceKey SpanKey(uint32_t first, uint32_t end, uint32_t* farthest = nullptr) const {
-    const Segment segment(At(first), At(end));
-    DistanceKey worst = -1;
-    uint32_t at = first;
-    for (uint32_t i = first + 1; i < end; ++i) {
-      const DistanceKey key = segment.KeyOf(At(i));
-      if (key > worst) worst = key, at = i;
-    }
-    if (farthest != nullptr) *farthest = at;
-    return worst < 0 ? 0 : worst;
-  }
-
-  // The same, stopping as soon as a point lies farther than limit; then more
-  // than limit.
-  DistanceKey SpanKeyUpTo(uint32_t first, uint32_t end, DistanceKey limit) const {
-    const Segment segment(At(first), At(end));
-    DistanceKey worst = 0;
-    for (uint32_t i = first + 1; i < end; ++i) {
-      const DistanceKey key = segment.KeyOf(At(i));
-      if (key > worst) {
-        worst = key;
-        if (worst > limit) break;
-      }
-    }
-    return worst;
-  }
-
-  // The cost of dropping a kept point: the farthest point of the span its
-  // neighbours would leave. A long span is measured at up to kSampled of its
-  // points, evenly spread, and always at the point itself, so that runs of
-  // points in a straight line do not make the drops quadratic.
-  static constexpr uint32_t kSampled = 256;
-  DistanceKey DropCost(uint32_t point) const {
-    const uint32_t first = t.before[point], end = t.after[point];
-    if (end - first <= kSampled) return SpanKey(first, end);
-    const Segment segment(At(first), At(end));
-    const uint32_t stride = (end - first + kSampled - 1) / kSampled;
-    DistanceKey worst = segment.KeyOf(At(point));
-    for (uint32_t i = first + stride; i < end; i += stride) {
-      const DistanceKey key = segment.KeyOf(At(i));
-      if (key > worst) worst = key;
-    }
-    return worst;
-  }
-
-  // The largest key of the segments of a via list.
-  DistanceKey RouteKey(const uint32_t* vias, uint32_t viaCount) const {
-    DistanceKey worst = 0;
-    for (uint32_t i = 0; i + 1 < viaCount; ++i) {
-      const DistanceKey key = SpanKey(vias[i], vias[i + 1]);
-      if (key > worst) worst = key;
-    }
-    return worst;
-  }
-
-  uint32_t AddFarthest(uint32_t maxVias, uint32_t* vias);
-  uint32_t DropCheapest(uint32_t maxVias, uint32_t* vias);
-  void Improve(uint32_t* vias, uint32_t viaCount);
-  uint32_t Exact(uint32_t maxVias, uint32_t* vias, DistanceKey bound);
-
-  // Heap of kept points by drop cost, the cheapest, then the lowest index, on top.
-  bool DropsBefore(uint32_t a, uint32_t b) const {
-    return t.dropCost[a] < t.dropCost[b] || (t.dropCost[a] == t.dropCost[b] && a < b);
-  }
-  void HeapPlace(uint32_t slot, uint32_t point) {
-    t.heap[slot] = point;
-    t.heapAt[point] = slot;
-  }
-  void SiftUp(uint32_t slot) {
-    const uint32_t point = t.heap[slot];
-    while (slot > 0) {
-      const uint32_t parent = (slot - 1) / 2;
-      if (!DropsBefore(point, t.heap[parent])) break;
-      HeapPlace(slot, t.heap[parent]);
-      slot = parent;
-    }
-    HeapPlace(slot, point);
-  }
-  void SiftDown(uint32_t slot, uint32_t size) {
-    const uint32_t point = t.heap[slot];
-    for (;;) {
-      uint32_t child = 2 * slot + 1;
-      if (child >= size) break;
-      if (child + 1 < size && DropsBefore(t.heap[child + 1], t.heap[child])) ++child;
-      if (!DropsBefore(t.heap[child], point)) break;
-      HeapPlace(slot, t.heap[child]);
-      slot = child;
-    }
-    HeapPlace(slot, point);
-  }
-};
-
 // Segment heap order: the farthest point first, then the lower index.
 bool SplitsBefore(const ConversionState::OneRouteTables::Segment& a,
                   const ConversionState::OneRouteTables::Segment& b) {
   return a.key > b.key || (a.key == b.key && a.first < b.first);
 }
 
-uint32_t Search::AddFarthest(uint32_t maxVias, uint32_t* vias) {
+// Adds the farthest point from the route one at a time, starting from the
+// first and the last point, until there are most or every point lies on the
+// route: t.added receives the points in the order added, t.addedKey[k] the
+// key of the route of the first k + 1 of them. Returns how many. The order
+// does not depend on most: a larger most only adds on.
+uint32_t AddFarthestOrder(ViaSearch& search, uint32_t most) {
+  auto& t = search.t;
   auto* heap = t.segments;
   uint32_t size = 0;
   const auto push = [&](uint32_t first, uint32_t end) {
     if (end - first < 2) return;
     ConversionState::OneRouteTables::Segment segment{0, first, end, first};
-    segment.key = SpanKey(first, end, &segment.farthest);
+    segment.key = search.SpanKey(first, end, &segment.farthest);
     uint32_t slot = size++;
     while (slot > 0 && SplitsBefore(segment, heap[(slot - 1) / 2])) {
       heap[slot] = heap[(slot - 1) / 2];
@@ -283,140 +149,210 @@ uint32_t Search::AddFarthest(uint32_t maxVias, uint32_t* vias) {
     heap[slot] = last;
     return top;
   };
-  if (count < 2) return 0;  // never here: the caller keeps short tracks whole
-  for (uint32_t i = 0; i < count; ++i) t.kept[i] = 0;
-  t.kept[0] = t.kept[count - 1] = 1;
-  uint32_t kept = 2;
-  push(0, count - 1);
-  while (kept < maxVias && size > 0 && heap[0].key > stopKey) {
+  const auto routeKey = [&]() { return size > 0 ? heap[0].key : 0; };
+  t.added[0] = 0;
+  t.added[1] = search.pointCount - 1;
+  push(0, search.pointCount - 1);
+  t.addedKey[0] = t.addedKey[1] = routeKey();
+  uint32_t added = 2;
+  while (added < most && routeKey() > 0) {
     const auto segment = pop();
-    t.kept[segment.farthest] = 1;
-    ++kept;
     push(segment.first, segment.farthest);
     push(segment.farthest, segment.end);
+    t.added[added] = segment.farthest;
+    t.addedKey[added++] = routeKey();
   }
+  return added;
+}
+
+// Makes every point a candidate.
+void UseEveryPoint(ViaSearch& search) {
+  auto& t = search.t;
+  for (uint32_t i = 0; i < search.pointCount; ++i) t.candidates[i] = i, t.candidateOf[i] = i;
+  search.candidateCount = search.pointCount;
+}
+
+// The nearest route of the first k points added, k <= maxVias, the fewest
+// on a tie: its vias in track order, their count, and its key.
+uint32_t BestAddedRoute(const ConversionState::OneRouteTables& t, uint32_t added, uint32_t maxVias,
+                        uint32_t* vias, DistanceKey& key) {
+  uint32_t best = 2;
+  for (uint32_t k = 3; k <= added && k <= maxVias; ++k) {
+    if (t.addedKey[k - 1] < t.addedKey[best - 1]) best = k;
+  }
+  for (uint32_t k = 0; k < best; ++k) vias[k] = t.added[k];
+  std::sort(vias, vias + best);
+  key = t.addedKey[best - 1];
+  return best;
+}
+
+// The exact choice, every point a candidate: the smallest key for at most
+// maxVias vias, or, when some route of at most maxVias keeps every point
+// within stopKey, the fewest vias that do so and the smallest key for them.
+uint32_t ChooseExactly(ViaSearch& search, uint32_t maxVias, DistanceKey stopKey, uint32_t* vias,
+                       DistanceKey& key) {
+  UseEveryPoint(search);
   uint32_t viaCount = 0;
-  for (uint32_t i = 0; i < count; ++i) {
-    if (t.kept[i]) vias[viaCount++] = i;
+  uint32_t budget = maxVias;
+  if (FewestVias(search, stopKey, maxVias, vias, viaCount, key) == ViaSearchResult::kFound) {
+    budget = viaCount;
+  } else {
+    viaCount = BestAddedRoute(search.t, AddFarthestOrder(search, maxVias), maxVias, vias, key);
   }
+  SmallestDistance(search, budget, vias, viaCount, key);
   return viaCount;
 }
 
-uint32_t Search::DropCheapest(uint32_t maxVias, uint32_t* vias) {
-  for (uint32_t i = 0; i < count; ++i) {
-    t.before[i] = i - 1;
-    t.after[i] = i + 1;
+// A longer track's choice climbs down a fixed ladder of limits: the
+// halving points between two keys on a scale of their logarithms, each
+// tried with candidates of its own (see Ladder::Climb).
+constexpr uint32_t kLadderSteps = 11;       // from the route of the ends down to 1 m
+constexpr uint32_t kLadderStepsWithin = 8;  // from 1 m down to 1/32 m
+// The candidates for a limit, per via the route that goes as far as it can
+// at each hop takes: points added first and points spread evenly.
+constexpr uint64_t kAddedPerVia = 16;
+constexpr uint64_t kSpreadPerVia = 8;
+// The work for one limit, in points looked at per track point, counted for
+// at least kWorkPoints points: at most 12 limits, at about 6 ns a point
+// looked at, keep a track of up to 10 000 points within about 0.1 s of one
+// core.
+constexpr uint64_t kWorkPerLimit = 120;
+constexpr uint64_t kWorkPoints = 10000;
+
+struct Ladder {
+  ViaSearch& search;
+  uint32_t added;  // the points in t.added
+  // The vias the candidates below were chosen for (t.belowCandidate).
+  uint64_t belowVias = UINT64_MAX;
+
+  // Marks the candidates for a limit in t.candidateOf (0: a candidate): the
+  // vias of the route that goes as far as it can at each hop among the
+  // candidates below, points added first and points spread evenly, so many
+  // per via that route or the same route among all points takes (the fewer,
+  // and never more than below), and the candidates above. Returns the vias
+  // they were chosen for.
+  uint64_t MarkCandidates(DistanceKey limit) {
+    auto& t = search.t;
+    const uint32_t count = search.pointCount;
+    for (uint32_t i = 0; i < count; ++i) t.candidateOf[i] = i;
+    const uint64_t anyVias = FarthestHopsRoute(search, limit, t.queue);
+    for (uint32_t i = 0; i < count; ++i) t.candidateOf[i] = t.belowCandidate[i] ? i : kNoCandidate;
+    const uint32_t routeVias = FarthestHopsRoute(search, limit, t.queue);
+    const uint64_t vias = std::min({anyVias, uint64_t{routeVias}, belowVias});
+    for (uint32_t i = 0; i < count; ++i) t.candidateOf[i] = t.aboveCandidate[i] ? 0 : kNoCandidate;
+    for (uint32_t i = 0; i < routeVias; ++i) t.candidateOf[t.queue[i]] = 0;
+    const uint64_t take = std::min<uint64_t>(added, kAddedPerVia * vias);
+    for (uint64_t k = 0; k < take; ++k) t.candidateOf[t.added[k]] = 0;
+    uint32_t stride = 1;
+    while (count / (2 * uint64_t{stride}) >= kSpreadPerVia * vias) stride *= 2;
+    for (uint32_t i = 0; i < count; i += stride) t.candidateOf[i] = 0;
+    return vias;
   }
-  uint32_t size = 0;
-  for (uint32_t i = 1; i + 1 < count; ++i) {
-    t.dropCost[i] = DropCost(i);
-    HeapPlace(size, i);
-    SiftUp(size++);
+
+  // Tries a limit between the one below (that failed) and the one above:
+  // the fewest vias for it among its candidates, at most maxVias. The
+  // candidates are those marked, within those below: they hold those above,
+  // which lie within those below too.
+  ViaSearchResult Try(DistanceKey limit, uint32_t maxVias, uint32_t* vias, uint32_t& viaCount,
+                      DistanceKey& key, uint64_t& candidateVias) {
+    auto& t = search.t;
+    const uint32_t count = search.pointCount;
+    search.workLimit = search.work + kWorkPerLimit * std::max(uint64_t{count}, kWorkPoints);
+    candidateVias = MarkCandidates(limit);
+    uint32_t place = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+      const bool candidate = t.candidateOf[i] == 0 && t.belowCandidate[i] != 0;
+      t.candidateOf[i] = candidate ? place : kNoCandidate;
+      if (candidate) t.candidates[place++] = i;
+    }
+    search.candidateCount = place;
+    return FewestVias(search, limit, maxVias, vias, viaCount, key);
   }
-  uint32_t kept = count;
-  while (size > 0) {
-    const uint32_t point = t.heap[0];
-    if (kept <= maxVias && t.dropCost[point] > stopKey) break;
-    HeapPlace(0, t.heap[--size]);
-    if (size > 0) SiftDown(0, size);
-    --kept;
-    const uint32_t before = t.before[point], after = t.after[point];
-    t.after[before] = after;
-    t.before[after] = before;
-    for (const uint32_t neighbour : {before, after}) {
-      if (neighbour == 0 || neighbour == count - 1) continue;
-      t.dropCost[neighbour] = DropCost(neighbour);
-      SiftUp(t.heapAt[neighbour]);
-      SiftDown(t.heapAt[neighbour], size);
+
+  // Whether a limit holds: its search found a route, or ran out of work
+  // while the route above (of key aboveKey) keeps within it. Whether the
+  // work runs out does not depend on the via maximum either, for a maximum
+  // the route above holds.
+  static bool Holds(ViaSearchResult result, DistanceKey limit, DistanceKey aboveKey) {
+    return result == ViaSearchResult::kFound ||
+           (result == ViaSearchResult::kOutOfWork && aboveKey <= limit);
+  }
+
+  // The candidates just tried become those above or below.
+  void KeepCandidates(uint8_t* marks) {
+    for (uint32_t i = 0; i < search.pointCount; ++i) {
+      marks[i] = search.t.candidateOf[i] != kNoCandidate;
     }
   }
+
+  // Halves the steps between below (a limit that failed) and above (whose
+  // route is in vias), keeping the smallest limit whose fewest vias are at
+  // most maxVias. The limits tried are the halving points of a fixed ladder,
+  // and the candidates of each depend only on those of the two it halves,
+  // never on maxVias: the route found for a limit is the same for every
+  // maximum it holds for. So a larger maximum goes down wherever a smaller
+  // one does, and ends on the same limit, with the same route, or on a
+  // lower one. And a climb's route is nearer than the limit just below the
+  // one it ends on: that limit's candidates hold the route (they hold the
+  // candidates above, or lie within them when tried after), so its search
+  // would have found it, or, running out of work, held for every maximum
+  // the same way. A larger maximum so never ends farther.
+  uint32_t Climb(DistanceKey below, DistanceKey above, uint32_t steps, uint32_t maxVias,
+                 uint32_t* vias, uint32_t viaCount, DistanceKey& key) {
+    auto& t = search.t;
+    for (uint32_t step = 0; step < steps; ++step) {
+      const DistanceKey limit = std::sqrt(below * above);
+      uint32_t trialCount = 0;
+      DistanceKey trialKey = 0;
+      uint64_t candidateVias = 0;
+      const ViaSearchResult result =
+          Try(limit, maxVias, t.trialVias, trialCount, trialKey, candidateVias);
+      if (!Holds(result, limit, key)) {
+        KeepCandidates(t.belowCandidate);
+        belowVias = candidateVias;
+        below = limit;
+        continue;
+      }
+      KeepCandidates(t.aboveCandidate);
+      above = limit;
+      if (result != ViaSearchResult::kFound) continue;
+      for (uint32_t i = 0; i < trialCount; ++i) vias[i] = t.trialVias[i];
+      viaCount = trialCount;
+      key = trialKey;
+    }
+    return viaCount;
+  }
+};
+
+// The choice for a track longer than kExactSearchPoints: first 1 m; when
+// it holds, as few vias as it takes there and the climb below 1 m, else the
+// climb from the route of the first and the last point down to 1 m.
+uint32_t ChooseWithinBound(ViaSearch& search, uint32_t maxVias, DistanceKey stopKey, uint32_t* vias,
+                           DistanceKey& key) {
+  auto& t = search.t;
+  const uint32_t count = search.pointCount;
+  Ladder ladder{search, AddFarthestOrder(search, kMostCandidates)};
+  // Above, the route of the first and the last point; below, every point.
+  for (uint32_t i = 0; i < count; ++i) t.aboveCandidate[i] = 0, t.belowCandidate[i] = 1;
+  t.aboveCandidate[0] = t.aboveCandidate[count - 1] = 1;
+  const DistanceKey ends = t.addedKey[1];  // the key of the route of the first and last point
   uint32_t viaCount = 0;
-  for (uint32_t i = 0; i < count; i = t.after[i]) vias[viaCount++] = i;
-  return viaCount;
-}
-
-// Moves single vias a few points along the track, each time out of the
-// segment with the farthest point, as long as that makes the farthest point
-// come nearer.
-void Search::Improve(uint32_t* vias, uint32_t viaCount) {
-  if (viaCount < 3) return;
-  double* keys = t.segmentKey;
-  const uint32_t segments = viaCount - 1;
-  for (uint32_t i = 0; i < segments; ++i) keys[i] = SpanKey(vias[i], vias[i + 1]);
-  constexpr uint32_t kFarthestMove = 4;
-  const uint32_t moves = 8 * viaCount + 64;
-  for (uint32_t round = 0; round < moves; ++round) {
-    uint32_t worst = 0;
-    for (uint32_t i = 1; i < segments; ++i) {
-      if (keys[i] > keys[worst]) worst = i;
-    }
-    if (keys[worst] <= stopKey) return;
-    // Via v moves inside (vias[v - 1], vias[v + 1]); the segment worst
-    // shrinks when its first via moves on or its last via moves back.
-    bool moved = false;
-    for (const uint32_t v : {worst, worst + 1}) {
-      if (v == 0 || v == segments) continue;
-      const uint32_t low = vias[v - 1], high = vias[v + 1];
-      for (uint32_t step = 1; step <= kFarthestMove && !moved; ++step) {
-        const uint32_t to = v == worst ? vias[v] + step : vias[v] - step;
-        if (to <= low || to >= high) break;
-        const DistanceKey left = SpanKeyUpTo(low, to, keys[worst]);
-        if (left >= keys[worst]) continue;
-        const DistanceKey right = SpanKeyUpTo(to, high, keys[worst]);
-        if (right >= keys[worst]) continue;
-        vias[v] = to;
-        keys[v - 1] = left;
-        keys[v] = right;
-        moved = true;
-      }
-      if (moved) break;
-    }
-    if (!moved) return;
+  uint64_t candidateVias = 0;
+  const ViaSearchResult result = ladder.Try(stopKey, maxVias, vias, viaCount, key, candidateVias);
+  if (result != ViaSearchResult::kFound) {
+    vias[0] = 0;
+    vias[1] = count - 1;
+    viaCount = 2;
+    key = ends;
   }
-}
-
-// The best route of at most maxVias vias: for k = 2, 3, ... vias, the
-// smallest largest key of a route from point 0 to each point j, from the best
-// of k - 1 vias to some i < j and the span i-j. No route is worse than bound
-// (a choice already found), so spans beyond it are left out.
-uint32_t Search::Exact(uint32_t maxVias, uint32_t* vias, DistanceKey bound) {
-  constexpr DistanceKey kNone = 1e300;
-  for (uint32_t i = 0; i < count; ++i) {
-    for (uint32_t j = i + 1; j < count; ++j) {
-      const DistanceKey key = SpanKeyUpTo(i, j, bound);
-      t.spanKey[i][j] = key > bound ? kNone : key;
-    }
+  if (Ladder::Holds(result, stopKey, ends)) {
+    ladder.KeepCandidates(t.aboveCandidate);
+    return ladder.Climb(stopKey / 1024, stopKey, kLadderStepsWithin, viaCount, vias, viaCount, key);
   }
-  // best[j]: k - 1 vias up to j; next[j]: k vias. from[k][j]: the via before j.
-  double best[kExactSearchPoints], next[kExactSearchPoints];
-  for (uint32_t j = 0; j < count; ++j) best[j] = j == 0 ? kNone : t.spanKey[0][j];
-  DistanceKey bestKey = best[count - 1];
-  uint32_t bestVias = 2;
-  for (uint32_t k = 3; k <= maxVias && bestKey > stopKey; ++k) {
-    for (uint32_t j = 0; j < count; ++j) {
-      next[j] = kNone;
-      t.from[k - 1][j] = 0;
-      for (uint32_t i = 1; i < j; ++i) {
-        const DistanceKey key = best[i] > t.spanKey[i][j] ? best[i] : t.spanKey[i][j];
-        if (key < next[j]) next[j] = key, t.from[k - 1][j] = static_cast<uint8_t>(i);
-      }
-    }
-    for (uint32_t j = 0; j < count; ++j) best[j] = next[j];
-    if (best[count - 1] < bestKey) bestKey = best[count - 1], bestVias = k;
-  }
-  if (bestKey >= kNone) return 0;
-  // from[k - 1][j] is the via before j on the best route of k vias; a route
-  // of k - 1 vias to that via is the best of its kind, so the walk back goes
-  // through from[k - 2], and so on.
-  uint32_t at = count - 1;
-  for (uint32_t k = bestVias; k >= 3; --k) {
-    vias[k - 1] = at;
-    at = t.from[k - 1][at];
-  }
-  vias[1] = at;
-  vias[0] = 0;
-  if (bestVias == 2) vias[1] = count - 1;
-  return bestVias;
+  ladder.KeepCandidates(t.belowCandidate);
+  ladder.belowVias = candidateVias;
+  return ladder.Climb(stopKey, ends > stopKey ? ends : stopKey, kLadderSteps, maxVias, vias, 2,
+                      key);
 }
 
 }  // namespace
@@ -433,7 +369,7 @@ double KeyToMetres(DistanceKey key) {
 }
 
 uint32_t ChooseOneRouteVias(ConversionState& state, uint32_t maxVias, uint32_t* vias,
-                            DistanceKey& farthest) {
+                            DistanceKey& farthest, OneRouteSearch how) {
   const uint32_t count = state.pointCount;
   farthest = 0;
   if (count <= maxVias || count <= 2) {
@@ -445,46 +381,13 @@ uint32_t ChooseOneRouteVias(ConversionState& state, uint32_t maxVias, uint32_t* 
     const Vector v = UnitVector(state.pointLat[i], state.pointLon[i]);
     t.x[i] = v.x, t.y[i] = v.y, t.z[i] = v.z;
   }
-  // 1 m as a key.
   const double metreSine = SinSmall(1 / kEarthRadiusMetres);
-  Search search{t, count, metreSine * metreSine};
-  // A choice beats another when its farthest point is nearer, or, when both
-  // are within 1 m, when it has fewer vias; the first found wins a tie.
-  const auto beats = [&search](DistanceKey key, uint32_t vias, DistanceKey otherKey,
-                               uint32_t otherVias) {
-    const bool within = key <= search.stopKey, otherWithin = otherKey <= search.stopKey;
-    if (within && otherWithin) return vias < otherVias || (vias == otherVias && key < otherKey);
-    if (within != otherWithin) return within;
-    return key < otherKey || (key == otherKey && vias < otherVias);
-  };
-  uint32_t* other = t.otherVias;
-  const auto takeOther = [&](uint32_t otherCount) {
-    for (uint32_t i = 0; i < otherCount; ++i) vias[i] = other[i];
-  };
-  uint32_t viaCount = search.AddFarthest(maxVias, vias);
-  DistanceKey key = search.RouteKey(vias, viaCount);
-  if (key > search.stopKey) {
-    const uint32_t otherCount = search.DropCheapest(maxVias, other);
-    const DistanceKey otherKey = search.RouteKey(other, otherCount);
-    if (beats(otherKey, otherCount, key, viaCount)) {
-      takeOther(otherCount);
-      viaCount = otherCount;
-    }
-    search.Improve(vias, viaCount);
-    key = search.RouteKey(vias, viaCount);
-  }
-  if (count <= kExactSearchPoints) {
-    const uint32_t exactCount =
-        search.Exact(maxVias, other, key > search.stopKey ? key : search.stopKey);
-    if (exactCount > 0) {
-      const DistanceKey exactKey = search.RouteKey(other, exactCount);
-      if (beats(exactKey, exactCount, key, viaCount)) {
-        takeOther(exactCount);
-        viaCount = exactCount;
-        key = exactKey;
-      }
-    }
-  }
+  const DistanceKey metreKey = metreSine * metreSine;
+  ViaSearch search{t, count};
+  DistanceKey key = 0;
+  const uint32_t viaCount = count <= kExactSearchPoints || how == OneRouteSearch::kExact
+                                ? ChooseExactly(search, maxVias, metreKey, vias, key)
+                                : ChooseWithinBound(search, maxVias, metreKey, vias, key);
   farthest = key;
   return viaCount;
 }

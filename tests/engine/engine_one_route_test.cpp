@@ -1,6 +1,8 @@
-// The via choice of one route per track: the distance on the sphere, the
-// exact search against trying every choice, and the longer tracks against a
-// plain choice that adds the farthest point one at a time.
+// The via choice of one route per track: the distance on the sphere; the
+// exact search against every choice of a short track and against a plain
+// solver over the table of every span's key; a larger via maximum never
+// farther; the 1 m stop; and longer tracks against a plain choice that adds
+// the farthest point one at a time and against the exact search.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -65,26 +67,31 @@ TEST(OneRouteDistanceTest, OnTheSphere) {
 }
 
 using Track = std::vector<Degrees>;
+using Vias = std::vector<uint32_t>;
 
 struct Choice {
-  std::vector<uint32_t> vias;
+  Vias vias;
   DistanceKey key = 0;
 };
 
+// 1 m as a key, as the choice stops at it.
+const DistanceKey kMetreKey = std::pow(std::sin(1 / kEarthRadiusMetres), 2);
+
 class OneRouteTest : public EngineTest {
  protected:
-  Choice Choose(const Track& track, uint32_t maxVias) {
+  Choice Choose(const Track& track, uint32_t maxVias,
+                OneRouteSearch search = OneRouteSearch::kBounded) {
     Start({.maxViasPerRoute = maxVias, .oneRoute = true});
     for (const Degrees& p : track) AppendPoint(state, Semicircles(p.lat), Semicircles(p.lon));
     Choice choice;
-    choice.vias.resize(maxVias > state.pointCount ? maxVias : state.pointCount);
-    choice.vias.resize(ChooseOneRouteVias(state, maxVias, choice.vias.data(), choice.key));
+    choice.vias.resize(std::max<size_t>(maxVias, state.pointCount));
+    choice.vias.resize(ChooseOneRouteVias(state, maxVias, choice.vias.data(), choice.key, search));
     return choice;
   }
 };
 
 // The largest key of a dropped point from the segment that spans it.
-DistanceKey RouteKey(const Track& track, const std::vector<uint32_t>& vias) {
+DistanceKey RouteKey(const Track& track, const Vias& vias) {
   DistanceKey worst = 0;
   for (size_t v = 0; v + 1 < vias.size(); ++v) {
     for (uint32_t i = vias[v] + 1; i < vias[v + 1]; ++i) {
@@ -94,27 +101,108 @@ DistanceKey RouteKey(const Track& track, const std::vector<uint32_t>& vias) {
   return worst;
 }
 
-// Adds the farthest point of all, one at a time.
-DistanceKey TopDownKey(const Track& track, uint32_t maxVias) {
-  std::vector<uint32_t> vias = {0, static_cast<uint32_t>(track.size() - 1)};
-  while (vias.size() < maxVias) {
-    DistanceKey worst = 0;
-    size_t at = 0, segment = 0;
-    for (size_t v = 0; v + 1 < vias.size(); ++v) {
-      for (uint32_t i = vias[v] + 1; i < vias[v + 1]; ++i) {
-        const DistanceKey key = Key(track[i], track[vias[v]], track[vias[v + 1]]);
-        if (key > worst) worst = key, at = i, segment = v;
-      }
-    }
-    if (at == 0) break;
-    vias.insert(vias.begin() + static_cast<long>(segment) + 1, static_cast<uint32_t>(at));
-  }
-  return RouteKey(track, vias);
+// Whether a route is better than another as the choice ranks them: within
+// 1 m, fewer vias first; else the nearer first; then fewer vias, then the
+// earlier vias.
+bool Better(const Choice& a, const Choice& b) {
+  const bool aWithin = a.key <= kMetreKey, bWithin = b.key <= kMetreKey;
+  if (aWithin != bWithin) return aWithin;
+  if (aWithin && a.vias.size() != b.vias.size()) return a.vias.size() < b.vias.size();
+  if (a.key != b.key) return a.key < b.key;
+  if (a.vias.size() != b.vias.size()) return a.vias.size() < b.vias.size();
+  return a.vias < b.vias;
 }
 
-// A walk of steps of about 50 to 500 m in changing directions.
-Track RandomWalk(std::mt19937& random, size_t count) {
-  std::uniform_real_distribution<double> turn(-1.2, 1.2), step(0.0005, 0.005);
+// The best of every choice of vias.
+Choice EveryChoice(const Track& track, uint32_t maxVias) {
+  const auto count = static_cast<uint32_t>(track.size());
+  Choice best{{}, 1e300};
+  for (uint32_t mask = 0; mask < (1u << (count - 2)); ++mask) {
+    if (static_cast<uint32_t>(__builtin_popcount(mask)) + 2 > maxVias) continue;
+    Choice choice{{0}, 0};
+    for (uint32_t i = 0; i + 2 < count; ++i) {
+      if (mask & (1u << i)) choice.vias.push_back(i + 1);
+    }
+    choice.vias.push_back(count - 1);
+    choice.key = RouteKey(track, choice.vias);
+    if (best.vias.empty() || Better(choice, best)) best = choice;
+  }
+  return best;
+}
+
+// The exact choice from the table of every span's key: the fewest vias for
+// a key by counting hops back from the last point, the smallest key for a
+// number of vias by a binary search over the keys of the table.
+class TableSolver {
+ public:
+  explicit TableSolver(const Track& track) : count_(track.size()), span_(count_ * count_, 0) {
+    for (size_t i = 0; i < count_; ++i) {
+      for (size_t j = i + 2; j < count_; ++j) {
+        DistanceKey worst = 0;
+        for (size_t k = i + 1; k < j; ++k)
+          worst = std::max(worst, Key(track[k], track[i], track[j]));
+        span_[i * count_ + j] = worst;
+        keys_.push_back(worst);
+      }
+    }
+    keys_.push_back(0);
+    std::sort(keys_.begin(), keys_.end());
+  }
+
+  Choice Choose(uint32_t maxVias) const {
+    Vias route = EarliestFewest(kMetreKey);
+    uint32_t budget = maxVias;
+    if (route.size() <= maxVias) budget = static_cast<uint32_t>(route.size());
+    size_t low = 0, high = keys_.size() - 1;  // the key at high holds
+    while (low < high) {
+      const size_t middle = (low + high) / 2;
+      if (EarliestFewest(keys_[middle]).size() <= budget) {
+        high = middle;
+      } else {
+        low = middle + 1;
+      }
+    }
+    route = EarliestFewest(keys_[high]);
+    return {route, MaxSpan(route)};
+  }
+
+ private:
+  DistanceKey Span(size_t i, size_t j) const { return span_[i * count_ + j]; }
+
+  DistanceKey MaxSpan(const Vias& route) const {
+    DistanceKey worst = 0;
+    for (size_t v = 0; v + 1 < route.size(); ++v)
+      worst = std::max(worst, Span(route[v], route[v + 1]));
+    return worst;
+  }
+
+  // The earliest route of the fewest vias whose spans are all within limit.
+  Vias EarliestFewest(DistanceKey limit) const {
+    std::vector<size_t> toEnd(count_, SIZE_MAX);
+    toEnd[count_ - 1] = 0;
+    for (size_t i = count_ - 1; i-- > 0;) {
+      for (size_t j = i + 1; j < count_; ++j) {
+        if (toEnd[j] != SIZE_MAX && Span(i, j) <= limit)
+          toEnd[i] = std::min(toEnd[i], toEnd[j] + 1);
+      }
+    }
+    Vias route = {0};
+    for (size_t at = 0; at + 1 < count_;) {
+      size_t next = at + 1;
+      while (toEnd[next] + 1 != toEnd[at] || Span(at, next) > limit) ++next;
+      route.push_back(static_cast<uint32_t>(at = next));
+    }
+    return route;
+  }
+
+  size_t count_;
+  std::vector<DistanceKey> span_;
+  std::vector<DistanceKey> keys_;
+};
+
+// A walk of steps of scale to 10 times scale degrees in changing directions.
+Track RandomWalk(std::mt19937& random, size_t count, double scale = 0.0005) {
+  std::uniform_real_distribution<double> turn(-1.2, 1.2), step(scale, 10 * scale);
   Track track = {{47.1, 8.3}};
   double heading = 0;
   while (track.size() < count) {
@@ -139,25 +227,58 @@ void ExpectSound(const Track& track, uint32_t maxVias, const Choice& choice) {
 
 TEST_F(OneRouteTest, ExactSearchFindsTheBestOfEveryChoice) {
   std::mt19937 random(7);
-  for (int round = 0; round < 60; ++round) {
+  for (int round = 0; round < 80; ++round) {
     const size_t count = 6 + round % 9;
     const uint32_t maxVias = 2 + static_cast<uint32_t>(round % 4);
-    const Track track = RandomWalk(random, count);
+    // Every other track of steps of 0.2 to 2 m, where the 1 m stop counts.
+    const Track track = RandomWalk(random, count, round % 2 ? 0.0005 : 0.000002);
     SCOPED_TRACE(testing::Message() << "round " << round << ", " << count << " points");
-    DistanceKey best = 1e300;
-    const uint32_t interior = static_cast<uint32_t>(count - 2);
-    for (uint32_t mask = 0; mask < (1u << interior); ++mask) {
-      if (static_cast<uint32_t>(__builtin_popcount(mask)) + 2 > maxVias) continue;
-      std::vector<uint32_t> vias = {0};
-      for (uint32_t i = 0; i < interior; ++i) {
-        if (mask & (1u << i)) vias.push_back(i + 1);
-      }
-      vias.push_back(static_cast<uint32_t>(count - 1));
-      best = std::min(best, RouteKey(track, vias));
-    }
     const Choice choice = Choose(track, maxVias);
     ExpectSound(track, maxVias, choice);
-    EXPECT_EQ(choice.key, best);
+    const Choice best = EveryChoice(track, maxVias);
+    EXPECT_EQ(choice.vias, best.vias);
+    EXPECT_EQ(choice.key, best.key);
+  }
+}
+
+TEST_F(OneRouteTest, ExactSearchMatchesTheTableOfEverySpan) {
+  std::mt19937 random(3);
+  std::uniform_int_distribution<size_t> length(20, 220);
+  std::uniform_int_distribution<uint32_t> vias(2, 40);
+  const double scales[] = {0.0005, 0.00002, 0.000002};
+  for (int round = 0; round < 18; ++round) {
+    const Track track = RandomWalk(random, length(random), scales[round % 3]);
+    const uint32_t maxVias = vias(random);
+    SCOPED_TRACE(testing::Message()
+                 << "round " << round << ", " << track.size() << " points, " << maxVias << " vias");
+    const Choice choice = Choose(track, maxVias);
+    const Choice expected = track.size() <= maxVias ? Choice{} : TableSolver(track).Choose(maxVias);
+    ExpectSound(track, maxVias, choice);
+    if (track.size() > maxVias) {
+      EXPECT_EQ(choice.vias, expected.vias);
+      EXPECT_EQ(choice.key, expected.key);
+    }
+  }
+}
+
+// A larger via maximum never gives a farther route, on short tracks (exact)
+// and on long ones.
+TEST_F(OneRouteTest, MoreViasNeverFarther) {
+  std::mt19937 random(5);
+  struct TrackCase {
+    size_t points;
+    double scale;
+  };
+  const TrackCase cases[] = {{300, 0.0005}, {1200, 0.00002}, {2500, 0.0005}, {4000, 0.00003}};
+  for (const TrackCase& c : cases) {
+    const Track track = RandomWalk(random, c.points, c.scale);
+    DistanceKey previous = 1e300;
+    for (uint32_t maxVias = 2; maxVias <= 300; maxVias += maxVias < 40 ? 1 : 37) {
+      SCOPED_TRACE(testing::Message() << c.points << " points, " << maxVias << " vias");
+      const Choice choice = Choose(track, maxVias);
+      EXPECT_LE(choice.key, previous);
+      previous = choice.key;
+    }
   }
 }
 
@@ -182,6 +303,24 @@ Track Shape(const char* kind, size_t count) {
   return track;
 }
 
+// Adds the farthest point of all, one at a time.
+DistanceKey TopDownKey(const Track& track, uint32_t maxVias) {
+  Vias vias = {0, static_cast<uint32_t>(track.size() - 1)};
+  while (vias.size() < maxVias) {
+    DistanceKey worst = 0;
+    size_t at = 0, segment = 0;
+    for (size_t v = 0; v + 1 < vias.size(); ++v) {
+      for (uint32_t i = vias[v] + 1; i < vias[v + 1]; ++i) {
+        const DistanceKey key = Key(track[i], track[vias[v]], track[vias[v + 1]]);
+        if (key > worst) worst = key, at = i, segment = v;
+      }
+    }
+    if (at == 0) break;
+    vias.insert(vias.begin() + static_cast<long>(segment) + 1, static_cast<uint32_t>(at));
+  }
+  return RouteKey(track, vias);
+}
+
 TEST_F(OneRouteTest, Shapes) {
   struct ShapeCase {
     const char* kind;
@@ -199,14 +338,17 @@ TEST_F(OneRouteTest, Shapes) {
       {"noisy line", 300, 100, 2, 1},
       {"noisy line", 150, 25, 2, 1},
       {"noisy line", 60, 100, 60, 0},
+      {"noisy line", 3000, 100, 2, 1},
       {"zig-zag", 1000, 1000, 1000, 0},
       {"zig-zag", 150, 25, 0, 60},
       {"zig-zag", 3000, 1000, 0, 60},
       {"closed loop", 400, 25, 25, 16},
       {"closed loop", 160, 25, 25, 16},
+      // The loop of 2000 points keeps within 1 m with fewer than 250 vias.
+      {"closed loop", 2000, 250, 0, 1},
       {"back and forth", 600, 25, 0, 12},
       {"back and forth", 120, 25, 0, 12},
-      {"sine over the prime meridian", 10000, 250, 250, 40},
+      {"sine over the prime meridian", 10000, 250, 0, 40},
       {"sine over the prime meridian", 5000, 25, 25, 2000},
   };
   for (const ShapeCase& c : cases) {
@@ -230,20 +372,19 @@ TEST_F(OneRouteTest, Shapes) {
               std::find(choice.vias.begin(), choice.vias.end(), 300u) != choice.vias.end());
 }
 
-TEST_F(OneRouteTest, RandomTracksKeepTheirPromise) {
+// Beyond kExactSearchPoints, the choice comes near the exact search's.
+TEST_F(OneRouteTest, LongTracksComeNearTheBest) {
   std::mt19937 random(11);
-  std::uniform_int_distribution<size_t> length(3, 1200);
-  std::uniform_int_distribution<uint32_t> vias(25, 80);
-  for (int round = 0; round < 30; ++round) {
-    const Track track = RandomWalk(random, length(random));
-    const uint32_t maxVias = vias(random);
-    SCOPED_TRACE(testing::Message()
-                 << "round " << round << ", " << track.size() << " points, " << maxVias << " vias");
+  for (const uint32_t maxVias : {25u, 100u}) {
+    const Track track = RandomWalk(random, 2500);
+    SCOPED_TRACE(testing::Message() << maxVias << " vias");
     const Choice choice = Choose(track, maxVias);
+    const Choice best = Choose(track, maxVias, OneRouteSearch::kExact);
     ExpectSound(track, maxVias, choice);
-    if (KeyToMetres(choice.key) > 1) {
-      EXPECT_LE(choice.key, TopDownKey(track, maxVias));
-    }
+    ExpectSound(track, maxVias, best);
+    EXPECT_LE(best.key, choice.key);
+    EXPECT_LE(KeyToMetres(choice.key), 1.15 * KeyToMetres(best.key));
+    EXPECT_LE(choice.key, TopDownKey(track, maxVias));
   }
 }
 
