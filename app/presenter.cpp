@@ -249,8 +249,10 @@ void Presenter::OnAbout() {
   m_view.ShowAbout(m_state.language);
 }
 
+// A run that has shown its last box and only waits for its end to reach the
+// window has nothing left to stop: Escape closes the window once it ends.
 bool Presenter::OnEscape() {
-  if (!m_run) return OnClosing();
+  if (!m_run || m_run->Done()) return OnClosing();
   m_run->Stop();
   return false;
 }

@@ -84,6 +84,11 @@ void RunWorker::Stop() {
   m_shared->stop = true;
 }
 
+bool RunWorker::Done() const {
+  const std::lock_guard lock(m_shared->mutex);
+  return m_shared->runDone;
+}
+
 // Each box is posted to the window, and the run waits for its answer (or
 // for the worker to go).
 void RunWorker::Run(const std::shared_ptr<Shared>& shared, const RunRequest& request) {

@@ -40,6 +40,8 @@ class RunWorker {
 
   // The run ends at the next block of its input, as RunOutcome::Stopped.
   void Stop();
+  // The run has ended and shown every box; its end is on its way to the window.
+  bool Done() const;
 
  private:
   struct Shared;

@@ -759,6 +759,32 @@ TEST_F(PresenterTest, StopEndsARunAndLeavesTheOutputAsItWas) {
 
 // A run held up opening a pipe that nobody writes cannot stop: a second
 // close closes the window all the same, and the run ends later on its own.
+// Escape right after the last box, before the run's end has reached the
+// window, closes the window once it has: the run has nothing left to stop.
+TEST_F(PresenterTest, EscapeAfterTheLastBoxClosesTheWindow) {
+  Start();
+  WriteFile(input, PlainFile());
+  Type(IDC_INPUT_PATH, input);
+  Type(IDC_OUTPUT_PATH, output);
+  presenter->OnConvert();
+  std::vector<std::function<void()>> held;  // what comes after the box
+  for (int i = 0; i < 1200 && held.empty(); ++i) {
+    for (auto& task : view.WaitForPosted(std::chrono::milliseconds(50))) {
+      if (view.messages.empty()) {
+        task();
+      } else {
+        held.push_back(std::move(task));
+      }
+    }
+  }
+  ASSERT_EQ(view.messages.size(), 1u);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_FALSE(presenter->OnEscape());
+  for (const auto& task : held) task();
+  FinishRun();
+  EXPECT_EQ(view.closes, 1);
+}
+
 TEST_F(PresenterTest, ASecondCloseDoesNotWaitForAStuckRun) {
   FifoFeed pipe(input);
   Start();
